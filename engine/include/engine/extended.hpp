@@ -1,0 +1,63 @@
+// The engine's number type and its floating-point failure handling.
+//
+// Every engine computation runs in the 80-bit x87 extended format (64-bit mantissa, round to
+// nearest), which on x86-64 Linux is `long double`. The elementary functions are always called
+// on doubles; their results continue in extended precision.
+//
+// Floating-point failures (invalid operation, division by zero, overflow) end a conversion.
+// They are detected through the status flags of <cfenv>, never by unmasking hardware traps:
+// a chain clears the flags when it starts and checks them after each of its steps.
+#pragma once
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace morvane {
+
+using Extended = long double;
+static_assert(std::numeric_limits<Extended>::digits == 64, "the engine needs the 80-bit extended format");
+
+// Any error that ends the conversion of a coordinate pair; callers treat all kinds alike.
+class ConversionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A floating-point invalid operation, division by zero or overflow. what() is the exact
+// user-facing text: "Invalid floating point operation", "Floating point division by zero"
+// or "Floating point overflow".
+class FloatingPointError : public ConversionError {
+ public:
+  using ConversionError::ConversionError;
+};
+
+// A point that the Lambert grid cannot convert (outside the grid's range).
+class LambertGridError : public ConversionError {
+ public:
+  using ConversionError::ConversionError;
+};
+
+inline constexpr int kTrappedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+// Clears the trapped flags; a chain calls this before its first step.
+void ClearFloatingPointFlags() noexcept;
+
+// Throws FloatingPointError if a trapped flag is raised. Invalid operation is reported first,
+// then division by zero, then overflow.
+void CheckFloatingPointFlags();
+
+// Raises the invalid flag by hand. An ordered comparison with a NaN must count as an invalid
+// operation, and the compiler's quiet comparisons do not raise it, so code that compares
+// a value that may be NaN calls this first (see FailIfNaN).
+void RaiseInvalidOperation() noexcept;
+
+// Raises the invalid flag if any argument is NaN.
+template <typename... T>
+inline void FailIfNaN(T... values) noexcept {
+  if ((std::isnan(values) || ...)) RaiseInvalidOperation();
+}
+
+}  // namespace morvane

@@ -1,0 +1,29 @@
+// ConvertPoint, the engine's per-point entry: one coordinate pair from the source system of a
+// mode to its target system.
+//
+// x is an easting in metres or a longitude in decimal degrees (east positive); y a northing in
+// metres or a latitude in decimal degrees. Heights never pass through.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "engine/engine_state.hpp"
+
+namespace morvane {
+
+// Converts (x, y) with `mode`, reading the settings and the Lambert grid of `state` anew.
+// outX and outY may alias the storage x and y were read from.
+//  - Mode 0..15: both outputs are written; grid/geographic chains store outY first, then outX,
+//    each right after it is computed, so an output stored before a failing step stays written.
+//  - Any other mode: "No the other choice" goes to state.Messages and nothing is written.
+// Throws FloatingPointError on an invalid operation (a NaN compared included), a division by
+// zero or an overflow, and LambertGridError for a point outside the Lambert grid.
+void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, double& outX,
+                  double& outY);
+
+// The captions of the mode and region radio groups, exactly as the window shows them.
+extern const std::array<std::string_view, kModeCount> kModeCaptions;
+extern const std::array<std::string_view, kRegionCount> kRegionCaptions;
+
+}  // namespace morvane

@@ -1,0 +1,71 @@
+// The conversion run: every ticked shapefile of a list, in list order, into name_1.shp,
+// name_1.shx and name_1.dbf beside it. The window and the command line both drive it; it
+// reaches the outside world only through the interfaces below and FileSystem.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/engine_state.hpp"
+#include "engine/messages.hpp"
+#include "shapefile/file_system.hpp"
+
+namespace morvane {
+
+// What the run shows: plain messages (MessageSink), the completion box and the two bars.
+class RunFeedback : public MessageSink {
+ public:
+  // The completion box: `text` with `caption`, an OK button, no icon.
+  virtual void ShowCompletion(const std::string& text, const std::string& caption) = 0;
+  // The overall bar (percentage of ticked files begun, 100 at the end of a run).
+  virtual void SetOverallProgress(int percent) = 0;
+  // The per-file bar (100 whenever a file is finished).
+  virtual void SetFileProgress(int percent) = 0;
+  // Bytes of the current input main file read so far; for front ends that show finer
+  // progress. The default ignores it.
+  virtual void OnBytesRead(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
+};
+
+// One entry of the file list: the bare file name as the folder listing gave it, and its tick.
+struct RunItem {
+  std::string Text;
+  bool Ticked = true;
+};
+
+// Any error that ends a run: files that cannot be opened, created, read or written, damaged
+// input. what() is the user-facing text without a final full stop, naming the real input or
+// output path. Engine errors (ConversionError) end a run the same way and are not wrapped.
+class RunError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What converting one shapefile did.
+enum class ShapefileOutcome {
+  Converted,  // all outputs are in place
+  EndRun,     // a companion file is missing; the message has been shown, nothing was written
+};
+
+// Figures of one converted shapefile, for summaries.
+struct ShapefileStats {
+  std::uint64_t Records = 0;
+  std::uint64_t Vertices = 0;
+  std::uint64_t BytesRead = 0;
+};
+
+// Converts folder/item with `mode`. The settings step must have run. Throws RunError or
+// ConversionError when the file cannot be converted; then none of its outputs is changed.
+ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
+                                  const std::string& item, TransformMode mode,
+                                  RunFeedback& feedback, FileSystem& files,
+                                  ShapefileStats* stats = nullptr);
+
+// The whole run of the run button: settings step, ticked count, each ticked item in order,
+// overall bar to 100 and the completion box "已完成!! 請按確定" with the caption "Message".
+// An error that ends the run propagates (no completion box); the caller shows it.
+void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
+                   const std::string& folder, TransformMode mode, Region region,
+                   RunFeedback& feedback, FileSystem& files);
+
+}  // namespace morvane

@@ -1,0 +1,54 @@
+// The platform's file operations, behind an interface so that the run can be tested with
+// failures injected. LocalFileSystem is the real one (POSIX, names as raw bytes).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace morvane {
+
+// An open file. Every failure throws RunError with a text naming the file.
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to `size` bytes; returns the number read, 0 at the end of the file.
+  virtual std::size_t Read(void* buffer, std::size_t size) = 0;
+  virtual void Write(const void* data, std::size_t size) = 0;
+  virtual void SeekToStart() = 0;
+  virtual std::uint64_t Size() = 0;
+  // Flushes and closes; a failure (a full disk) throws. Destroying an unclosed file closes
+  // it quietly.
+  virtual void Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool IsRegularFile(const std::string& path) = 0;
+  // Deletes the file if it exists; returns whether it is gone.
+  virtual bool Remove(const std::string& path) = 0;
+  // Copies byte for byte, refusing to overwrite an existing target; throws on failure.
+  virtual void CopyNoOverwrite(const std::string& from, const std::string& to) = 0;
+  // "Cannot open file %s" on failure.
+  virtual std::unique_ptr<File> OpenRead(const std::string& path) = 0;
+  virtual std::unique_ptr<File> OpenReadWrite(const std::string& path) = 0;
+  // Creates or empties; "Cannot create file %s" on failure.
+  virtual std::unique_ptr<File> Create(const std::string& path) = 0;
+  // Moves `from` over `to`, replacing it atomically; throws on failure.
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+};
+
+class LocalFileSystem : public FileSystem {
+ public:
+  bool IsRegularFile(const std::string& path) override;
+  bool Remove(const std::string& path) override;
+  void CopyNoOverwrite(const std::string& from, const std::string& to) override;
+  std::unique_ptr<File> OpenRead(const std::string& path) override;
+  std::unique_ptr<File> OpenReadWrite(const std::string& path) override;
+  std::unique_ptr<File> Create(const std::string& path) override;
+  void Rename(const std::string& from, const std::string& to) override;
+};
+
+}  // namespace morvane
