@@ -10,6 +10,7 @@
 #include "engine/engine_state.hpp"
 #include "engine/messages.hpp"
 #include "shapefile/file_system.hpp"
+#include "shapefile/run_error.hpp"
 
 namespace morvane {
 
@@ -33,14 +34,6 @@ struct RunItem {
   bool Ticked = true;
 };
 
-// Any error that ends a run: files that cannot be opened, created, read or written, damaged
-// input. what() is the user-facing text without a final full stop, naming the real input or
-// output path. Engine errors (ConversionError) end a run the same way and are not wrapped.
-class RunError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // What converting one shapefile did.
 enum class ShapefileOutcome {
   Converted,  // all outputs are in place
@@ -54,8 +47,14 @@ struct ShapefileStats {
   std::uint64_t BytesRead = 0;
 };
 
-// Converts folder/item with `mode`. The settings step must have run. Throws RunError or
-// ConversionError when the file cannot be converted; then none of its outputs is changed.
+// Converts folder/item with `mode` and sets the per-file bar to 100. The settings step must
+// have run. The companions are found beside the main file with their extension in any letter
+// case, the exact lower-case name first; when one is missing, "<path> Not found" is shown for
+// its lower-case name and nothing is written.
+// The three outputs are written under temporary names (output_names.hpp) and moved into place
+// only once all are complete, replacing earlier outputs of the same names. Throws RunError
+// (FileError naming the real input or output path, or damaged input) or ConversionError when
+// the file cannot be converted; then no temporary is left and no output has been changed.
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,

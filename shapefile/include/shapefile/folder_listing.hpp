@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvane {
@@ -11,7 +12,13 @@ namespace morvane {
 // platform's raw bytes, never re-encoded. A folder that cannot be searched gives an empty list.
 std::vector<std::string> ListShapefiles(const std::string& folder);
 
-// folder + separator + name, the way the run builds its paths.
+// folder + separator + name, the way the run builds its paths. The separator is "/"; a folder
+// that already ends in one gets no second, and an empty folder (the working folder) gives the
+// name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Whether `name` ends in `suffix`, ASCII letters compared without regard to case. Bytes
+// outside ASCII are compared exactly, so multi-byte names (Big5) are never folded.
+bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix);
 
 }  // namespace morvane

@@ -1,0 +1,32 @@
+// The names a conversion reads and writes for one ticked main file, and the temporary names
+// its outputs are written under until all of them are complete.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+struct ShapefileNames {
+  std::string InputMain;    // folder + "/" + item
+  std::string Stem;         // InputMain without its last 4 characters; + ".shx", + ".dbf"
+  std::string OutputMain;   // <folder of InputMain>/<base>_1.shp
+  std::string OutputIndex;  // <base>_1.shx
+  std::string OutputTable;  // <base>_1.dbf
+};
+
+// The base is the item's file name without its extension (the last "." and what follows), so
+// "a.b.shp" gives "a.b_1.shp". The outputs go beside the input main file.
+ShapefileNames BuildShapefileNames(const std::string& folder, const std::string& item);
+
+// Temporary outputs live in the output's own folder, hidden, and name their final file, the
+// writing process and a counter:
+//     <folder>/.<final name>.morvane-tmp-<pid>-<n>        e.g. ".roads_1.shp.morvane-tmp-812-0"
+// A run removes its own temporaries on every failure; a name of this pattern whose process is
+// gone was left by a run that was killed.
+std::string TemporaryOutputPath(const std::string& finalPath, unsigned long pid, unsigned long n);
+
+// Whether a bare file name follows the temporary pattern above.
+bool IsTemporaryOutputName(std::string_view name);
+
+}  // namespace morvane

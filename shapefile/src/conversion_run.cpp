@@ -1,0 +1,196 @@
+#include "shapefile/conversion_run.hpp"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <optional>
+
+#include "shapefile/buffered_io.hpp"
+#include "shapefile/folder_listing.hpp"
+#include "shapefile/headers.hpp"
+#include "shapefile/output_names.hpp"
+#include "shapefile/records.hpp"
+
+namespace morvane {
+
+namespace {
+
+constexpr char kCompletionText[] = "已完成!! 請按確定";
+constexpr char kCompletionCaption[] = "Message";
+
+// The companion stem + extension, or else the one name in its folder that differs from it
+// only in the letter case of the extension.
+std::optional<std::string> FindCompanion(FileSystem& files, const std::string& stem,
+                                         const std::string& extension) {
+  const std::string exact = stem + extension;
+  if (files.IsRegularFile(exact)) return exact;
+  const std::size_t slash = stem.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : stem.substr(0, slash == 0 ? 1 : slash);
+  const std::string stemName = slash == std::string::npos ? stem : stem.substr(slash + 1);
+  for (const std::string& name : files.ListFolder(folder)) {
+    if (name.size() != exact.size() - (stem.size() - stemName.size())) continue;
+    if (name.compare(0, stemName.size(), stemName) != 0) continue;
+    if (!EndsWithIgnoringCase(name, extension)) continue;
+    const std::string path = slash == std::string::npos ? name : JoinPath(folder, name);
+    if (files.IsRegularFile(path)) return path;
+  }
+  return std::nullopt;
+}
+
+[[noreturn]] void ShortHeader(const std::string& path) {
+  throw RunError("File " + path + " is damaged: its header is shorter than 100 bytes");
+}
+
+// A header's box becomes the extent of the converted records; a file without points keeps
+// the conversion of its stored corners.
+void SetHeaderBox(EngineState& engine, TransformMode mode, ShapefileHeader& header,
+                  const Extent& records) {
+  if (records.Empty())
+    ConvertHeaderBox(engine, mode, header.Bytes.data());
+  else
+    WriteBox(header.Box(), records.Bounds());
+}
+
+// One shapefile's outputs while they are written under temporary names. Unless Commit has
+// moved them into place, the temporaries are removed when this goes out of scope.
+class PendingOutputs {
+ public:
+  struct Output {
+    std::string Final;
+    std::string Temporary;
+  };
+
+  PendingOutputs(FileSystem& files, const ShapefileNames& names) : files_(files) {
+    static std::atomic<unsigned long> counter{0};
+    const auto pid = static_cast<unsigned long>(::getpid());
+    for (const std::string* final : {&names.OutputMain, &names.OutputIndex, &names.OutputTable}) {
+      outputs_.push_back({*final, TemporaryOutputPath(*final, pid, counter++)});
+      files_.Remove(outputs_.back().Temporary);  // left by an earlier process of the same id
+    }
+  }
+  ~PendingOutputs() {
+    if (committed_) return;
+    for (const Output& output : outputs_) files_.Remove(output.Temporary);
+  }
+  PendingOutputs(const PendingOutputs&) = delete;
+  PendingOutputs& operator=(const PendingOutputs&) = delete;
+
+  const std::string& Main() const { return outputs_[0].Temporary; }
+  const std::string& Index() const { return outputs_[1].Temporary; }
+  const std::string& Table() const { return outputs_[2].Temporary; }
+
+  // The same error, naming the final output instead of its temporary.
+  [[noreturn]] void Rethrow(const FileError& error) const {
+    for (const Output& output : outputs_) {
+      if (error.Path() == output.Temporary) throw FileError(error.Operation(), output.Final);
+    }
+    throw error;
+  }
+
+  // Renames every temporary over its final name. A failure leaves the rest unrenamed, to be
+  // removed with the others.
+  void Commit() {
+    for (const Output& output : outputs_) files_.Rename(output.Temporary, output.Final);
+    committed_ = true;
+  }
+
+ private:
+  FileSystem& files_;
+  std::vector<Output> outputs_;
+  bool committed_ = false;
+};
+
+// Writes the converted main file to `outputPath`; returns the extent of its records.
+Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
+                     const std::string& inputPath, FileSystem& files,
+                     const std::string& outputPath, RunFeedback& feedback, ShapefileStats& stats) {
+  std::unique_ptr<File> output = files.Create(outputPath);
+  BufferedReader in(input);
+  BufferedWriter out(*output);
+  ShapefileHeader header;
+  if (in.Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ShortHeader(inputPath);
+  out.Write(header.Bytes.data(), kFileHeaderSize);
+
+  const RewriteResult records =
+      RewriteRecords(in, out, engine, mode, inputPath,
+                     [&](std::uint64_t done) { feedback.OnBytesRead(done, in.FileSize()); });
+  SetHeaderBox(engine, mode, header, records.Points);
+  out.PatchAt(kHeaderBoxOffset, header.Box(), kBoxSize);
+  out.Flush();
+  output->Close();
+
+  stats.Records = records.Records;
+  stats.Vertices = records.Vertices;
+  stats.BytesRead = in.Position();
+  return records.Points;
+}
+
+// The index copy at `outputPath` with its header box set.
+void WriteIndex(EngineState& engine, TransformMode mode, const std::string& inputPath,
+                FileSystem& files, const std::string& outputPath, const Extent& records) {
+  files.CopyNoOverwrite(inputPath, outputPath);
+  std::unique_ptr<File> index = files.OpenReadWrite(outputPath);
+  ShapefileHeader header;
+  if (index->Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ShortHeader(inputPath);
+  SetHeaderBox(engine, mode, header, records);
+  index->SeekToStart();
+  index->Write(header.Bytes.data(), kFileHeaderSize);
+  index->Close();
+}
+
+}  // namespace
+
+ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
+                                  const std::string& item, TransformMode mode,
+                                  RunFeedback& feedback, FileSystem& files,
+                                  ShapefileStats* stats) {
+  const ShapefileNames names = BuildShapefileNames(folder, item);
+  std::unique_ptr<File> input = files.OpenRead(names.InputMain);
+  const std::optional<std::string> index = FindCompanion(files, names.Stem, ".shx");
+  if (!index) {
+    feedback.ShowMessage(names.Stem + ".shx Not found");
+    return ShapefileOutcome::EndRun;
+  }
+  const std::optional<std::string> table = FindCompanion(files, names.Stem, ".dbf");
+  if (!table) {
+    feedback.ShowMessage(names.Stem + ".dbf Not found");
+    return ShapefileOutcome::EndRun;
+  }
+
+  PendingOutputs outputs(files, names);
+  ShapefileStats done;
+  try {
+    const Extent records =
+        WriteMainFile(engine, mode, *input, names.InputMain, files, outputs.Main(), feedback, done);
+    WriteIndex(engine, mode, *index, files, outputs.Index(), records);
+    files.CopyNoOverwrite(*table, outputs.Table());
+    input->Close();
+  } catch (const FileError& error) {
+    outputs.Rethrow(error);
+  }
+  outputs.Commit();
+  feedback.SetFileProgress(100);
+  if (stats != nullptr) *stats = done;
+  return ShapefileOutcome::Converted;
+}
+
+void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
+                   const std::string& folder, TransformMode mode, Region region,
+                   RunFeedback& feedback, FileSystem& files) {
+  ApplyTransformSettings(engine, mode, region);
+  std::int64_t ticked = 0;
+  for (const RunItem& item : items) ticked += item.Ticked ? 1 : 0;
+
+  std::int64_t started = 0;
+  for (const RunItem& item : items) {
+    if (!item.Ticked) continue;
+    feedback.SetOverallProgress(static_cast<int>(started * 100 / ticked));
+    ++started;
+    if (ConvertShapefile(engine, folder, item.Text, mode, feedback, files) == ShapefileOutcome::EndRun)
+      break;
+  }
+  feedback.SetOverallProgress(100);
+  feedback.ShowCompletion(kCompletionText, kCompletionCaption);
+}
+
+}  // namespace morvane

@@ -1,0 +1,34 @@
+#include "shapefile/folder_listing.hpp"
+
+#include "shapefile/file_system.hpp"
+
+namespace morvane {
+
+namespace {
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
+  if (name.size() < suffix.size()) return false;
+  const std::string_view tail = name.substr(name.size() - suffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i) {
+    if (AsciiLower(tail[i]) != AsciiLower(suffix[i])) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> ListShapefiles(const std::string& folder) {
+  std::vector<std::string> names = LocalFileSystem().ListFolder(folder);
+  std::erase_if(names, [](const std::string& name) { return !EndsWithIgnoringCase(name, ".shp"); });
+  return names;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+}  // namespace morvane

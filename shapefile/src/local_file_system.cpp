@@ -1,0 +1,173 @@
+// POSIX file operations. Names are passed to the system as the raw bytes they are, so names
+// in any narrow encoding (Big5 included) work unchanged.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "shapefile/file_system.hpp"
+
+namespace morvane {
+
+namespace {
+
+constexpr std::size_t kCopyBlockSize = std::size_t{1} << 20;
+
+bool IsRegularDescriptor(int fd) {
+  struct stat info;
+  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Reads until `size` bytes or the end of the file; -1 on an error.
+ssize_t ReadFully(int fd, void* buffer, std::size_t size) {
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, bytes + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+// Writes all `size` bytes; false on an error (ENOSPC for a full disk).
+bool WriteFully(int fd, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, bytes, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+class LocalFile : public File {
+ public:
+  LocalFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~LocalFile() override {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  LocalFile(const LocalFile&) = delete;
+  LocalFile& operator=(const LocalFile&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t size) override {
+    const ssize_t n = ReadFully(fd_, buffer, size);
+    if (n < 0) throw FileError(FileOperation::Read, path_);
+    return static_cast<std::size_t>(n);
+  }
+
+  void Write(const void* data, std::size_t size) override {
+    written_ = true;
+    if (!WriteFully(fd_, data, size)) throw FileError(FileOperation::Write, path_);
+  }
+
+  void SeekToStart() override { Seek(0); }
+
+  void Seek(std::uint64_t offset) override {
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+      throw FileError(written_ ? FileOperation::Write : FileOperation::Read, path_);
+  }
+
+  std::uint64_t Size() override {
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) throw FileError(FileOperation::Read, path_);
+    return static_cast<std::uint64_t>(info.st_size);
+  }
+
+  void Close() override {
+    const int fd = fd_;
+    fd_ = -1;
+    // A full disk or a failing device may only show at fsync or close.
+    const bool synced = !written_ || ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (written_ && !(synced && closed)) throw FileError(FileOperation::Write, path_);
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+  bool written_ = false;
+};
+
+std::unique_ptr<File> OpenRegular(const std::string& path, int flags, FileOperation failure) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd < 0) throw FileError(failure, path);
+  if (!IsRegularDescriptor(fd)) {
+    ::close(fd);
+    throw FileError(failure, path);
+  }
+  return std::make_unique<LocalFile>(fd, path);
+}
+
+}  // namespace
+
+bool LocalFileSystem::IsRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool LocalFileSystem::Remove(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+void LocalFileSystem::CopyNoOverwrite(const std::string& from, const std::string& to) {
+  std::unique_ptr<File> source = OpenRegular(from, O_RDONLY, FileOperation::Open);
+  // O_EXCL refuses an existing target, a dangling link included.
+  std::unique_ptr<File> target = OpenRegular(to, O_WRONLY | O_CREAT | O_EXCL, FileOperation::Create);
+  try {
+    std::vector<unsigned char> block(kCopyBlockSize);
+    for (;;) {
+      const std::size_t n = source->Read(block.data(), block.size());
+      if (n == 0) break;
+      target->Write(block.data(), n);
+    }
+    target->Close();
+  } catch (...) {
+    target.reset();
+    ::unlink(to.c_str());
+    throw;
+  }
+}
+
+std::unique_ptr<File> LocalFileSystem::OpenRead(const std::string& path) {
+  return OpenRegular(path, O_RDONLY, FileOperation::Open);
+}
+
+std::unique_ptr<File> LocalFileSystem::OpenReadWrite(const std::string& path) {
+  return OpenRegular(path, O_RDWR, FileOperation::Open);
+}
+
+std::unique_ptr<File> LocalFileSystem::Create(const std::string& path) {
+  return OpenRegular(path, O_RDWR | O_CREAT | O_TRUNC, FileOperation::Create);
+}
+
+void LocalFileSystem::Rename(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(FileOperation::Write, to);
+}
+
+std::vector<std::string> LocalFileSystem::ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const char* name = entry->d_name;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+    names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+}  // namespace morvane

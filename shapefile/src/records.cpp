@@ -1,0 +1,258 @@
+#include "shapefile/records.hpp"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/modes.hpp"
+#include "shapefile/byte_order.hpp"
+#include "shapefile/run_error.hpp"
+
+namespace morvane {
+
+namespace {
+
+constexpr std::size_t kPointSize = 16;
+constexpr std::size_t kMultiPointFixedSize = 36;  // box, NumPoints
+constexpr std::size_t kPartsFixedSize = 40;       // box, NumParts, NumPoints
+
+enum class Layout { Null, Point, MultiPoint, Parts, Unknown };
+
+struct RecordLayout {
+  Layout Kind = Layout::Unknown;
+  bool HasZ = false;          // a Z range and one Z per point are required after the points
+  bool HasPartTypes = false;  // one int32 per part follows the part starts
+};
+
+RecordLayout LayoutOf(std::int32_t type) {
+  switch (type) {
+    case static_cast<std::int32_t>(ShapeType::NullShape):
+      return {Layout::Null};
+    case static_cast<std::int32_t>(ShapeType::Point):
+    case static_cast<std::int32_t>(ShapeType::PointM):
+      return {Layout::Point};
+    case static_cast<std::int32_t>(ShapeType::PointZ):
+      return {Layout::Point, true};
+    case static_cast<std::int32_t>(ShapeType::MultiPoint):
+    case static_cast<std::int32_t>(ShapeType::MultiPointM):
+      return {Layout::MultiPoint};
+    case static_cast<std::int32_t>(ShapeType::MultiPointZ):
+      return {Layout::MultiPoint, true};
+    case static_cast<std::int32_t>(ShapeType::Arc):
+    case static_cast<std::int32_t>(ShapeType::Polygon):
+    case static_cast<std::int32_t>(ShapeType::ArcM):
+    case static_cast<std::int32_t>(ShapeType::PolygonM):
+      return {Layout::Parts};
+    case static_cast<std::int32_t>(ShapeType::ArcZ):
+    case static_cast<std::int32_t>(ShapeType::PolygonZ):
+      return {Layout::Parts, true};
+    case static_cast<std::int32_t>(ShapeType::MultiPatch):
+      return {Layout::Parts, true, true};
+    default:
+      return {};
+  }
+}
+
+// Bytes of the Z range and Z values of `points` points.
+std::uint64_t ZPartSize(std::int64_t points) { return 16 + 8 * static_cast<std::uint64_t>(points); }
+
+class RecordRewriter {
+ public:
+  RecordRewriter(BufferedReader& in, BufferedWriter& out, EngineState& engine,
+                 TransformMode mode, const std::string& path)
+      : in_(in), out_(out), engine_(engine), mode_(mode), path_(path) {}
+
+  // Rewrites the next record; false at the end of the file.
+  bool Next();
+
+  RewriteResult Result;
+
+ private:
+  [[noreturn]] void Damaged(const std::string& what) const {
+    throw RunError("File " + path_ + " is damaged: record " + std::to_string(number_) +
+                   " (at byte " + std::to_string(start_) + ") " + what);
+  }
+  [[noreturn]] void TooShort() const {
+    Damaged("is too short for a " + std::string(ShapeTypeName(type_)) + " (" +
+            std::to_string(content_) + " bytes)");
+  }
+
+  const unsigned char* Take(std::size_t size) {
+    const unsigned char* bytes = in_.Take(size);
+    if (bytes == nullptr) Damaged("is cut short");
+    return bytes;
+  }
+  void Copy(std::uint64_t size) {
+    if (!CopyBytes(in_, out_, size)) Damaged("is cut short");
+  }
+
+  void RewritePoint(std::uint64_t rest, const RecordLayout& layout);
+  void RewriteMultiPoint(std::uint64_t rest, const RecordLayout& layout);
+  void RewriteParts(std::uint64_t rest, const RecordLayout& layout);
+
+  // Writes the fixed piece that starts with the record's box, to be completed by FinishBox.
+  std::uint64_t StartBox(unsigned char* fixed, std::size_t size, std::int32_t points);
+  void FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent);
+  void ConvertPoints(std::int64_t count, Extent& extent);
+
+  BufferedReader& in_;
+  BufferedWriter& out_;
+  EngineState& engine_;
+  TransformMode mode_;
+  const std::string& path_;
+  std::uint64_t number_ = 0;   // of the current record, from 1
+  std::uint64_t start_ = 0;    // byte offset of its record header
+  std::uint64_t content_ = 0;  // its content bytes, the shape type included
+  std::int32_t type_ = 0;
+};
+
+bool RecordRewriter::Next() {
+  start_ = in_.Position();
+  unsigned char header[kRecordHeaderSize];
+  const std::size_t got = in_.Read(header, sizeof header);
+  if (got == 0) return false;
+  ++number_;
+  if (got < sizeof header) Damaged("is cut short");
+  const std::int32_t words = RecordHeader::Decode(header).ContentLength;
+  if (words < 2) Damaged("has a content length of " + std::to_string(words) + " words");
+  content_ = 2 * static_cast<std::uint64_t>(words);
+  if (content_ > in_.Remaining())
+    Damaged("runs past the end of the file (" + std::to_string(content_) + " bytes, " +
+            std::to_string(in_.Remaining()) + " left)");
+  out_.Write(header, sizeof header);
+
+  const unsigned char* typeBytes = Take(4);
+  type_ = ReadInt32LE(typeBytes);
+  out_.Write(typeBytes, 4);
+  const std::uint64_t rest = content_ - 4;
+  const RecordLayout layout = LayoutOf(type_);
+  switch (layout.Kind) {
+    case Layout::Null:
+      Copy(rest);
+      break;
+    case Layout::Point:
+      RewritePoint(rest, layout);
+      break;
+    case Layout::MultiPoint:
+      RewriteMultiPoint(rest, layout);
+      break;
+    case Layout::Parts:
+      RewriteParts(rest, layout);
+      break;
+    case Layout::Unknown:
+      Damaged("has the unknown shape type " + std::to_string(type_));
+  }
+  ++Result.Records;
+  return true;
+}
+
+void RecordRewriter::RewritePoint(std::uint64_t rest, const RecordLayout& layout) {
+  if (rest < kPointSize + (layout.HasZ ? 8 : 0)) TooShort();
+  Extent extent;
+  ConvertPoints(1, extent);
+  Result.Points.Add(extent);
+  Copy(rest - kPointSize);
+}
+
+void RecordRewriter::RewriteMultiPoint(std::uint64_t rest, const RecordLayout& layout) {
+  if (rest < kMultiPointFixedSize) TooShort();
+  unsigned char fixed[kMultiPointFixedSize];
+  std::memcpy(fixed, Take(sizeof fixed), sizeof fixed);
+  const std::int32_t points = ReadInt32LE(fixed + 32);
+  if (points < 0) Damaged("has a negative number of points (" + std::to_string(points) + ")");
+  const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
+  if (kMultiPointFixedSize + xySize + (layout.HasZ ? ZPartSize(points) : 0) > rest)
+    Damaged("has " + std::to_string(points) + " points, more than its " +
+            std::to_string(content_) + " bytes hold");
+
+  const std::uint64_t boxOffset = StartBox(fixed, sizeof fixed, points);
+  Extent extent;
+  ConvertPoints(points, extent);
+  FinishBox(boxOffset, fixed, extent);
+  Copy(rest - kMultiPointFixedSize - xySize);
+}
+
+void RecordRewriter::RewriteParts(std::uint64_t rest, const RecordLayout& layout) {
+  if (rest < kPartsFixedSize) TooShort();
+  unsigned char fixed[kPartsFixedSize];
+  std::memcpy(fixed, Take(sizeof fixed), sizeof fixed);
+  const std::int32_t parts = ReadInt32LE(fixed + 32);
+  const std::int32_t points = ReadInt32LE(fixed + 36);
+  if (parts < 0 || points < 0)
+    Damaged("has a negative count (" + std::to_string(parts) + " parts, " +
+            std::to_string(points) + " points)");
+  const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
+  const std::uint64_t partTypesSize = layout.HasPartTypes ? partsSize : 0;
+  const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
+  if (kPartsFixedSize + partsSize + partTypesSize + xySize +
+          (layout.HasZ ? ZPartSize(points) : 0) > rest)
+    Damaged("has " + std::to_string(parts) + " parts and " + std::to_string(points) +
+            " points, more than its " + std::to_string(content_) + " bytes hold");
+
+  const std::uint64_t boxOffset = StartBox(fixed, sizeof fixed, points);
+  std::int32_t previous = -1;
+  for (std::int32_t i = 0; i < parts; ++i) {
+    const unsigned char* bytes = Take(4);
+    const std::int32_t first = ReadInt32LE(bytes);
+    if (first <= previous || first >= points)
+      Damaged("has part " + std::to_string(i) + " starting at point " + std::to_string(first) +
+              ", out of order or past its " + std::to_string(points) + " points");
+    previous = first;
+    out_.Write(bytes, 4);
+  }
+  Copy(partTypesSize);
+  Extent extent;
+  ConvertPoints(points, extent);
+  FinishBox(boxOffset, fixed, extent);
+  Copy(rest - kPartsFixedSize - partsSize - partTypesSize - xySize);
+}
+
+std::uint64_t RecordRewriter::StartBox(unsigned char* fixed, std::size_t size, std::int32_t points) {
+  // Without points there is no extent: the stored corners are converted instead.
+  if (points == 0) ConvertBoxCorners(engine_, mode_, fixed);
+  const std::uint64_t boxOffset = out_.Position();
+  out_.Write(fixed, size);
+  return boxOffset;
+}
+
+void RecordRewriter::FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent) {
+  if (extent.Empty()) return;
+  WriteBox(fixed, extent.Bounds());
+  out_.PatchAt(boxOffset, fixed, kBoxSize);
+  Result.Points.Add(extent);
+}
+
+void RecordRewriter::ConvertPoints(std::int64_t count, Extent& extent) {
+  for (std::int64_t i = 0; i < count; ++i) {
+    const unsigned char* from = Take(kPointSize);
+    double x = ReadDoubleLE(from);
+    double y = ReadDoubleLE(from + 8);
+    ConvertPoint(engine_, mode_, x, y, x, y);
+    // Building the extent compares every value, and a comparison with a NaN is an invalid
+    // operation like any other in a conversion.
+    if (std::isnan(x) || std::isnan(y)) throw FloatingPointError("Invalid floating point operation");
+    extent.Add(x, y);
+    unsigned char* to = out_.Reserve(kPointSize);
+    WriteDoubleLE(to, x);
+    WriteDoubleLE(to + 8, y);
+  }
+  Result.Vertices += static_cast<std::uint64_t>(count);
+}
+
+}  // namespace
+
+RewriteResult RewriteRecords(BufferedReader& in, BufferedWriter& out, EngineState& engine,
+                             TransformMode mode, const std::string& inputPath,
+                             const std::function<void(std::uint64_t)>& onProgress) {
+  RecordRewriter rewriter(in, out, engine, mode, inputPath);
+  std::uint64_t reported = in.Position();
+  while (rewriter.Next()) {
+    if (onProgress && in.Position() - reported >= in.BlockSize()) {
+      reported = in.Position();
+      onProgress(reported);
+    }
+  }
+  if (onProgress) onProgress(in.Position());
+  return rewriter.Result;
+}
+
+}  // namespace morvane
