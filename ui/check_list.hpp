@@ -1,0 +1,32 @@
+// The file list of step two: one item per name, each with a check box, in the order the
+// names were given. Each item keeps the name's raw bytes, which the run opens; the shown
+// text is only its decoding.
+#pragma once
+
+#include <QListWidget>
+#include <string>
+#include <vector>
+
+#include "shapefile/conversion_run.hpp"
+
+namespace morvane {
+
+class CheckList : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit CheckList(QWidget* parent = nullptr);
+
+  // Replaces the whole list with `names`, every item ticked.
+  void SetNames(const std::vector<std::string>& names);
+  void SetAllTicked(bool ticked);
+
+  bool IsTicked(int index) const;
+  void SetTicked(int index, bool ticked);
+  std::string Name(int index) const;
+
+  // The items as the run takes them: raw names and ticks, in list order.
+  std::vector<RunItem> Items() const;
+};
+
+}  // namespace morvane

@@ -1,0 +1,42 @@
+// Every box the window shows goes through WindowDialogs, so that tests record the boxes
+// instead of blocking on them.
+#pragma once
+
+#include <QString>
+#include <utility>
+
+class QWidget;
+
+namespace morvane {
+
+class WindowDialogs {
+ public:
+  virtual ~WindowDialogs() = default;
+  // A plain modal message: the text, an OK button, no icon, the application's title as caption.
+  virtual void ShowMessage(const QString& text) = 0;
+  // The completion box of a run: the text with its own caption, an OK button, no icon.
+  virtual void ShowCompletion(const QString& text, const QString& caption) = 0;
+  // The error box: an error icon, an OK button, the application's title as caption. `text`
+  // is shown as given (see ErrorBoxText).
+  virtual void ShowError(const QString& text) = 0;
+};
+
+// The program's boxes: modal QMessageBoxes over the owner window.
+class MessageBoxDialogs : public WindowDialogs {
+ public:
+  explicit MessageBoxDialogs(QString title) : title_(std::move(title)) {}
+
+  // The window the boxes are centred over and modal to; none until the window exists.
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+  const QString& Title() const { return title_; }
+
+  void ShowMessage(const QString& text) override;
+  void ShowCompletion(const QString& text, const QString& caption) override;
+  void ShowError(const QString& text) override;
+
+ private:
+  QString title_;
+  QWidget* owner_ = nullptr;
+};
+
+}  // namespace morvane

@@ -1,0 +1,36 @@
+// Start-up: the application, the fonts, the one window; then the event loop until the window
+// is closed.
+#include <QGuiApplication>
+#include <cstdio>
+#include <exception>
+
+#include "application.hpp"
+#include "dialogs.hpp"
+#include "fonts.hpp"
+#include "main_window.hpp"
+#include "texts.hpp"
+
+int main(int argc, char** argv) {
+  morvane::Application app(argc, argv);
+  const QString title = morvane::ApplicationTitle(QCoreApplication::applicationFilePath());
+  QCoreApplication::setApplicationName(title);
+  QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
+  QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("morvane")));
+  morvane::InstallFontSubstitutes();
+
+  morvane::MessageBoxDialogs dialogs(title);
+  app.SetDialogs(&dialogs);
+  try {
+    morvane::TForm1 form(dialogs);
+    dialogs.SetOwner(&form);
+    form.show();
+    const int status = QApplication::exec();
+    dialogs.SetOwner(nullptr);
+    return status;
+  } catch (const std::exception& error) {
+    app.ShowEscapedError(morvane::DisplayText(error.what()));
+  } catch (...) {
+    app.ShowEscapedError(QString());
+  }
+  return 1;
+}

@@ -1,0 +1,178 @@
+#include "main_window.hpp"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "engine/modes.hpp"
+#include "fonts.hpp"
+#include "shapefile/folder_listing.hpp"
+#include "texts.hpp"
+#include "widgets/icons.hpp"
+
+namespace morvane {
+namespace {
+
+// The design's client area, in pixels at 96 dots per inch.
+constexpr int kClientWidth = 712;
+constexpr int kClientHeight = 635;
+
+template <std::size_t N>
+QStringList Captions(const std::array<std::string_view, N>& captions) {
+  QStringList list;
+  for (std::string_view caption : captions) {
+    list << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+  }
+  return list;
+}
+
+QGroupBox* MakeFrame(const QString& caption, int height, QWidget* parent) {
+  auto* frame = new QGroupBox(caption, parent);
+  frame->setFont(FrameFont());
+  QPalette palette = frame->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  palette.setColor(QPalette::Text, Qt::black);
+  frame->setPalette(palette);
+  frame->setFixedHeight(height);
+  return frame;
+}
+
+QString CreditLine() {
+  return QStringLiteral("Morvane 坐標轉換工具　由 Morvane 開發小組製作　問題與建議請寫信到 ") +
+         QString::fromLatin1(kContactAddress);
+}
+
+}  // namespace
+
+TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
+    : QWidget(parent),
+      dialogs_(dialogs),
+      ProgressFill2(new TiledProgressBar(this)),
+      ProgressFill1(new TiledProgressBar(this)),
+      feedback_(dialogs, *ProgressFill1, *ProgressFill2),
+      engine_(feedback_) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Morvane V2.2          2006.03.15"));
+  setFont(WindowFont());
+  resize(kClientWidth, kClientHeight);
+
+  // Step one: mode and region.
+  GroupBox3 = MakeFrame(QStringLiteral("步驟一:選擇轉換方式"), 209, this);
+  RadioGroup1 = new RadioGroup(QStringLiteral("A. 請[正確] 選擇影像坐標轉換方式 "),
+                               Captions(kModeCaptions), 2, GroupBox3);
+  RadioGroup1->setFixedWidth(519);
+  RadioGroup2 = new RadioGroup(QStringLiteral("B. 請選擇轉換的地區"), Captions(kRegionCaptions), 1,
+                               GroupBox3);
+  auto* stepOne = new QHBoxLayout(GroupBox3);
+  stepOne->setContentsMargins(2, 2, 2, 2);
+  stepOne->setSpacing(0);
+  stepOne->addWidget(RadioGroup1);
+  stepOne->addWidget(RadioGroup2);
+
+  // Step two: folder and files, placed as designed.
+  GroupBox1 = MakeFrame(QStringLiteral("步驟二:請選擇路徑及欲處理之檔案"), 320, this);
+  ShellTreeView1 = new FolderTree(GroupBox1);
+  ShellTreeView1->setGeometry(16, 24, 281, 281);
+  ShapeButton1 = new PillButton(QStringLiteral("全選"), TickIcon(), GroupBox1);
+  ShapeButton1->setGeometry(376, 16, 81, 33);
+  ShapeButton1->SetTransparentBackground(true);
+  ShapeButton2 = new PillButton(QStringLiteral("全不選"), CrossIcon(), GroupBox1);
+  ShapeButton2->setGeometry(568, 16, 81, 33);
+  ShapeButton2->SetTransparentBackground(true);
+  CheckListBox1 = new CheckList(GroupBox1);
+  CheckListBox1->setGeometry(312, 48, 385, 257);
+
+  LinkLabel1 = new LinkLabel(CreditLine(), this);
+  LinkLabel1->setFixedHeight(16);
+
+  // Step three: run.
+  GroupBox2 = MakeFrame(QStringLiteral("步驟三:轉換"), 61, this);
+  ShapeButton3 = new PillButton(QStringLiteral("執行 按我就對了"), PlayIcon(), GroupBox2);
+  ShapeButton3->setGeometry(264, 20, 153, 33);
+
+  ProgressFill2->setFixedHeight(13);
+  ProgressFill1->setFixedHeight(13);
+
+  // Docking: frames and the credit line along the top at full width, bars at the bottom.
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(GroupBox3);
+  column->addWidget(GroupBox1);
+  column->addWidget(LinkLabel1);
+  column->addWidget(GroupBox2);
+  column->addStretch(1);
+  column->addWidget(ProgressFill2);
+  column->addWidget(ProgressFill1);
+
+  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+  RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+  RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
+  ShapeButton1->setObjectName(QStringLiteral("ShapeButton1"));
+  ShapeButton2->setObjectName(QStringLiteral("ShapeButton2"));
+  CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
+  LinkLabel1->setObjectName(QStringLiteral("LinkLabel1"));
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  ShapeButton3->setObjectName(QStringLiteral("ShapeButton3"));
+  ProgressFill2->setObjectName(QStringLiteral("ProgressFill2"));
+  ProgressFill1->setObjectName(QStringLiteral("ProgressFill1"));
+
+  connect(ShapeButton3, &QAbstractButton::clicked, this, &TForm1::ShapeButton3Click);
+  connect(ShapeButton1, &QAbstractButton::clicked, this, &TForm1::ShapeButton1Click);
+  connect(ShapeButton2, &QAbstractButton::clicked, this, &TForm1::ShapeButton2Click);
+  connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::ShellTreeView1Change);
+  connect(ShellTreeView1, &FolderTree::FolderExpanded, this, &TForm1::ShellTreeView1Expanded);
+  connect(LinkLabel1, &LinkLabel::Clicked, this, &TForm1::LinkLabel1Click);
+
+  // The settings hold their start values from engine_'s construction; the tree was built
+  // with the computer expanded and selected, so the list starts empty.
+  ShellTreeView1->SortAll();
+}
+
+void TForm1::ShapeButton3Click() {
+  try {
+    const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
+    RunConversion(engine_, CheckListBox1->Items(), ShellTreeView1->SelectedFolder(), mode,
+                  RadioGroup2->ItemIndex(), feedback_, files_);
+  } catch (const std::exception& error) {
+    ShowError(DisplayText(error.what()));
+  }
+}
+
+void TForm1::ShapeButton1Click() { CheckListBox1->SetAllTicked(true); }
+
+void TForm1::ShapeButton2Click() { CheckListBox1->SetAllTicked(false); }
+
+void TForm1::ShellTreeView1Change() {
+  const std::string folder = ShellTreeView1->SelectedFolder();
+  // The computer root has no path: its list is empty.
+  CheckListBox1->SetNames(folder.empty() ? std::vector<std::string>{} : ListShapefiles(folder));
+}
+
+void TForm1::ShellTreeView1Expanded() { ShellTreeView1->SortAll(); }
+
+void TForm1::LinkLabel1Click() {
+  // Without a mail program this fails; nothing is shown then.
+  QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kContactAddress)));
+}
+
+void TForm1::ShowError(const QString& message) { dialogs_.ShowError(ErrorBoxText(message)); }
+
+void TForm1::showEvent(QShowEvent* event) {
+  if (!centred_) {
+    centred_ = true;
+    if (const QScreen* display = screen()) {
+      QRect frame = frameGeometry();
+      frame.moveCenter(display->availableGeometry().center());
+      move(frame.topLeft());
+    }
+  }
+  QWidget::showEvent(event);
+}
+
+}  // namespace morvane

@@ -1,0 +1,73 @@
+// The program's one window, Form1: step one chooses the mode and the region, step two a
+// folder and its shapefiles, step three runs the conversion; a credit line with a mail link
+// and two progress bars sit below. The class only builds the controls and wires their
+// events to the handlers; the conversion itself is the shapefile library's run.
+#pragma once
+
+#include <QGroupBox>
+#include <QWidget>
+
+#include "check_list.hpp"
+#include "dialogs.hpp"
+#include "engine/engine_state.hpp"
+#include "folder_tree.hpp"
+#include "shapefile/file_system.hpp"
+#include "widgets/link_label.hpp"
+#include "widgets/pill_button.hpp"
+#include "widgets/radio_group.hpp"
+#include "widgets/tiled_progress_bar.hpp"
+#include "window_feedback.hpp"
+
+namespace morvane {
+
+// The credit line's contact address; the link opens "mailto:" followed by it.
+inline constexpr char kContactAddress[] = "morvane-team@example.org";
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The dialogs must outlive the window.
+  explicit TForm1(WindowDialogs& dialogs, QWidget* parent = nullptr);
+
+  // Event handlers.
+  void ShapeButton3Click();     // run
+  void ShapeButton1Click();     // select all
+  void ShapeButton2Click();     // select none
+  void ShellTreeView1Change();  // list the selected folder
+  void ShellTreeView1Expanded();
+  void LinkLabel1Click();
+
+  // Shows an error that ended an operation, as the error box.
+  void ShowError(const QString& message);
+
+  EngineState& Engine() { return engine_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  WindowDialogs& dialogs_;
+
+  // Controls, top to bottom.
+  QGroupBox* GroupBox3;
+  RadioGroup* RadioGroup1;
+  RadioGroup* RadioGroup2;
+  QGroupBox* GroupBox1;
+  FolderTree* ShellTreeView1;
+  PillButton* ShapeButton1;
+  PillButton* ShapeButton2;
+  CheckList* CheckListBox1;
+  LinkLabel* LinkLabel1;
+  QGroupBox* GroupBox2;
+  PillButton* ShapeButton3;
+  TiledProgressBar* ProgressFill2;
+  TiledProgressBar* ProgressFill1;
+
+  WindowFeedback feedback_;
+  EngineState engine_;
+  LocalFileSystem files_;
+  bool centred_ = false;
+};
+
+}  // namespace morvane

@@ -1,0 +1,25 @@
+// Texts the window derives rather than states: its title, the error box's text, and how
+// narrow (byte) strings from file names and the run's messages become shown text.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace morvane {
+
+// The application's title from the executable's file name: the folder dropped, the name cut
+// at its first full stop, the first letter upper case and every letter after it lower case
+// ("morvane" and "MORVANE.bin" both give "Morvane").
+QString ApplicationTitle(const QString& executablePath);
+
+// The error box's text: the message with a full stop added when its last character sorts
+// after the full stop (a letter or a digit, for instance). Blanks, brackets and an empty
+// message are left as they are.
+QString ErrorBoxText(const QString& message);
+
+// Shows a narrow string: UTF-8 when it is valid UTF-8, otherwise Big5 (code page 950), the
+// encoding of names on old Windows disks and archives. Only for showing: the bytes
+// themselves are what the program keeps and opens.
+QString DisplayText(const std::string& bytes);
+
+}  // namespace morvane

@@ -1,0 +1,58 @@
+// Renders the window with a folder selected and its shapefiles listed to a PNG, for the
+// documentation. Usage: morvane-render-window FOLDER OUTPUT.png
+// Run it on the offscreen platform (QT_QPA_PLATFORM=offscreen) when there is no display.
+#include <QPixmap>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "application.hpp"
+#include "fonts.hpp"
+#include "main_window.hpp"
+
+namespace {
+
+// No box may wait for a click here: whatever would be shown goes to standard error.
+class PrintedDialogs : public morvane::WindowDialogs {
+ public:
+  void ShowMessage(const QString& text) override { Print(QString(), text); }
+  void ShowCompletion(const QString& text, const QString& caption) override { Print(caption, text); }
+  void ShowError(const QString& text) override { Print(QStringLiteral("error"), text); }
+
+ private:
+  static void Print(const QString& caption, const QString& text) {
+    std::fprintf(stderr, "[%s] %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  morvane::Application app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s FOLDER OUTPUT.png\n", argv[0]);
+    return 2;
+  }
+  morvane::InstallFontSubstitutes();
+  PrintedDialogs dialogs;
+  app.SetDialogs(&dialogs);
+
+  morvane::TForm1 form(dialogs);
+  form.show();
+  // The folder's real path as bytes: names that are not UTF-8 must survive.
+  char* resolved = ::realpath(argv[1], nullptr);
+  const std::string folder = resolved != nullptr ? resolved : "";
+  std::free(resolved);
+  auto* tree = form.findChild<morvane::FolderTree*>(QStringLiteral("ShellTreeView1"));
+  if (folder.empty() || tree == nullptr || !tree->SelectPath(folder)) {
+    std::fprintf(stderr, "cannot select the folder %s in the tree\n", argv[1]);
+    return 1;
+  }
+  QApplication::processEvents();
+  if (!form.grab().save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+    std::fprintf(stderr, "cannot write %s\n", argv[2]);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,17 @@
+#include "window_feedback.hpp"
+
+#include "texts.hpp"
+
+namespace morvane {
+
+void WindowFeedback::ShowMessage(const std::string& text) { dialogs_.ShowMessage(DisplayText(text)); }
+
+void WindowFeedback::ShowCompletion(const std::string& text, const std::string& caption) {
+  dialogs_.ShowCompletion(DisplayText(text), DisplayText(caption));
+}
+
+void WindowFeedback::SetOverallProgress(int percent) { overall_.SetPercent(percent); }
+
+void WindowFeedback::SetFileProgress(int percent) { file_.SetPercent(percent); }
+
+}  // namespace morvane
