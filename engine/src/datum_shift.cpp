@@ -1,0 +1,159 @@
+#include "engine/datum_shift.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "engine/constants.hpp"
+
+namespace morvane {
+namespace {
+
+double AsDouble(Extended v) { return static_cast<double>(v); }
+
+struct GeodeticEllipsoid {
+  Extended A;   // semi-major axis, m
+  Extended E2;  // first eccentricity squared
+};
+
+// e² from a and f through b = a - a f, as GRS80 and WGS84 derive it.
+constexpr Extended EccentricitySquaredOf(Extended a, Extended f) {
+  const Extended b = a - a * f;
+  return (a * a - b * b) / (a * a);
+}
+
+constexpr GeodeticEllipsoid kTwd67{kTwd67SemiMajorAxis, kTwd67EccentricitySquared};
+constexpr GeodeticEllipsoid kGrs80{kGrs80SemiMajorAxis,
+                                   EccentricitySquaredOf(kGrs80SemiMajorAxis, kGrs80Flattening)};
+constexpr GeodeticEllipsoid kWgs84{kWgs84SemiMajorAxis,
+                                   EccentricitySquaredOf(kWgs84SemiMajorAxis, kWgs84Flattening)};
+
+// N, the radius of curvature in the prime vertical at latitude phi (radians).
+Extended PrimeVerticalRadius(const GeodeticEllipsoid& ellipsoid, Extended phi) {
+  const Extended s = std::sin(AsDouble(phi));
+  return ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * s * s));
+}
+
+Extended GeocentricX(const GeodeticEllipsoid& ellipsoid, Extended longitude, Extended latitude,
+                     Extended height) {
+  const Extended phi = latitude * kDegToRad;
+  const Extended lambda = longitude * kDegToRad;
+  return (PrimeVerticalRadius(ellipsoid, phi) + height) * std::cos(AsDouble(phi)) *
+         std::cos(AsDouble(lambda));
+}
+
+Extended GeocentricY(const GeodeticEllipsoid& ellipsoid, Extended longitude, Extended latitude,
+                     Extended height) {
+  const Extended phi = latitude * kDegToRad;
+  const Extended lambda = longitude * kDegToRad;
+  return (PrimeVerticalRadius(ellipsoid, phi) + height) * std::cos(AsDouble(phi)) *
+         std::sin(AsDouble(lambda));
+}
+
+Extended GeocentricZ(const GeodeticEllipsoid& ellipsoid, Extended latitude, Extended height) {
+  const Extended phi = latitude * kDegToRad;
+  return ((1 - ellipsoid.E2) * PrimeVerticalRadius(ellipsoid, phi) + height) *
+         std::sin(AsDouble(phi));
+}
+
+Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, Extended y,
+                                Extended z) {
+  const Extended p = std::sqrt(AsDouble(x * x + y * y));
+  // Exact for a point on the surface; a shifted point lies a few tens of metres off it.
+  Extended phi = std::atan(AsDouble(z / (p * (1 - ellipsoid.E2))));
+  for (;;) {
+    const Extended s = std::sin(AsDouble(phi));
+    const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * s * s));
+    const Extended next = std::atan(AsDouble((z + ellipsoid.E2 * n * s) / p));
+    const double change = std::fabs(AsDouble(next - phi));
+    if (std::isnan(change)) {  // the comparison below would be an invalid operation
+      RaiseInvalidOperation();
+      return std::numeric_limits<Extended>::quiet_NaN();
+    }
+    if (change < 0.001) return next / kDegToRad;
+    phi = next;
+  }
+}
+
+}  // namespace
+
+Extended GeocentricX67(Extended longitude, Extended latitude, Extended height) {
+  return GeocentricX(kTwd67, longitude, latitude, height);
+}
+Extended GeocentricY67(Extended longitude, Extended latitude, Extended height) {
+  return GeocentricY(kTwd67, longitude, latitude, height);
+}
+Extended GeocentricZ67(Extended latitude, Extended height) {
+  return GeocentricZ(kTwd67, latitude, height);
+}
+Extended GeocentricX97(Extended longitude, Extended latitude, Extended height) {
+  return GeocentricX(kGrs80, longitude, latitude, height);
+}
+Extended GeocentricY97(Extended longitude, Extended latitude, Extended height) {
+  return GeocentricY(kGrs80, longitude, latitude, height);
+}
+Extended GeocentricZ97(Extended latitude, Extended height) {
+  return GeocentricZ(kGrs80, latitude, height);
+}
+Extended GeocentricX84(Extended longitude, Extended latitude, Extended height) {
+  return GeocentricX(kWgs84, longitude, latitude, height);
+}
+Extended GeocentricY84(Extended longitude, Extended latitude, Extended height) {
+  return GeocentricY(kWgs84, longitude, latitude, height);
+}
+Extended GeocentricZ84(Extended latitude, Extended height) {
+  return GeocentricZ(kWgs84, latitude, height);
+}
+
+Extended LongitudeFromGeocentric(Extended x, Extended y) {
+  Extended lambda = std::atan(AsDouble(y / x)) / kDegToRad;
+  // atan gives -90..90; west of -90 and east of 90 degrees X is negative.
+  FailIfNaN(x, y);
+  if (x < 0 && y > 0) {
+    lambda += 180;
+  } else if (x < 0 && y < 0) {
+    lambda -= 180;
+  }
+  return lambda;
+}
+
+Extended LatitudeFromGeocentric67(Extended x, Extended y, Extended z) {
+  return LatitudeFromGeocentric(kTwd67, x, y, z);
+}
+Extended LatitudeFromGeocentric97(Extended x, Extended y, Extended z) {
+  return LatitudeFromGeocentric(kGrs80, x, y, z);
+}
+Extended LatitudeFromGeocentric84(Extended x, Extended y, Extended z) {
+  return LatitudeFromGeocentric(kWgs84, x, y, z);
+}
+
+GeocentricPoint DatumShift67To97(const GeocentricPoint& p) {
+  const auto& t = kDatum67Translation;
+  const auto& h = kHelmert97Parameters;
+  const Extended x1 = p.X + t.X;
+  const Extended y1 = p.Y + t.Y;
+  const Extended z1 = p.Z + t.Z;
+  return {(x1 + h.Rz * y1 - h.Ry * z1) * h.Scale + h.Tx,
+          (-h.Rz * x1 + y1 + h.Rx * z1) * h.Scale + h.Ty,
+          (h.Ry * x1 - h.Rx * y1 + z1) * h.Scale + h.Tz};
+}
+
+GeocentricPoint DatumShift97To67(const GeocentricPoint& p) {
+  const auto& t = kDatum67Translation;
+  const auto& h = kHelmert97Parameters;
+  const Extended x1 = (p.X - h.Rz * p.Y + h.Ry * p.Z - h.Tx) / h.Scale;
+  const Extended y1 = (h.Rz * p.X + p.Y - h.Rx * p.Z - h.Ty) / h.Scale;
+  const Extended z1 = (-h.Ry * p.X + h.Rx * p.Y + p.Z - h.Tz) / h.Scale;
+  return {x1 - t.X, y1 - t.Y, z1 - t.Z};
+}
+
+GeocentricPoint DatumShift67To84(const GeocentricPoint& p) {
+  const auto& t = kDatum67Translation;
+  return {p.X + t.X, p.Y + t.Y, p.Z + t.Z};
+}
+
+GeocentricPoint DatumShift84To67(const GeocentricPoint& p) {
+  const auto& t = kDatum67Translation;
+  return {p.X - t.X, p.Y - t.Y, p.Z - t.Z};
+}
+
+}  // namespace morvane
