@@ -1,0 +1,105 @@
+#include "command_line.hpp"
+
+#include <charconv>
+#include <limits>
+
+namespace morvane {
+
+namespace {
+
+bool LooksLikeNumber(std::string_view word) {
+  return word.size() >= 2 && word[0] == '-' &&
+         ((word[1] >= '0' && word[1] <= '9') || word[1] == '.');
+}
+
+const OptionSpec* FindOption(std::span<const OptionSpec> options, std::string_view name) {
+  for (const OptionSpec& option : options) {
+    if (option.Name == name) return &option;
+  }
+  return nullptr;
+}
+
+// Digits only, no sign, no blanks, within [low, high].
+long ParseWholeNumber(std::string_view text, long low, long high, std::string_view what) {
+  long value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  const bool digitsOnly = !text.empty() && text[0] >= '0' && text[0] <= '9';
+  if (!digitsOnly || error != std::errc() || stop != end || value < low || value > high) {
+    throw UsageError(std::string(what) + " must be a whole number from " + std::to_string(low) +
+                     " to " + std::to_string(high) + ", not '" + std::string(text) + "'");
+  }
+  return value;
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(std::span<const std::string> args,
+                               std::span<const OptionSpec> options) {
+  ParsedArguments parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (word == "--") {
+      parsed.Operands.insert(parsed.Operands.end(), args.begin() + static_cast<long>(i) + 1,
+                             args.end());
+      break;
+    }
+    if (word == "-h" || word == "--help") {
+      parsed.Help = true;
+      continue;
+    }
+    if (word.size() < 2 || word[0] != '-' || LooksLikeNumber(word)) {
+      parsed.Operands.push_back(word);
+      continue;
+    }
+    if (word[1] != '-') throw UsageError("unknown option '" + word + "'");
+
+    const std::size_t equals = word.find('=');
+    const std::string name = word.substr(2, equals == std::string::npos ? equals : equals - 2);
+    const OptionSpec* option = FindOption(options, name);
+    if (option == nullptr) throw UsageError("unknown option '--" + name + "'");
+    if (parsed.Has(name)) throw UsageError("--" + name + " is given twice");
+
+    std::string value;
+    if (option->TakesValue) {
+      if (equals != std::string::npos) {
+        value = word.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        throw UsageError("--" + name + " needs a value");
+      }
+    } else if (equals != std::string::npos) {
+      throw UsageError("--" + name + " takes no value");
+    }
+    parsed.Options.emplace(name, std::move(value));
+  }
+  return parsed;
+}
+
+TransformMode ParseModeNumber(std::string_view text) {
+  return static_cast<TransformMode>(ParseWholeNumber(text, 1, kModeCount, "--mode") - 1);
+}
+
+Region ParseRegionNumber(std::string_view text) {
+  return static_cast<Region>(ParseWholeNumber(text, 1, kRegionCount, "--region") - 1);
+}
+
+unsigned ParseJobCount(std::string_view text) {
+  return static_cast<unsigned>(
+      ParseWholeNumber(text, 1, std::numeric_limits<int>::max(), "--jobs"));
+}
+
+ModeAndRegion RequireModeAndRegion(const ParsedArguments& parsed) {
+  const auto mode = parsed.Options.find("mode");
+  if (mode == parsed.Options.end()) {
+    throw UsageError("--mode is required (see 'morvane-cli modes')");
+  }
+  const auto region = parsed.Options.find("region");
+  if (region == parsed.Options.end()) {
+    throw UsageError("--region is required (see 'morvane-cli modes')");
+  }
+  return {ParseModeNumber(mode->second), ParseRegionNumber(region->second)};
+}
+
+}  // namespace morvane

@@ -1,0 +1,164 @@
+// morvane-cli: the command-line front end over the same engine and conversion run as the
+// window, for scripts, machines without a display and single coordinates.
+#include <array>
+#include <cstdio>
+#include <exception>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "command_line.hpp"
+#include "convert_command.hpp"
+#include "messages.hpp"
+#include "mode_descriptions.hpp"
+#include "point_command.hpp"
+
+namespace morvane {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--keep-going] [--quiet] PATH...\n"
+    "       morvane-cli point --mode M --region R [X Y]\n"
+    "       morvane-cli modes\n"
+    "       morvane-cli COMMAND --help\n";
+
+constexpr std::string_view kMainHelp =
+    "\n"
+    "Converts shapefiles and single coordinates between the coordinate systems\n"
+    "used in and around Taiwan.\n"
+    "\n"
+    "commands:\n"
+    "  convert   convert .shp files, or every .shp file of a folder\n"
+    "  point     convert coordinate pairs given as arguments or on standard input\n"
+    "  modes     list the 16 modes and 3 regions that --mode and --region take\n"
+    "\n"
+    "Run 'morvane-cli COMMAND --help' for the options of a command, 'man morvane-cli'\n"
+    "for the whole manual. --version prints the version.\n";
+
+constexpr std::string_view kConvertUsage =
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--keep-going] [--quiet] PATH...\n";
+
+constexpr std::string_view kConvertHelp =
+    "\n"
+    "Converts shapefiles. Each PATH is a .shp file or a folder, meaning every *.shp\n"
+    "entry in it. For roads.shp the converted copies roads_1.shp, roads_1.shx and\n"
+    "roads_1.dbf are written beside it (replacing earlier ones); roads.shx and\n"
+    "roads.dbf must exist. Input files are never changed.\n"
+    "\n"
+    "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
+    "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --jobs N       convert up to N files at once (default 1)\n"
+    "  --keep-going   go on after a file fails, and report every failure;\n"
+    "                 by default the first failure ends the run\n"
+    "  --quiet        no progress display and no summary line\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Messages go to standard error. Exit status: 0 every file converted,\n"
+    "1 a file failed, 2 usage error.\n";
+
+constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [X Y]\n";
+
+constexpr std::string_view kPointHelp =
+    "\n"
+    "Converts the pair X Y given as arguments or, without them, every line of\n"
+    "standard input holding two numbers separated by blanks or a comma. Writes\n"
+    "\"X Y\" per pair to standard output, with as many digits as it takes to read\n"
+    "back the exact value. X is an easting in metres or a longitude in degrees\n"
+    "(east positive), Y a northing in metres or a latitude in degrees.\n"
+    "\n"
+    "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
+    "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Blank input lines are skipped. A line that is not two numbers, or a pair that\n"
+    "cannot be converted, gets a message naming its line number on standard error\n"
+    "and no output line; the other lines are still converted. Exit status:\n"
+    "0 every pair converted, 1 a line failed, 2 usage error.\n";
+
+constexpr std::string_view kModesUsage = "usage: morvane-cli modes\n";
+
+constexpr std::string_view kModesHelp =
+    "\n"
+    "Lists the 16 transformation modes and the 3 regions, numbered as --mode and\n"
+    "--region take them, with their captions and the source and target systems.\n";
+
+constexpr std::array kConvertOptions = {
+    OptionSpec{"mode", true}, OptionSpec{"region", true}, OptionSpec{"jobs", true},
+    OptionSpec{"keep-going", false}, OptionSpec{"quiet", false}};
+constexpr std::array kPointOptions = {OptionSpec{"mode", true}, OptionSpec{"region", true}};
+
+int RunModesCommand(const ParsedArguments& parsed) {
+  if (!parsed.Operands.empty()) throw UsageError("modes takes no arguments");
+  PrintModesAndRegions();
+  return 0;
+}
+
+struct Command {
+  std::string_view Name;
+  std::span<const OptionSpec> Options;
+  std::string_view Usage;
+  std::string_view Help;
+  int (*Run)(const ParsedArguments&);
+};
+
+const std::array<Command, 3> kCommands = {{
+    {"convert", kConvertOptions, kConvertUsage, kConvertHelp, RunConvertCommand},
+    {"point", kPointOptions, kPointUsage, kPointHelp, RunPointCommand},
+    {"modes", {}, kModesUsage, kModesHelp, RunModesCommand},
+}};
+
+void PrintTo(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+int UsageFailure(std::string_view problem, std::string_view usage) {
+  PrintMessage(problem);
+  PrintTo(stderr, usage);
+  return 2;
+}
+
+int RunCommand(const Command& command, std::span<const std::string> args) {
+  try {
+    const ParsedArguments parsed = ParseArguments(args, command.Options);
+    if (parsed.Help) {
+      PrintTo(stdout, command.Usage);
+      PrintTo(stdout, command.Help);
+      return 0;
+    }
+    return command.Run(parsed);
+  } catch (const UsageError& error) {
+    return UsageFailure(error.what(), command.Usage);
+  }
+}
+
+int Main(std::span<const std::string> args) {
+  if (args.empty()) return UsageFailure("no command given", kUsage);
+  const std::string& word = args.front();
+  if (word == "-h" || word == "--help" || word == "help") {
+    PrintTo(stdout, kUsage);
+    PrintTo(stdout, kMainHelp);
+    return 0;
+  }
+  if (word == "--version") {
+    PrintTo(stdout, std::string(kProgramName) + " " MORVANE_VERSION "\n");
+    return 0;
+  }
+  for (const Command& command : kCommands) {
+    if (command.Name == word) return RunCommand(command, args.subspan(1));
+  }
+  return UsageFailure("unknown command '" + word + "'", kUsage);
+}
+
+}  // namespace
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    return morvane::Main(args);
+  } catch (const std::exception& error) {
+    morvane::PrintMessage(error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,561 @@
+// Spawns morvane-cli on small generated shapefiles and on coordinate text, and checks exit
+// statuses, messages and outputs. Converted coordinates are compared with the engine itself.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/modes.hpp"
+
+extern char** environ;
+
+namespace morvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- running the program --------------------------------------------------------------
+
+struct CliResult {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "morvane-cli-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const fs::path& Path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs morvane-cli with `args`, `input` on stdin, stdout and stderr captured through files.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "") {
+  TempDir io;
+  WriteFile(io / "in", input);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<char*> argv{const_cast<char*>(MORVANE_CLI_PATH)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  CliResult result;
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, MORVANE_CLI_PATH, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) throw std::runtime_error("cannot start " MORVANE_CLI_PATH);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.Out = ReadFile(io / "out");
+  result.Err = ReadFile(io / "err");
+  return result;
+}
+
+// Runs morvane-cli with its stdout and stderr on a pseudo-terminal; returns what it showed.
+std::string RunCliOnTerminal(const std::vector<std::string>& args) {
+  std::vector<char*> argv{const_cast<char*>(MORVANE_CLI_PATH)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  int terminal = -1;
+  const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (pid < 0) throw std::runtime_error("forkpty failed");
+  if (pid == 0) {
+    execv(MORVANE_CLI_PATH, argv.data());
+    _exit(127);
+  }
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, n);
+  close(terminal);
+  waitpid(pid, nullptr, 0);
+  return shown;
+}
+
+// ---- small shapefiles -----------------------------------------------------------------
+
+struct Point {
+  double X, Y;
+};
+
+void PutBigEndian32(std::string& bytes, std::int32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(value) >> shift) & 0xFF));
+  }
+}
+
+void PutLittleEndian32(std::string& bytes, std::int32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(value) >> shift) & 0xFF));
+  }
+}
+
+void PutDouble(std::string& bytes, double value) {
+  char raw[8];
+  std::memcpy(raw, &value, 8);
+  bytes.append(raw, 8);
+}
+
+double GetDouble(const std::string& bytes, std::size_t offset) {
+  double value = 0.0;
+  std::memcpy(&value, bytes.data() + offset, 8);
+  return value;
+}
+
+constexpr int kPointRecordSize = 28;  // record header, shape type, X, Y
+
+std::string PointHeader(const std::vector<Point>& points, std::int32_t fileBytes) {
+  Point low = points.front();
+  Point high = points.front();
+  for (const Point& p : points) {
+    low = {std::min(low.X, p.X), std::min(low.Y, p.Y)};
+    high = {std::max(high.X, p.X), std::max(high.Y, p.Y)};
+  }
+  std::string header;
+  PutBigEndian32(header, 9994);
+  for (int i = 0; i < 5; ++i) PutBigEndian32(header, 0);
+  PutBigEndian32(header, fileBytes / 2);
+  PutLittleEndian32(header, 1000);
+  PutLittleEndian32(header, 1);  // Point
+  for (const double value : {low.X, low.Y, high.X, high.Y, 0.0, 0.0, 0.0, 0.0}) {
+    PutDouble(header, value);
+  }
+  return header;
+}
+
+// Writes name.shp, name.shx and name.dbf of a Point shapefile; the table's bytes are just
+// text, since the run copies them without reading.
+void WritePointShapefile(const fs::path& folder, const std::string& name,
+                         const std::vector<Point>& points) {
+  const auto count = static_cast<std::int32_t>(points.size());
+  std::string main = PointHeader(points, 100 + kPointRecordSize * count);
+  std::string index = PointHeader(points, 100 + 8 * count);
+  for (std::int32_t i = 0; i < count; ++i) {
+    PutBigEndian32(main, i + 1);
+    PutBigEndian32(main, (kPointRecordSize - 8) / 2);
+    PutLittleEndian32(main, 1);
+    PutDouble(main, points[i].X);
+    PutDouble(main, points[i].Y);
+    PutBigEndian32(index, (100 + kPointRecordSize * i) / 2);
+    PutBigEndian32(index, (kPointRecordSize - 8) / 2);
+  }
+  WriteFile(folder / (name + ".shp"), main);
+  WriteFile(folder / (name + ".shx"), index);
+  WriteFile(folder / (name + ".dbf"), "attributes of " + name);
+}
+
+std::vector<Point> ReadPoints(const fs::path& shp) {
+  const std::string bytes = ReadFile(shp);
+  std::vector<Point> points;
+  for (std::size_t at = 100; at + kPointRecordSize <= bytes.size(); at += kPointRecordSize) {
+    points.push_back({GetDouble(bytes, at + 12), GetDouble(bytes, at + 20)});
+  }
+  return points;
+}
+
+std::vector<Point> SamplePoints(int count, double lon, double lat) {
+  std::vector<Point> points;
+  for (int i = 0; i < count; ++i) points.push_back({lon + 0.01 * i, lat + 0.007 * i});
+  return points;
+}
+
+// ---- the engine as oracle -------------------------------------------------------------
+
+class FailOnMessage : public MessageSink {
+ public:
+  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "engine message: " << text; }
+};
+
+// modeNumber and regionNumber as the command line takes them (1-based).
+Point EngineConvert(int modeNumber, int regionNumber, Point in) {
+  FailOnMessage messages;
+  EngineState engine(messages);
+  ApplyTransformSettings(engine, static_cast<TransformMode>(modeNumber - 1), regionNumber - 1);
+  Point out{};
+  ConvertPoint(engine, static_cast<TransformMode>(modeNumber - 1), in.X, in.Y, out.X, out.Y);
+  return out;
+}
+
+bool Exists(const fs::path& path) { return fs::exists(path); }
+
+std::vector<std::string> OutputNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find("_1.") != std::string::npos) names.push_back(name);
+  }
+  return names;
+}
+
+const std::regex kSummary(R"(morvane-cli: (.*), (\d+) vertices, \d+\.\d\d seconds\n$)");
+
+// ---- convert ----------------------------------------------------------------------------
+
+TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
+  // Mode 2 (TWD67 geographic to TM2) in region 2 (central meridian 119): a mode or region
+  // number taken off by one would give other coordinates.
+  TempDir dir;
+  const std::vector<std::vector<Point>> inputs = {SamplePoints(1, 119.4, 23.5),
+                                                  SamplePoints(3, 119.5, 23.6),
+                                                  SamplePoints(5, 119.6, 23.4)};
+  const std::vector<std::string> names = {"alpha", "beta", "gamma"};
+  for (std::size_t i = 0; i < names.size(); ++i) WritePointShapefile(dir.Path(), names[i], inputs[i]);
+  const std::string inputBytes = ReadFile(dir / "beta.shp");
+
+  const CliResult result = RunCli({"convert", "--mode", "2", "--region", "2", dir.Path().string()});
+
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, "");
+  std::smatch summary;
+  ASSERT_TRUE(std::regex_match(result.Err, summary, kSummary)) << result.Err;
+  EXPECT_EQ(summary[1], "3 files converted");
+  EXPECT_EQ(summary[2], "9");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(names[i]);
+    const std::vector<Point> converted = ReadPoints(dir / (names[i] + "_1.shp"));
+    ASSERT_EQ(converted.size(), inputs[i].size());
+    for (std::size_t k = 0; k < converted.size(); ++k) {
+      const Point expected = EngineConvert(2, 2, inputs[i][k]);
+      EXPECT_EQ(converted[k].X, expected.X);
+      EXPECT_EQ(converted[k].Y, expected.Y);
+    }
+    EXPECT_EQ(ReadFile(dir / (names[i] + "_1.dbf")), "attributes of " + names[i]);
+  }
+  EXPECT_EQ(ReadFile(dir / "beta.shp"), inputBytes);
+
+  // A .shp operand converts that file alone, with --quiet leaving stderr empty.
+  fs::remove(dir / "gamma_1.shp");
+  const CliResult single = RunCli(
+      {"convert", "--mode=2", "--region=2", "--quiet", (dir / "gamma.shp").string()});
+  EXPECT_EQ(single.Status, 0) << single.Err;
+  EXPECT_EQ(single.Err, "");
+  EXPECT_TRUE(Exists(dir / "gamma_1.shp"));
+}
+
+struct FailureCase {
+  const char* Name;
+  bool KeepGoing;
+  std::vector<std::string> Converted;
+  std::vector<std::string> Messages;  // in order
+  std::string Counts;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.Name; }
+
+class ConvertFailures : public testing::TestWithParam<FailureCase> {};
+
+// ok1, no_dbf (lacks its table), no_shx (lacks its index), ok2, named in that order.
+TEST_P(ConvertFailures, MissingCompanions) {
+  const FailureCase& c = GetParam();
+  TempDir dir;
+  for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
+    WritePointShapefile(dir.Path(), name, SamplePoints(2, 121.0, 24.0));
+  }
+  fs::remove(dir / "no_dbf.dbf");
+  fs::remove(dir / "no_shx.shx");
+  std::vector<std::string> args = {"convert", "--mode", "2", "--region", "1"};
+  if (c.KeepGoing) args.push_back("--keep-going");
+  for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
+    args.push_back((dir / (std::string(name) + ".shp")).string());
+  }
+
+  const CliResult result = RunCli(args);
+
+  EXPECT_EQ(result.Status, 1);
+  std::string expected;
+  for (const std::string& file : c.Messages) {
+    expected += "morvane-cli: " + (dir / file).string() + " Not found\n";
+  }
+  ASSERT_GE(result.Err.size(), expected.size());
+  EXPECT_EQ(result.Err.substr(0, expected.size()), expected);
+  std::smatch summary;
+  const std::string rest = result.Err.substr(expected.size());
+  ASSERT_TRUE(std::regex_match(rest, summary, kSummary)) << result.Err;
+  EXPECT_EQ(summary[1], c.Counts);
+
+  for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
+    const bool wanted = std::find(c.Converted.begin(), c.Converted.end(), name) != c.Converted.end();
+    for (const char* extension : {"_1.shp", "_1.shx", "_1.dbf"}) {
+      EXPECT_EQ(Exists(dir / (name + std::string(extension))), wanted) << name << extension;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConvertFailures,
+    testing::Values(
+        FailureCase{"FirstFailureEndsTheRun", false, {"ok1"}, {"no_dbf.dbf"},
+                    "1 of 4 files converted, 1 failed, 2 not begun"},
+        FailureCase{"KeepGoingReportsEveryFailure", true, {"ok1", "ok2"},
+                    {"no_dbf.dbf", "no_shx.shx"}, "2 of 4 files converted, 2 failed"}),
+    [](const testing::TestParamInfo<FailureCase>& row) { return row.param.Name; });
+
+TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
+  // Mode 9 (TWD67 to TWD97 geographic) compares the longitude, so a NaN is an invalid
+  // operation.
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "broken", {{121.0, 24.0}, {std::nan(""), 24.0}});
+  WritePointShapefile(dir.Path(), "after", SamplePoints(2, 121.0, 24.0));
+
+  const CliResult result = RunCli({"convert", "--mode", "9", "--region", "1", "--quiet",
+                                   (dir / "broken.shp").string(), (dir / "after.shp").string()});
+
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "morvane-cli: " + (dir / "broken.shp").string() +
+                            ": Invalid floating point operation\n");
+  EXPECT_FALSE(Exists(dir / "after_1.shp"));
+}
+
+std::map<std::string, std::string> FolderContents(const fs::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    contents[entry.path().filename().string()] = ReadFile(entry.path());
+  }
+  return contents;
+}
+
+TEST(ConvertCommand, ParallelJobsWriteWhatASerialRunWrites) {
+  // chain_1.shp is the output of chain.shp, and upper.SHP shares its outputs with upper.shp:
+  // each pair must run in the order given, as in a serial run, while the sheets run side by
+  // side.
+  const std::vector<std::string> order = {"chain.shp", "chain_1.shp", "upper.SHP", "upper.shp",
+                                          "sheet0.shp", "sheet1.shp", "sheet2.shp",
+                                          "sheet3.shp", "sheet4.shp", "sheet5.shp"};
+  TempDir serial;
+  TempDir parallel;
+  for (const TempDir* dir : {&serial, &parallel}) {
+    for (int i = 0; i < 6; ++i) {
+      WritePointShapefile(dir->Path(), "sheet" + std::to_string(i),
+                          SamplePoints(400 * (i + 1), 120.5 + 0.1 * i, 22.5 + 0.2 * i));
+    }
+    WritePointShapefile(dir->Path(), "upper", SamplePoints(300, 121.0, 23.0));
+    WritePointShapefile(dir->Path(), "UPPER", SamplePoints(200, 120.0, 22.0));
+    fs::rename(dir->Path() / "UPPER.shp", dir->Path() / "upper.SHP");
+    fs::remove(dir->Path() / "UPPER.shx");
+    fs::remove(dir->Path() / "UPPER.dbf");
+    WritePointShapefile(dir->Path(), "chain", SamplePoints(3000, 121.2, 24.2));
+  }
+  auto arguments = [&order](const TempDir& dir, const std::vector<std::string>& options) {
+    std::vector<std::string> args = {"convert", "--mode", "2", "--region", "1", "--quiet"};
+    args.insert(args.end(), options.begin(), options.end());
+    for (const std::string& name : order) args.push_back((dir.Path() / name).string());
+    return args;
+  };
+
+  const CliResult one = RunCli(arguments(serial, {}));
+  const CliResult two = RunCli(arguments(parallel, {"--jobs", "2"}));
+
+  EXPECT_EQ(one.Status, 0) << one.Err;
+  EXPECT_EQ(two.Status, 0) << two.Err;
+  const auto serialFiles = FolderContents(serial.Path());
+  const auto parallelFiles = FolderContents(parallel.Path());
+  EXPECT_TRUE(serialFiles.count("chain_1_1.shp"));
+  ASSERT_EQ(serialFiles.size(), parallelFiles.size());
+  for (const auto& [name, bytes] : serialFiles) {
+    ASSERT_TRUE(parallelFiles.count(name)) << name;
+    EXPECT_TRUE(parallelFiles.at(name) == bytes) << name << " differs";
+  }
+}
+
+TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "a", SamplePoints(50, 121.0, 24.0));
+  WritePointShapefile(dir.Path(), "b", SamplePoints(50, 121.1, 24.1));
+  const std::vector<std::string> base = {"convert", "--mode", "2", "--region", "1",
+                                         dir.Path().string()};
+
+  const std::string shown = RunCliOnTerminal(base);
+  EXPECT_NE(shown.find("\r\033[Kmorvane-cli: 50% (1 of 2 files)"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("2 files converted, 100 vertices"), std::string::npos) << shown;
+
+  std::vector<std::string> quiet = base;
+  quiet.push_back("--quiet");
+  EXPECT_EQ(RunCliOnTerminal(quiet), "");
+}
+
+// ---- usage errors and help ------------------------------------------------------------
+
+TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "a", SamplePoints(2, 121.0, 24.0));
+  const std::string folder = dir.Path().string();
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate"},
+      {"convert", "--region", "1", folder},
+      {"convert", "--mode", "1", folder},
+      {"convert", "--mode", "0", "--region", "1", folder},
+      {"convert", "--mode", "17", "--region", "1", folder},
+      {"convert", "--mode", "1x", "--region", "1", folder},
+      {"convert", "--mode", "-1", "--region", "1", folder},
+      {"convert", "--mode", "1", "--region", "4", folder},
+      {"convert", "--mode", "1", "--region", "1", "--jobs", "0", folder},
+      {"convert", "--mode", "1", "--region", "1", "--jobs"},
+      {"convert", "--mode", "1", "--region", "1"},
+      {"convert", "--mode", "1", "--region", "1", "--colour", folder},
+      {"convert", "--mode=1", "--mode=2", "--region", "1", folder},
+      {"convert", "--mode", "1", "--region", "1", "--quiet=yes", folder},
+      {"convert", "--mode", "1", "--region", "1", folder, (dir / "a.dbf").string()},
+      {"point", "--mode", "2", "--region", "1", "121"},
+      {"point", "--mode", "2", "--region", "1", "121", "north"},
+      {"point", "--mode", "2", "--region", "1", "121", "nan"},
+      {"point", "--region", "1", "121", "24"},
+      {"modes", "extra"},
+  };
+  for (const auto& args : cases) {
+    std::string joined;
+    for (const std::string& arg : args) joined += arg + ' ';
+    SCOPED_TRACE(joined);
+    const CliResult result = RunCli(args);
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_EQ(result.Out, "");
+    EXPECT_EQ(result.Err.rfind("morvane-cli: ", 0), 0u) << result.Err;
+    EXPECT_NE(result.Err.find("\nusage: morvane-cli"), std::string::npos) << result.Err;
+  }
+  EXPECT_EQ(OutputNames(dir.Path()), std::vector<std::string>{});
+}
+
+TEST(CommandLine, HelpOnEveryCommand) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"convert", "--help"}, {"point", "-h"}, {"modes", "--help"}}) {
+    SCOPED_TRACE(args.front());
+    const CliResult result = RunCli(args);
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out.rfind("usage: morvane-cli " + (args.size() > 1 ? args[0] : ""), 0), 0u)
+        << result.Out;
+    EXPECT_EQ(result.Err, "");
+  }
+}
+
+TEST(CommandLine, ModesListsEveryCaptionUnderItsNumber) {
+  const CliResult result = RunCli({"modes"});
+  EXPECT_EQ(result.Status, 0);
+  for (std::size_t i = 0; i < kModeCount; ++i) {
+    char number[8];
+    std::snprintf(number, sizeof number, "%3zu  ", i + 1);
+    EXPECT_NE(result.Out.find("\n" + std::string(number) + std::string(kModeCaptions[i]) + "\n"),
+              std::string::npos)
+        << "mode " << i + 1;
+  }
+  const std::size_t regions = result.Out.find("Regions");
+  ASSERT_NE(regions, std::string::npos);
+  for (std::size_t i = 0; i < kRegionCount; ++i) {
+    const std::string line = "  " + std::to_string(i + 1) + "  " + std::string(kRegionCaptions[i]) + "\n";
+    EXPECT_NE(result.Out.find(line, regions), std::string::npos) << "region " << i + 1;
+  }
+}
+
+// ---- point ------------------------------------------------------------------------------
+
+Point ParseOutputLine(const std::string& line) {
+  Point p{};
+  const std::size_t blank = line.find(' ');
+  std::from_chars(line.data(), line.data() + blank, p.X);
+  std::from_chars(line.data() + blank + 1, line.data() + line.size(), p.Y);
+  return p;
+}
+
+struct PointCase {
+  const char* Name;
+  int Mode, Region;
+  std::string Input;
+  std::vector<Point> Good;          // the pairs of the good lines, in order
+  std::vector<int> BadLines;
+};
+
+void PrintTo(const PointCase& c, std::ostream* os) { *os << c.Name; }
+
+class PointCommand : public testing::TestWithParam<PointCase> {};
+
+TEST_P(PointCommand, ConvertsGoodLinesAndNamesBadOnes) {
+  const PointCase& c = GetParam();
+  const CliResult result = RunCli(
+      {"point", "--mode", std::to_string(c.Mode), "--region", std::to_string(c.Region)}, c.Input);
+
+  EXPECT_EQ(result.Status, c.BadLines.empty() ? 0 : 1);
+  std::istringstream out(result.Out);
+  std::string line;
+  for (const Point& in : c.Good) {
+    ASSERT_TRUE(std::getline(out, line)) << result.Out;
+    const Point expected = EngineConvert(c.Mode, c.Region, in);
+    const Point printed = ParseOutputLine(line);
+    EXPECT_EQ(printed.X, expected.X) << line;  // exact: the digits must round-trip
+    EXPECT_EQ(printed.Y, expected.Y) << line;
+  }
+  EXPECT_FALSE(std::getline(out, line)) << "extra output: " << line;
+  std::istringstream err(result.Err);
+  for (const int bad : c.BadLines) {
+    ASSERT_TRUE(std::getline(err, line));
+    EXPECT_EQ(line.rfind("morvane-cli: line " + std::to_string(bad) + ": ", 0), 0u) << line;
+  }
+  EXPECT_FALSE(std::getline(err, line)) << "extra message: " << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PointCommand,
+    testing::Values(
+        PointCase{"BlanksCommasAndABadLine", 2, 1,
+                  "121 24\nnot a pair\n121.5,23.5\n\n\t120.25 , 22.75\r\n1 2 3\n+121.1 +24.1",
+                  {{121, 24}, {121.5, 23.5}, {120.25, 22.75}, {121.1, 24.1}},
+                  {2, 6}},
+        PointCase{"GridToGeographic", 1, 1, "250000 2650000\n-1e3,2.5e6\n",
+                  {{250000, 2650000}, {-1000, 2500000}}, {}},
+        // Far outside the Lambert grid's range: an engine error for that line only.
+        PointCase{"LambertGridError", 7, 3, "100000 200000\n9e10 9e10\n-50000,300000\n",
+                  {{100000, 200000}, {-50000, 300000}}, {2}}),
+    [](const testing::TestParamInfo<PointCase>& row) { return row.param.Name; });
+
+TEST(PointCommand, ConvertsOnePairFromArguments) {
+  // A negative number is an operand, not an option.
+  const CliResult result = RunCli({"point", "--mode", "9", "--region", "1", "-121.5", "24"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  const Point expected = EngineConvert(9, 1, {-121.5, 24});
+  EXPECT_EQ(result.Out.back(), '\n');
+  const Point printed = ParseOutputLine(result.Out.substr(0, result.Out.size() - 1));
+  EXPECT_EQ(printed.X, expected.X);
+  EXPECT_EQ(printed.Y, expected.Y);
+}
+
+}  // namespace
+}  // namespace morvane
