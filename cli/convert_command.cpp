@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,25 +17,13 @@
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/file_system.hpp"
 #include "shapefile/folder_listing.hpp"
+#include "shapefile/output_names.hpp"
 
 namespace morvane {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-bool HasShpExtension(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return tail == ".shp";
-}
-
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
 
 bool IsFolder(const std::string& path) {
   std::error_code error;
@@ -45,23 +32,20 @@ bool IsFolder(const std::string& path) {
 
 // The folder as one spelling, so that "data", "./data" and "data/../data" compare equal.
 std::string CanonicalFolder(const std::string& folder) {
+  const fs::path path = folder.empty() ? fs::path(".") : fs::path(folder);
   std::error_code error;
-  fs::path canonical = fs::weakly_canonical(folder, error);
-  if (error) canonical = fs::absolute(folder, error).lexically_normal();
+  fs::path canonical = fs::weakly_canonical(path, error);
+  if (error) canonical = fs::absolute(path, error).lexically_normal();
   return canonical.string();
 }
 
-// Every file the run reads or writes for a job, with whether it writes it. The item ends in
-// ".shp" in some letter case; the run takes its companions and outputs from what is before.
+// Every file the run reads or writes for a job, with whether it writes it. Companions are
+// taken by their lower-case names, the ones that outputs are written under.
 std::vector<std::pair<std::string, bool>> TouchedFiles(const ShapefileJob& job,
-                                                        const std::string& canonicalFolder) {
-  const std::string stem = canonicalFolder + '/' + job.Item.substr(0, job.Item.size() - 4);
-  return {{canonicalFolder + '/' + job.Item, false},
-          {stem + ".shx", false},
-          {stem + ".dbf", false},
-          {stem + "_1.shp", true},
-          {stem + "_1.shx", true},
-          {stem + "_1.dbf", true}};
+                                                       const std::string& canonicalFolder) {
+  const ShapefileNames names = BuildShapefileNames(canonicalFolder, job.Item);
+  return {{names.InputMain, false}, {names.Stem + ".shx", false}, {names.Stem + ".dbf", false},
+          {names.OutputMain, true}, {names.OutputIndex, true},    {names.OutputTable, true}};
 }
 
 std::size_t FindRoot(std::vector<std::size_t>& parent, std::size_t i) {
@@ -90,8 +74,8 @@ void ConvertOne(SharedRun& run, unsigned slot, EngineState& engine, JobFeedback&
   ShapefileStats stats;
   bool converted = false;
   try {
-    converted = ConvertShapefile(engine, job.Folder, job.Item, run.Mode, feedback, files,
-                                 &stats) == ShapefileOutcome::Converted;
+    converted = ConvertShapefile(engine, job.Folder, job.Item, run.Mode, feedback, files, &stats) ==
+                ShapefileOutcome::Converted;
   } catch (const RunError& error) {
     run.Reporter.Message(error.what());  // already names the file
   } catch (const std::exception& error) {
@@ -147,21 +131,20 @@ std::string Summary(const SharedRun& run, double seconds) {
 
 std::vector<ShapefileJob> ListJobs(const std::vector<std::string>& operands) {
   for (const std::string& operand : operands) {
-    if (!IsFolder(operand) && !HasShpExtension(operand)) {
+    if (!IsFolder(operand) && !EndsWithIgnoringCase(operand, ".shp")) {
       throw UsageError("'" + operand + "' is neither a folder nor a .shp file");
     }
   }
   std::vector<ShapefileJob> jobs;
   for (const std::string& operand : operands) {
     if (IsFolder(operand)) {
-      const std::string folder = WithoutTrailingSlashes(operand);
-      const std::vector<std::string> names = ListShapefiles(folder);
-      if (names.empty()) PrintMessage(folder + ": no .shp files in this folder");
-      for (const std::string& name : names) jobs.push_back({folder, name});
+      const std::vector<std::string> names = ListShapefiles(operand);
+      if (names.empty()) PrintMessage(operand + ": no .shp files in this folder");
+      for (const std::string& name : names) jobs.push_back({operand, name});
     } else {
+      // A bare name stays bare (the working folder), so messages show it as typed.
       const fs::path path(operand);
-      const std::string folder = path.parent_path().string();
-      jobs.push_back({folder.empty() ? "." : folder, path.filename().string()});
+      jobs.push_back({path.parent_path().string(), path.filename().string()});
     }
   }
   return jobs;
@@ -171,7 +154,7 @@ std::vector<std::vector<std::size_t>> GroupDependentJobs(const std::vector<Shape
   std::vector<std::size_t> parent(jobs.size());
   std::iota(parent.begin(), parent.end(), std::size_t{0});
 
-  // For every file: the first job that touches it, and whether any job writes it.
+  // For every file: the jobs that touch it, and whether any of them writes it.
   struct FileUse {
     std::vector<std::size_t> Jobs;
     bool Written = false;
@@ -208,17 +191,18 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   const auto start = std::chrono::steady_clock::now();
   const ModeAndRegion choice = RequireModeAndRegion(parsed);
   const auto jobsOption = parsed.Options.find("jobs");
-  const unsigned jobCount = jobsOption == parsed.Options.end() ? 1 : ParseJobCount(jobsOption->second);
+  const unsigned jobCount =
+      jobsOption == parsed.Options.end() ? 1 : ParseJobCount(jobsOption->second);
   if (parsed.Operands.empty()) throw UsageError("no PATH to convert");
   const bool quiet = parsed.Has("quiet");
 
   const std::vector<ShapefileJob> jobs = ListJobs(parsed.Operands);
   const std::vector<std::vector<std::size_t>> groups = GroupDependentJobs(jobs);
-  const unsigned workers =
-      static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(jobCount, groups.size())));
+  const unsigned workers = static_cast<unsigned>(
+      std::max<std::size_t>(1, std::min<std::size_t>(jobCount, groups.size())));
 
   RunReporter reporter(!quiet && isatty(STDERR_FILENO) == 1, jobs.size(), workers);
-  SharedRun run{jobs, groups, choice.ModeIndex, choice.RegionIndex, parsed.Has("keep-going"),
+  SharedRun run{jobs,    groups, choice.ModeIndex, choice.RegionIndex, parsed.Has("keep-going"),
                 reporter};
   if (workers == 1) {
     RunJob(run, 0);

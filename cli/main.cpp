@@ -83,9 +83,9 @@ constexpr std::string_view kModesHelp =
     "Lists the 16 transformation modes and the 3 regions, numbered as --mode and\n"
     "--region take them, with their captions and the source and target systems.\n";
 
-constexpr std::array kConvertOptions = {
-    OptionSpec{"mode", true}, OptionSpec{"region", true}, OptionSpec{"jobs", true},
-    OptionSpec{"keep-going", false}, OptionSpec{"quiet", false}};
+constexpr std::array kConvertOptions = {OptionSpec{"mode", true}, OptionSpec{"region", true},
+                                        OptionSpec{"jobs", true}, OptionSpec{"keep-going", false},
+                                        OptionSpec{"quiet", false}};
 constexpr std::array kPointOptions = {OptionSpec{"mode", true}, OptionSpec{"region", true}};
 
 int RunModesCommand(const ParsedArguments& parsed) {

@@ -72,10 +72,10 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   std::vector<char*> argv{const_cast<char*>(MORVANE_CLI_PATH)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
@@ -204,7 +204,9 @@ std::vector<Point> SamplePoints(int count, double lon, double lat) {
 
 class FailOnMessage : public MessageSink {
  public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "engine message: " << text; }
+  void ShowMessage(const std::string& text) override {
+    ADD_FAILURE() << "engine message: " << text;
+  }
 };
 
 // modeNumber and regionNumber as the command line takes them (1-based).
@@ -236,11 +238,11 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
   // Mode 2 (TWD67 geographic to TM2) in region 2 (central meridian 119): a mode or region
   // number taken off by one would give other coordinates.
   TempDir dir;
-  const std::vector<std::vector<Point>> inputs = {SamplePoints(1, 119.4, 23.5),
-                                                  SamplePoints(3, 119.5, 23.6),
-                                                  SamplePoints(5, 119.6, 23.4)};
+  const std::vector<std::vector<Point>> inputs = {
+      SamplePoints(1, 119.4, 23.5), SamplePoints(3, 119.5, 23.6), SamplePoints(5, 119.6, 23.4)};
   const std::vector<std::string> names = {"alpha", "beta", "gamma"};
-  for (std::size_t i = 0; i < names.size(); ++i) WritePointShapefile(dir.Path(), names[i], inputs[i]);
+  for (std::size_t i = 0; i < names.size(); ++i)
+    WritePointShapefile(dir.Path(), names[i], inputs[i]);
   const std::string inputBytes = ReadFile(dir / "beta.shp");
 
   const CliResult result = RunCli({"convert", "--mode", "2", "--region", "2", dir.Path().string()});
@@ -266,8 +268,8 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
 
   // A .shp operand converts that file alone, with --quiet leaving stderr empty.
   fs::remove(dir / "gamma_1.shp");
-  const CliResult single = RunCli(
-      {"convert", "--mode=2", "--region=2", "--quiet", (dir / "gamma.shp").string()});
+  const CliResult single =
+      RunCli({"convert", "--mode=2", "--region=2", "--quiet", (dir / "gamma.shp").string()});
   EXPECT_EQ(single.Status, 0) << single.Err;
   EXPECT_EQ(single.Err, "");
   EXPECT_TRUE(Exists(dir / "gamma_1.shp"));
@@ -315,7 +317,8 @@ TEST_P(ConvertFailures, MissingCompanions) {
   EXPECT_EQ(summary[1], c.Counts);
 
   for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
-    const bool wanted = std::find(c.Converted.begin(), c.Converted.end(), name) != c.Converted.end();
+    const bool wanted =
+        std::find(c.Converted.begin(), c.Converted.end(), name) != c.Converted.end();
     for (const char* extension : {"_1.shp", "_1.shx", "_1.dbf"}) {
       EXPECT_EQ(Exists(dir / (name + std::string(extension))), wanted) << name << extension;
     }
@@ -324,11 +327,16 @@ TEST_P(ConvertFailures, MissingCompanions) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ConvertFailures,
-    testing::Values(
-        FailureCase{"FirstFailureEndsTheRun", false, {"ok1"}, {"no_dbf.dbf"},
-                    "1 of 4 files converted, 1 failed, 2 not begun"},
-        FailureCase{"KeepGoingReportsEveryFailure", true, {"ok1", "ok2"},
-                    {"no_dbf.dbf", "no_shx.shx"}, "2 of 4 files converted, 2 failed"}),
+    testing::Values(FailureCase{"FirstFailureEndsTheRun",
+                                false,
+                                {"ok1"},
+                                {"no_dbf.dbf"},
+                                "1 of 4 files converted, 1 failed, 2 not begun"},
+                    FailureCase{"KeepGoingReportsEveryFailure",
+                                true,
+                                {"ok1", "ok2"},
+                                {"no_dbf.dbf", "no_shx.shx"},
+                                "2 of 4 files converted, 2 failed"}),
     [](const testing::TestParamInfo<FailureCase>& row) { return row.param.Name; });
 
 TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
@@ -359,9 +367,9 @@ TEST(ConvertCommand, ParallelJobsWriteWhatASerialRunWrites) {
   // chain_1.shp is the output of chain.shp, and upper.SHP shares its outputs with upper.shp:
   // each pair must run in the order given, as in a serial run, while the sheets run side by
   // side.
-  const std::vector<std::string> order = {"chain.shp", "chain_1.shp", "upper.SHP", "upper.shp",
-                                          "sheet0.shp", "sheet1.shp", "sheet2.shp",
-                                          "sheet3.shp", "sheet4.shp", "sheet5.shp"};
+  const std::vector<std::string> order = {"chain.shp",  "chain_1.shp", "upper.SHP",  "upper.shp",
+                                          "sheet0.shp", "sheet1.shp",  "sheet2.shp", "sheet3.shp",
+                                          "sheet4.shp", "sheet5.shp"};
   TempDir serial;
   TempDir parallel;
   for (const TempDir* dir : {&serial, &parallel}) {
@@ -402,8 +410,8 @@ TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
   TempDir dir;
   WritePointShapefile(dir.Path(), "a", SamplePoints(50, 121.0, 24.0));
   WritePointShapefile(dir.Path(), "b", SamplePoints(50, 121.1, 24.1));
-  const std::vector<std::string> base = {"convert", "--mode", "2", "--region", "1",
-                                         dir.Path().string()};
+  const std::vector<std::string> base = {"convert",  "--mode", "2",
+                                         "--region", "1",      dir.Path().string()};
 
   const std::string shown = RunCliOnTerminal(base);
   EXPECT_NE(shown.find("\r\033[Kmorvane-cli: 50% (1 of 2 files)"), std::string::npos) << shown;
@@ -481,7 +489,8 @@ TEST(CommandLine, ModesListsEveryCaptionUnderItsNumber) {
   const std::size_t regions = result.Out.find("Regions");
   ASSERT_NE(regions, std::string::npos);
   for (std::size_t i = 0; i < kRegionCount; ++i) {
-    const std::string line = "  " + std::to_string(i + 1) + "  " + std::string(kRegionCaptions[i]) + "\n";
+    const std::string line =
+        "  " + std::to_string(i + 1) + "  " + std::string(kRegionCaptions[i]) + "\n";
     EXPECT_NE(result.Out.find(line, regions), std::string::npos) << "region " << i + 1;
   }
 }
@@ -500,7 +509,7 @@ struct PointCase {
   const char* Name;
   int Mode, Region;
   std::string Input;
-  std::vector<Point> Good;          // the pairs of the good lines, in order
+  std::vector<Point> Good;  // the pairs of the good lines, in order
   std::vector<int> BadLines;
 };
 
@@ -535,15 +544,25 @@ TEST_P(PointCommand, ConvertsGoodLinesAndNamesBadOnes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PointCommand,
     testing::Values(
-        PointCase{"BlanksCommasAndABadLine", 2, 1,
+        PointCase{"BlanksCommasAndABadLine",
+                  2,
+                  1,
                   "121 24\nnot a pair\n121.5,23.5\n\n\t120.25 , 22.75\r\n1 2 3\n+121.1 +24.1",
                   {{121, 24}, {121.5, 23.5}, {120.25, 22.75}, {121.1, 24.1}},
                   {2, 6}},
-        PointCase{"GridToGeographic", 1, 1, "250000 2650000\n-1e3,2.5e6\n",
-                  {{250000, 2650000}, {-1000, 2500000}}, {}},
+        PointCase{"GridToGeographic",
+                  1,
+                  1,
+                  "250000 2650000\n-1e3,2.5e6\n",
+                  {{250000, 2650000}, {-1000, 2500000}},
+                  {}},
         // Far outside the Lambert grid's range: an engine error for that line only.
-        PointCase{"LambertGridError", 7, 3, "100000 200000\n9e10 9e10\n-50000,300000\n",
-                  {{100000, 200000}, {-50000, 300000}}, {2}}),
+        PointCase{"LambertGridError",
+                  7,
+                  3,
+                  "100000 200000\n9e10 9e10\n-50000,300000\n",
+                  {{100000, 200000}, {-50000, 300000}},
+                  {2}}),
     [](const testing::TestParamInfo<PointCase>& row) { return row.param.Name; });
 
 TEST(PointCommand, ConvertsOnePairFromArguments) {
