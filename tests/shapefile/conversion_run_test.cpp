@@ -1,0 +1,438 @@
+// The conversion run on real files in a temporary folder: progress and messages in order,
+// companions, outputs replaced only when complete, failures that leave nothing behind.
+#include <gtest/gtest.h>
+#include <shapefil.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/extended.hpp"
+#include "shapefile/conversion_run.hpp"
+#include "shapefile/folder_listing.hpp"
+#include "shapefile/output_names.hpp"
+#include "shapefile_fixtures.hpp"
+
+namespace morvane::test {
+namespace {
+
+constexpr TransformMode kGeographicToTm2 = 1;
+constexpr TransformMode kTwd67ToTwd97 = 8;
+constexpr TransformMode kGeographicToLambert = 7;
+
+class RecordingFeedback : public RunFeedback {
+ public:
+  void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
+  void ShowCompletion(const std::string& text, const std::string& caption) override {
+    Events.push_back("completion " + text + " | " + caption);
+  }
+  void SetOverallProgress(int percent) override { Events.push_back("overall " + std::to_string(percent)); }
+  void SetFileProgress(int percent) override { Events.push_back("file " + std::to_string(percent)); }
+
+  std::vector<std::string> Events;
+};
+
+const std::string kCompletion = "completion 已完成!! 請按確定 | Message";
+
+Shapefile Roads(double shift = 0) {
+  const std::vector<XY> line = {{120.3 + shift, 22.4}, {121.2, 24.8 - shift}, {121.7, 23.1}};
+  return BuildShapefile(ShapeType::Arc, {PartsRecord(ShapeType::Arc, {0}, line), NullRecord(),
+                                         PartsRecord(ShapeType::Arc, {0, 1}, line)});
+}
+
+struct Harness {
+  RecordingFeedback feedback;
+  EngineState engine{feedback};
+  LocalFileSystem local;
+
+  void Convert(const TempFolder& folder, const std::vector<RunItem>& items,
+               TransformMode mode = kGeographicToTm2, Region region = 0, FileSystem* files = nullptr) {
+    RunConversion(engine, items, folder.Path(), mode, region, feedback, files != nullptr ? *files : local);
+  }
+  Shapefile Expected(const Shapefile& input, TransformMode mode = kGeographicToTm2, Region region = 0) {
+    RecordingFeedback quiet;
+    EngineState reference(quiet);
+    ApplyTransformSettings(reference, mode, region);
+    return ExpectedConversion(input, reference, mode);
+  }
+};
+
+void ExpectConverted(const TempFolder& folder, const std::string& base, const Shapefile& expected,
+                     const std::string& table) {
+  EXPECT_EQ(ReadFileBytes(folder / (base + "_1.shp")), expected.Main) << base;
+  EXPECT_EQ(ReadFileBytes(folder / (base + "_1.shx")), expected.Index) << base;
+  EXPECT_EQ(ReadFileBytes(folder / (base + "_1.dbf")), ReadFileBytes(folder / table)) << base;
+}
+
+bool AnyTemporary(const TempFolder& folder) {
+  const std::vector<std::string> names = folder.Names();
+  return std::any_of(names.begin(), names.end(), [](const std::string& n) { return IsTemporaryOutputName(n); });
+}
+
+std::map<std::string, Bytes> Snapshot(const TempFolder& folder) {
+  std::map<std::string, Bytes> files;
+  for (const std::string& name : folder.Names()) files[name] = ReadFileBytes(folder / name);
+  return files;
+}
+
+TEST(ConversionRun, TickedItemsAreConvertedInListOrderWithTheBarsSetBeforeAndAfterEach) {
+  TempFolder folder;
+  const std::vector<std::string> bases = {"c", "a", "b", "d"};
+  for (std::size_t i = 0; i < bases.size(); ++i) WriteShapefile(folder, bases[i], Roads(0.1 * double(i)));
+  const std::map<std::string, Bytes> inputs = Snapshot(folder);
+
+  Harness run;
+  run.Convert(folder, {{"c.shp", true}, {"a.shp", false}, {"b.shp", true}, {"d.shp", true}});
+
+  EXPECT_EQ(run.feedback.Events, (std::vector<std::string>{"overall 0", "file 100", "overall 33", "file 100",
+                                                            "overall 66", "file 100", "overall 100", kCompletion}));
+  for (std::size_t i : {0, 2, 3}) ExpectConverted(folder, bases[i], run.Expected(Roads(0.1 * double(i))), bases[i] + ".dbf");
+  EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "a_1.shp"));
+  for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFileBytes(folder / name), bytes) << name;
+  EXPECT_EQ(folder.Names().size(), inputs.size() + 9);
+}
+
+TEST(ConversionRun, EmptyListOrNothingTickedTouchesNoFileAndCompletes) {
+  const std::vector<std::vector<RunItem>> lists = {{}, {{"roads.shp", false}, {"rivers.shp", false}}};
+  for (const std::vector<RunItem>& items : lists) {
+    TempFolder folder;
+    WriteShapefile(folder, "roads", Roads());
+    const std::map<std::string, Bytes> before = Snapshot(folder);
+    Harness run;
+    run.Convert(folder, items);
+    EXPECT_EQ(run.feedback.Events, (std::vector<std::string>{"overall 100", kCompletion}));
+    EXPECT_EQ(Snapshot(folder), before);
+  }
+}
+
+TEST(ConversionRun, MissingCompanionIsReportedAndEndsTheRunButCompletes) {
+  struct Case {
+    std::vector<std::string> Removed;  // from the second of three shapefiles
+    std::string Reported;
+  };
+  for (const Case& c : {Case{{"b.dbf"}, "b.dbf"}, Case{{"b.shx"}, "b.shx"}, Case{{"b.dbf", "b.shx"}, "b.shx"}}) {
+    SCOPED_TRACE(c.Reported);
+    TempFolder folder;
+    for (const char* base : {"a", "b", "c"}) WriteShapefile(folder, base, Roads());
+    for (const std::string& name : c.Removed) LocalFileSystem().Remove(folder / name);
+    Harness run;
+    run.Convert(folder, {{"a.shp", true}, {"b.shp", true}, {"c.shp", true}});
+    EXPECT_EQ(run.feedback.Events,
+              (std::vector<std::string>{"overall 0", "file 100", "overall 33",
+                                        "message " + (folder / c.Reported) + " Not found", "overall 100",
+                                        kCompletion}));
+    ExpectConverted(folder, "a", run.Expected(Roads()), "a.dbf");
+    for (const char* output : {"b_1.shp", "b_1.shx", "b_1.dbf", "c_1.shp"})
+      EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / output)) << output;
+    EXPECT_FALSE(AnyTemporary(folder));
+  }
+}
+
+TEST(ConversionRun, CompanionsAreFoundWhateverTheCaseOfTheirExtension) {
+  TempFolder folder;
+  const Shapefile roads = Roads();
+  // Upper-case companions of an upper-case main file.
+  WriteFileBytes(folder / "ROADS.SHP", roads.Main);
+  WriteFileBytes(folder / "ROADS.SHX", roads.Index);
+  WriteFileBytes(folder / "ROADS.DBF", {'t'});
+  // The exact lower-case name wins over another spelling.
+  WriteShapefile(folder, "mixed", roads);
+  WriteFileBytes(folder / "mixed.SHX", {'n', 'o', 't'});
+  // Only the last dot starts the extension.
+  WriteShapefile(folder, "a.b", roads);
+
+  Harness run;
+  run.Convert(folder, {{"ROADS.SHP", true}, {"mixed.shp", true}, {"a.b.shp", true}});
+  EXPECT_EQ(run.feedback.Events.back(), kCompletion);
+  ExpectConverted(folder, "ROADS", run.Expected(roads), "ROADS.DBF");
+  ExpectConverted(folder, "mixed", run.Expected(roads), "mixed.dbf");
+  ExpectConverted(folder, "a.b", run.Expected(roads), "a.b.dbf");
+}
+
+TEST(ConversionRun, NamesInBig5AreUsedAsTheirBytes) {
+  TempFolder folder;
+  const std::string taipei = "\xA5\x78\xA5\x5F";  // two characters in Big5
+  WriteShapefile(folder, taipei, Roads());
+  EXPECT_EQ(ListShapefiles(folder.Path()), std::vector<std::string>{taipei + ".shp"});
+  Harness run;
+  run.Convert(folder, {{taipei + ".shp", true}});
+  ExpectConverted(folder, taipei, run.Expected(Roads()), taipei + ".dbf");
+}
+
+TEST(ConversionRun, EarlierOutputsAreReplaced) {
+  TempFolder folder;
+  WriteShapefile(folder, "roads", Roads());
+  for (const char* output : {"roads_1.shp", "roads_1.shx", "roads_1.dbf"}) WriteFileBytes(folder / output, {'o', 'l', 'd'});
+  Harness run;
+  run.Convert(folder, {{"roads.shp", true}});
+  ExpectConverted(folder, "roads", run.Expected(Roads()), "roads.dbf");
+}
+
+TEST(ConversionRun, MainFileWithOnlyItsHeaderGivesTheConvertedHeaderAlone) {
+  TempFolder folder;
+  const Shapefile empty = BuildShapefile(ShapeType::Polygon, {}, Box{120, 22, 122, 25});
+  WriteShapefile(folder, "empty", empty);
+  Harness run;
+  run.Convert(folder, {{"empty.shp", true}});
+  const Shapefile expected = run.Expected(empty);
+  ASSERT_EQ(expected.Main.size(), kFileHeaderSize);
+  ASSERT_NE(expected.Main, empty.Main);
+  ExpectConverted(folder, "empty", expected, "empty.dbf");
+}
+
+// Fails the n-th write of any kind: a write to an open file, a close that flushes it, a copy.
+class FailingFileSystem : public LocalFileSystem {
+ public:
+  explicit FailingFileSystem(int failAt) : failAt_(failAt) {}
+
+  std::unique_ptr<File> OpenReadWrite(const std::string& path) override {
+    return std::make_unique<CountedFile>(*this, LocalFileSystem::OpenReadWrite(path), path);
+  }
+  std::unique_ptr<File> Create(const std::string& path) override {
+    return std::make_unique<CountedFile>(*this, LocalFileSystem::Create(path), path);
+  }
+  void CopyNoOverwrite(const std::string& from, const std::string& to) override {
+    CountWrite(to);
+    LocalFileSystem::CopyNoOverwrite(from, to);
+  }
+  int Writes() const { return writes_; }
+
+ private:
+  class CountedFile : public File {
+   public:
+    CountedFile(FailingFileSystem& owner, std::unique_ptr<File> file, std::string path)
+        : owner_(owner), file_(std::move(file)), path_(std::move(path)) {}
+    std::size_t Read(void* buffer, std::size_t size) override { return file_->Read(buffer, size); }
+    void Write(const void* data, std::size_t size) override {
+      owner_.CountWrite(path_);
+      file_->Write(data, size);
+    }
+    void SeekToStart() override { file_->SeekToStart(); }
+    void Seek(std::uint64_t offset) override { file_->Seek(offset); }
+    std::uint64_t Size() override { return file_->Size(); }
+    void Close() override {
+      owner_.CountWrite(path_);
+      file_->Close();
+    }
+
+   private:
+    FailingFileSystem& owner_;
+    std::unique_ptr<File> file_;
+    std::string path_;
+  };
+
+  void CountWrite(const std::string& path) {
+    if (++writes_ == failAt_) throw FileError(FileOperation::Write, path);
+  }
+
+  int failAt_;
+  int writes_ = 0;
+};
+
+TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
+  TempFolder folder;
+  WriteShapefile(folder, "roads", Roads());
+  for (const char* output : {"roads_1.shp", "roads_1.shx", "roads_1.dbf"}) WriteFileBytes(folder / output, {'o', 'l', 'd'});
+  const std::map<std::string, Bytes> before = Snapshot(folder);
+
+  int failures = 0;
+  for (int failAt = 1;; ++failAt) {
+    SCOPED_TRACE("write " + std::to_string(failAt));
+    FailingFileSystem files(failAt);
+    Harness run;
+    try {
+      run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files);
+    } catch (const FileError& error) {
+      ++failures;
+      const std::string text = error.what();
+      EXPECT_TRUE(text == "Cannot write file " + (folder / "roads_1.shp") ||
+                  text == "Cannot write file " + (folder / "roads_1.shx") ||
+                  text == "Cannot write file " + (folder / "roads_1.dbf"))
+          << text;
+      EXPECT_EQ(run.feedback.Events, std::vector<std::string>{"overall 0"});
+      EXPECT_EQ(Snapshot(folder), before);
+      continue;
+    }
+    EXPECT_EQ(files.Writes(), failAt - 1);  // every write was tried once without the failure
+    break;
+  }
+  // A copy of the index, the main file's write and close, the index header's write and
+  // close, a copy of the table.
+  EXPECT_EQ(failures, 6);
+  ExpectConverted(folder, "roads", Harness().Expected(Roads()), "roads.dbf");
+}
+
+class FailingRename : public LocalFileSystem {
+ public:
+  void Rename(const std::string&, const std::string& to) override { throw FileError(FileOperation::Write, to); }
+};
+
+TEST(ConversionRun, FailedMoveIntoPlaceNamesTheOutputAndRemovesTheTemporaries) {
+  TempFolder folder;
+  WriteShapefile(folder, "roads", Roads());
+  const std::map<std::string, Bytes> before = Snapshot(folder);
+  FailingRename files;
+  Harness run;
+  EXPECT_THROW(
+      try { run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files); } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), ("Cannot write file " + (folder / "roads_1.shp")).c_str());
+        throw;
+      },
+      FileError);
+  EXPECT_EQ(Snapshot(folder), before);
+}
+
+TEST(ConversionRun, DamagedInputEndsTheRunKeepingEarlierOutputsAndWhatWasConvertedBefore) {
+  struct Case {
+    const char* Name;
+    std::size_t MainSize;  // the damaged main file is cut to this many bytes
+    std::string Message;
+  };
+  const Shapefile roads = Roads();
+  const std::vector<Case> cases = {
+      {"main file cut inside its header", 60, " is damaged: its header is shorter than 100 bytes"},
+      // The third record holds 4 + 32 + 8 + 2 * 4 + 3 * 16 = 100 bytes.
+      {"main file cut inside a record", roads.Main.size() - 3,
+       " is damaged: record 3 (at byte " + std::to_string(roads.RecordStarts[2] - kRecordHeaderSize) +
+           ") runs past the end of the file (100 bytes, 97 left)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    WriteShapefile(folder, "first", roads);
+    WriteShapefile(folder, "roads", roads);
+    Bytes damaged = roads.Main;
+    damaged.resize(c.MainSize);
+    WriteFileBytes(folder / "roads.shp", damaged);
+    WriteFileBytes(folder / "roads_1.shp", {'o', 'l', 'd'});
+    Harness run;
+    try {
+      run.Convert(folder, {{"first.shp", true}, {"roads.shp", true}, {"first.shp", true}});
+      ADD_FAILURE() << "no error";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.what(), "File " + (folder / "roads.shp") + c.Message);
+    }
+    EXPECT_EQ(run.feedback.Events, (std::vector<std::string>{"overall 0", "file 100", "overall 33"}));
+    ExpectConverted(folder, "first", run.Expected(roads), "first.dbf");
+    EXPECT_EQ(ReadFileBytes(folder / "roads_1.shp"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "roads_1.shx"));
+    EXPECT_FALSE(AnyTemporary(folder));
+  }
+}
+
+TEST(ConversionRun, IndexWithoutAFullHeaderIsReportedAsDamaged) {
+  TempFolder folder;
+  WriteShapefile(folder, "roads", Roads());
+  WriteFileBytes(folder / "roads.shx", Bytes(99, 0));
+  Harness run;
+  EXPECT_THROW(
+      try { run.Convert(folder, {{"roads.shp", true}}); } catch (const RunError& e) {
+        EXPECT_EQ(e.what(), "File " + (folder / "roads.shx") + " is damaged: its header is shorter than 100 bytes");
+        throw;
+      },
+      RunError);
+  EXPECT_FALSE(AnyTemporary(folder));
+  EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "roads_1.shp"));
+}
+
+TEST(ConversionRun, EngineErrorsEndTheRunUnchangedAndLeaveNothing) {
+  struct Case {
+    const char* Name;
+    TransformMode Mode;
+    Region RegionIndex;
+    XY Point;
+    std::string Message;
+  };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<Case> cases = {
+      {"NaN coordinate", kTwd67ToTwd97, 0, {nan, 23.0}, "Invalid floating point operation"},
+      {"NaN coordinate in a chain that carries it through", kGeographicToTm2, 0, {121.0, nan},
+       "Invalid floating point operation"},
+      {"outside the Lambert grid", kGeographicToLambert, 2, {10.0, -95.0},
+       "The point (10, -95) lies outside the Lambert grid"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    WriteShapefile(folder, "roads", BuildShapefile(ShapeType::Point, {PointRecord(ShapeType::Point, c.Point)},
+                                                   Box{120, 22, 122, 25}));
+    const std::map<std::string, Bytes> before = Snapshot(folder);
+    Harness run;
+    try {
+      run.Convert(folder, {{"roads.shp", true}}, c.Mode, c.RegionIndex);
+      ADD_FAILURE() << "no error";
+    } catch (const ConversionError& error) {
+      EXPECT_EQ(error.what(), c.Message);
+    }
+    EXPECT_EQ(Snapshot(folder), before);
+  }
+}
+
+TEST(ConversionRun, MainFileThatCannotBeOpenedEndsTheRun) {
+  TempFolder folder;
+  ASSERT_EQ(::mkdir((folder / "folder.shp").c_str(), 0755), 0);
+  Harness run;
+  EXPECT_THROW(
+      try { run.Convert(folder, {{"folder.shp", true}, {"gone.shp", true}}); } catch (const FileError& e) {
+        EXPECT_EQ(e.what(), "Cannot open file " + (folder / "folder.shp"));
+        throw;
+      },
+      FileError);
+  EXPECT_EQ(run.feedback.Events, std::vector<std::string>{"overall 0"});
+}
+
+TEST(ConversionRun, IndependentReaderFindsTheConvertedCoordinatesAndBoxes) {
+  // TWD67 (121, 24) is TWD97 (121.008146962, 23.998224150) to the nine decimals published.
+  TempFolder folder;
+  const std::vector<XY> line = {{121.0, 24.0}, {120.5, 23.0}, {121.5, 22.5}};
+  WriteShapefile(folder, "roads", BuildShapefile(ShapeType::Arc, {PartsRecord(ShapeType::Arc, {0}, line),
+                                                                    PartsRecord(ShapeType::Arc, {0, 1}, line)}));
+  Harness run;
+  run.Convert(folder, {{"roads.shp", true}}, kTwd67ToTwd97);
+
+  SHPHandle shp = SHPOpen((folder / "roads_1.shp").c_str(), "rb");
+  ASSERT_NE(shp, nullptr);
+  int entities = 0;
+  int type = 0;
+  double minBound[4];
+  double maxBound[4];
+  SHPGetInfo(shp, &entities, &type, minBound, maxBound);
+  EXPECT_EQ(entities, 2);
+  EXPECT_EQ(type, SHPT_ARC);
+  Extent all;
+  for (int i = 0; i < entities; ++i) {
+    SHPObject* shape = SHPReadObject(shp, i);
+    ASSERT_NE(shape, nullptr);
+    ASSERT_EQ(shape->nVertices, 3);
+    EXPECT_NEAR(shape->padfX[0], 121.008146962, 5e-10);
+    EXPECT_NEAR(shape->padfY[0], 23.998224150, 5e-10);
+    Extent own;
+    for (int v = 0; v < shape->nVertices; ++v) {
+      EXPECT_GT(std::abs(shape->padfX[v] - line[v].X), 0.005);  // moved by the datum shift
+      own.Add(shape->padfX[v], shape->padfY[v]);
+    }
+    EXPECT_EQ(shape->dfXMin, own.Bounds().Xmin);
+    EXPECT_EQ(shape->dfYMin, own.Bounds().Ymin);
+    EXPECT_EQ(shape->dfXMax, own.Bounds().Xmax);
+    EXPECT_EQ(shape->dfYMax, own.Bounds().Ymax);
+    all.Add(own);
+    SHPDestroyObject(shape);
+  }
+  SHPClose(shp);
+  EXPECT_EQ(minBound[0], all.Bounds().Xmin);
+  EXPECT_EQ(minBound[1], all.Bounds().Ymin);
+  EXPECT_EQ(maxBound[0], all.Bounds().Xmax);
+  EXPECT_EQ(maxBound[1], all.Bounds().Ymax);
+  // The index copy carries the same header box.
+  const Bytes main = ReadFileBytes(folder / "roads_1.shp");
+  const Bytes index = ReadFileBytes(folder / "roads_1.shx");
+  EXPECT_TRUE(std::equal(main.begin() + kHeaderBoxOffset, main.begin() + kHeaderBoxOffset + kBoxSize,
+                         index.begin() + kHeaderBoxOffset));
+}
+
+}  // namespace
+}  // namespace morvane::test
