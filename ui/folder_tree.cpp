@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fonts.hpp"
+#include "shapefile/folder_listing.hpp"
 #include "texts.hpp"
 
 namespace morvane {
@@ -37,11 +38,6 @@ QByteArray ToBytes(const std::string& text) {
   return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string ChildPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -58,7 +54,7 @@ std::vector<std::string> ReadSubfolders(const std::string& folder) {
     if (name.empty() || name.front() == '.') continue;
     const bool folderEntry = entry->d_type == DT_DIR ||
                              ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-                              IsFolder(ChildPath(folder, name)));
+                              IsFolder(JoinPath(folder, name)));
     if (folderEntry) names.push_back(name);
   }
   return names;
@@ -174,7 +170,7 @@ void FolderTree::OnItemExpanded(QTreeWidgetItem* item) {
     const std::string folder = FolderPath(item);
     const QIcon icon = QFileIconProvider().icon(QFileIconProvider::Folder);
     for (const std::string& name : ReadSubfolders(folder)) {
-      AddFolderItem(item, ChildPath(folder, name), DisplayText(name), icon);
+      AddFolderItem(item, JoinPath(folder, name), DisplayText(name), icon);
     }
     item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
   }
@@ -196,7 +192,7 @@ bool FolderTree::SelectPath(const std::string& path) {
     start = end + 1;
     if (name.empty()) continue;
     item->setExpanded(true);
-    const std::string wanted = ChildPath(FolderPath(item), name);
+    const std::string wanted = JoinPath(FolderPath(item), name);
     QTreeWidgetItem* next = nullptr;
     for (int i = 0; i < item->childCount() && next == nullptr; ++i) {
       if (FolderPath(item->child(i)) == wanted) next = item->child(i);

@@ -66,6 +66,8 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   RadioGroup1->setFixedWidth(519);
   RadioGroup2 = new RadioGroup(QStringLiteral("B. 請選擇轉換的地區"), Captions(kRegionCaptions), 1,
                                GroupBox3);
+  // It takes whatever width is left and clips its captions rather than widen the window.
+  RadioGroup2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* stepOne = new QHBoxLayout(GroupBox3);
   stepOne->setContentsMargins(2, 2, 2, 2);
   stepOne->setSpacing(0);

@@ -1,0 +1,509 @@
+// The window Form1 driven like a user would: start-up state, layout, the folder tree and the
+// file list, and whole runs started with the run button over real files. Every box goes to a
+// recording fake, so nothing blocks.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDesktopServices>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <algorithm>
+#include <clocale>
+#include <memory>
+#include <stdexcept>
+
+#include "application.hpp"
+#include "engine/modes.hpp"
+#include "fonts.hpp"
+#include "main_window.hpp"
+#include "recording_dialogs.hpp"
+#include "shapefile/folder_listing.hpp"
+#include "shapefile_fixture.hpp"
+
+namespace morvane {
+namespace {
+
+using test::BoxKind;
+using test::Point;
+
+const QString kCompletionText = QStringLiteral("已完成!! 請按確定");
+
+// Records the bar's value each time a paint event reaches it.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(TiledProgressBar& bar) : bar_(bar) { bar.installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &bar_ && event->type() == QEvent::Paint) Painted.push_back(bar_.Percent());
+    return false;
+  }
+  std::vector<int> Painted;
+
+ private:
+  TiledProgressBar& bar_;
+};
+
+class MessageSinkStub : public MessageSink {
+ public:
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  std::vector<std::string> Messages;
+};
+
+class ThrowingObject : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::User) throw std::runtime_error("Handler failed");
+    return QObject::event(event);
+  }
+};
+
+void MakeFolder(const std::string& path) { QVERIFY(::mkdir(path.c_str(), 0755) == 0); }
+
+void WriteEmptyFile(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  QVERIFY(file != nullptr);
+  std::fclose(file);
+}
+
+QStringList ChildTexts(const QTreeWidgetItem* item) {
+  QStringList texts;
+  for (int i = 0; i < item->childCount(); ++i) texts << item->child(i)->text(0);
+  return texts;
+}
+
+bool LocaleSorted(const QStringList& texts) {
+  return std::is_sorted(texts.begin(), texts.end(), [](const QString& a, const QString& b) {
+    return QString::localeAwareCompare(a, b) < 0;
+  });
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void startUpState();
+  void modeCaptionsInTwoColumns();
+  void designLayoutAndDocking();
+  void listingTakesShapefilesInDirectoryOrder();
+  void selectAllAndNone();
+  void reselectionTicksEverything();
+  void treeReadsFoldersOnExpansionAndSorts();
+  void rightClickSelectsAFolder();
+  void runConvertsTickedFilesWithChosenModeAndRegion();
+  void runWithEmptyListAppliesSettingsAndCompletes();
+  void missingCompanionEndsRunWithMessage();
+  void unopenableFileShowsErrorBoxAndWindowStaysUsable();
+  void big5NamesAreListedAndConverted();
+  void creditLineOpensMailLink();
+  void escapedErrorIsShownAndLoopGoesOn();
+
+ public slots:
+  // Opens the mail link for creditLineOpensMailLink instead of a mail program.
+  void OpenUrl(const QUrl& url) { openedUrls_ << url; }
+
+ private:
+  template <typename T>
+  T* Control(const char* name) const {
+    return form_->findChild<T*>(QString::fromLatin1(name));
+  }
+  FolderTree* Tree() const { return Control<FolderTree>("ShellTreeView1"); }
+  CheckList* List() const { return Control<CheckList>("CheckListBox1"); }
+  void Click(const char* button) { QTest::mouseClick(Control<PillButton>(button), Qt::LeftButton); }
+  std::string Folder() const { return dir_->path().toStdString(); }
+  std::string InFolder(const std::string& name) const { return JoinPath(Folder(), name); }
+  bool SelectFolder(const std::string& path) { return Tree()->SelectPath(path); }
+  // Lists the folder anew: the list follows only changes of the tree's selection.
+  bool Reselect(const std::string& path) {
+    Tree()->setCurrentItem(Tree()->ComputerItem());
+    return SelectFolder(path);
+  }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<test::RecordingDialogs> dialogs_;
+  std::unique_ptr<TForm1> form_;
+  QList<QUrl> openedUrls_;
+};
+
+void MainWindowTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  dialogs_ = std::make_unique<test::RecordingDialogs>();
+  form_ = std::make_unique<TForm1>(*dialogs_);
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void MainWindowTest::cleanup() {
+  // Removed through raw names: QTemporaryDir cannot delete names that are not UTF-8.
+  test::RemoveTree(Folder());
+  form_.reset();
+  dialogs_.reset();
+  dir_.reset();
+}
+
+void MainWindowTest::startUpState() {
+  QCOMPARE(form_->objectName(), QStringLiteral("Form1"));
+  QCOMPARE(form_->windowTitle(), QStringLiteral("Morvane V2.2          2006.03.15"));
+  for (const char* name : {"GroupBox1", "GroupBox2", "GroupBox3", "RadioGroup1", "RadioGroup2",
+                           "ShellTreeView1", "CheckListBox1", "ShapeButton1", "ShapeButton2",
+                           "ShapeButton3", "LinkLabel1", "ProgressFill1", "ProgressFill2"}) {
+    QVERIFY2(form_->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
+  }
+  QCOMPARE(Control<RadioGroup>("RadioGroup1")->ItemIndex(), 0);
+  QCOMPARE(Control<RadioGroup>("RadioGroup2")->ItemIndex(), 0);
+  QCOMPARE(List()->count(), 0);
+  for (const char* bar : {"ProgressFill1", "ProgressFill2"}) {
+    QCOMPARE(Control<TiledProgressBar>(bar)->Text(), QStringLiteral("0%"));
+  }
+  // The computer is selected and expanded one level: the file-system root comes first.
+  QTreeWidgetItem* computer = Tree()->ComputerItem();
+  QCOMPARE(Tree()->currentItem(), computer);
+  QVERIFY(computer->isExpanded());
+  QVERIFY(ChildTexts(computer).contains(QStringLiteral("/")));
+  QVERIFY(Tree()->SelectedFolder().empty());
+  QVERIFY(dialogs_->Boxes.empty());
+
+  // A chosen item cannot be cleared by clicking it again.
+  auto* modes = Control<RadioGroup>("RadioGroup1");
+  QTest::mouseClick(modes->Item(0), Qt::LeftButton);
+  QCOMPARE(modes->ItemIndex(), 0);
+}
+
+void MainWindowTest::modeCaptionsInTwoColumns() {
+  auto* modes = Control<RadioGroup>("RadioGroup1");
+  QCOMPARE(modes->title(), QStringLiteral("A. 請[正確] 選擇影像坐標轉換方式 "));
+  QCOMPARE(modes->Count(), 16);
+  // Full-width braces and digits with an ideographic space beside an ordinary blank.
+  QCOMPARE(modes->Item(0)->text(), QStringLiteral("01. ｛６７ＴＭ２｝\u3000 轉 ｛６７經緯度｝"));
+  QCOMPARE(modes->Item(2)->text(), QStringLiteral("03. ｛\u3000\u3000ＴＭ３｝ \u3000轉 ｛６７經緯度｝"));
+  for (int i = 0; i < 16; ++i) {
+    QCOMPARE(modes->Item(i)->text(), QString::fromUtf8(kModeCaptions[i].data(),
+                                                       static_cast<qsizetype>(kModeCaptions[i].size())));
+  }
+  const int leftX = modes->Item(0)->x();
+  const int rightX = modes->Item(8)->x();
+  QVERIFY(rightX > leftX + 150);
+  for (int row = 0; row < 8; ++row) {
+    QCOMPARE(modes->Item(row)->x(), leftX);
+    QCOMPARE(modes->Item(row + 8)->x(), rightX);
+    QCOMPARE(modes->Item(row + 8)->y(), modes->Item(row)->y());
+    if (row > 0) QVERIFY(modes->Item(row)->y() > modes->Item(row - 1)->y());
+    QVERIFY(modes->Item(row)->geometry().right() < rightX);  // captions do not overlap
+  }
+
+  auto* regions = Control<RadioGroup>("RadioGroup2");
+  QCOMPARE(regions->title(), QStringLiteral("B. 請選擇轉換的地區"));
+  QCOMPARE(regions->Count(), 3);
+  QCOMPARE(regions->Item(0)->text(), QStringLiteral("1.台灣地區"));
+  QCOMPARE(regions->Item(1)->text(), QStringLiteral("2.澎湖．金門．馬祖"));
+  QCOMPARE(regions->Item(2)->text(), QStringLiteral("3.大陸地區（限用蘭勃特投影）"));
+  QCOMPARE(Control<PillButton>("ShapeButton3")->text(), QStringLiteral("執行 按我就對了"));
+}
+
+void MainWindowTest::designLayoutAndDocking() {
+  QCOMPARE(form_->size(), QSize(712, 635));
+  QCOMPARE(Control<QGroupBox>("GroupBox3")->geometry(), QRect(0, 0, 712, 209));
+  QCOMPARE(Control<RadioGroup>("RadioGroup1")->width(), 519);
+  QCOMPARE(Control<QGroupBox>("GroupBox1")->geometry(), QRect(0, 209, 712, 320));
+  QCOMPARE(Tree()->geometry(), QRect(16, 24, 281, 281));
+  QCOMPARE(Control<PillButton>("ShapeButton1")->geometry(), QRect(376, 16, 81, 33));
+  QCOMPARE(Control<PillButton>("ShapeButton2")->geometry(), QRect(568, 16, 81, 33));
+  QCOMPARE(List()->geometry(), QRect(312, 48, 385, 257));
+  QCOMPARE(Control<LinkLabel>("LinkLabel1")->geometry(), QRect(0, 529, 712, 16));
+  QCOMPARE(Control<QGroupBox>("GroupBox2")->geometry(), QRect(0, 545, 712, 61));
+  QCOMPARE(Control<PillButton>("ShapeButton3")->geometry(), QRect(264, 20, 153, 33));
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill2")->geometry(), QRect(0, 609, 712, 13));
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->geometry(), QRect(0, 622, 712, 13));
+  QVERIFY(Control<PillButton>("ShapeButton1")->TransparentBackground());
+  QVERIFY(Control<PillButton>("ShapeButton2")->TransparentBackground());
+  QVERIFY(!Control<PillButton>("ShapeButton3")->TransparentBackground());
+
+  // Docked controls follow the width; the bars stay at the bottom edge.
+  form_->resize(900, 760);
+  QTRY_COMPARE(Control<QGroupBox>("GroupBox1")->width(), 900);
+  QCOMPARE(Control<QGroupBox>("GroupBox3")->width(), 900);
+  QCOMPARE(Control<LinkLabel>("LinkLabel1")->width(), 900);
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->geometry(), QRect(0, 747, 900, 13));
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill2")->geometry(), QRect(0, 734, 900, 13));
+  QCOMPARE(Tree()->geometry(), QRect(16, 24, 281, 281));
+}
+
+void MainWindowTest::listingTakesShapefilesInDirectoryOrder() {
+  WriteEmptyFile(InFolder("a.shp"));
+  WriteEmptyFile(InFolder("b.SHP"));
+  WriteEmptyFile(InFolder("c.dbf"));
+  MakeFolder(InFolder("d.shp"));
+  QVERIFY(SelectFolder(Folder()));
+
+  QStringList shown;
+  std::vector<std::string> names;
+  for (int i = 0; i < List()->count(); ++i) {
+    shown << List()->item(i)->text();
+    names.push_back(List()->Name(i));
+    QVERIFY(List()->IsTicked(i));
+  }
+  // The directory's own order, not sorted; the folder d.shp is listed like a file.
+  QCOMPARE(names, ListShapefiles(Folder()));
+  shown.sort();
+  QCOMPARE(shown, (QStringList{"a.shp", "b.SHP", "d.shp"}));
+
+  // The computer root has no path: its list is empty.
+  Tree()->setCurrentItem(Tree()->ComputerItem());
+  QCOMPARE(List()->count(), 0);
+}
+
+void MainWindowTest::selectAllAndNone() {
+  // An empty list stays empty.
+  Click("ShapeButton1");
+  Click("ShapeButton2");
+  QCOMPARE(List()->count(), 0);
+
+  for (const char* name : {"x.shp", "y.shp", "z.shp"}) WriteEmptyFile(InFolder(name));
+  QVERIFY(SelectFolder(Folder()));
+  QCOMPARE(List()->count(), 3);
+  Click("ShapeButton2");
+  for (int i = 0; i < 3; ++i) QVERIFY(!List()->IsTicked(i));
+  List()->SetTicked(1, true);
+  Click("ShapeButton1");
+  for (int i = 0; i < 3; ++i) QVERIFY(List()->IsTicked(i));
+}
+
+void MainWindowTest::reselectionTicksEverything() {
+  WriteEmptyFile(InFolder("a.shp"));
+  WriteEmptyFile(InFolder("b.shp"));
+  MakeFolder(InFolder("other"));
+  QVERIFY(SelectFolder(Folder()));
+  List()->SetTicked(0, false);
+  QVERIFY(SelectFolder(InFolder("other")));
+  QCOMPARE(List()->count(), 0);
+  QVERIFY(SelectFolder(Folder()));
+  QCOMPARE(List()->count(), 2);
+  QVERIFY(List()->IsTicked(0));
+  QVERIFY(List()->IsTicked(1));
+}
+
+void MainWindowTest::treeReadsFoldersOnExpansionAndSorts() {
+  for (const char* name : {"b", "B", "a", "\xe4\xb8\xad", ".hidden"}) MakeFolder(InFolder(name));
+  WriteEmptyFile(InFolder("file.txt"));
+  QVERIFY(SelectFolder(Folder()));
+  QTreeWidgetItem* folder = Tree()->currentItem();
+  QCOMPARE(folder->childCount(), 0);  // not read before its first expansion
+
+  QSignalSpy expanded(Tree(), &FolderTree::FolderExpanded);
+  folder->setExpanded(true);
+  QCOMPARE(expanded.count(), 1);
+  QStringList children = ChildTexts(folder);
+  QCOMPARE(children.size(), 4);  // folders only, hidden ones left out
+  QVERIFY2(LocaleSorted(children), qPrintable(children.join(u' ')));
+  QVERIFY(children.contains(QStringLiteral("中")));
+
+  // The expansion sorted every level, the first level under the computer included.
+  for (QTreeWidgetItem* item = folder; item != nullptr; item = item->parent()) {
+    QVERIFY(LocaleSorted(ChildTexts(item)));
+  }
+  // Reading happens once: collapsing and expanding again does not duplicate children.
+  folder->setExpanded(false);
+  folder->setExpanded(true);
+  QCOMPARE(folder->childCount(), 4);
+}
+
+void MainWindowTest::rightClickSelectsAFolder() {
+  MakeFolder(InFolder("maps"));
+  WriteEmptyFile(InFolder("maps/roads.shp"));
+  QVERIFY(SelectFolder(Folder()));
+  QTreeWidgetItem* folder = Tree()->currentItem();
+  folder->setExpanded(true);
+  QTreeWidgetItem* maps = folder->child(0);
+  Tree()->scrollToItem(maps);
+  QTest::mouseClick(Tree()->viewport(), Qt::RightButton, {}, Tree()->visualItemRect(maps).center());
+  QCOMPARE(Tree()->currentItem(), maps);
+  QCOMPARE(List()->count(), 1);
+  QCOMPARE(List()->item(0)->text(), QStringLiteral("roads.shp"));
+}
+
+void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
+  // TWD67 geographic points around Taiwan; mode 02 (to TM2) and region 2 are chosen by click.
+  const std::vector<std::vector<Point>> inputs = {
+      {{121.5, 25.0}, {121.6, 24.9}}, {{120.2, 23.0}}, {{119.6, 23.6}}};
+  const std::vector<std::string> stems = {"north", "south", "islands"};
+  for (std::size_t i = 0; i < stems.size(); ++i) test::WritePointShapefile(InFolder(stems[i]), inputs[i]);
+  QVERIFY(SelectFolder(Folder()));
+  QCOMPARE(List()->count(), 3);
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(1), Qt::LeftButton);
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+
+  PaintRecorder overall(*Control<TiledProgressBar>("ProgressFill1"));
+  PaintRecorder perFile(*Control<TiledProgressBar>("ProgressFill2"));
+  Click("ShapeButton3");
+
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QCOMPARE(dialogs_->Boxes[0].Text, kCompletionText);
+  QCOMPARE(dialogs_->Boxes[0].Caption, QStringLiteral("Message"));
+  // Painted while the run held the event loop: before the second and third file, and the end.
+  QCOMPARE(overall.Painted, (std::vector<int>{33, 66, 100}));
+  QCOMPARE(perFile.Painted, (std::vector<int>{100}));
+
+  // Each output holds the engine's conversion with the chosen mode and region.
+  MessageSinkStub sink;
+  EngineState reference(sink);
+  ApplyTransformSettings(reference, 1, 1);
+  for (std::size_t i = 0; i < stems.size(); ++i) {
+    const std::string output = InFolder(stems[i] + "_1.shp");
+    QVERIFY(test::FileExists(InFolder(stems[i] + "_1.shx")));
+    QVERIFY(test::FileExists(InFolder(stems[i] + "_1.dbf")));
+    const std::vector<Point> converted = test::ReadPoints(output);
+    QCOMPARE(converted.size(), inputs[i].size());
+    for (std::size_t k = 0; k < converted.size(); ++k) {
+      double x = 0;
+      double y = 0;
+      ConvertPoint(reference, 1, inputs[i][k].first, inputs[i][k].second, x, y);
+      QCOMPARE(converted[k].first, x);
+      QCOMPARE(converted[k].second, y);
+      QVERIFY(y > 2400000 && y < 2800000);  // a grid northing, not a latitude
+    }
+  }
+  QVERIFY(sink.Messages.empty());
+}
+
+void MainWindowTest::runWithEmptyListAppliesSettingsAndCompletes() {
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(2), Qt::LeftButton);
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 100);
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill2")->Percent(), 0);
+
+  MessageSinkStub sink;
+  EngineState reference(sink);
+  const TransformSettings start = reference.Settings;
+  ApplyTransformSettings(reference, 2, 1);
+  const TransformSettings& applied = form_->Engine().Settings;
+  QCOMPARE(applied.CentralMeridian, reference.Settings.CentralMeridian);
+  QCOMPARE(applied.ScaleFactor, reference.Settings.ScaleFactor);
+  QCOMPARE(applied.FalseEasting, reference.Settings.FalseEasting);
+  QVERIFY(applied.ScaleFactor != start.ScaleFactor || applied.CentralMeridian != start.CentralMeridian);
+}
+
+void MainWindowTest::missingCompanionEndsRunWithMessage() {
+  for (const char* stem : {"one", "two", "three"}) test::WritePointShapefile(InFolder(stem), {{250000, 2650000}});
+  QVERIFY(SelectFolder(Folder()));
+  // The second item in list order loses its table.
+  std::vector<std::string> stems;
+  for (int i = 0; i < 3; ++i) stems.push_back(List()->Name(i).substr(0, List()->Name(i).size() - 4));
+  QVERIFY(::unlink(InFolder(stems[1] + ".dbf").c_str()) == 0);
+
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Message);
+  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString(InFolder(stems[1]) + ".dbf Not found"));
+  QCOMPARE(dialogs_->Boxes[1].Kind, BoxKind::Completion);
+  QVERIFY(test::FileExists(InFolder(stems[0] + "_1.shp")));
+  QVERIFY(!test::FileExists(InFolder(stems[1] + "_1.shp")));
+  QVERIFY(!test::FileExists(InFolder(stems[2] + "_1.shp")));
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 100);
+}
+
+void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
+  test::WritePointShapefile(InFolder("gone"), {{250000, 2650000}});
+  QVERIFY(SelectFolder(Folder()));
+  QVERIFY(::unlink(InFolder("gone.shp").c_str()) == 0);  // vanished since the list was filled
+
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
+  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("gone.shp") + "."));
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 0);
+
+  // A folder named like a shapefile fails the same way.
+  MakeFolder(InFolder("d.shp"));
+  QVERIFY(::unlink(InFolder("gone.shx").c_str()) == 0);
+  QVERIFY(::unlink(InFolder("gone.dbf").c_str()) == 0);
+  QVERIFY(Reselect(Folder()));
+  dialogs_->Boxes.clear();
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
+  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("d.shp") + "."));
+
+  // The window goes on: the next run over a good file completes.
+  QVERIFY(::rmdir(InFolder("d.shp").c_str()) == 0);
+  test::WritePointShapefile(InFolder("gone"), {{250000, 2650000}});
+  QVERIFY(Reselect(Folder()));
+  dialogs_->Boxes.clear();
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QVERIFY(test::FileExists(InFolder("gone_1.shp")));
+}
+
+void MainWindowTest::big5NamesAreListedAndConverted() {
+  const std::string taipei = InFolder("\xa5\x78\xa5\x5f");  // 台北 in Big5
+  const std::string roads = "\xb9\x44\xb8\xf4";             // 道路 in Big5
+  MakeFolder(taipei);
+  test::WritePointShapefile(JoinPath(taipei, roads), {{250000, 2650000}});
+
+  QVERIFY(SelectFolder(taipei));
+  QCOMPARE(Tree()->currentItem()->text(0), QStringLiteral("台北"));
+  QCOMPARE(Tree()->SelectedFolder(), taipei);
+  QCOMPARE(List()->count(), 1);
+  QCOMPARE(List()->item(0)->text(), QStringLiteral("道路.shp"));
+  QCOMPARE(List()->Name(0), roads + ".shp");
+
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  for (const char* extension : {"_1.shp", "_1.shx", "_1.dbf"}) {
+    QVERIFY2(test::FileExists(JoinPath(taipei, roads + extension)), extension);
+  }
+  QCOMPARE(test::ReadPoints(JoinPath(taipei, roads + "_1.shp")).size(), std::size_t{1});
+
+  // A missing companion is reported with the name decoded for showing.
+  QVERIFY(::unlink(JoinPath(taipei, roads + ".dbf").c_str()) == 0);
+  dialogs_->Boxes.clear();
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString(InFolder("")) + QStringLiteral("台北/道路.dbf Not found"));
+}
+
+void MainWindowTest::creditLineOpensMailLink() {
+  auto* link = Control<LinkLabel>("LinkLabel1");
+  QVERIFY(link->Text().contains(QString::fromLatin1(kContactAddress)));
+  QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "OpenUrl");
+  QTest::mouseClick(link, Qt::LeftButton);
+  QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+  QCOMPARE(openedUrls_, (QList<QUrl>{QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kContactAddress))}));
+
+  // With nothing to open the link (the offscreen platform has no mail program), nothing shows.
+  QTest::mouseClick(link, Qt::LeftButton);
+  QVERIFY(dialogs_->Boxes.empty());
+}
+
+void MainWindowTest::escapedErrorIsShownAndLoopGoesOn() {
+  auto* app = qobject_cast<Application*>(QCoreApplication::instance());
+  QVERIFY(app != nullptr);
+  app->SetDialogs(dialogs_.get());
+  ThrowingObject thrower;
+  QEvent event(QEvent::User);
+  QCOMPARE(QCoreApplication::sendEvent(&thrower, &event), false);
+  app->SetDialogs(nullptr);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
+  QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("Handler failed."));
+}
+
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  morvane::Application app(argc, argv);
+  morvane::InstallFontSubstitutes();
+  morvane::MainWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"

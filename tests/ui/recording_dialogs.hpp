@@ -1,0 +1,30 @@
+// A WindowDialogs that records every box instead of showing it, so no modal box blocks a test.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "dialogs.hpp"
+
+namespace morvane::test {
+
+enum class BoxKind { Message, Completion, Error };
+
+struct ShownBox {
+  BoxKind Kind;
+  QString Caption;  // empty for boxes captioned with the application's title
+  QString Text;
+};
+
+class RecordingDialogs : public WindowDialogs {
+ public:
+  void ShowMessage(const QString& text) override { Boxes.push_back({BoxKind::Message, {}, text}); }
+  void ShowCompletion(const QString& text, const QString& caption) override {
+    Boxes.push_back({BoxKind::Completion, caption, text});
+  }
+  void ShowError(const QString& text) override { Boxes.push_back({BoxKind::Error, {}, text}); }
+
+  std::vector<ShownBox> Boxes;
+};
+
+}  // namespace morvane::test
