@@ -16,6 +16,7 @@
 #include "engine/modes.hpp"
 #include "fonts.hpp"
 #include "main_window.hpp"
+#include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
@@ -24,23 +25,10 @@ namespace morvane {
 namespace {
 
 using test::BoxKind;
+using test::PaintRecorder;
 using test::Point;
 
 const QString kCompletionText = QStringLiteral("已完成!! 請按確定");
-
-// Records the bar's value each time a paint event reaches it.
-class PaintRecorder : public QObject {
- public:
-  explicit PaintRecorder(TiledProgressBar& bar) : bar_(bar) { bar.installEventFilter(this); }
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &bar_ && event->type() == QEvent::Paint) Painted.push_back(bar_.Percent());
-    return false;
-  }
-  std::vector<int> Painted;
-
- private:
-  TiledProgressBar& bar_;
-};
 
 class MessageSinkStub : public MessageSink {
  public:

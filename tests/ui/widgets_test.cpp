@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <clocale>
 
+#include "paint_recorder.hpp"
 #include "texts.hpp"
 #include "widgets/icons.hpp"
 #include "widgets/link_label.hpp"
@@ -14,19 +15,7 @@
 namespace morvane {
 namespace {
 
-// Records the bar's value each time a paint event reaches it.
-class PaintRecorder : public QObject {
- public:
-  explicit PaintRecorder(TiledProgressBar& bar) : bar_(bar) { bar.installEventFilter(this); }
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &bar_ && event->type() == QEvent::Paint) Painted.push_back(bar_.Percent());
-    return false;
-  }
-  std::vector<int> Painted;
-
- private:
-  TiledProgressBar& bar_;
-};
+using test::PaintRecorder;
 
 bool IsDarkBlue(QRgb pixel) { return qBlue(pixel) >= 70 && qRed(pixel) < 60 && qGreen(pixel) < 80; }
 
