@@ -1,0 +1,201 @@
+// Converts a generated Polygon shapefile of about five million vertices in TWD67 TM2
+// coordinates, once to TWD67 geographic coordinates (mode index 0) and once to TWD97 TM2
+// (mode index 10), and prints for each the seconds, vertices per second and peak memory,
+// against a plain copy of the same three files (the I/O floor) and the engine alone on every
+// tenth polygon's points. Times are wall-clock and, in brackets, the process's CPU time, which
+// stays meaningful on a busy machine.
+//
+//   bench_shapefile [polygons [vertices per polygon]]     default 50000 x 100
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/modes.hpp"
+#include "shapefile/byte_order.hpp"
+#include "shapefile/conversion_run.hpp"
+#include "shapefile/headers.hpp"
+
+namespace {
+
+using morvane::TransformMode;
+
+class SilentFeedback : public morvane::RunFeedback {
+ public:
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+  void ShowCompletion(const std::string&, const std::string&) override {}
+  void SetOverallProgress(int) override {}
+  void SetFileProgress(int) override {}
+};
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec); };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Timing {
+  double Wall;
+  double Cpu;
+};
+
+Timing Measure(const std::function<void()>& work) {
+  const double cpu = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds() - cpu};
+}
+
+double PeakMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+// Vertex v of polygon p: rings spread over the TM2 grid of Taiwan.
+void Vertex(int p, int v, int vertices, double& x, double& y) {
+  const double cx = 170000.0 + 160000.0 * std::fmod(p * 0.618033988749895, 1.0);
+  const double cy = 2440000.0 + 380000.0 * std::fmod(p * 0.414213562373095, 1.0);
+  const double angle = 2 * 3.141592653589793 * (v % (vertices - 1)) / (vertices - 1);
+  x = cx + 500.0 * std::cos(angle);
+  y = cy + 500.0 * std::sin(angle);
+}
+
+void Append32BE(std::vector<unsigned char>& out, std::int32_t v) {
+  unsigned char b[4];
+  morvane::WriteInt32BE(b, v);
+  out.insert(out.end(), b, b + 4);
+}
+void Append32LE(std::vector<unsigned char>& out, std::int32_t v) {
+  unsigned char b[4];
+  morvane::WriteInt32LE(b, v);
+  out.insert(out.end(), b, b + 4);
+}
+void AppendDouble(std::vector<unsigned char>& out, double v) {
+  unsigned char b[8];
+  morvane::WriteDoubleLE(b, v);
+  out.insert(out.end(), b, b + 8);
+}
+
+std::vector<unsigned char> Header(std::int64_t bytes) {
+  std::vector<unsigned char> header;
+  Append32BE(header, 9994);
+  for (int i = 0; i < 5; ++i) Append32BE(header, 0);
+  Append32BE(header, static_cast<std::int32_t>(bytes / 2));
+  Append32LE(header, 1000);
+  Append32LE(header, 5);
+  for (double v : {160000.0, 2430000.0, 340000.0, 2830000.0, 0.0, 0.0, 0.0, 0.0}) AppendDouble(header, v);
+  return header;
+}
+
+// Writes folder/name.shp, .shx and .dbf, streaming the records.
+void Generate(const std::string& base, int polygons, int vertices) {
+  const std::int64_t content = 4 + 32 + 8 + 4 + 16 * static_cast<std::int64_t>(vertices);
+  const std::int64_t mainBytes = 100 + polygons * (8 + content);
+  std::FILE* shp = std::fopen((base + ".shp").c_str(), "wb");
+  std::FILE* shx = std::fopen((base + ".shx").c_str(), "wb");
+  if (shp == nullptr || shx == nullptr) std::exit(1);
+  std::vector<unsigned char> block = Header(mainBytes);
+  std::fwrite(block.data(), 1, block.size(), shp);
+  block = Header(100 + 8 * static_cast<std::int64_t>(polygons));
+  std::fwrite(block.data(), 1, block.size(), shx);
+  std::int64_t offset = 100;
+  for (int p = 0; p < polygons; ++p) {
+    block.clear();
+    Append32BE(block, p + 1);
+    Append32BE(block, static_cast<std::int32_t>(content / 2));
+    Append32LE(block, 5);
+    double x = 0, y = 0;
+    Vertex(p, 0, vertices, x, y);
+    for (double v : {x - 500, y - 500, x + 500, y + 500}) AppendDouble(block, v);
+    Append32LE(block, 1);
+    Append32LE(block, vertices);
+    Append32LE(block, 0);
+    for (int v = 0; v < vertices; ++v) {
+      Vertex(p, v, vertices, x, y);
+      AppendDouble(block, x);
+      AppendDouble(block, y);
+    }
+    std::fwrite(block.data(), 1, block.size(), shp);
+    block.clear();
+    Append32BE(block, static_cast<std::int32_t>(offset / 2));
+    Append32BE(block, static_cast<std::int32_t>(content / 2));
+    std::fwrite(block.data(), 1, block.size(), shx);
+    offset += 8 + content;
+  }
+  std::fclose(shp);
+  std::fclose(shx);
+  std::FILE* dbf = std::fopen((base + ".dbf").c_str(), "wb");
+  if (dbf == nullptr) std::exit(1);
+  std::fputs("a tiny attribute table", dbf);
+  std::fclose(dbf);
+}
+
+void RemoveOutputs(const std::string& base) {
+  for (const char* extension : {"_1.shp", "_1.shx", "_1.dbf"}) std::remove((base + extension).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int polygons = argc > 1 ? std::atoi(argv[1]) : 50000;
+  const int vertices = argc > 2 ? std::atoi(argv[2]) : 100;
+  std::string folder = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();
+  if (mkdtemp(folder.data()) == nullptr) return 1;
+  const std::string base = folder + "/polygons";
+
+  Generate(base, polygons, vertices);
+  const double megabytes = static_cast<double>(std::filesystem::file_size(base + ".shp")) / 1e6;
+  std::printf("input: %d polygons x %d vertices = %lld vertices, %.1f MB main file\n", polygons, vertices,
+              static_cast<long long>(polygons) * vertices, megabytes);
+
+  morvane::LocalFileSystem files;
+  const Timing copy = Measure([&] {
+    for (const char* extension : {".shp", ".shx", ".dbf"})
+      files.CopyNoOverwrite(base + extension, base + "_1" + extension);
+  });
+  RemoveOutputs(base);
+  std::printf("plain copy of the three files: %.3f s [%.3f s CPU], %.0f MB/s\n", copy.Wall, copy.Cpu,
+              megabytes / copy.Wall);
+
+  SilentFeedback feedback;
+  for (TransformMode mode : {TransformMode{0}, TransformMode{10}}) {
+    morvane::EngineState engine(feedback);
+    morvane::ApplyTransformSettings(engine, mode, 0);
+    morvane::ShapefileStats stats;
+    const Timing convert = Measure([&] {
+      morvane::ConvertShapefile(engine, folder, "polygons.shp", mode, feedback, files, &stats);
+    });
+    RemoveOutputs(base);
+    double sink = 0;
+    constexpr int kSampleStep = 10;
+    const Timing sample = Measure([&] {
+      for (int p = 0; p < polygons; p += kSampleStep) {
+        for (int v = 0; v < vertices; ++v) {
+          double x = 0, y = 0;
+          Vertex(p, v, vertices, x, y);
+          morvane::ConvertPoint(engine, mode, x, y, x, y);
+          sink += x;
+        }
+      }
+    });
+    const double sampled = static_cast<double>((polygons + kSampleStep - 1) / kSampleStep) * vertices;
+    const double engineCpu = sample.Cpu * static_cast<double>(stats.Vertices) / sampled;
+    std::printf("mode index %u: %.3f s [%.3f s CPU], %.3f million vertices/s [%.3f per CPU second], "
+                "%.1f x the plain copy; engine alone %.3f CPU s for as many points, %.0f%% of the "
+                "conversion's CPU time; peak memory so far %.1f MiB%s\n",
+                mode, convert.Wall, convert.Cpu, static_cast<double>(stats.Vertices) / convert.Wall / 1e6,
+                static_cast<double>(stats.Vertices) / convert.Cpu / 1e6, convert.Wall / copy.Wall, engineCpu,
+                100.0 * engineCpu / convert.Cpu, PeakMiB(), sink == 0 ? " " : "");
+  }
+  std::filesystem::remove_all(folder);
+  return 0;
+}
