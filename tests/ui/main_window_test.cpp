@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <cstring>
 #include <clocale>
 #include <memory>
 #include <stdexcept>
@@ -86,6 +87,7 @@ class MainWindowTest : public QObject {
   void missingCompanionEndsRunWithMessage();
   void unopenableFileShowsErrorBoxAndWindowStaysUsable();
   void big5NamesAreListedAndConverted();
+  void samplesConvertToGeographic();
   void creditLineOpensMailLink();
   void escapedErrorIsShownAndLoopGoesOn();
 
@@ -456,6 +458,32 @@ void MainWindowTest::big5NamesAreListedAndConverted() {
   dialogs_->Boxes.clear();
   Click("ShapeButton3");
   QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString(InFolder("")) + QStringLiteral("台北/道路.dbf Not found"));
+}
+
+void MainWindowTest::samplesConvertToGeographic() {
+  // The README's walk-through: the samples, mode 01 (TM2 to geographic), region Taiwan.
+  const QDir samples(QStringLiteral(MORVANE_SAMPLES_DIR));
+  const QStringList files = samples.entryList({"*.shp", "*.shx", "*.dbf", "*.cpg"}, QDir::Files);
+  QCOMPARE(files.size(), 16);
+  for (const QString& file : files) QVERIFY(QFile::copy(samples.filePath(file), dir_->filePath(file)));
+  QVERIFY(SelectFolder(Folder()));
+  QCOMPARE(List()->count(), 4);
+
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  for (int i = 0; i < List()->count(); ++i) {
+    const std::string name = List()->Name(i);
+    const std::string output = InFolder(name.substr(0, name.size() - 4) + "_1.shp");
+    QFile converted(QString::fromStdString(output));
+    QVERIFY2(converted.open(QIODevice::ReadOnly), output.c_str());
+    QCOMPARE(converted.size(), QFileInfo(dir_->filePath(QString::fromStdString(name))).size());
+    // The header box now holds longitudes and latitudes in Taiwan.
+    const QByteArray header = converted.read(100);
+    double box[4];
+    std::memcpy(box, header.constData() + 36, sizeof box);
+    QVERIFY2(box[0] > 119.9 && box[2] < 122.1 && box[1] > 21.8 && box[3] < 25.4, output.c_str());
+  }
 }
 
 void MainWindowTest::creditLineOpensMailLink() {
