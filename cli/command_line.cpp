@@ -12,8 +12,8 @@ bool LooksLikeNumber(std::string_view word) {
          ((word[1] >= '0' && word[1] <= '9') || word[1] == '.');
 }
 
-const OptionSpec* FindOption(std::span<const OptionSpec> options, std::string_view name) {
-  for (const OptionSpec& option : options) {
+const KnownOption* FindOption(std::span<const KnownOption> options, std::string_view name) {
+  for (const KnownOption& option : options) {
     if (option.Name == name) return &option;
   }
   return nullptr;
@@ -35,7 +35,7 @@ long ParseWholeNumber(std::string_view text, long low, long high, std::string_vi
 }  // namespace
 
 ParsedArguments ParseArguments(std::span<const std::string> args,
-                               std::span<const OptionSpec> options) {
+                               std::span<const KnownOption> options) {
   ParsedArguments parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
@@ -56,7 +56,7 @@ ParsedArguments ParseArguments(std::span<const std::string> args,
 
     const std::size_t equals = word.find('=');
     const std::string name = word.substr(2, equals == std::string::npos ? equals : equals - 2);
-    const OptionSpec* option = FindOption(options, name);
+    const KnownOption* option = FindOption(options, name);
     if (option == nullptr) throw UsageError("unknown option '--" + name + "'");
     if (parsed.Has(name)) throw UsageError("--" + name + " is given twice");
 

@@ -19,7 +19,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct KnownOption {
   std::string_view Name;  // without the leading "--"
   bool TakesValue;
 };
@@ -37,7 +37,7 @@ struct ParsedArguments {
 // is not a number (such as "-h5") is refused, so that "-121.5" stays an operand.
 // Throws UsageError for an unknown or repeated option and for a missing or unwanted value.
 ParsedArguments ParseArguments(std::span<const std::string> args,
-                               std::span<const OptionSpec> options);
+                               std::span<const KnownOption> options);
 
 // "1".."16" as the captions number the modes; returns the mode index 0..15.
 TransformMode ParseModeNumber(std::string_view text);

@@ -83,10 +83,10 @@ constexpr std::string_view kModesHelp =
     "Lists the 16 transformation modes and the 3 regions, numbered as --mode and\n"
     "--region take them, with their captions and the source and target systems.\n";
 
-constexpr std::array kConvertOptions = {OptionSpec{"mode", true}, OptionSpec{"region", true},
-                                        OptionSpec{"jobs", true}, OptionSpec{"keep-going", false},
-                                        OptionSpec{"quiet", false}};
-constexpr std::array kPointOptions = {OptionSpec{"mode", true}, OptionSpec{"region", true}};
+constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
+                                        KnownOption{"jobs", true}, KnownOption{"keep-going", false},
+                                        KnownOption{"quiet", false}};
+constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 
 int RunModesCommand(const ParsedArguments& parsed) {
   if (!parsed.Operands.empty()) throw UsageError("modes takes no arguments");
@@ -96,7 +96,7 @@ int RunModesCommand(const ParsedArguments& parsed) {
 
 struct Command {
   std::string_view Name;
-  std::span<const OptionSpec> Options;
+  std::span<const KnownOption> Options;
   std::string_view Usage;
   std::string_view Help;
   int (*Run)(const ParsedArguments&);
