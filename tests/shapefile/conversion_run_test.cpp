@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,10 @@ class RecordingFeedback : public RunFeedback {
   }
   void SetOverallProgress(int percent) override { Events.push_back("overall " + std::to_string(percent)); }
   void SetFileProgress(int percent) override { Events.push_back("file " + std::to_string(percent)); }
+  void OnBytesRead(std::uint64_t done, std::uint64_t total) override { LastBytesRead = {done, total}; }
 
   std::vector<std::string> Events;
+  std::pair<std::uint64_t, std::uint64_t> LastBytesRead;
 };
 
 const std::string kCompletion = "completion 已完成!! 請按確定 | Message";
@@ -92,6 +95,8 @@ TEST(ConversionRun, TickedItemsAreConvertedInListOrderWithTheBarsSetBeforeAndAft
                                                             "overall 66", "file 100", "overall 100", kCompletion}));
   for (std::size_t i : {0, 2, 3}) ExpectConverted(folder, bases[i], run.Expected(Roads(0.1 * double(i))), bases[i] + ".dbf");
   EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "a_1.shp"));
+  const std::uint64_t lastSize = inputs.at("d.shp").size();
+  EXPECT_EQ(run.feedback.LastBytesRead, std::make_pair(lastSize, lastSize));
   for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFileBytes(folder / name), bytes) << name;
   EXPECT_EQ(folder.Names().size(), inputs.size() + 9);
 }
@@ -427,11 +432,17 @@ TEST(ConversionRun, IndependentReaderFindsTheConvertedCoordinatesAndBoxes) {
   EXPECT_EQ(minBound[1], all.Bounds().Ymin);
   EXPECT_EQ(maxBound[0], all.Bounds().Xmax);
   EXPECT_EQ(maxBound[1], all.Bounds().Ymax);
-  // The index copy carries the same header box.
+  // The index copy carries the same header box, and its entries still find every record.
   const Bytes main = ReadFileBytes(folder / "roads_1.shp");
   const Bytes index = ReadFileBytes(folder / "roads_1.shx");
   EXPECT_TRUE(std::equal(main.begin() + kHeaderBoxOffset, main.begin() + kHeaderBoxOffset + kBoxSize,
                          index.begin() + kHeaderBoxOffset));
+  for (std::size_t at = kFileHeaderSize; at + kIndexEntrySize <= index.size(); at += kIndexEntrySize) {
+    const IndexEntry entry = IndexEntry::Decode(index.data() + at);
+    const std::size_t record = 2 * static_cast<std::size_t>(entry.Offset);
+    ASSERT_LE(record + kRecordHeaderSize, main.size());
+    EXPECT_EQ(RecordHeader::Decode(main.data() + record).ContentLength, entry.ContentLength);
+  }
 }
 
 }  // namespace

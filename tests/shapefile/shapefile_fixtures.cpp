@@ -177,6 +177,7 @@ Shapefile ExpectedConversion(const Shapefile& file, EngineState& engine, Transfo
 
 std::size_t MemoryFile::Read(void* buffer, std::size_t size) {
   const std::size_t n = std::min(size, data_.size() - std::min(position_, data_.size()));
+  if (n == 0) return 0;
   std::memcpy(buffer, data_.data() + position_, n);
   position_ += n;
   return n;
