@@ -10,7 +10,8 @@ QString ApplicationTitle(const QString& executablePath) {
   const qsizetype stop = name.indexOf(u'.');
   if (stop >= 0) name.truncate(stop);
   if (name.isEmpty()) return name;
-  return name.left(1).toUpper() + name.mid(1).toLower();
+  // The first letter keeps its case; every letter after it is lowered.
+  return name.left(1) + name.mid(1).toLower();
 }
 
 QString ErrorBoxText(const QString& message) {

@@ -8,8 +8,8 @@
 namespace morvane {
 
 // The application's title from the executable's file name: the folder dropped, the name cut
-// at its first full stop, the first letter upper case and every letter after it lower case
-// ("morvane" and "MORVANE.bin" both give "Morvane").
+// at its first full stop, the first letter as it is and every letter after it lower case
+// ("morvane" gives "morvane", "MORVANE.bin" and "Morvane.exe" give "Morvane").
 QString ApplicationTitle(const QString& executablePath);
 
 // The error box's text: the message with a full stop added when its last character sorts

@@ -57,11 +57,12 @@ class WidgetsTest : public QObject {
 void WidgetsTest::applicationTitle_data() {
   QTest::addColumn<QString>("path");
   QTest::addColumn<QString>("title");
-  QTest::newRow("installed program") << "/usr/bin/morvane" << "Morvane";
-  QTest::newRow("build tree") << "build/ui/morvane" << "Morvane";
+  QTest::newRow("installed program") << "/usr/bin/morvane" << "morvane";
+  QTest::newRow("build tree") << "build/ui/morvane" << "morvane";
   QTest::newRow("cut at first full stop") << "/opt/MORVANE.bin.old" << "Morvane";
-  QTest::newRow("mixed case") << "mOrVaNe.exe" << "Morvane";
-  QTest::newRow("digits kept") << "/x/tool2go" << "Tool2go";
+  QTest::newRow("mixed case") << "mOrVaNe.exe" << "morvane";
+  QTest::newRow("windows program name") << "Morvane.exe" << "Morvane";
+  QTest::newRow("digits kept") << "/x/Tool2GO" << "Tool2go";
   QTest::newRow("leading full stop") << "/x/.hidden" << "";
 }
 
