@@ -28,7 +28,7 @@ std::optional<std::string> FindCompanion(FileSystem& files, const std::string& s
   const std::string folder = slash == std::string::npos ? "." : stem.substr(0, slash == 0 ? 1 : slash);
   const std::string stemName = slash == std::string::npos ? stem : stem.substr(slash + 1);
   for (const std::string& name : files.ListFolder(folder)) {
-    if (name.size() != exact.size() - (stem.size() - stemName.size())) continue;
+    if (name.size() != stemName.size() + extension.size()) continue;
     if (name.compare(0, stemName.size(), stemName) != 0) continue;
     if (!EndsWithIgnoringCase(name, extension)) continue;
     const std::string path = slash == std::string::npos ? name : JoinPath(folder, name);
