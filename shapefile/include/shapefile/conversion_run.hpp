@@ -55,6 +55,9 @@ struct ShapefileStats {
 // only once all are complete, replacing earlier outputs of the same names. Throws RunError
 // (FileError naming the real input or output path, or damaged input) or ConversionError when
 // the file cannot be converted; then no temporary is left and no output has been changed.
+// The one exception is a rename that fails after an earlier one of the same three succeeded:
+// the outputs already moved stay, each of them complete.
+// Record boxes and both header boxes become the extent of the converted points (records.hpp).
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,
