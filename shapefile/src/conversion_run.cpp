@@ -67,6 +67,9 @@ class PendingOutputs {
       outputs_.push_back({*final, TemporaryOutputPath(*final, pid, counter++)});
       files_.Remove(outputs_.back().Temporary);  // left by an earlier process of the same id
     }
+    std::vector<std::string> finals;
+    for (const Output& output : outputs_) finals.push_back(output.Final);
+    RemoveAbandonedTemporaries(files_, finals);  // left by runs that were killed
   }
   ~PendingOutputs() {
     if (committed_) return;

@@ -1,6 +1,11 @@
 #include "shapefile/output_names.hpp"
 
+#include <signal.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <limits>
 
 #include "shapefile/folder_listing.hpp"
 
@@ -26,8 +31,19 @@ std::string Base(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+// A decimal number of digits only (no sign, no space) that fits.
+std::optional<unsigned long> ParseNumber(std::string_view text) {
+  unsigned long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Whether `pid` may still be running. Ids that name no single process are taken as running,
+// so that nothing of theirs is removed.
+bool ProcessMayRun(unsigned long pid) {
+  if (pid == 0 || pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max())) return true;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 }  // namespace
@@ -50,12 +66,36 @@ std::string TemporaryOutputPath(const std::string& finalPath, unsigned long pid,
                                     std::to_string(pid) + "-" + std::to_string(n));
 }
 
-bool IsTemporaryOutputName(std::string_view name) {
+std::optional<TemporaryOutputName> ParseTemporaryOutputName(std::string_view name) {
   const std::size_t mark = name.rfind(kTemporaryMark);
-  if (name.empty() || name.front() != '.' || mark == std::string_view::npos || mark < 2) return false;
+  if (name.empty() || name.front() != '.' || mark == std::string_view::npos || mark < 2) return std::nullopt;
   const std::string_view tail = name.substr(mark + kTemporaryMark.size());
   const std::size_t dash = tail.find('-');
-  return dash != std::string_view::npos && AllDigits(tail.substr(0, dash)) && AllDigits(tail.substr(dash + 1));
+  if (dash == std::string_view::npos) return std::nullopt;
+  const std::optional<unsigned long> pid = ParseNumber(tail.substr(0, dash));
+  const std::optional<unsigned long> n = ParseNumber(tail.substr(dash + 1));
+  if (!pid || !n) return std::nullopt;
+  return TemporaryOutputName{std::string(name.substr(1, mark - 1)), *pid, *n};
+}
+
+bool IsTemporaryOutputName(std::string_view name) { return ParseTemporaryOutputName(name).has_value(); }
+
+void RemoveAbandonedTemporaries(FileSystem& files, const std::vector<std::string>& finalPaths) {
+  std::vector<std::string> listed;  // each folder once
+  for (const std::string& finalPath : finalPaths) {
+    const std::string folder = SplitPath(finalPath).Folder;
+    if (std::find(listed.begin(), listed.end(), folder) != listed.end()) continue;
+    listed.push_back(folder);
+    for (const std::string& name : files.ListFolder(folder.empty() ? "." : folder)) {
+      const std::optional<TemporaryOutputName> temporary = ParseTemporaryOutputName(name);
+      if (!temporary) continue;
+      const bool ours = std::any_of(finalPaths.begin(), finalPaths.end(), [&](const std::string& path) {
+        const SplitName split = SplitPath(path);
+        return split.Folder == folder && split.Name == temporary->FinalName;
+      });
+      if (ours && !ProcessMayRun(temporary->Pid)) files.Remove(JoinPath(folder, name));
+    }
+  }
 }
 
 }  // namespace morvane

@@ -2,8 +2,12 @@
 // its outputs are written under until all of them are complete.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "shapefile/file_system.hpp"
 
 namespace morvane {
 
@@ -26,7 +30,22 @@ ShapefileNames BuildShapefileNames(const std::string& folder, const std::string&
 // gone was left by a run that was killed.
 std::string TemporaryOutputPath(const std::string& finalPath, unsigned long pid, unsigned long n);
 
+// What a bare temporary name says: the bare name of its final output and the writer's id.
+struct TemporaryOutputName {
+  std::string FinalName;
+  unsigned long Pid = 0;
+  unsigned long N = 0;
+};
+
+// The parts of a bare file name that follows the temporary pattern above; nullopt otherwise.
+std::optional<TemporaryOutputName> ParseTemporaryOutputName(std::string_view name);
+
 // Whether a bare file name follows the temporary pattern above.
 bool IsTemporaryOutputName(std::string_view name);
+
+// Removes the temporaries of the outputs `finalPaths` that processes no longer running have
+// left: a run that was killed cannot remove its own. Temporaries of running processes (another
+// run writing the same outputs now) are left alone, and so are names that only look alike.
+void RemoveAbandonedTemporaries(FileSystem& files, const std::vector<std::string>& finalPaths);
 
 }  // namespace morvane
