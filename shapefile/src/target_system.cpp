@@ -1,0 +1,193 @@
+#include "shapefile/target_system.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "engine/constants.hpp"
+
+namespace morvane {
+
+namespace {
+
+enum class Datum {
+  Twd67,
+  Twd97,
+  Wgs84,
+  LambertGrid,  // the Lambert grid's own ellipsoid, shifted to nothing
+};
+
+// How the target's coordinates were computed.
+enum class Grid {
+  Geographic,
+  SettingsTm,  // the Transverse Mercator of the settings, ellipsoid included
+  Twd97Tm2,    // the fixed GRS80 two-degree grid; only the central meridian from the settings
+  Twd67Tm2,    // the two-degree values that mode 11 writes per point, on the settings' axis
+  Lambert,
+};
+
+struct Target {
+  Datum System;
+  Grid Kind;
+  std::string_view GridName;  // for the projected system's name
+};
+
+// Indexed by mode. The geographic targets on TWD67 all take the TWD67 ellipsoid, mode 4's
+// too: its longitudes and latitudes are the ones the datum shifts read as TWD67, whatever
+// ellipsoid the inverse projection ran on.
+constexpr std::array<Target, kModeCount> kTargets = {{
+    {Datum::Twd67, Grid::Geographic, ""},         // 0  TWD67 TM2 to TWD67 geographic
+    {Datum::Twd67, Grid::SettingsTm, "TM2"},      // 1  TWD67 geographic to TWD67 TM2
+    {Datum::Twd67, Grid::Geographic, ""},         // 2  TM3 to TWD67 geographic
+    {Datum::Twd67, Grid::SettingsTm, "TM3"},      // 3  TWD67 geographic to TM3
+    {Datum::Twd67, Grid::Geographic, ""},         // 4  UTM to TWD67 geographic
+    {Datum::Twd67, Grid::SettingsTm, "UTM"},      // 5  TWD67 geographic to UTM
+    {Datum::LambertGrid, Grid::Geographic, ""},   // 6  Lambert to geographic, no datum shift
+    {Datum::LambertGrid, Grid::Lambert, ""},      // 7  geographic to Lambert, no datum shift
+    {Datum::Twd97, Grid::Geographic, ""},         // 8  TWD67 to TWD97 geographic
+    {Datum::Twd67, Grid::Geographic, ""},         // 9  TWD97 to TWD67 geographic
+    {Datum::Twd97, Grid::Twd97Tm2, "TM2"},        // 10 TWD67 TM2 to TWD97 TM2
+    {Datum::Twd67, Grid::Twd67Tm2, "TM2"},        // 11 TWD97 TM2 to TWD67 TM2
+    {Datum::Twd97, Grid::Geographic, ""},         // 12 TWD97 TM2 to TWD97 geographic
+    {Datum::Twd97, Grid::SettingsTm, "TM2"},      // 13 TWD97 geographic to TWD97 TM2
+    {Datum::Wgs84, Grid::Geographic, ""},         // 14 TWD67 to WGS84 geographic
+    {Datum::Twd67, Grid::Geographic, ""},         // 15 WGS84 to TWD67 geographic
+}};
+
+struct Ellipsoid {
+  double SemiMajorAxis;
+  double InverseFlattening;
+};
+
+constexpr Ellipsoid kTwd67{static_cast<double>(kTwd67SemiMajorAxis),
+                           static_cast<double>(kTwd67InverseFlattening)};
+constexpr Ellipsoid kGrs80{static_cast<double>(kGrs80SemiMajorAxis),
+                           static_cast<double>(kGrs80SettingsInverseFlattening)};
+constexpr Ellipsoid kWgs84{static_cast<double>(kWgs84SemiMajorAxis), 298.257223563};
+
+bool SameEllipsoid(const Ellipsoid& a, const Ellipsoid& b) {
+  return a.SemiMajorAxis == b.SemiMajorAxis &&
+         std::fabs(a.InverseFlattening - b.InverseFlattening) <= 1e-9 * b.InverseFlattening;
+}
+
+Ellipsoid EllipsoidOf(const Target& target, const TransformSettings& settings,
+                      const LambertParameters& lambert) {
+  const auto axis = static_cast<double>(settings.SemiMajorAxis);
+  if (target.Kind == Grid::SettingsTm) return {axis, static_cast<double>(settings.InverseFlattening)};
+  if (target.Kind == Grid::Twd67Tm2) return {axis, static_cast<double>(kTwd67InverseFlattening)};
+  switch (target.System) {
+    case Datum::Twd67:
+      return kTwd67;
+    case Datum::Twd97:
+      return kGrs80;
+    case Datum::Wgs84:
+      return kWgs84;
+    case Datum::LambertGrid:
+      break;
+  }
+  return {lambert.SemiMajorAxis, 1.0 / lambert.Flattening};
+}
+
+// 15 significant digits, trailing zeros dropped ("121", "0.9999"). Independent of the C
+// locale, which the window sets from the environment.
+std::string Digits(double value) {
+  if (value == 0) value = 0;  // no "-0"
+  std::array<char, 32> text{};
+  const auto result =
+      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 15);
+  return std::string(text.data(), result.ptr);
+}
+
+// A WKT number the way the shapefile .prj files of GDAL print them: "6378160.0", "0.9999".
+std::string Number(double value) {
+  std::string text = Digits(value);
+  if (text.find_first_of(".en") == std::string::npos) text += ".0";
+  return text;
+}
+
+double Degrees(double radians) { return radians * 180.0 / kPi; }
+
+std::string Parameter(std::string_view name, double value) {
+  return "PARAMETER[\"" + std::string(name) + "\"," + Number(value) + "]";
+}
+
+struct Names {
+  std::string Short;  // "TWD_1967"
+  std::string Spheroid;
+};
+
+Names NamesOf(Datum datum, const Ellipsoid& ellipsoid) {
+  std::string spheroid = "Spheroid_" + Digits(ellipsoid.SemiMajorAxis) + "_" +
+                         Digits(ellipsoid.InverseFlattening);
+  if (SameEllipsoid(ellipsoid, kTwd67)) spheroid = "GRS_1967";
+  if (SameEllipsoid(ellipsoid, kGrs80)) spheroid = "GRS_1980";
+  if (SameEllipsoid(ellipsoid, kWgs84)) spheroid = "WGS_1984";
+  switch (datum) {
+    case Datum::Twd67:
+      return {"TWD_1967", spheroid};
+    case Datum::Twd97:
+      return {"TWD_1997", spheroid};
+    case Datum::Wgs84:
+      return {"WGS_1984", spheroid};
+    case Datum::LambertGrid:
+      break;
+  }
+  return {SameEllipsoid(ellipsoid, kWgs84) ? "WGS_1984" : "Lambert_Grid", spheroid};
+}
+
+std::string GeographicWkt(Datum datum, const Names& names, const Ellipsoid& ellipsoid) {
+  std::string datumWkt = "DATUM[\"D_" + names.Short + "\",SPHEROID[\"" + names.Spheroid + "\"," +
+                         Number(ellipsoid.SemiMajorAxis) + "," + Number(ellipsoid.InverseFlattening) + "]";
+  if (datum == Datum::Twd67) {
+    // The engine's TWD67 to WGS84 shift is this translation alone.
+    datumWkt += ",TOWGS84[" + Number(kDatum67Translation.X) + "," + Number(kDatum67Translation.Y) + "," +
+                Number(kDatum67Translation.Z) + ",0.0,0.0,0.0,0.0]";
+  }
+  datumWkt += "]";
+  return "GEOGCS[\"GCS_" + names.Short + "\"," + datumWkt +
+         ",PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
+}
+
+struct TmGrid {
+  double FalseEasting;
+  double ScaleFactor;
+  double CentralMeridian;
+};
+
+TmGrid TmGridOf(Grid kind, const TransformSettings& settings) {
+  const auto meridian = static_cast<double>(settings.CentralMeridian);
+  if (kind == Grid::SettingsTm)
+    return {static_cast<double>(settings.FalseEasting), static_cast<double>(settings.ScaleFactor), meridian};
+  return {static_cast<double>(kTm2FalseEasting), static_cast<double>(kTm2ScaleFactor), meridian};
+}
+
+}  // namespace
+
+std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSettings& settings,
+                                           const LambertParameters& lambert) {
+  if (mode >= kModeCount) return std::nullopt;
+  const Target& target = kTargets[mode];
+  const Ellipsoid ellipsoid = EllipsoidOf(target, settings, lambert);
+  const Names names = NamesOf(target.System, ellipsoid);
+  const std::string geographic = GeographicWkt(target.System, names, ellipsoid);
+
+  if (target.Kind == Grid::Geographic) return geographic;
+  if (target.Kind == Grid::Lambert) {
+    return "PROJCS[\"" + names.Short + "_Lambert_Conformal_Conic\"," + geographic +
+           ",PROJECTION[\"Lambert_Conformal_Conic\"]," + Parameter("False_Easting", lambert.FalseEasting) + "," +
+           Parameter("False_Northing", lambert.FalseNorthing) + "," +
+           Parameter("Central_Meridian", Degrees(lambert.CentralMeridian)) + "," +
+           Parameter("Standard_Parallel_1", Degrees(lambert.FirstStandardParallel)) + "," +
+           Parameter("Standard_Parallel_2", Degrees(lambert.SecondStandardParallel)) + "," +
+           Parameter("Latitude_Of_Origin", Degrees(lambert.OriginLatitude)) + ",UNIT[\"Meter\",1.0]]";
+  }
+  const TmGrid grid = TmGridOf(target.Kind, settings);
+  return "PROJCS[\"" + names.Short + "_" + std::string(target.GridName) + "_" + Digits(grid.CentralMeridian) +
+         "E\"," + geographic + ",PROJECTION[\"Transverse_Mercator\"]," +
+         Parameter("False_Easting", grid.FalseEasting) + "," + Parameter("False_Northing", 0.0) + "," +
+         Parameter("Central_Meridian", grid.CentralMeridian) + "," + Parameter("Scale_Factor", grid.ScaleFactor) +
+         "," + Parameter("Latitude_Of_Origin", 0.0) + ",UNIT[\"Meter\",1.0]]";
+}
+
+}  // namespace morvane
