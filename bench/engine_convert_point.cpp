@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/constants.hpp"
 #include "engine/modes.hpp"
+#include "engine/transverse_mercator.hpp"
 
 namespace morvane {
 namespace {
@@ -105,7 +107,25 @@ void ConvertPointBenchmark(benchmark::State& bench, TransformMode mode, Region r
   bench.SetLabel(std::string("region ") + std::to_string(region));
 }
 
+// One footpoint search over the northings of Taiwan's TWD97 grid: the bisection as stated
+// against the search that the inverse operations use (same result, bit for bit).
+template <Extended (*Search)(const MeridianArc&, Extended, int)>
+void FootpointBenchmark(benchmark::State& bench) {
+  const MeridianArc arc =
+      MeridianArcOf(kGrs80SemiMajorAxis, kGrs80SemiMajorAxis - kGrs80SemiMajorAxis * kGrs80Flattening);
+  std::vector<Extended> targets;
+  for (const Point& p : SourcePoints(12, 0)) targets.push_back(p.Y * kTm97InverseScaleFactor);
+  std::size_t i = 0;
+  for (auto _ : bench) {
+    Extended latitude = Search(arc, targets[i++ & (kPointCount - 1)], kFixedFootpointMaxSteps);
+    benchmark::DoNotOptimize(latitude);
+  }
+  bench.SetItemsProcessed(static_cast<std::int64_t>(bench.iterations()));
+}
+
 void RegisterAll() {
+  benchmark::RegisterBenchmark("Footpoint/bisection", FootpointBenchmark<FootpointLatitudeByBisection>);
+  benchmark::RegisterBenchmark("Footpoint/fast", FootpointBenchmark<FootpointLatitude>);
   for (TransformMode mode = 0; mode < kModeCount; ++mode) {
     const bool lambert = mode == 6 || mode == 7;
     for (Region region : lambert ? std::vector<Region>{2} : std::vector<Region>{0, 1}) {

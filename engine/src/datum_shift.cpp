@@ -55,6 +55,22 @@ Extended GeocentricZ(const GeodeticEllipsoid& ellipsoid, Extended latitude, Exte
          std::sin(AsDouble(phi));
 }
 
+// The three components with one N and one sine and cosine of each angle, in the operations
+// of the separate components.
+GeocentricPoint Geocentric(const GeodeticEllipsoid& ellipsoid, Extended longitude,
+                           Extended latitude, Extended height) {
+  const Extended phi = latitude * kDegToRad;
+  const Extended lambda = longitude * kDegToRad;
+  const double phiArgument = AsDouble(phi);
+  const double lambdaArgument = AsDouble(lambda);
+  const Extended sinPhi = std::sin(phiArgument);
+  const Extended cosPhi = std::cos(phiArgument);
+  const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sinPhi * sinPhi));
+  const Extended nCos = (n + height) * cosPhi;
+  return {nCos * std::cos(lambdaArgument), nCos * std::sin(lambdaArgument),
+          ((1 - ellipsoid.E2) * n + height) * sinPhi};
+}
+
 Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, Extended y,
                                 Extended z) {
   const Extended p = std::sqrt(AsDouble(x * x + y * y));
@@ -102,6 +118,16 @@ Extended GeocentricY84(Extended longitude, Extended latitude, Extended height) {
 }
 Extended GeocentricZ84(Extended latitude, Extended height) {
   return GeocentricZ(kWgs84, latitude, height);
+}
+
+GeocentricPoint Geocentric67(Extended longitude, Extended latitude, Extended height) {
+  return Geocentric(kTwd67, longitude, latitude, height);
+}
+GeocentricPoint Geocentric97(Extended longitude, Extended latitude, Extended height) {
+  return Geocentric(kGrs80, longitude, latitude, height);
+}
+GeocentricPoint Geocentric84(Extended longitude, Extended latitude, Extended height) {
+  return Geocentric(kWgs84, longitude, latitude, height);
 }
 
 Extended LongitudeFromGeocentric(Extended x, Extended y) {

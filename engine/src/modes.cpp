@@ -1,6 +1,7 @@
 #include "engine/modes.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "engine/constants.hpp"
@@ -53,7 +54,8 @@ T Checked(T value) {
   return value;
 }
 
-// A result narrowed to double for storing; the narrowing itself may overflow.
+// A result narrowed to double for storing, checked after the step that computed it and the
+// narrowing (which may overflow) both.
 double NarrowedForStore(Extended value) { return Checked(static_cast<double>(value)); }
 
 struct GeographicPoint {
@@ -64,25 +66,18 @@ struct GeographicPoint {
 // The three stages between two datums: geocentric on the source ellipsoid at height 0,
 // the shift, and back to longitude and latitude on the target ellipsoid.
 struct DatumChain {
-  Extended (*X)(Extended longitude, Extended latitude, Extended height);
-  Extended (*Y)(Extended longitude, Extended latitude, Extended height);
-  Extended (*Z)(Extended latitude, Extended height);
+  GeocentricPoint (*ToGeocentric)(Extended longitude, Extended latitude, Extended height);
   GeocentricPoint (*Shift)(const GeocentricPoint& point);
   Extended (*Latitude)(Extended x, Extended y, Extended z);
 };
 
-constexpr DatumChain k67To97{GeocentricX67, GeocentricY67, GeocentricZ67, DatumShift67To97,
-                             LatitudeFromGeocentric97};
-constexpr DatumChain k97To67{GeocentricX97, GeocentricY97, GeocentricZ97, DatumShift97To67,
-                             LatitudeFromGeocentric67};
-constexpr DatumChain k67To84{GeocentricX67, GeocentricY67, GeocentricZ67, DatumShift67To84,
-                             LatitudeFromGeocentric84};
-constexpr DatumChain k84To67{GeocentricX84, GeocentricY84, GeocentricZ84, DatumShift84To67,
-                             LatitudeFromGeocentric67};
+constexpr DatumChain k67To97{Geocentric67, DatumShift67To97, LatitudeFromGeocentric97};
+constexpr DatumChain k97To67{Geocentric97, DatumShift97To67, LatitudeFromGeocentric67};
+constexpr DatumChain k67To84{Geocentric67, DatumShift67To84, LatitudeFromGeocentric84};
+constexpr DatumChain k84To67{Geocentric84, DatumShift84To67, LatitudeFromGeocentric67};
 
 GeographicPoint ShiftDatum(const DatumChain& chain, Extended longitude, Extended latitude) {
-  const GeocentricPoint source = Checked(GeocentricPoint{
-      chain.X(longitude, latitude, 0), chain.Y(longitude, latitude, 0), chain.Z(latitude, 0)});
+  const GeocentricPoint source = Checked(chain.ToGeocentric(longitude, latitude, 0));
   const GeocentricPoint shifted = Checked(chain.Shift(source));
   const Extended outLongitude = Checked(LongitudeFromGeocentric(shifted.X, shifted.Y));
   const Extended outLatitude = Checked(chain.Latitude(shifted.X, shifted.Y, shifted.Z));
@@ -90,8 +85,11 @@ GeographicPoint ShiftDatum(const DatumChain& chain, Extended longitude, Extended
 }
 
 std::string FormatCoordinate(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
+  char text[64];
+  const double magnitude = std::fabs(value);
+  const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+  const auto result = plain ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed)
+                            : std::to_chars(text, text + sizeof text, value);
   return std::string(text, result.ptr);
 }
 
@@ -105,15 +103,15 @@ std::string FormatCoordinate(double value) {
 void GridToGeographic(const TransformSettings& settings, double x, double y, double& outX,
                       double& outY) {
   const TmFootpoint footpoint = Checked(TmFootpointOf(settings, x, y));
-  outY = NarrowedForStore(Checked(LatitudeAtFootpoint(footpoint)));
-  outX = NarrowedForStore(Checked(LongitudeAtFootpoint(footpoint, settings.CentralMeridian)));
+  outY = NarrowedForStore(LatitudeAtFootpoint(footpoint));
+  outX = NarrowedForStore(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
 }
 
 // G2: geographic to grid with the settings; northing stored first.
 void GeographicToGrid(const TransformSettings& settings, double x, double y, double& outX,
                       double& outY) {
-  outY = NarrowedForStore(Checked(TmNorthing(settings, x, y)));
-  outX = NarrowedForStore(Checked(TmEasting(settings, x, y)));
+  outY = NarrowedForStore(TmNorthing(settings, x, y));
+  outX = NarrowedForStore(TmEasting(settings, x, y));
 }
 
 // L1: Lambert grid to geographic coordinates of the grid's own ellipsoid (no datum shift).
@@ -162,8 +160,12 @@ void Twd67GridToTwd97Grid(const TransformSettings& settings, double x, double y,
   const Extended lon = Checked(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
   const Extended lat = Checked(LatitudeAtFootpoint(footpoint));
   const GeographicPoint g97 = ShiftDatum(k67To97, lon, lat);
-  outX = NarrowedForStore(Checked(Tm2Easting97(settings, g97.Longitude, g97.Latitude)));
-  outY = NarrowedForStore(Checked(Tm2Northing97(settings, g97.Longitude, g97.Latitude)));
+  // Both from one evaluation: the datum step leaves a longitude within 180 and a latitude
+  // within 90 degrees, where neither series can fail, so the easting stored first is never
+  // followed by a failing northing.
+  const TmGridPoint grid = Checked(Tm2Forward97(settings, g97.Longitude, g97.Latitude));
+  outX = NarrowedForStore(grid.Easting);
+  outY = NarrowedForStore(grid.Northing);
 }
 
 // T2: TWD97 TM2 (fixed family) to TWD67 TM2 (settings, whose TWD67 grid fields it writes
@@ -179,8 +181,9 @@ void Twd97GridToTwd67Grid(TransformSettings& settings, double x, double y, doubl
   settings.InverseFlattening = kTwd67InverseFlattening;
   const double lon67 = NarrowedForStore(g67.Longitude);
   const double lat67 = NarrowedForStore(g67.Latitude);
-  outX = NarrowedForStore(Checked(TmEasting(settings, lon67, lat67)));
-  outY = NarrowedForStore(Checked(TmNorthing(settings, lon67, lat67)));
+  const TmGridPoint grid = Checked(TmForward(settings, lon67, lat67));  // bounded, as in T1
+  outX = NarrowedForStore(grid.Easting);
+  outY = NarrowedForStore(grid.Northing);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "engine/transverse_mercator.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "engine/constants.hpp"
@@ -67,57 +69,81 @@ Extended LongitudeDifference(Extended longitude, Extended centralMeridian) {
   return (longitude - centralMeridian) * 60 * 60 * 0.0001L;
 }
 
-// Easting series; kNarrow rounds p, phi, s, nu, eta^2, the three terms and the result to double.
-template <bool kNarrow>
-Extended EastingSeries(const ForwardGrid& grid, Extended longitude, Extended latitude) {
-  const Extended p = MaybeNarrowed<kNarrow>(LongitudeDifference(longitude, grid.CentralMeridian));
-  const Extended phi = MaybeNarrowed<kNarrow>(latitude * kDegToRad);
-  const Extended s = MaybeNarrowed<kNarrow>(ForwardArcSecondSine());
-  const Extended sinPhi = std::sin(AsDouble(phi));
-  const Extended cosPhi = std::cos(AsDouble(phi));
-  const Extended t = std::tan(AsDouble(phi));
-  const Extended nu =
-      MaybeNarrowed<kNarrow>(grid.NuAxis / std::sqrt(AsDouble(1 - grid.E2 * sinPhi * sinPhi)));
-  const Extended eta2 = MaybeNarrowed<kNarrow>(grid.Ep2 * cosPhi * cosPhi);
-  const Extended t2 = t * t;
+// The sine, cosine and tangent of a latitude in radians, which the easting and the northing
+// of a point share.
+struct LatitudeTrig {
+  Extended Phi;
+  Extended Sin;
+  Extended Cos;
+  Extended Tan;
+};
 
-  const Extended sc = s * cosPhi;
+LatitudeTrig TrigOf(Extended phi) {
+  const double angle = AsDouble(phi);
+  return {phi, std::sin(angle), std::cos(angle), std::tan(angle)};
+}
+
+// phi: the latitude in radians, narrowed to double in the settings family.
+template <bool kNarrow>
+Extended ForwardLatitude(Extended latitude) {
+  return MaybeNarrowed<kNarrow>(latitude * kDegToRad);
+}
+
+// Easting series; kNarrow rounds p, s, nu, eta^2, the three terms and the result to double.
+template <bool kNarrow>
+Extended EastingSeries(const ForwardGrid& grid, Extended longitude, const LatitudeTrig& trig) {
+  const Extended p = MaybeNarrowed<kNarrow>(LongitudeDifference(longitude, grid.CentralMeridian));
+  const Extended s = MaybeNarrowed<kNarrow>(ForwardArcSecondSine());
+  const Extended nu =
+      MaybeNarrowed<kNarrow>(grid.NuAxis / std::sqrt(AsDouble(1 - grid.E2 * trig.Sin * trig.Sin)));
+  const Extended eta2 = MaybeNarrowed<kNarrow>(grid.Ep2 * trig.Cos * trig.Cos);
+  const Extended t2 = trig.Tan * trig.Tan;
+
+  const Extended sc = s * trig.Cos;
   const Extended sc3 = sc * sc * sc;
   const Extended sc5 = sc3 * sc * sc;
   const Extended p1 = MaybeNarrowed<kNarrow>(nu * sc);
-  const Extended p3 = MaybeNarrowed<kNarrow>(nu * sc3 / 6 * (1 - t2 + eta2));
-  const Extended p5 = MaybeNarrowed<kNarrow>(nu * sc5 / 120 *
-                                             (5 - 18 * t2 + t2 * t2 + 14 * eta2 - 58 * t2 * eta2));
+  const Extended p3 = MaybeNarrowed<kNarrow>(nu * sc3 * (1.0L / 6) * (1 - t2 + eta2));
+  const Extended p5 = MaybeNarrowed<kNarrow>(
+      nu * sc5 * (1.0L / 120) * (5 - 18 * t2 + t2 * t2 + 14 * eta2 - 58 * t2 * eta2));
   const Extended pp = p * p;
   const Extended series = p1 * p + p3 * (pp * p) + p5 * (pp * pp * p);
   return MaybeNarrowed<kNarrow>(grid.ScaleFactor * series + grid.FalseEasting);
 }
 
-// Northing series; kNarrow rounds phi and the result to double.
-template <bool kNarrow>
 Extended NorthingSeries(const Ellipsoid& ellipsoid, Extended scaleFactor, Extended centralMeridian,
-                        Extended longitude, Extended latitude) {
+                        Extended longitude, const LatitudeTrig& trig) {
   const Extended p = LongitudeDifference(longitude, centralMeridian);
-  const Extended phi = MaybeNarrowed<kNarrow>(latitude * kDegToRad);
   const Extended s = ForwardArcSecondSine();
-  const Extended sinPhi = std::sin(AsDouble(phi));
-  const Extended cosPhi = std::cos(AsDouble(phi));
-  const Extended t = std::tan(AsDouble(phi));
-  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sinPhi * sinPhi));
-  const Extended eta2 = ellipsoid.Ep2 * cosPhi * cosPhi;
-  const Extended t2 = t * t;
+  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * trig.Sin * trig.Sin));
+  const Extended eta2 = ellipsoid.Ep2 * trig.Cos * trig.Cos;
+  const Extended t2 = trig.Tan * trig.Tan;
 
-  const Extended sc = s * cosPhi;
-  const Extended s2sc = s * sinPhi * sc;  // s^2 sin cos
+  const Extended sc = s * trig.Cos;
+  const Extended s2sc = s * trig.Sin * sc;  // s^2 sin cos
   const Extended sc2 = sc * sc;
-  const Extended p2 = nu * s2sc / 2;
-  const Extended p4 = nu * s2sc * sc2 / 24 * (5 - t2 + 9 * eta2 + 4 * eta2 * eta2);
-  const Extended p6 = nu * s2sc * sc2 * sc2 / 720 *
+  const Extended p2 = nu * s2sc * 0.5L;
+  const Extended p4 = nu * s2sc * sc2 * (1.0L / 24) * (5 - t2 + 9 * eta2 + 4 * eta2 * eta2);
+  const Extended p6 = nu * s2sc * sc2 * sc2 * (1.0L / 720) *
                       (61 - 58 * t2 + t2 * t2 + 270 * eta2 - 330 * t2 * eta2);
   const Extended pp = p * p;
-  const Extended arc = MeridianArcLength(MeridianArcOf(ellipsoid.A, ellipsoid.B), phi);
-  return MaybeNarrowed<kNarrow>(scaleFactor *
-                                (arc + p2 * pp + p4 * (pp * pp) + p6 * (pp * pp * pp)));
+  const Extended arc = MeridianArcLength(MeridianArcOf(ellipsoid.A, ellipsoid.B), trig.Phi);
+  return scaleFactor * (arc + p2 * pp + p4 * (pp * pp) + p6 * (pp * pp * pp));
+}
+
+// The grid constants of TmEasting: b, e^2 and e'^2 come from the semi-major axis narrowed to
+// double, nu from the extended one.
+ForwardGrid SettingsEastingGrid(const TransformSettings& settings) {
+  const Extended a = Narrowed(settings.SemiMajorAxis);
+  const Ellipsoid narrowed = EllipsoidOf(a, Narrowed(a - a / settings.InverseFlattening));
+  return {settings.SemiMajorAxis,        Narrowed(narrowed.E2),
+          Narrowed(narrowed.Ep2),        settings.ScaleFactor,
+          Narrowed(settings.FalseEasting), Narrowed(settings.CentralMeridian)};
+}
+
+ForwardGrid Fixed97Grid(const TransformSettings& settings) {
+  const Ellipsoid grs80 = Grs80Ellipsoid();
+  return {grs80.A, grs80.E2, grs80.Ep2, kTm2ScaleFactor, kTm2FalseEasting, settings.CentralMeridian};
 }
 
 // The footpoint of a northing `target` (metres of arc) and the quantities there; q is the
@@ -172,7 +198,7 @@ Extended MeridianArcLength(const MeridianArc& arc, Extended latitude) {
   return arc.G * latitude + ArcSineTerms(arc, latitude);
 }
 
-Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {
+Extended FootpointLatitudeByBisection(const MeridianArc& arc, Extended target, int maxSteps) {
   Extended lo = kFootpointLowerBound;
   Extended hi = kFootpointUpperBound;
   Extended mid = (lo + hi) * 0.5L;
@@ -193,21 +219,161 @@ Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps
   return mid;
 }
 
+// FootpointLatitude reproduces the bisection's midpoints exactly but evaluates the arc only
+// where the outcome of a step is not already known.
+//  1. Two Newton steps find the root of the arc and a quadratic model of F = arc - target
+//     around it, from one sine/cosine pair each (QuickArc: within about 1e-11 m of the
+//     four-sine arc).
+//  2. A midpoint farther than kRootMarginMetres of arc from the root lies on the side the root
+//     says, with |F| far above the tolerance, so its step needs no arc at all. The steps
+//     before the first midpoint within the margin are taken in one jump (SkippedSteps).
+//  3. Within the margin F comes from the model; only where its |F| lies within kModelBand of
+//     the tolerance, where the model and the four-sine arc could decide differently, is the
+//     four-sine arc evaluated (about one search in fifty).
+namespace {
+
+constexpr Extended kRootMarginMetres = 5e-7;  // 5 times the tolerance, far above any error
+constexpr Extended kModelBand = 2e-16;        // times G: about 1.3e-9 m, 100 times the error
+
+// The bisection's first steps take midpoints farther than `margin` from the root until the
+// margin around the root straddles a midpoint: the number of those steps is the number of
+// leading binary digits that the two ends of the margin share, as fractions of the bracket.
+// Moves lo and hi to the bracket those steps leave (exact binary fractions, as the
+// bisection's own bounds) and returns the number of steps, or leaves them and returns 0.
+int SkippedSteps(Extended root, Extended margin, int maxSteps, Extended& lo, Extended& hi) {
+  const Extended span = hi - lo;
+  const Extended perSpan = 1 / span;
+  const double at = AsDouble((root - lo) * perSpan);  // 0..1
+  const double halfWidth = AsDouble(margin * perSpan);
+  const double scale = 0x1p62;
+  const double first = (at - halfWidth) * scale;
+  const double last = (at + halfWidth) * scale;
+  if (!(first > 0 && last < scale)) return 0;
+  const auto firstBits = static_cast<std::uint64_t>(first);
+  const auto lastBits = static_cast<std::uint64_t>(last);
+  const int steps = std::countl_zero(firstBits ^ lastBits) - 2;
+  if (steps <= 0 || steps >= maxSteps || steps > 52) return 0;
+  const Extended width = span * std::bit_cast<double>(std::uint64_t(1023 - steps) << 52);  // 2^-steps
+  const Extended jumpLo = lo + static_cast<Extended>(firstBits >> (62 - steps)) * width;
+  // Verified exactly: the bracket holds the root with the margin on both sides.
+  if (!(root - jumpLo > margin && jumpLo + width - root > margin)) return 0;
+  lo = jumpLo;
+  hi = jumpLo + width;
+  return steps;
+}
+
+// The arc at a latitude in degrees, as ArcAtMidpoint computes it but with the sines of 2, 4, 6
+// and 8 times the latitude built from one sine/cosine pair, and its first two derivatives.
+struct ArcExpansion {
+  Extended Arc;        // metres
+  Extended Slope;      // metres per degree
+  Extended Curvature;  // metres per square degree
+};
+
+ArcExpansion QuickArc(const MeridianArc& arc, Extended mid) {
+  const double phi = AsDouble(mid * kDegToRad);
+  const Extended s1 = std::sin(phi);
+  const Extended c1 = std::cos(phi);
+  const Extended s2 = 2 * s1 * c1;
+  const Extended c2 = (c1 - s1) * (c1 + s1);
+  const Extended s4 = 2 * s2 * c2;
+  const Extended c4 = (c2 - s2) * (c2 + s2);
+  const Extended s6 = s4 * c2 + c4 * s2;
+  const Extended c6 = c4 * c2 - s4 * s2;
+  const Extended s8 = 2 * s4 * c4;
+  const Extended c8 = (c4 - s4) * (c4 + s4);
+  const Extended gPerDegree = arc.G * kPi * kOneOver180;
+  return {gPerDegree * mid + arc.Gc2 * s2 + arc.Gc4 * s4 + arc.Gc6 * s6 + arc.Gc8 * s8,
+          gPerDegree + kDegToRad * (2 * arc.Gc2 * c2 + 4 * arc.Gc4 * c4 + 6 * arc.Gc6 * c6 +
+                                    8 * arc.Gc8 * c8),
+          -(kDegToRad * kDegToRad) *
+              (4 * arc.Gc2 * s2 + 16 * arc.Gc4 * s4 + 36 * arc.Gc6 * s6 + 64 * arc.Gc8 * s8)};
+}
+
+// F = arc - target near the root, from the expansion at the last Newton point `At`.
+struct ArcModel {
+  Extended Root;  // degrees
+  Extended At;    // degrees
+  Extended Residual, Slope, HalfCurvature;
+
+  Extended F(Extended latitude) const {
+    const Extended d = latitude - At;
+    return Residual + d * (Slope + d * HalfCurvature);
+  }
+};
+
+// Two Newton steps from the spherical guess, or false where the guided search does not apply
+// (a target beyond 89 degrees, NaN, an odd ellipsoid). The second step is under 1e-5 degrees
+// (about 2e-6 degrees for the earth), which leaves the root and the model far more accurate
+// than the margin and the band need.
+bool ModelOfArc(const MeridianArc& arc, Extended target, ArcModel& model) {
+  const Extended gPerDegree = arc.G * kPi * kOneOver180;
+  if (!(std::fabs(AsDouble(arc.Gc2)) < 0.02 * std::fabs(AsDouble(arc.G)))) return false;
+  if (!(std::fabs(AsDouble(target)) < 89 * std::fabs(AsDouble(gPerDegree)))) return false;
+  const Extended guess = target / gPerDegree;
+  const ArcExpansion first = QuickArc(arc, guess);
+  const Extended x = guess - (first.Arc - target) / first.Slope;
+  const ArcExpansion second = QuickArc(arc, x);
+  const Extended residual = second.Arc - target;
+  const Extended step = residual / second.Slope;
+  model = {x - step, x, residual, second.Slope, second.Curvature * 0.5L};
+  return std::fabs(AsDouble(step)) < 1e-5 && std::fabs(AsDouble(model.Root)) < 89.5;
+}
+
+}  // namespace
+
+Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {
+  ArcModel model;
+  if (!ModelOfArc(arc, target, model)) return FootpointLatitudeByBisection(arc, target, maxSteps);
+  // The smallest slope of the arc is at the equator, above G (1 + 3 c2) per radian.
+  const Extended margin = kRootMarginMetres / ((arc.G + 3 * arc.Gc2) * kDegToRad);  // degrees
+  const double band = AsDouble(kModelBand * arc.G);
+
+  Extended lo = kFootpointLowerBound;
+  Extended hi = kFootpointUpperBound;
+  const int skipped = SkippedSteps(model.Root, margin, maxSteps, lo, hi);
+  Extended mid = (lo + hi) * 0.5L;
+  for (int step = skipped; step < maxSteps; ++step) {
+    mid = (lo + hi) * 0.5L;
+    bool above;  // the arc at mid exceeds the target
+    const Extended fromRoot = mid - model.Root;
+    if (fromRoot > margin || fromRoot < -margin) {
+      above = fromRoot > 0;
+    } else {
+      double f = AsDouble(model.F(mid));
+      if (std::fabs(std::fabs(f) - kFootpointTolerance) <= band) {
+        f = AsDouble(ArcAtMidpoint(arc, mid) - target);
+      }
+      if (std::fabs(f) <= kFootpointTolerance) break;
+      above = f > 0;
+    }
+    if (above) {
+      hi = mid;
+    } else {
+      lo = mid;
+    }
+  }
+  return mid;
+}
+
 // ---- Settings family ----------------------------------------------------------------------
 
 Extended TmEasting(const TransformSettings& settings, double longitude, double latitude) {
-  // b, e^2 and e'^2 come from the semi-major axis narrowed to double; nu from the extended one.
-  const Extended a = Narrowed(settings.SemiMajorAxis);
-  const Ellipsoid narrowed = EllipsoidOf(a, Narrowed(a - a / settings.InverseFlattening));
-  const ForwardGrid grid{settings.SemiMajorAxis,       Narrowed(narrowed.E2),
-                         Narrowed(narrowed.Ep2),       settings.ScaleFactor,
-                         Narrowed(settings.FalseEasting), Narrowed(settings.CentralMeridian)};
-  return EastingSeries<true>(grid, longitude, latitude);
+  return EastingSeries<true>(SettingsEastingGrid(settings), longitude,
+                             TrigOf(ForwardLatitude<true>(latitude)));
 }
 
 Extended TmNorthing(const TransformSettings& settings, double longitude, double latitude) {
-  return NorthingSeries<true>(SettingsEllipsoid(settings), settings.ScaleFactor,
-                              settings.CentralMeridian, longitude, latitude);
+  return Narrowed(NorthingSeries(SettingsEllipsoid(settings), settings.ScaleFactor,
+                                 settings.CentralMeridian, longitude,
+                                 TrigOf(ForwardLatitude<true>(latitude))));
+}
+
+TmGridPoint TmForward(const TransformSettings& settings, double longitude, double latitude) {
+  const LatitudeTrig trig = TrigOf(ForwardLatitude<true>(latitude));
+  return {EastingSeries<true>(SettingsEastingGrid(settings), longitude, trig),
+          Narrowed(NorthingSeries(SettingsEllipsoid(settings), settings.ScaleFactor,
+                                  settings.CentralMeridian, longitude, trig))};
 }
 
 TmFootpoint TmFootpointOf(const TransformSettings& settings, double easting, double northing) {
@@ -227,15 +393,20 @@ Extended TmLongitude(const TransformSettings& settings, double easting, double n
 // ---- Fixed TWD97 family -----------------------------------------------------------------
 
 Extended Tm2Easting97(const TransformSettings& settings, Extended longitude, Extended latitude) {
-  const Ellipsoid grs80 = Grs80Ellipsoid();
-  const ForwardGrid grid{grs80.A,         grs80.E2,         grs80.Ep2,
-                         kTm2ScaleFactor, kTm2FalseEasting, settings.CentralMeridian};
-  return EastingSeries<false>(grid, longitude, latitude);
+  return EastingSeries<false>(Fixed97Grid(settings), longitude,
+                              TrigOf(ForwardLatitude<false>(latitude)));
 }
 
 Extended Tm2Northing97(const TransformSettings& settings, Extended longitude, Extended latitude) {
-  return NorthingSeries<false>(Grs80Ellipsoid(), kTm2ScaleFactor, settings.CentralMeridian, longitude,
-                               latitude);
+  return NorthingSeries(Grs80Ellipsoid(), kTm2ScaleFactor, settings.CentralMeridian, longitude,
+                        TrigOf(ForwardLatitude<false>(latitude)));
+}
+
+TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, Extended latitude) {
+  const LatitudeTrig trig = TrigOf(ForwardLatitude<false>(latitude));
+  return {EastingSeries<false>(Fixed97Grid(settings), longitude, trig),
+          NorthingSeries(Grs80Ellipsoid(), kTm2ScaleFactor, settings.CentralMeridian, longitude,
+                         trig)};
 }
 
 TmFootpoint Tm2FootpointOf97(Extended easting, Extended northing) {
@@ -258,12 +429,12 @@ Extended LatitudeAtFootpoint(const TmFootpoint& fp) {
   const Extended sigma = InverseArcSecondSine();
   const Extended t2 = fp.Tan * fp.Tan;
   const Extended eta2 = fp.Eta2;
-  const Extended nu2 = fp.Nu * fp.Nu;
+  const Extended inverseNu2 = 1 / (fp.Nu * fp.Nu);
   const Extended base = fp.Tan / (fp.Nu * fp.Rho * sigma);  // t1 / (nu1 rho1 sigma)
-  const Extended q2 = base * 1e12L / 2;
-  const Extended q4 = base / nu2 * 1e24L / 24 *
+  const Extended q2 = base * 1e12L * 0.5L;
+  const Extended q4 = base * inverseNu2 * 1e24L * (1.0L / 24) *
                       (5 + 3 * t2 + eta2 - 4 * eta2 * eta2 - 9 * t2 * eta2);
-  const Extended q6 = base / (nu2 * nu2) * 1e36L / 720 *
+  const Extended q6 = base * (inverseNu2 * inverseNu2) * 1e36L * (1.0L / 720) *
                       (61 + 90 * t2 + 45 * t2 * t2 + 46 * eta2 - 252 * t2 * eta2);
   const Extended qq = fp.Q * fp.Q;
   const Extended series = q2 * qq - q4 * (qq * qq) + q6 * (qq * qq * qq);
@@ -274,11 +445,11 @@ Extended LongitudeAtFootpoint(const TmFootpoint& fp, Extended centralMeridian) {
   const Extended sigma = InverseArcSecondSine();
   const Extended t2 = fp.Tan * fp.Tan;
   const Extended eta2 = fp.Eta2;
-  const Extended nu2 = fp.Nu * fp.Nu;
+  const Extended inverseNu2 = 1 / (fp.Nu * fp.Nu);
   const Extended base = 1 / (fp.Nu * fp.Cos * sigma);  // 1 / (nu1 cos phi1 sigma)
   const Extended q1 = base * 1e6L;
-  const Extended q3 = base / nu2 * 1e18L / 6 * (1 + 2 * t2 + eta2);
-  const Extended q5 = base / (nu2 * nu2) * 1e30L / 120 *
+  const Extended q3 = base * inverseNu2 * 1e18L * (1.0L / 6) * (1 + 2 * t2 + eta2);
+  const Extended q5 = base * (inverseNu2 * inverseNu2) * 1e30L * (1.0L / 120) *
                       (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * t2 * eta2);
   const Extended qq = fp.Q * fp.Q;
   const Extended series = q1 * fp.Q - q3 * (qq * fp.Q) + q5 * (qq * qq * fp.Q);

@@ -88,5 +88,26 @@ TEST(DatumShift, TranslationAloneToAndFromWgs84) {
   EXPECT_EQ(back.Z, p.Z);
 }
 
+TEST(Geocentric, AllThreeComponentsAtOnceEqualTheSingleOperations) {
+  for (double lon = 117.5; lon <= 123; lon += 0.5) {
+    for (double lat = 21; lat <= 27; lat += 0.75) {
+      for (double h : {0.0, 35.5}) {
+        const GeocentricPoint p67 = Geocentric67(lon, lat, h);
+        EXPECT_EQ(p67.X, GeocentricX67(lon, lat, h));
+        EXPECT_EQ(p67.Y, GeocentricY67(lon, lat, h));
+        EXPECT_EQ(p67.Z, GeocentricZ67(lat, h));
+        const GeocentricPoint p97 = Geocentric97(lon, lat, h);
+        EXPECT_EQ(p97.X, GeocentricX97(lon, lat, h));
+        EXPECT_EQ(p97.Y, GeocentricY97(lon, lat, h));
+        EXPECT_EQ(p97.Z, GeocentricZ97(lat, h));
+        const GeocentricPoint p84 = Geocentric84(lon, lat, h);
+        EXPECT_EQ(p84.X, GeocentricX84(lon, lat, h));
+        EXPECT_EQ(p84.Y, GeocentricY84(lon, lat, h));
+        EXPECT_EQ(p84.Z, GeocentricZ84(lat, h));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace morvane

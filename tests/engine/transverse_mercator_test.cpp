@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "engine/constants.hpp"
@@ -181,6 +182,68 @@ TEST(Footpoint, ArcBeyondThePoleEndsAtTheStepLimitNearTheBracketEdge) {
   const MeridianArc arc = MeridianArcOf(6378160, 6378160 - 6378160 / 298.247167L);
   const Extended found = FootpointLatitude(arc, 2.5e7, kSettingsFootpointMaxSteps);
   EXPECT_NEAR(static_cast<double>(found), 90.0, 1e-12);
+}
+
+
+// The fast search must return the bisection's own last midpoint, bit for bit: it skips the
+// arcs whose outcome the root already decides and takes the others from one sine/cosine pair
+// unless they fall near the tolerance. Targets: the whole meridian of both hemispheres, the
+// northings of Taiwan densely, and ones within a few tolerances of the bisection's midpoints.
+TEST(Footpoint, FastSearchReturnsTheBisectionsMidpointBitForBit) {
+  const Extended a67 = 6378160;
+  const MeridianArc arcs[] = {
+      MeridianArcOf(a67, a67 - a67 / static_cast<Extended>(298.247167)),
+      MeridianArcOf(a67, a67 - a67 / static_cast<Extended>(297.0)),
+      MeridianArcOf(kGrs80SemiMajorAxis, kGrs80SemiMajorAxis - kGrs80SemiMajorAxis * kGrs80Flattening),
+  };
+  std::uint64_t state = 12345;
+  auto uniform = [&state] {  // splitmix64, in [0, 1)
+    state += 0x9E3779B97F4A7C15u;
+    std::uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-53;
+  };
+  int compared = 0;
+  for (const MeridianArc& arc : arcs) {
+    for (int i = 0; i < 4000; ++i) {
+      Extended target;
+      switch (i % 4) {
+        case 0: target = (uniform() * 2 - 1) * 1.0e7; break;          // pole to pole
+        case 1: target = 2.3e6 + uniform() * 0.65e6; break;           // Taiwan and the islands
+        case 2: target = (uniform() - 0.5) * 1e-5; break;             // the equator
+        default: {  // near a midpoint of the bisection, within a few tolerances
+          const Extended mid = -90 + 180 * std::ldexp(std::floor(uniform() * 65536) + 0.5, -16);
+          target = MeridianArcLength(arc, mid * kDegToRad) + (uniform() - 0.5) * 6e-7;
+        }
+      }
+      for (int steps : {kSettingsFootpointMaxSteps, kFixedFootpointMaxSteps}) {
+        const Extended fast = FootpointLatitude(arc, target, steps);
+        const Extended plain = FootpointLatitudeByBisection(arc, target, steps);
+        ASSERT_EQ(fast, plain) << static_cast<double>(target);
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 3 * 4000 * 2);
+}
+
+// The paired forward operations share the sine, cosine and tangent of the latitude and must
+// give exactly what the single operations give.
+TEST(ForwardPair, EqualsTheSingleOperationsBitForBit) {
+  for (TransformMode mode : {1u, 3u, 5u, 13u}) {
+    const TransformSettings s = SettingsFor(mode, 0);
+    for (double lon = 119.5; lon <= 122.5; lon += 0.37) {
+      for (double lat = 20.5; lat <= 26.5; lat += 0.61) {
+        const TmGridPoint pair = TmForward(s, lon, lat);
+        EXPECT_EQ(pair.Easting, TmEasting(s, lon, lat));
+        EXPECT_EQ(pair.Northing, TmNorthing(s, lon, lat));
+        const TmGridPoint pair97 = Tm2Forward97(s, lon, lat);
+        EXPECT_EQ(pair97.Easting, Tm2Easting97(s, lon, lat));
+        EXPECT_EQ(pair97.Northing, Tm2Northing97(s, lon, lat));
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -36,6 +36,12 @@ Extended GeocentricX84(Extended longitude, Extended latitude, Extended height);
 Extended GeocentricY84(Extended longitude, Extended latitude, Extended height);
 Extended GeocentricZ84(Extended latitude, Extended height);
 
+// X, Y and Z at once, from one radius of curvature and one sine and cosine of each angle:
+// equal to the three component operations bit for bit.
+GeocentricPoint Geocentric67(Extended longitude, Extended latitude, Extended height);
+GeocentricPoint Geocentric97(Extended longitude, Extended latitude, Extended height);
+GeocentricPoint Geocentric84(Extended longitude, Extended latitude, Extended height);
+
 // Longitude (degrees, -180..180) of a geocentric point; the same for every ellipsoid.
 Extended LongitudeFromGeocentric(Extended x, Extended y);
 
