@@ -4,12 +4,15 @@
 
 #include <atomic>
 #include <optional>
+#include <stdexcept>
+#include <utility>
 
 #include "shapefile/buffered_io.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/headers.hpp"
 #include "shapefile/output_names.hpp"
 #include "shapefile/records.hpp"
+#include "shapefile/target_system.hpp"
 
 namespace morvane {
 
@@ -60,15 +63,19 @@ class PendingOutputs {
     std::string Temporary;
   };
 
-  PendingOutputs(FileSystem& files, const ShapefileNames& names) : files_(files) {
+  // `written`: the outputs that this conversion writes. `dropped`: outputs that it does not
+  // write this time (no .cpg beside the input); an earlier file of such a name described the
+  // outputs being replaced, so it goes when they do.
+  PendingOutputs(FileSystem& files, const std::vector<std::string>& written, std::vector<std::string> dropped)
+      : files_(files), dropped_(std::move(dropped)) {
     static std::atomic<unsigned long> counter{0};
     const auto pid = static_cast<unsigned long>(::getpid());
-    for (const std::string* final : {&names.OutputMain, &names.OutputIndex, &names.OutputTable}) {
-      outputs_.push_back({*final, TemporaryOutputPath(*final, pid, counter++)});
+    for (const std::string& final : written) {
+      outputs_.push_back({final, TemporaryOutputPath(final, pid, counter++)});
       files_.Remove(outputs_.back().Temporary);  // left by an earlier process of the same id
     }
-    std::vector<std::string> finals;
-    for (const Output& output : outputs_) finals.push_back(output.Final);
+    std::vector<std::string> finals = written;
+    finals.insert(finals.end(), dropped_.begin(), dropped_.end());
     RemoveAbandonedTemporaries(files_, finals);  // left by runs that were killed
   }
   ~PendingOutputs() {
@@ -78,9 +85,13 @@ class PendingOutputs {
   PendingOutputs(const PendingOutputs&) = delete;
   PendingOutputs& operator=(const PendingOutputs&) = delete;
 
-  const std::string& Main() const { return outputs_[0].Temporary; }
-  const std::string& Index() const { return outputs_[1].Temporary; }
-  const std::string& Table() const { return outputs_[2].Temporary; }
+  // The temporary of the written output `final`.
+  const std::string& Temporary(const std::string& final) const {
+    for (const Output& output : outputs_) {
+      if (output.Final == final) return output.Temporary;
+    }
+    throw std::logic_error("no temporary for " + final);
+  }
 
   // The same error, naming the final output instead of its temporary.
   [[noreturn]] void Rethrow(const FileError& error) const {
@@ -90,18 +101,33 @@ class PendingOutputs {
     throw error;
   }
 
-  // Renames every temporary over its final name. A failure leaves the rest unrenamed, to be
-  // removed with the others.
+  // Renames every temporary over its final name, then removes the dropped outputs. A failure
+  // leaves the rest unrenamed, to be removed with the others.
   void Commit() {
     for (const Output& output : outputs_) files_.Rename(output.Temporary, output.Final);
+    for (const std::string& final : dropped_) {
+      if (!files_.Remove(final)) throw FileError(FileOperation::Delete, final);
+    }
     committed_ = true;
   }
 
  private:
   FileSystem& files_;
   std::vector<Output> outputs_;
+  std::vector<std::string> dropped_;
   bool committed_ = false;
 };
+
+// name_1.prj, name_1.cpg: beside name_1.shp, with its base.
+std::string SiblingOutput(const ShapefileNames& names, const char* extension) {
+  return names.OutputMain.substr(0, names.OutputMain.size() - 4) + extension;
+}
+
+void WriteTextFile(FileSystem& files, const std::string& path, const std::string& text) {
+  std::unique_ptr<File> file = files.Create(path);
+  file->Write(text.data(), text.size());
+  file->Close();
+}
 
 // Writes the converted main file to `outputPath`; returns the extent of its records.
 Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
@@ -160,13 +186,27 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
     return ShapefileOutcome::EndRun;
   }
 
-  PendingOutputs outputs(files, names);
+  // The system the converted coordinates are in (none for a mode that converts nothing), and
+  // the table's code page, which the byte copy of the table keeps. The input's own .prj
+  // describes the source system and is never carried.
+  const std::optional<std::string> system = TargetSystemWkt(mode, engine.Settings, engine.Lambert);
+  const std::optional<std::string> codePage = FindCompanion(files, names.Stem, ".cpg");
+  const std::string projectionOutput = SiblingOutput(names, ".prj");
+  const std::string codePageOutput = SiblingOutput(names, ".cpg");
+  std::vector<std::string> written = {names.OutputMain, names.OutputIndex, names.OutputTable};
+  std::vector<std::string> dropped;
+  (system ? written : dropped).push_back(projectionOutput);
+  (codePage ? written : dropped).push_back(codePageOutput);
+
+  PendingOutputs outputs(files, written, std::move(dropped));
   ShapefileStats done;
   try {
-    const Extent records =
-        WriteMainFile(engine, mode, *input, names.InputMain, files, outputs.Main(), feedback, done);
-    WriteIndex(engine, mode, *index, files, outputs.Index(), records);
-    files.CopyNoOverwrite(*table, outputs.Table());
+    const Extent records = WriteMainFile(engine, mode, *input, names.InputMain, files,
+                                         outputs.Temporary(names.OutputMain), feedback, done);
+    WriteIndex(engine, mode, *index, files, outputs.Temporary(names.OutputIndex), records);
+    files.CopyNoOverwrite(*table, outputs.Temporary(names.OutputTable));
+    if (system) WriteTextFile(files, outputs.Temporary(projectionOutput), *system);
+    if (codePage) files.CopyNoOverwrite(*codePage, outputs.Temporary(codePageOutput));
     input->Close();
   } catch (const FileError& error) {
     outputs.Rethrow(error);

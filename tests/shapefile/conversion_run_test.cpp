@@ -98,7 +98,7 @@ TEST(ConversionRun, TickedItemsAreConvertedInListOrderWithTheBarsSetBeforeAndAft
   const std::uint64_t lastSize = inputs.at("d.shp").size();
   EXPECT_EQ(run.feedback.LastBytesRead, std::make_pair(lastSize, lastSize));
   for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFileBytes(folder / name), bytes) << name;
-  EXPECT_EQ(folder.Names().size(), inputs.size() + 9);
+  EXPECT_EQ(folder.Names().size(), inputs.size() + 12);  // .shp, .shx, .dbf and .prj of three
 }
 
 TEST(ConversionRun, EmptyListOrNothingTickedTouchesNoFileAndCompletes) {
@@ -241,7 +241,9 @@ class FailingFileSystem : public LocalFileSystem {
 TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
   TempFolder folder;
   WriteShapefile(folder, "roads", Roads());
-  for (const char* output : {"roads_1.shp", "roads_1.shx", "roads_1.dbf"}) WriteFileBytes(folder / output, {'o', 'l', 'd'});
+  WriteFileBytes(folder / "roads.cpg", {'9', '5', '0'});
+  for (const char* output : {"roads_1.shp", "roads_1.shx", "roads_1.dbf", "roads_1.prj", "roads_1.cpg"})
+    WriteFileBytes(folder / output, {'o', 'l', 'd'});
   const std::map<std::string, Bytes> before = Snapshot(folder);
 
   int failures = 0;
@@ -256,7 +258,9 @@ TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
       const std::string text = error.what();
       EXPECT_TRUE(text == "Cannot write file " + (folder / "roads_1.shp") ||
                   text == "Cannot write file " + (folder / "roads_1.shx") ||
-                  text == "Cannot write file " + (folder / "roads_1.dbf"))
+                  text == "Cannot write file " + (folder / "roads_1.dbf") ||
+                  text == "Cannot write file " + (folder / "roads_1.prj") ||
+                  text == "Cannot write file " + (folder / "roads_1.cpg"))
           << text;
       EXPECT_EQ(run.feedback.Events, std::vector<std::string>{"overall 0"});
       EXPECT_EQ(Snapshot(folder), before);
@@ -266,8 +270,8 @@ TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
     break;
   }
   // A copy of the index, the main file's write and close, the index header's write and
-  // close, a copy of the table.
-  EXPECT_EQ(failures, 6);
+  // close, a copy of the table, the .prj's write and close, a copy of the .cpg.
+  EXPECT_EQ(failures, 9);
   ExpectConverted(folder, "roads", Harness().Expected(Roads()), "roads.dbf");
 }
 

@@ -1,5 +1,5 @@
 // The conversion run: every ticked shapefile of a list, in list order, into name_1.shp,
-// name_1.shx and name_1.dbf beside it. The window and the command line both drive it; it
+// name_1.shx, name_1.dbf, name_1.prj and (when the input has one) name_1.cpg beside it. The window and the command line both drive it; it
 // reaches the outside world only through the interfaces below and FileSystem.
 #pragma once
 
@@ -51,12 +51,17 @@ struct ShapefileStats {
 // have run. The companions are found beside the main file with their extension in any letter
 // case, the exact lower-case name first; when one is missing, "<path> Not found" is shown for
 // its lower-case name and nothing is written.
-// The three outputs are written under temporary names (output_names.hpp) and moved into place
+// Besides the converted main file, the index and the table copy, name_1.prj says the mode's
+// target system (target_system.hpp; none for a mode out of range) and name_1.cpg is a copy of
+// the input's .cpg, found like the other companions; the input's .prj is never copied. An
+// earlier name_1.prj or name_1.cpg that this conversion does not write again is removed, so
+// that it cannot describe the new outputs.
+// The outputs are written under temporary names (output_names.hpp) and moved into place
 // only once all are complete, replacing earlier outputs of the same names. Throws RunError
 // (FileError naming the real input or output path, or damaged input) or ConversionError when
 // the file cannot be converted; then no temporary is left and no output has been changed.
-// The one exception is a rename that fails after an earlier one of the same three succeeded:
-// the outputs already moved stay, each of them complete.
+// The one exception is a rename or removal that fails after an earlier rename of the same
+// outputs succeeded: the outputs already moved stay, each of them complete.
 // Record boxes and both header boxes become the extent of the converted points (records.hpp).
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
