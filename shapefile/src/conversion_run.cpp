@@ -68,10 +68,8 @@ class PendingOutputs {
   // outputs being replaced, so it goes when they do.
   PendingOutputs(FileSystem& files, const std::vector<std::string>& written, std::vector<std::string> dropped)
       : files_(files), dropped_(std::move(dropped)) {
-    static std::atomic<unsigned long> counter{0};
-    const auto pid = static_cast<unsigned long>(::getpid());
     for (const std::string& final : written) {
-      outputs_.push_back({final, TemporaryOutputPath(final, pid, counter++)});
+      outputs_.push_back({final, NewTemporary(final)});
       files_.Remove(outputs_.back().Temporary);  // left by an earlier process of the same id
     }
     std::vector<std::string> finals = written;
@@ -101,17 +99,54 @@ class PendingOutputs {
     throw error;
   }
 
-  // Renames every temporary over its final name, then removes the dropped outputs. A failure
-  // leaves the rest unrenamed, to be removed with the others.
+  // Renames every temporary over its final name and removes the dropped outputs. The earlier
+  // outputs are first moved aside under temporary names, so that a failure part way can put
+  // all of them back: the outputs are then either all new or all as they were. The earlier
+  // files moved aside are removed last; one that cannot be is left under its temporary name.
   void Commit() {
-    for (const Output& output : outputs_) files_.Rename(output.Temporary, output.Final);
-    for (const std::string& final : dropped_) {
-      if (!files_.Remove(final)) throw FileError(FileOperation::Delete, final);
+    std::vector<Output> asides;  // earlier outputs and where they were moved
+    std::size_t placed = 0;      // temporaries renamed into place
+    std::string moving;          // the output being moved, which an error names
+    try {
+      std::vector<std::string> finals = dropped_;
+      for (const Output& output : outputs_) finals.push_back(output.Final);
+      for (const std::string& final : finals) {
+        moving = final;
+        if (!files_.IsRegularFile(final)) continue;
+        const std::string aside = NewTemporary(final);
+        files_.Rename(final, aside);
+        asides.push_back({final, aside});
+      }
+      for (; placed < outputs_.size(); ++placed) {
+        moving = outputs_[placed].Final;
+        files_.Rename(outputs_[placed].Temporary, outputs_[placed].Final);
+      }
+    } catch (const FileError& error) {
+      PutBack(asides, placed);
+      throw FileError(error.Operation(), moving);
     }
     committed_ = true;
+    for (const Output& aside : asides) files_.Remove(aside.Temporary);
   }
 
  private:
+  static std::string NewTemporary(const std::string& final) {
+    static std::atomic<unsigned long> counter{0};
+    return TemporaryOutputPath(final, static_cast<unsigned long>(::getpid()), counter++);
+  }
+
+  // Undoes a Commit that failed: the outputs placed go and the earlier files come back.
+  void PutBack(const std::vector<Output>& asides, std::size_t placed) noexcept {
+    for (std::size_t i = 0; i < placed; ++i) files_.Remove(outputs_[i].Final);
+    for (const Output& aside : asides) {
+      try {
+        files_.Rename(aside.Temporary, aside.Final);
+      } catch (const FileError&) {
+        // Stays under its temporary name; the error that ended the commit is the one reported.
+      }
+    }
+  }
+
   FileSystem& files_;
   std::vector<Output> outputs_;
   std::vector<std::string> dropped_;

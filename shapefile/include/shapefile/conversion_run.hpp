@@ -60,8 +60,11 @@ struct ShapefileStats {
 // only once all are complete, replacing earlier outputs of the same names. Throws RunError
 // (FileError naming the real input or output path, or damaged input) or ConversionError when
 // the file cannot be converted; then no temporary is left and no output has been changed.
-// The one exception is a rename or removal that fails after an earlier rename of the same
-// outputs succeeded: the outputs already moved stay, each of them complete.
+// Moving into place first moves the earlier outputs aside under temporary names, so that a
+// rename failing part way puts every one of them back. Earlier files moved aside are removed
+// last; one that cannot be removed stays under its temporary name. Only a process killed while
+// it moves the outputs can leave some new and others absent; the next conversion of the same
+// file removes the temporaries of processes that are gone.
 // Record boxes and both header boxes become the extent of the converted points (records.hpp).
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,

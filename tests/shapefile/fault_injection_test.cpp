@@ -1,0 +1,219 @@
+// The conversion run with each kind of file operation failing in turn, at every call the run
+// makes of it, and the temporaries that killed runs leave behind.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shapefile/conversion_run.hpp"
+#include "shapefile/output_names.hpp"
+#include "fault_injecting_file_system.hpp"
+#include "shapefile_fixtures.hpp"
+
+namespace morvane::test {
+namespace {
+
+constexpr TransformMode kGeographicToTm2 = 1;
+
+class CountingFeedback : public RunFeedback {
+ public:
+  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
+  void ShowCompletion(const std::string&, const std::string&) override { Completed = true; }
+  void SetOverallProgress(int) override {}
+  void SetFileProgress(int) override { ++Finished; }
+
+  int Finished = 0;  // shapefiles converted
+  bool Completed = false;
+};
+
+// The id of a process that has ended.
+unsigned long DeadProcessId() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return static_cast<unsigned long>(child);
+}
+
+std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The output a temporary stands for; any other path as it is.
+std::string FinalPathOf(const std::string& path) {
+  const auto temporary = ParseTemporaryOutputName(BaseName(path));
+  if (!temporary) return path;
+  return path.substr(0, path.rfind('/') + 1) + temporary->FinalName;
+}
+
+std::map<std::string, Bytes> Snapshot(const TempFolder& folder) {
+  std::map<std::string, Bytes> files;
+  for (const std::string& name : folder.Names()) files[name] = ReadFileBytes(folder / name);
+  return files;
+}
+
+// Two shapefiles converted in one run: "a" for the first time, then "b" (one polygon of more
+// than a block, so that its reads, writes and box patch span several calls) over the outputs
+// of an earlier run, one of which (a code page) this run no longer writes. "b" also has a
+// temporary that a killed run left.
+struct Scenario {
+  static constexpr const char* kBases[] = {"a", "b"};
+
+  TempFolder Folder;
+  std::map<std::string, Shapefile> Files;  // by base
+  std::map<std::string, Bytes> Inputs;
+  std::map<std::string, Bytes> Earlier;  // outputs there before the run
+  std::string Abandoned;                 // bare name of the killed run's temporary
+
+  Scenario() {
+    std::vector<XY> ring;
+    for (int i = 0; i < 70000; ++i) ring.push_back({120.0 + 1e-5 * i, 22.0 + 3e-5 * (i % 977)});
+    const std::vector<XY> line = {{120.3, 22.4}, {121.2, 24.8}, {121.7, 23.1}};
+    Files["a"] = BuildShapefile(ShapeType::Arc, {PartsRecord(ShapeType::Arc, {0}, line), NullRecord()});
+    Files["b"] = BuildShapefile(ShapeType::Polygon, {PartsRecord(ShapeType::Polygon, {0}, ring)});
+    for (const auto& [base, file] : Files) WriteShapefile(Folder, base, file);
+    WriteFileBytes(Folder / "a.cpg", {'9', '5', '0'});
+    Inputs = Snapshot(Folder);
+    for (const char* name : {"b_1.shp", "b_1.shx", "b_1.dbf", "b_1.prj", "b_1.cpg"}) {
+      Earlier[name] = Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r', ' '};
+      Earlier[name].insert(Earlier[name].end(), name, name + 7);
+      WriteFileBytes(Folder / name, Earlier[name]);
+    }
+    Abandoned = BaseName(TemporaryOutputPath(Folder / "b_1.shp", DeadProcessId(), 0));
+    WriteFileBytes(Folder / Abandoned, {'c', 'u', 't'});
+  }
+
+  std::vector<RunItem> Items() const { return {{"a.shp", true}, {"b.shp", true}}; }
+};
+
+// The outputs of the scenario's run when nothing fails, by name. The converted main file,
+// index and table are checked against the fixtures' own conversion once.
+const std::map<std::string, Bytes>& CleanOutputs() {
+  static const std::map<std::string, Bytes> outputs = [] {
+    Scenario s;
+    CountingFeedback feedback;
+    EngineState engine(feedback);
+    LocalFileSystem files;
+    RunConversion(engine, s.Items(), s.Folder.Path(), kGeographicToTm2, 0, feedback, files);
+    std::map<std::string, Bytes> written = Snapshot(s.Folder);
+    for (const auto& [name, bytes] : s.Inputs) written.erase(name);
+
+    EngineState reference(feedback);
+    ApplyTransformSettings(reference, kGeographicToTm2, 0);
+    for (const auto& [base, file] : s.Files) {
+      const Shapefile converted = ExpectedConversion(file, reference, kGeographicToTm2);
+      EXPECT_EQ(written[base + "_1.shp"], converted.Main) << base;
+      EXPECT_EQ(written[base + "_1.shx"], converted.Index) << base;
+      EXPECT_EQ(written[base + "_1.dbf"], s.Inputs.at(base + ".dbf")) << base;
+    }
+    return written;
+  }();
+  return outputs;
+}
+
+// Checks the folder after a run that converted the first `converted` shapefiles: their
+// outputs are complete, the others' are as they were, the inputs untouched, and no temporary
+// is left but one whose delete was made to fail.
+void ExpectFolderAfter(const Scenario& s, int converted, const std::string& undeleted) {
+  std::map<std::string, Bytes> expected = s.Inputs;
+  for (int i = 0; i < 2; ++i) {
+    const std::string prefix = std::string(Scenario::kBases[i]) + "_1.";
+    const std::map<std::string, Bytes>& outputs = i < converted ? CleanOutputs() : s.Earlier;
+    for (const auto& [name, bytes] : outputs) {
+      if (name.starts_with(prefix)) expected[name] = bytes;
+    }
+  }
+  std::map<std::string, Bytes> now = Snapshot(s.Folder);
+  // The killed run's temporary goes once "b" is begun, and must be gone when it is converted.
+  if (converted == 0) expected[s.Abandoned] = {'c', 'u', 't'};
+  if (converted == 1) now.erase(s.Abandoned);
+  if (!undeleted.empty()) now.erase(undeleted);
+  for (const auto& [name, bytes] : expected) {
+    const auto found = now.find(name);
+    if (found == now.end())
+      ADD_FAILURE() << name << " is missing";
+    else if (found->second != bytes)
+      ADD_FAILURE() << name << " is not as it should be (" << found->second.size() << " bytes, not " << bytes.size() << ")";
+  }
+  for (const auto& [name, bytes] : now) {
+    if (expected.count(name) == 0) ADD_FAILURE() << name << " is left behind";
+  }
+}
+
+TEST(FaultInjection, EveryFailingFileOperationEndsTheRunNamingTheFileAndLeavesNoPartialOutput) {
+  for (const FileCall kind : kAllFileCalls) {
+    SCOPED_TRACE(std::string(FileCallName(kind)));
+    int injected = 0;
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE("call " + std::to_string(n));
+      Scenario s;
+      LocalFileSystem local;
+      FaultInjectingFileSystem files(local, {kind}, n);
+      CountingFeedback feedback;
+      EngineState engine(feedback);
+      std::string error;
+      std::string errorPath;
+      try {
+        RunConversion(engine, s.Items(), s.Folder.Path(), kGeographicToTm2, 0, feedback, files);
+      } catch (const FileError& e) {
+        error = e.what();
+        errorPath = e.Path();
+      } catch (const std::exception& e) {
+        ADD_FAILURE() << "not a file error: " << e.what();
+      }
+      if (!files.Fault()) {  // past the last call of this kind: a clean run
+        EXPECT_EQ(error, "");
+        EXPECT_TRUE(feedback.Completed);
+        ExpectFolderAfter(s, 3, "");
+        break;
+      }
+      ++injected;
+      const InjectedFault& fault = *files.Fault();
+      if (kind == FileCall::Delete) {
+        // A file that cannot be deleted stays, but the run goes on.
+        EXPECT_EQ(error, "");
+        EXPECT_TRUE(feedback.Completed);
+        ExpectFolderAfter(s, 3, BaseName(fault.Path));
+        continue;
+      }
+      EXPECT_NE(error, "") << "the run went on after " << fault.Path;
+      EXPECT_EQ(errorPath, FinalPathOf(fault.Path)) << error;
+      EXPECT_FALSE(IsTemporaryOutputName(BaseName(errorPath))) << error;
+      EXPECT_FALSE(feedback.Completed);
+      ExpectFolderAfter(s, feedback.Finished, "");
+    }
+    EXPECT_GT(injected, 0) << "the run makes no such call";
+  }
+}
+
+TEST(AbandonedTemporaries, OnlyThoseOfTheConvertedOutputsWhoseProcessIsGoneAreRemoved) {
+  TempFolder folder;
+  WriteShapefile(folder, "roads", BuildShapefile(ShapeType::Point, {PointRecord(ShapeType::Point, {121, 23})}));
+  const unsigned long dead = DeadProcessId();
+  const unsigned long running = static_cast<unsigned long>(::getppid());
+  struct Left {
+    std::string Name;
+    bool Removed;
+  };
+  const std::vector<Left> left = {
+      {BaseName(TemporaryOutputPath(folder / "roads_1.shp", dead, 7)), true},
+      {BaseName(TemporaryOutputPath(folder / "roads_1.shx", dead, 8)), true},
+      {BaseName(TemporaryOutputPath(folder / "roads_1.dbf", dead, 9)), true},
+      {BaseName(TemporaryOutputPath(folder / "roads_1.shp", running, 7)), false},  // a run at work
+      {BaseName(TemporaryOutputPath(folder / "rivers_1.shp", dead, 1)), false},    // another output
+      {BaseName(TemporaryOutputPath(folder / "roads_1.shp.bak", dead, 1)), false},
+      {".roads_1.shp.morvane-tmp-" + std::to_string(dead) + "-x", false},  // not the pattern
+  };
+  for (const Left& file : left) WriteFileBytes(folder / file.Name, {'x'});
+
+  CountingFeedback feedback;
+  EngineState engine(feedback);
+  LocalFileSystem files;
+  RunConversion(engine, {{"roads.shp", true}}, folder.Path(), kGeographicToTm2, 0, feedback, files);
+  ASSERT_TRUE(feedback.Completed);
+  for (const Left& file : left) EXPECT_EQ(files.IsRegularFile(folder / file.Name), !file.Removed) << file.Name;
+}
+
+}  // namespace
+}  // namespace morvane::test
