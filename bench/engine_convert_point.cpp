@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -37,14 +38,8 @@ std::vector<Point> GeographicPoints(Region region) {
       {119.3, 119.7, 23.2, 23.8}, {118.2, 118.5, 24.38, 24.52}, {119.9, 120.5, 25.9, 26.4}};
   static const std::vector<Box> kMainland = {{75.0, 133.0, 20.0, 52.0}};
   const std::vector<Box>& boxes = region == 0 ? kTaiwan : region == 1 ? kIslands : kMainland;
-  std::uint64_t state = 0x9E3779B97F4A7C15u;
-  auto uniform = [&state] {  // splitmix64, in [0, 1)
-    state += 0x9E3779B97F4A7C15u;
-    std::uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-53;
-  };
+  std::mt19937_64 random(20240229);  // the standard fixes its sequence
+  auto uniform = [&random] { return static_cast<double>(random() >> 11) * 0x1.0p-53; };  // [0, 1)
   std::vector<Point> points;
   for (std::size_t i = 0; i < kPointCount; ++i) {
     const Box& box = boxes[i % boxes.size()];

@@ -195,6 +195,12 @@ void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, do
     return;
   }
   ClearFloatingPointFlags();
+  // A coordinate that is NaN or infinite can only come from a damaged file. The chains that
+  // compare it fail on it anyway; the others would write NaN or an infinity without a word.
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    RaiseInvalidOperation();
+    CheckFloatingPointFlags();
+  }
   TransformSettings& settings = state.Settings;
   switch (mode) {
     case 0:

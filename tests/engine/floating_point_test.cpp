@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/datum_shift.hpp"
+#include "engine/lambert_conic.hpp"
 #include "engine/modes.hpp"
 #include "engine/transverse_mercator.hpp"
 #include "test_support.hpp"
@@ -20,6 +21,17 @@ using ::morvane::PrintTo;  // rows print by name in reports
 volatile double gNaN = std::numeric_limits<double>::quiet_NaN();
 volatile double gZero = 0.0;
 
+// Converts one point; the text of the FloatingPointError it ends with, or "" if none.
+std::string FloatingPointFailure(EngineState& state, TransformMode mode, double x, double y,
+                                 double& outX, double& outY) {
+  try {
+    ConvertPoint(state, mode, x, y, outX, outY);
+  } catch (const FloatingPointError& e) {
+    return e.what();
+  }
+  return "";
+}
+
 struct FailureCase {
   const char* Name;
   TransformMode Mode;
@@ -27,9 +39,14 @@ struct FailureCase {
   bool NaNInX;  // otherwise y is NaN
 };
 
-// Every chain that compares its input: the footpoint search (northing), the Lambert range
-// tests, and the longitude and latitude steps of the datum chains.
+// Every chain: those that compare the coordinate (the footpoint search, the Lambert range
+// tests, the longitude and latitude steps of the datum chains) and those that would carry it
+// through without a comparison (the forward series, the easting of the inverse), which used to
+// write NaN without a word.
 const FailureCase kNaNCases[] = {
+    {"Mode0Easting", 0, 0, true},     {"Mode1Longitude", 1, 0, true},
+    {"Mode3Latitude", 3, 0, false},   {"Mode5Longitude", 5, 1, true},
+    {"Mode13Latitude", 13, 0, false},
     {"Mode0Northing", 0, 0, false},   {"Mode2Northing", 2, 0, false},
     {"Mode4Northing", 4, 0, false},   {"Mode12Northing", 12, 0, false},
     {"Mode6Easting", 6, 2, true},     {"Mode6Northing", 6, 2, false},
@@ -52,12 +69,8 @@ TEST_P(NaNInput, EndsWithAnInvalidOperationAndWritesNothing) {
   const double y = c.NaNInX ? 24.0 : gNaN;
   double outX = 3;
   double outY = 4;
-  try {
-    ConvertPoint(state, c.Mode, x, y, outX, outY);
-    ADD_FAILURE() << "no error";
-  } catch (const FloatingPointError& e) {
-    EXPECT_STREQ(e.what(), "Invalid floating point operation");
-  }
+  EXPECT_EQ(FloatingPointFailure(state, c.Mode, x, y, outX, outY),
+            "Invalid floating point operation");
   EXPECT_EQ(outX, 3.0);
   EXPECT_EQ(outY, 4.0);
 
@@ -67,6 +80,20 @@ TEST_P(NaNInput, EndsWithAnInvalidOperationAndWritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Chains, NaNInput, testing::ValuesIn(kNaNCases), CaseName());
+
+TEST(FloatingPoint, InfiniteCoordinateIsAnInvalidOperationInEveryMode) {
+  const volatile double infinity = std::numeric_limits<double>::infinity();
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    RecordingMessages messages;
+    EngineState state(messages);
+    double outX = 3;
+    double outY = 4;
+    EXPECT_THROW(ConvertPoint(state, mode, infinity, 24, outX, outY), FloatingPointError) << mode;
+    EXPECT_THROW(ConvertPoint(state, mode, 121, -infinity, outX, outY), FloatingPointError) << mode;
+    EXPECT_EQ(outX, 3.0);
+    EXPECT_EQ(outY, 4.0);
+  }
+}
 
 // Runs one engine step the way ConvertPoint does: flags cleared before, checked after.
 template <typename Step>
@@ -87,6 +114,20 @@ TEST(FloatingPoint, GeocentricOperationsDivideByZeroOnTheAxis) {
   EXPECT_EQ(FailureOf([] { LatitudeFromGeocentric97(gZero, gZero, 6356752.0); }),
             "Floating point division by zero");
   EXPECT_EQ(FailureOf([] { LongitudeFromGeocentric(-3002655.68, 4997258.25); }), "");
+}
+
+// The operations themselves treat a NaN they compare as an invalid operation (the compiler's
+// comparisons are quiet), and the loops among them end on it instead of running forever.
+TEST(FloatingPoint, OperationsThatCompareANaNRaiseInvalid) {
+  const LambertParameters grid;
+  double a = 0;
+  double b = 0;
+  const std::string invalid = "Invalid floating point operation";
+  EXPECT_EQ(FailureOf([] { LongitudeFromGeocentric(gNaN, 5000.0); }), invalid);
+  EXPECT_EQ(FailureOf([] { LatitudeFromGeocentric67(-3e6, 5e6, gNaN); }), invalid);
+  EXPECT_EQ(FailureOf([&] { LambertForward(grid, gNaN, 0.5, a, b); }), invalid);
+  EXPECT_EQ(FailureOf([&] { LambertInverse(grid, 0.0, gNaN, a, b); }), invalid);
+  EXPECT_EQ(FailureOf([] { TmLatitude(TransformSettings{}, 250000.0, gNaN); }), invalid);
 }
 
 TEST(FloatingPoint, FootpointOfANaNRaisesInvalidInsteadOfComparingQuietly) {
@@ -122,12 +163,7 @@ TEST_P(StoreOrder, OverflowKeepsTheOutputStoredBeforeIt) {
   volatile double y = c.Y;
   double outX = 3;
   double outY = 4;
-  try {
-    ConvertPoint(state, c.Mode, x, y, outX, outY);
-    ADD_FAILURE() << "no error";
-  } catch (const FloatingPointError& e) {
-    EXPECT_STREQ(e.what(), "Floating point overflow");
-  }
+  EXPECT_EQ(FloatingPointFailure(state, c.Mode, x, y, outX, outY), "Floating point overflow");
   EXPECT_EQ(outY, c.StoredY);
   EXPECT_EQ(outX, 3.0);
 }

@@ -3,6 +3,7 @@
 // grid modes, the Lambert grid error and the captions.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -273,7 +274,8 @@ TEST(Captions, ModesAreNumberedAndSpacedAsTheRadioGroupShowsThem) {
   const std::string ideographic = "\u3000";
   for (std::size_t i = 0; i < kModeCaptions.size(); ++i) {
     const std::string caption(kModeCaptions[i]);
-    const std::string number = (i < 9 ? "0" : "") + std::to_string(i + 1) + ". ";
+    char number[8];
+    std::snprintf(number, sizeof number, "%02zu. ", i + 1);
     EXPECT_EQ(caption.rfind(number, 0), 0u) << caption;
     // The ideographic space comes first before 轉 in items 01, 09, 10 and 11.
     const bool ideographicFirst = i == 0 || i == 8 || i == 9 || i == 10;

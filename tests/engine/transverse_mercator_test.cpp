@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "engine/constants.hpp"
@@ -196,14 +197,8 @@ TEST(Footpoint, FastSearchReturnsTheBisectionsMidpointBitForBit) {
       MeridianArcOf(a67, a67 - a67 / static_cast<Extended>(297.0)),
       MeridianArcOf(kGrs80SemiMajorAxis, kGrs80SemiMajorAxis - kGrs80SemiMajorAxis * kGrs80Flattening),
   };
-  std::uint64_t state = 12345;
-  auto uniform = [&state] {  // splitmix64, in [0, 1)
-    state += 0x9E3779B97F4A7C15u;
-    std::uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1.0p-53;
-  };
+  std::mt19937_64 random(12345);  // the standard fixes its sequence
+  auto uniform = [&random] { return static_cast<double>(random() >> 11) * 0x1.0p-53; };  // [0, 1)
   int compared = 0;
   for (const MeridianArc& arc : arcs) {
     for (int i = 0; i < 4000; ++i) {

@@ -18,7 +18,8 @@ namespace morvane {
 //    each right after it is computed, so an output stored before a failing step stays written.
 //  - Any other mode: "No the other choice" goes to state.Messages and nothing is written.
 // Throws FloatingPointError on an invalid operation (a NaN compared included), a division by
-// zero or an overflow, and LambertGridError for a point outside the Lambert grid.
+// zero or an overflow, and LambertGridError for a point outside the Lambert grid. A NaN or
+// infinite x or y is an invalid operation in every mode, before anything is written.
 void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, double& outX,
                   double& outY);
 
