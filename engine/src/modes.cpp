@@ -84,6 +84,7 @@ GeographicPoint ShiftDatum(const DatumChain& chain, Extended longitude, Extended
   return {outLongitude, outLatitude};
 }
 
+// The shortest text that reads back as `value`, without an exponent for map coordinates.
 std::string FormatCoordinate(double value) {
   char text[64];
   const double magnitude = std::fabs(value);

@@ -11,8 +11,9 @@
 // fifth power for the easting, the sixth for the northing); inverse, a power series in the
 // scaled easting at the footpoint latitude, which a bisection on the meridian arc finds to
 // 1e-7 m of arc. There is no false northing. Nothing is range-checked: far from the central
-// meridian the series lose accuracy with the distance (within the two-degree grids of Taiwan
-// forward and inverse agree to better than 1e-9 degrees).
+// meridian the series lose accuracy with the distance. Against an exact Transverse Mercator
+// the forward results agree to 1 micrometre within 1.3 degrees of the central meridian and to
+// 0.1 mm at 3.5 degrees; inverse and forward agree to 1e-9 degrees over the two-degree grids.
 //
 // Precision: extended arithmetic; sin, cos, tan and sqrt are called on doubles. The settings
 // family takes doubles and narrows some intermediate values to double, TmEasting and
