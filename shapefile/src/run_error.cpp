@@ -12,8 +12,6 @@ std::string FileErrorText(FileOperation operation, const std::string& path) {
       return "Cannot create file " + path;
     case FileOperation::Read:
       return "Cannot read file " + path;
-    case FileOperation::Delete:
-      return "Cannot delete file " + path;
     case FileOperation::Write:
       break;
   }

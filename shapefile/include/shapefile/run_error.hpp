@@ -15,10 +15,10 @@ class RunError : public std::runtime_error {
 };
 
 // What a failed file operation was trying to do.
-enum class FileOperation { Open, Create, Read, Write, Delete };
+enum class FileOperation { Open, Create, Read, Write };
 
 // A failed file operation on one path: "Cannot open file %s", "Cannot create file %s",
-// "Cannot read file %s", "Cannot write file %s" or "Cannot delete file %s".
+// "Cannot read file %s" or "Cannot write file %s".
 class FileError : public RunError {
  public:
   FileError(FileOperation operation, const std::string& path);
