@@ -14,8 +14,10 @@ namespace morvane {
 
 // Converts (x, y) with `mode`, reading the settings and the Lambert grid of `state` anew.
 // outX and outY may alias the storage x and y were read from.
-//  - Mode 0..15: both outputs are written; grid/geographic chains store outY first, then outX,
-//    each right after it is computed, so an output stored before a failing step stays written.
+//  - Mode 0..15: both outputs are written. The Transverse Mercator chains store each output
+//    right after it is computed, so an output stored before a failing step stays written:
+//    outY first in modes 0 to 5, 12 and 13, outX first in modes 10 and 11. The Lambert and
+//    datum modes store both once both are computed.
 //  - Any other mode: "No the other choice" goes to state.Messages and nothing is written.
 // Throws FloatingPointError on an invalid operation (a NaN compared included), a division by
 // zero or an overflow, and LambertGridError for a point outside the Lambert grid. A NaN or
