@@ -35,8 +35,9 @@ std::size_t BufferedReader::Read(void* to, std::size_t size) {
 void BufferedWriter::Write(const void* data, std::size_t size) {
   const auto* bytes = static_cast<const unsigned char*>(data);
   while (size > 0) {
-    if (used_ == buffer_.size()) Flush();
-    const std::size_t n = std::min(size, buffer_.size() - used_);
+    if (used_ == blockSize_) Flush();
+    const std::size_t n = std::min(size, blockSize_ - used_);
+    if (buffer_.size() - used_ < n) Grow(used_ + n);
     std::memcpy(buffer_.data() + used_, bytes, n);
     used_ += n;
     bytes += n;

@@ -2,6 +2,7 @@
 // work field by field without a system call per field, in fixed memory.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -12,12 +13,19 @@
 namespace morvane {
 
 inline constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+// The smallest block: room for the largest field taken at once (a record's fixed piece).
+inline constexpr std::size_t kMinimumBlockSize = 64;
 
 class BufferedReader {
  public:
-  // Reads `file` from its current position, which must be its start.
+  // Reads `file` from its current position, which must be its start. A file smaller than the
+  // block gets a buffer of its own size (at least kMinimumBlockSize), so that converting many
+  // small files costs no large buffer each.
   explicit BufferedReader(File& file, std::size_t blockSize = kDefaultBlockSize)
-      : file_(file), buffer_(blockSize), fileSize_(file.Size()) {}
+      : file_(file), fileSize_(file.Size()) {
+    buffer_.resize(static_cast<std::size_t>(
+        std::min<std::uint64_t>(blockSize, std::max<std::uint64_t>(fileSize_, kMinimumBlockSize))));
+  }
 
   // Points at the next `size` bytes (at most the block size) and moves past them; nullptr if
   // the file ends first (the bytes that were left are then consumed).
@@ -55,13 +63,15 @@ class BufferedReader {
 
 class BufferedWriter {
  public:
-  // Writes `file` from its current position, which must be its start.
+  // Writes `file` from its current position, which must be its start. The buffer grows as
+  // bytes come, up to the block size, so that a small output costs no large buffer.
   explicit BufferedWriter(File& file, std::size_t blockSize = kDefaultBlockSize)
-      : file_(file), buffer_(blockSize) {}
+      : file_(file), blockSize_(blockSize) {}
 
   // Room for the next `size` bytes (at most the block size), to be filled by the caller.
   unsigned char* Reserve(std::size_t size) {
-    if (buffer_.size() - used_ < size) Flush();
+    if (blockSize_ - used_ < size) Flush();
+    if (buffer_.size() - used_ < size) Grow(used_ + size);
     unsigned char* at = buffer_.data() + used_;
     used_ += size;
     return at;
@@ -76,11 +86,15 @@ class BufferedWriter {
   // Hands everything buffered to the file.
   void Flush();
 
-  std::size_t BlockSize() const { return buffer_.size(); }
+  std::size_t BlockSize() const { return blockSize_; }
   std::uint64_t Position() const { return flushed_ + used_; }
 
  private:
+  // Makes room for at least `needed` bytes, doubling, never beyond the block size.
+  void Grow(std::size_t needed) { buffer_.resize(std::min(blockSize_, std::max(needed, 2 * buffer_.size()))); }
+
   File& file_;
+  std::size_t blockSize_;
   std::vector<unsigned char> buffer_;
   std::size_t used_ = 0;
   std::uint64_t flushed_ = 0;
