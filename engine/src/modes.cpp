@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "engine/constants.hpp"
@@ -54,9 +55,61 @@ T Checked(T value) {
   return value;
 }
 
-// A result narrowed to double for storing, checked after the step that computed it and the
-// narrowing (which may overflow) both.
-double NarrowedForStore(Extended value) { return Checked(static_cast<double>(value)); }
+[[noreturn]] void ThrowOutsideLambertGrid(double x, double y);
+
+// A chain runs in one of two passes. Both compute the same values in the same way; they
+// differ in when the flags are read and when the outputs are stored.
+//
+// The checked pass reads the flags after every step and before every store, and stores each
+// output as soon as it is computed: a failure ends it with exactly the outputs stored that
+// the failure rules say.
+struct CheckedPass {
+  static constexpr bool kChecked = true;
+  template <typename T>
+  T Step(T value) {
+    return Checked(value);
+  }
+  // A result narrowed to double for storing, checked after the step that computed it and the
+  // narrowing (which may overflow) both.
+  double Narrowed(Extended value) { return Checked(static_cast<double>(value)); }
+  void Store(double& target, double value) { target = value; }
+  [[noreturn]] void OutsideLambertGrid(double x, double y) { ThrowOutsideLambertGrid(x, y); }
+};
+
+// The fast pass reads no flag and stores nothing: it keeps the stores for Commit, which
+// makes them, in the same order, only if no flag was raised on the way. Otherwise ConvertPoint
+// runs the chain again in the checked pass, which fails at the right step with the right
+// outputs stored (the chains are deterministic: the same steps raise the same flags).
+class FastPass {
+ public:
+  static constexpr bool kChecked = false;
+  template <typename T>
+  T Step(T value) {
+    return value;
+  }
+  double Narrowed(Extended value) { return static_cast<double>(value); }
+  void Store(double& target, double value) {
+    targets_[stores_] = &target;
+    values_[stores_] = value;
+    ++stores_;
+  }
+  // The checked pass decides between the grid error and a floating-point error before it.
+  void OutsideLambertGrid(double, double) { abandoned_ = true; }
+
+  // Makes the stores and returns true, or returns false if the chain must run checked.
+  bool Commit() {
+    Materialise(values_);
+    if (abandoned_ || FloatingPointFlagsRaised()) return false;
+    for (int i = 0; i < stores_; ++i) *targets_[i] = values_[i];
+    return true;
+  }
+
+ private:
+  double* targets_[2] = {};
+  double values_[2] = {};
+  int stores_ = 0;
+  bool abandoned_ = false;
+};
 
 struct GeographicPoint {
   Extended Longitude;
@@ -76,11 +129,13 @@ constexpr DatumChain k97To67{Geocentric97, DatumShift97To67, LatitudeFromGeocent
 constexpr DatumChain k67To84{Geocentric67, DatumShift67To84, LatitudeFromGeocentric84};
 constexpr DatumChain k84To67{Geocentric84, DatumShift84To67, LatitudeFromGeocentric67};
 
-GeographicPoint ShiftDatum(const DatumChain& chain, Extended longitude, Extended latitude) {
-  const GeocentricPoint source = Checked(chain.ToGeocentric(longitude, latitude, 0));
-  const GeocentricPoint shifted = Checked(chain.Shift(source));
-  const Extended outLongitude = Checked(LongitudeFromGeocentric(shifted.X, shifted.Y));
-  const Extended outLatitude = Checked(chain.Latitude(shifted.X, shifted.Y, shifted.Z));
+template <typename Pass>
+GeographicPoint ShiftDatum(Pass& pass, const DatumChain& chain, Extended longitude,
+                           Extended latitude) {
+  const GeocentricPoint source = pass.Step(chain.ToGeocentric(longitude, latitude, 0));
+  const GeocentricPoint shifted = pass.Step(chain.Shift(source));
+  const Extended outLongitude = pass.Step(LongitudeFromGeocentric(shifted.X, shifted.Y));
+  const Extended outLatitude = pass.Step(chain.Latitude(shifted.X, shifted.Y, shifted.Z));
   return {outLongitude, outLatitude};
 }
 
@@ -94,97 +149,172 @@ std::string FormatCoordinate(double value) {
   return std::string(text, result.ptr);
 }
 
-[[noreturn]] void ThrowOutsideLambertGrid(double x, double y) {
+void ThrowOutsideLambertGrid(double x, double y) {
   throw LambertGridError("The point (" + FormatCoordinate(x) + ", " + FormatCoordinate(y) +
                          ") lies outside the Lambert grid");
 }
 
 // G1: grid to geographic with the settings; latitude stored first. Both come from one
 // footpoint search.
-void GridToGeographic(const TransformSettings& settings, double x, double y, double& outX,
+template <typename Pass>
+void GridToGeographic(Pass& pass, EngineState& state, double x, double y, double& outX,
                       double& outY) {
-  const TmFootpoint footpoint = Checked(TmFootpointOf(settings, x, y));
-  outY = NarrowedForStore(LatitudeAtFootpoint(footpoint));
-  outX = NarrowedForStore(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
+  const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(state.Settings), x, y));
+  pass.Store(outY, pass.Narrowed(LatitudeAtFootpoint(footpoint)));
+  pass.Store(outX, pass.Narrowed(LongitudeAtFootpoint(footpoint, state.Settings.CentralMeridian)));
 }
 
-// G2: geographic to grid with the settings; northing stored first.
-void GeographicToGrid(const TransformSettings& settings, double x, double y, double& outX,
+// G2: geographic to grid with the settings; northing stored first. The checked pass computes
+// the easting only after storing the northing; the fast pass both from one evaluation.
+template <typename Pass>
+void GeographicToGrid(Pass& pass, EngineState& state, double x, double y, double& outX,
                       double& outY) {
-  outY = NarrowedForStore(TmNorthing(settings, x, y));
-  outX = NarrowedForStore(TmEasting(settings, x, y));
+  const TmSettingsGrid& grid = state.Grids.For(state.Settings);
+  if constexpr (Pass::kChecked) {
+    pass.Store(outY, pass.Narrowed(TmNorthing(grid, x, y)));
+    pass.Store(outX, pass.Narrowed(TmEasting(grid, x, y)));
+  } else {
+    const TmGridPoint point = TmForward(grid, x, y);
+    pass.Store(outY, pass.Narrowed(point.Northing));
+    pass.Store(outX, pass.Narrowed(point.Easting));
+  }
 }
 
 // L1: Lambert grid to geographic coordinates of the grid's own ellipsoid (no datum shift).
-void LambertToGeographic(const LambertParameters& grid, double x, double y, double& outX,
-                         double& outY) {
+template <typename Pass>
+void LambertToGeographic(Pass& pass, const LambertParameters& grid, double x, double y,
+                         double& outX, double& outY) {
   double latitude = 0;
   double longitude = 0;
-  if (Checked(LambertInverse(grid, x, y, latitude, longitude)) != lambert_status::Success) {
-    ThrowOutsideLambertGrid(x, y);
+  if (pass.Step(LambertInverse(grid, x, y, latitude, longitude)) != lambert_status::Success) {
+    pass.OutsideLambertGrid(x, y);
+    return;
   }
-  const double lon = NarrowedForStore(static_cast<Extended>(longitude) * 180 * kOneOverPi);
-  const double lat = NarrowedForStore(static_cast<Extended>(latitude) * 180 * kOneOverPi);
-  outX = lon;
-  outY = lat;
+  const double lon = pass.Narrowed(static_cast<Extended>(longitude) * 180 * kOneOverPi);
+  const double lat = pass.Narrowed(static_cast<Extended>(latitude) * 180 * kOneOverPi);
+  pass.Store(outX, lon);
+  pass.Store(outY, lat);
 }
 
 // L2: geographic to the Lambert grid (no datum shift).
-void GeographicToLambert(const LambertParameters& grid, double x, double y, double& outX,
-                         double& outY) {
-  const double latitude = NarrowedForStore(static_cast<Extended>(y) * kPi * kOneOver180);
-  const double longitude = NarrowedForStore(static_cast<Extended>(x) * kPi * kOneOver180);
+template <typename Pass>
+void GeographicToLambert(Pass& pass, const LambertParameters& grid, double x, double y,
+                         double& outX, double& outY) {
+  const double latitude = pass.Narrowed(static_cast<Extended>(y) * kPi * kOneOver180);
+  const double longitude = pass.Narrowed(static_cast<Extended>(x) * kPi * kOneOver180);
   double easting = 0;
   double northing = 0;
-  if (Checked(LambertForward(grid, latitude, longitude, easting, northing)) !=
+  if (pass.Step(LambertForward(grid, latitude, longitude, easting, northing)) !=
       lambert_status::Success) {
-    ThrowOutsideLambertGrid(x, y);
+    pass.OutsideLambertGrid(x, y);
+    return;
   }
-  outX = easting;
-  outY = northing;
+  pass.Store(outX, easting);
+  pass.Store(outY, northing);
 }
 
 // D1 to D4: geographic between datums; both outputs stored once both are computed.
-void GeographicToGeographic(const DatumChain& chain, double x, double y, double& outX,
-                            double& outY) {
-  const GeographicPoint shifted = ShiftDatum(chain, x, y);
-  const double lon = NarrowedForStore(shifted.Longitude);
-  const double lat = NarrowedForStore(shifted.Latitude);
-  outX = lon;
-  outY = lat;
+template <typename Pass>
+void GeographicToGeographic(Pass& pass, const DatumChain& chain, double x, double y,
+                            double& outX, double& outY) {
+  const GeographicPoint shifted = ShiftDatum(pass, chain, x, y);
+  const double lon = pass.Narrowed(shifted.Longitude);
+  const double lat = pass.Narrowed(shifted.Latitude);
+  pass.Store(outX, lon);
+  pass.Store(outY, lat);
 }
 
 // T1: TWD67 TM2 (settings) to TWD97 TM2 (fixed family); easting stored first.
-void Twd67GridToTwd97Grid(const TransformSettings& settings, double x, double y, double& outX,
+template <typename Pass>
+void Twd67GridToTwd97Grid(Pass& pass, EngineState& state, double x, double y, double& outX,
                           double& outY) {
-  const TmFootpoint footpoint = Checked(TmFootpointOf(settings, x, y));
-  const Extended lon = Checked(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
-  const Extended lat = Checked(LatitudeAtFootpoint(footpoint));
-  const GeographicPoint g97 = ShiftDatum(k67To97, lon, lat);
+  const TransformSettings& settings = state.Settings;
+  const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(settings), x, y));
+  const Extended lon = pass.Step(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
+  const Extended lat = pass.Step(LatitudeAtFootpoint(footpoint));
+  const GeographicPoint g97 = ShiftDatum(pass, k67To97, lon, lat);
   // Both from one evaluation: the datum step leaves a longitude within 180 and a latitude
   // within 90 degrees, where neither series can fail, so the easting stored first is never
   // followed by a failing northing.
-  const TmGridPoint grid = Checked(Tm2Forward97(settings, g97.Longitude, g97.Latitude));
-  outX = NarrowedForStore(grid.Easting);
-  outY = NarrowedForStore(grid.Northing);
+  const TmGridPoint grid =
+      pass.Step(Tm2Forward97(settings.CentralMeridian, g97.Longitude, g97.Latitude));
+  pass.Store(outX, pass.Narrowed(grid.Easting));
+  pass.Store(outY, pass.Narrowed(grid.Northing));
 }
 
-// T2: TWD97 TM2 (fixed family) to TWD67 TM2 (settings, whose TWD67 grid fields it writes
-// first); easting stored first.
-void Twd97GridToTwd67Grid(TransformSettings& settings, double x, double y, double& outX,
-                          double& outY) {
-  const TmFootpoint footpoint = Checked(Tm2FootpointOf97(x, y));
-  const Extended lon = Checked(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
-  const Extended lat = Checked(LatitudeAtFootpoint(footpoint));
-  const GeographicPoint g67 = ShiftDatum(k97To67, lon, lat);
+// The settings after T2 has written its TWD67 grid fields (SemiMajorAxis and CentralMeridian
+// are not touched).
+void WriteTwd67GridFields(TransformSettings& settings) {
   settings.FalseEasting = kTm2FalseEasting;
   settings.ScaleFactor = kTm2ScaleFactor;
   settings.InverseFlattening = kTwd67InverseFlattening;
-  const double lon67 = NarrowedForStore(g67.Longitude);
-  const double lat67 = NarrowedForStore(g67.Latitude);
-  const TmGridPoint grid = Checked(TmForward(settings, lon67, lat67));  // bounded, as in T1
-  outX = NarrowedForStore(grid.Easting);
-  outY = NarrowedForStore(grid.Northing);
+}
+
+// T2: TWD97 TM2 (fixed family) to TWD67 TM2 (settings, whose TWD67 grid fields it writes
+// first); easting stored first. The fast pass reads the written fields from a copy and leaves
+// the writing to its commit.
+template <typename Pass>
+void Twd97GridToTwd67Grid(Pass& pass, EngineState& state, double x, double y, double& outX,
+                          double& outY) {
+  TransformSettings& settings = state.Settings;
+  const TmFootpoint footpoint = pass.Step(Tm2FootpointOf97(x, y));
+  const Extended lon = pass.Step(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
+  const Extended lat = pass.Step(LatitudeAtFootpoint(footpoint));
+  const GeographicPoint g67 = ShiftDatum(pass, k97To67, lon, lat);
+  TransformSettings written;
+  std::memcpy(&written, &settings, sizeof settings);  // bytes: no value passes the FPU
+  WriteTwd67GridFields(written);
+  if constexpr (Pass::kChecked) WriteTwd67GridFields(settings);
+  const double lon67 = pass.Narrowed(g67.Longitude);
+  const double lat67 = pass.Narrowed(g67.Latitude);
+  const TmGridPoint grid = pass.Step(TmForward(state.Grids.For(written), lon67, lat67));  // bounded, as in T1
+  pass.Store(outX, pass.Narrowed(grid.Easting));
+  pass.Store(outY, pass.Narrowed(grid.Northing));
+}
+
+template <typename Pass>
+void RunChain(Pass& pass, EngineState& state, TransformMode mode, double x, double y,
+              double& outX, double& outY) {
+  switch (mode) {
+    case 0:
+    case 2:
+    case 4:
+    case 12:
+      GridToGeographic(pass, state, x, y, outX, outY);
+      break;
+    case 1:
+    case 3:
+    case 5:
+    case 13:
+      GeographicToGrid(pass, state, x, y, outX, outY);
+      break;
+    case 6:
+      LambertToGeographic(pass, state.Lambert, x, y, outX, outY);
+      break;
+    case 7:
+      GeographicToLambert(pass, state.Lambert, x, y, outX, outY);
+      break;
+    case 8:
+      GeographicToGeographic(pass, k67To97, x, y, outX, outY);
+      break;
+    case 9:
+      GeographicToGeographic(pass, k97To67, x, y, outX, outY);
+      break;
+    case 10:
+      Twd67GridToTwd97Grid(pass, state, x, y, outX, outY);
+      break;
+    case 11:
+      Twd97GridToTwd67Grid(pass, state, x, y, outX, outY);
+      break;
+    case 14:
+      GeographicToGeographic(pass, k67To84, x, y, outX, outY);
+      break;
+    case 15:
+      GeographicToGeographic(pass, k84To67, x, y, outX, outY);
+      break;
+    default:
+      break;  // unreachable: ConvertPoint tests the range first
+  }
 }
 
 }  // namespace
@@ -196,53 +326,23 @@ void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, do
     return;
   }
   ClearFloatingPointFlags();
+  // Nothing computed from the inputs may be moved before the flags are cleared.
+  __asm__ __volatile__("" : "+m"(x), "+m"(y) : : "memory");
   // A coordinate that is NaN or infinite can only come from a damaged file. The chains that
   // compare it fail on it anyway; the others would write NaN or an infinity without a word.
   if (!std::isfinite(x) || !std::isfinite(y)) {
     RaiseInvalidOperation();
     CheckFloatingPointFlags();
   }
-  TransformSettings& settings = state.Settings;
-  switch (mode) {
-    case 0:
-    case 2:
-    case 4:
-    case 12:
-      GridToGeographic(settings, x, y, outX, outY);
-      break;
-    case 1:
-    case 3:
-    case 5:
-    case 13:
-      GeographicToGrid(settings, x, y, outX, outY);
-      break;
-    case 6:
-      LambertToGeographic(state.Lambert, x, y, outX, outY);
-      break;
-    case 7:
-      GeographicToLambert(state.Lambert, x, y, outX, outY);
-      break;
-    case 8:
-      GeographicToGeographic(k67To97, x, y, outX, outY);
-      break;
-    case 9:
-      GeographicToGeographic(k97To67, x, y, outX, outY);
-      break;
-    case 10:
-      Twd67GridToTwd97Grid(settings, x, y, outX, outY);
-      break;
-    case 11:
-      Twd97GridToTwd67Grid(settings, x, y, outX, outY);
-      break;
-    case 14:
-      GeographicToGeographic(k67To84, x, y, outX, outY);
-      break;
-    case 15:
-      GeographicToGeographic(k84To67, x, y, outX, outY);
-      break;
-    default:
-      break;  // unreachable: the range test above
+  FastPass fast;
+  RunChain(fast, state, mode, x, y, outX, outY);
+  if (fast.Commit()) {
+    if (mode == 11) WriteTwd67GridFields(state.Settings);
+    return;
   }
+  ClearFloatingPointFlags();
+  CheckedPass checked;
+  RunChain(checked, state, mode, x, y, outX, outY);
 }
 
 }  // namespace morvane

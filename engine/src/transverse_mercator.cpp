@@ -30,39 +30,34 @@ Extended MaybeNarrowed(Extended v) {
 Extended ForwardArcSecondSine() { return std::sin(AsDouble(kDegToRad * kArcSecondDouble)) * 10000; }
 Extended InverseArcSecondSine() { return std::sin(AsDouble(kDegToRad * kOneOver60 * kOneOver60)); }
 
-// Ellipsoid quantities derived from a and b.
-struct Ellipsoid {
-  Extended A;    // semi-major axis, m
-  Extended B;    // semi-minor axis, m
-  Extended E2;   // first eccentricity squared
-  Extended Ep2;  // second eccentricity squared
-};
-
-Ellipsoid EllipsoidOf(Extended a, Extended b) {
+TmEllipsoid EllipsoidOf(Extended a, Extended b) {
   const Extended a2 = a * a;
   const Extended b2 = b * b;
   return {a, b, (a2 - b2) / a2, (a2 - b2) / b2};
 }
 
-Ellipsoid SettingsEllipsoid(const TransformSettings& settings) {
+TmEllipsoid SettingsEllipsoid(const TransformSettings& settings) {
   const Extended a = settings.SemiMajorAxis;
   return EllipsoidOf(a, a - a / settings.InverseFlattening);
 }
 
-Ellipsoid Grs80Ellipsoid() {
+TmEllipsoid Grs80Ellipsoid() {
   return EllipsoidOf(kGrs80SemiMajorAxis, kGrs80SemiMajorAxis - kGrs80SemiMajorAxis * kGrs80Flattening);
 }
 
-// The grid constants that the forward series read. In TmEasting several of them are already
-// narrowed to double; `NuAxis` is the a of the prime-vertical radius, which stays extended.
-struct ForwardGrid {
-  Extended NuAxis;
-  Extended E2;
-  Extended Ep2;
-  Extended ScaleFactor;
-  Extended FalseEasting;
-  Extended CentralMeridian;
+// The fixed TWD97 grid's constants, which depend on nothing: derived on first use.
+struct Fixed97Constants {
+  TmEllipsoid Ellipsoid;
+  MeridianArc Arc;
 };
+
+const Fixed97Constants& Fixed97() {
+  static const Fixed97Constants constants = [] {
+    const TmEllipsoid grs80 = Grs80Ellipsoid();
+    return Fixed97Constants{grs80, MeridianArcOf(grs80.A, grs80.B)};
+  }();
+  return constants;
+}
 
 // p: the longitude difference in arc-seconds times 10^-4.
 Extended LongitudeDifference(Extended longitude, Extended centralMeridian) {
@@ -91,7 +86,7 @@ Extended ForwardLatitude(Extended latitude) {
 
 // Easting series; kNarrow rounds p, s, nu, eta^2, the three terms and the result to double.
 template <bool kNarrow>
-Extended EastingSeries(const ForwardGrid& grid, Extended longitude, const LatitudeTrig& trig) {
+Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig) {
   const Extended p = MaybeNarrowed<kNarrow>(LongitudeDifference(longitude, grid.CentralMeridian));
   const Extended s = MaybeNarrowed<kNarrow>(ForwardArcSecondSine());
   const Extended nu =
@@ -111,8 +106,9 @@ Extended EastingSeries(const ForwardGrid& grid, Extended longitude, const Latitu
   return MaybeNarrowed<kNarrow>(grid.ScaleFactor * series + grid.FalseEasting);
 }
 
-Extended NorthingSeries(const Ellipsoid& ellipsoid, Extended scaleFactor, Extended centralMeridian,
-                        Extended longitude, const LatitudeTrig& trig) {
+Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
+                        Extended scaleFactor, Extended centralMeridian, Extended longitude,
+                        const LatitudeTrig& trig) {
   const Extended p = LongitudeDifference(longitude, centralMeridian);
   const Extended s = ForwardArcSecondSine();
   const Extended nu = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * trig.Sin * trig.Sin));
@@ -127,31 +123,30 @@ Extended NorthingSeries(const Ellipsoid& ellipsoid, Extended scaleFactor, Extend
   const Extended p6 = nu * s2sc * sc2 * sc2 * (1.0L / 720) *
                       (61 - 58 * t2 + t2 * t2 + 270 * eta2 - 330 * t2 * eta2);
   const Extended pp = p * p;
-  const Extended arc = MeridianArcLength(MeridianArcOf(ellipsoid.A, ellipsoid.B), trig.Phi);
+  const Extended arc = MeridianArcLength(meridian, trig.Phi);
   return scaleFactor * (arc + p2 * pp + p4 * (pp * pp) + p6 * (pp * pp * pp));
 }
 
 // The grid constants of TmEasting: b, e^2 and e'^2 come from the semi-major axis narrowed to
 // double, nu from the extended one.
-ForwardGrid SettingsEastingGrid(const TransformSettings& settings) {
+TmEastingConstants SettingsEastingGrid(const TransformSettings& settings) {
   const Extended a = Narrowed(settings.SemiMajorAxis);
-  const Ellipsoid narrowed = EllipsoidOf(a, Narrowed(a - a / settings.InverseFlattening));
+  const TmEllipsoid narrowed = EllipsoidOf(a, Narrowed(a - a / settings.InverseFlattening));
   return {settings.SemiMajorAxis,        Narrowed(narrowed.E2),
           Narrowed(narrowed.Ep2),        settings.ScaleFactor,
           Narrowed(settings.FalseEasting), Narrowed(settings.CentralMeridian)};
 }
 
-ForwardGrid Fixed97Grid(const TransformSettings& settings) {
-  const Ellipsoid grs80 = Grs80Ellipsoid();
-  return {grs80.A, grs80.E2, grs80.Ep2, kTm2ScaleFactor, kTm2FalseEasting, settings.CentralMeridian};
+TmEastingConstants Fixed97Grid(Extended centralMeridian) {
+  const TmEllipsoid& grs80 = Fixed97().Ellipsoid;
+  return {grs80.A, grs80.E2, grs80.Ep2, kTm2ScaleFactor, kTm2FalseEasting, centralMeridian};
 }
 
 // The footpoint of a northing `target` (metres of arc) and the quantities there; q is the
 // scaled distance from the central meridian.
-TmFootpoint FootpointQuantities(const Ellipsoid& ellipsoid, Extended target, Extended q,
-                                int maxSteps) {
-  const Extended latitudeDegrees =
-      FootpointLatitude(MeridianArcOf(ellipsoid.A, ellipsoid.B), target, maxSteps);
+TmFootpoint FootpointQuantities(const TmEllipsoid& ellipsoid, const MeridianArc& arc,
+                                Extended target, Extended q, int maxSteps) {
+  const Extended latitudeDegrees = FootpointLatitude(arc, target, maxSteps);
   const Extended phi = latitudeDegrees * kDegToRad;
   const Extended sinPhi = std::sin(AsDouble(phi));
   const Extended cosPhi = std::cos(AsDouble(phi));
@@ -358,28 +353,56 @@ Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps
 
 // ---- Settings family ----------------------------------------------------------------------
 
+TmSettingsGrid TmSettingsGridOf(const TransformSettings& settings) {
+  const TmEllipsoid ellipsoid = SettingsEllipsoid(settings);
+  return {ellipsoid,
+          MeridianArcOf(ellipsoid.A, ellipsoid.B),
+          SettingsEastingGrid(settings),
+          settings.ScaleFactor,
+          settings.FalseEasting,
+          settings.CentralMeridian};
+}
+
 Extended TmEasting(const TransformSettings& settings, double longitude, double latitude) {
   return EastingSeries<true>(SettingsEastingGrid(settings), longitude,
                              TrigOf(ForwardLatitude<true>(latitude)));
 }
 
 Extended TmNorthing(const TransformSettings& settings, double longitude, double latitude) {
-  return Narrowed(NorthingSeries(SettingsEllipsoid(settings), settings.ScaleFactor,
-                                 settings.CentralMeridian, longitude,
+  const TmEllipsoid ellipsoid = SettingsEllipsoid(settings);
+  return Narrowed(NorthingSeries(ellipsoid, MeridianArcOf(ellipsoid.A, ellipsoid.B),
+                                 settings.ScaleFactor, settings.CentralMeridian, longitude,
                                  TrigOf(ForwardLatitude<true>(latitude))));
 }
 
-TmGridPoint TmForward(const TransformSettings& settings, double longitude, double latitude) {
+Extended TmEasting(const TmSettingsGrid& grid, double longitude, double latitude) {
+  return EastingSeries<true>(grid.Easting, longitude, TrigOf(ForwardLatitude<true>(latitude)));
+}
+
+Extended TmNorthing(const TmSettingsGrid& grid, double longitude, double latitude) {
+  return Narrowed(NorthingSeries(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
+                                 longitude, TrigOf(ForwardLatitude<true>(latitude))));
+}
+
+TmGridPoint TmForward(const TmSettingsGrid& grid, double longitude, double latitude) {
   const LatitudeTrig trig = TrigOf(ForwardLatitude<true>(latitude));
-  return {EastingSeries<true>(SettingsEastingGrid(settings), longitude, trig),
-          Narrowed(NorthingSeries(SettingsEllipsoid(settings), settings.ScaleFactor,
-                                  settings.CentralMeridian, longitude, trig))};
+  return {EastingSeries<true>(grid.Easting, longitude, trig),
+          Narrowed(NorthingSeries(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
+                                  longitude, trig))};
+}
+
+TmGridPoint TmForward(const TransformSettings& settings, double longitude, double latitude) {
+  return TmForward(TmSettingsGridOf(settings), longitude, latitude);
+}
+
+TmFootpoint TmFootpointOf(const TmSettingsGrid& grid, double easting, double northing) {
+  const Extended q = (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L;
+  const Extended target = Narrowed(northing / grid.ScaleFactor);
+  return FootpointQuantities(grid.Ellipsoid, grid.Arc, target, q, kSettingsFootpointMaxSteps);
 }
 
 TmFootpoint TmFootpointOf(const TransformSettings& settings, double easting, double northing) {
-  const Extended q = (easting - settings.FalseEasting) / settings.ScaleFactor * 0.000001L;
-  const Extended target = Narrowed(northing / settings.ScaleFactor);
-  return FootpointQuantities(SettingsEllipsoid(settings), target, q, kSettingsFootpointMaxSteps);
+  return TmFootpointOf(TmSettingsGridOf(settings), easting, northing);
 }
 
 Extended TmLatitude(const TransformSettings& settings, double easting, double northing) {
@@ -393,25 +416,32 @@ Extended TmLongitude(const TransformSettings& settings, double easting, double n
 // ---- Fixed TWD97 family -----------------------------------------------------------------
 
 Extended Tm2Easting97(const TransformSettings& settings, Extended longitude, Extended latitude) {
-  return EastingSeries<false>(Fixed97Grid(settings), longitude,
+  return EastingSeries<false>(Fixed97Grid(settings.CentralMeridian), longitude,
                               TrigOf(ForwardLatitude<false>(latitude)));
 }
 
 Extended Tm2Northing97(const TransformSettings& settings, Extended longitude, Extended latitude) {
-  return NorthingSeries(Grs80Ellipsoid(), kTm2ScaleFactor, settings.CentralMeridian, longitude,
-                        TrigOf(ForwardLatitude<false>(latitude)));
+  const Fixed97Constants& fixed = Fixed97();
+  return NorthingSeries(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, settings.CentralMeridian,
+                        longitude, TrigOf(ForwardLatitude<false>(latitude)));
 }
 
-TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, Extended latitude) {
+TmGridPoint Tm2Forward97(Extended centralMeridian, Extended longitude, Extended latitude) {
+  const Fixed97Constants& fixed = Fixed97();
   const LatitudeTrig trig = TrigOf(ForwardLatitude<false>(latitude));
-  return {EastingSeries<false>(Fixed97Grid(settings), longitude, trig),
-          NorthingSeries(Grs80Ellipsoid(), kTm2ScaleFactor, settings.CentralMeridian, longitude,
+  return {EastingSeries<false>(Fixed97Grid(centralMeridian), longitude, trig),
+          NorthingSeries(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian, longitude,
                          trig)};
 }
 
+TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, Extended latitude) {
+  return Tm2Forward97(settings.CentralMeridian, longitude, latitude);
+}
+
 TmFootpoint Tm2FootpointOf97(Extended easting, Extended northing) {
+  const Fixed97Constants& fixed = Fixed97();
   const Extended q = (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L;
-  return FootpointQuantities(Grs80Ellipsoid(), northing * kTm97InverseScaleFactor, q,
+  return FootpointQuantities(fixed.Ellipsoid, fixed.Arc, northing * kTm97InverseScaleFactor, q,
                              kFixedFootpointMaxSteps);
 }
 

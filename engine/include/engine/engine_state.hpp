@@ -6,8 +6,25 @@
 #include "engine/lambert_grid.hpp"
 #include "engine/messages.hpp"
 #include "engine/settings.hpp"
+#include "engine/transverse_mercator.hpp"
 
 namespace morvane {
+
+// The constants that the settings family derives from a TransformSettings, kept with the
+// bytes of the settings they came from. For() derives them again whenever it is handed
+// settings that differ in any bit, so a change of the settings takes effect at the next call
+// exactly as if every operation derived its own. Settings whose derivation raises a
+// floating-point flag are never kept: they are derived, and raise the flag, at every call.
+class SettingsGridCache {
+ public:
+  const TmSettingsGrid& For(const TransformSettings& settings);
+
+ private:
+  static constexpr int kKeyBytes = 10;  // the value bytes of one Extended, padding left out
+  unsigned char key_[5][kKeyBytes] = {};
+  bool valid_ = false;
+  TmSettingsGrid grid_{};
+};
 
 struct EngineState {
   explicit EngineState(MessageSink& messages) : Messages(&messages) {}
@@ -15,6 +32,7 @@ struct EngineState {
   TransformSettings Settings;   // start values until a run writes them
   LambertParameters Lambert;    // the initial grid until a mainland run sets it up
   MessageSink* Messages;        // never null
+  SettingsGridCache Grids;      // what ConvertPoint derives from Settings
 };
 
 // ApplyTransformSettings on the state's own settings, grid and messages.

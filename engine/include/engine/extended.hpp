@@ -45,6 +45,9 @@ inline constexpr int kTrappedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 // Clears the trapped flags; a chain calls this before its first step.
 void ClearFloatingPointFlags() noexcept;
 
+// Whether a trapped flag is raised.
+inline bool FloatingPointFlagsRaised() noexcept { return std::fetestexcept(kTrappedFlags) != 0; }
+
 // Throws FloatingPointError if a trapped flag is raised. Invalid operation is reported first,
 // then division by zero, then overflow.
 void CheckFloatingPointFlags();

@@ -44,6 +44,54 @@ Extended Tm2Northing97(const TransformSettings& settings, Extended longitude, Ex
 Extended Tm2Latitude97(const TransformSettings& settings, Extended easting, Extended northing);
 Extended Tm2Longitude97(const TransformSettings& settings, Extended easting, Extended northing);
 
+// ---- The meridian arc --------------------------------------------------------------------
+
+// Coefficients of the meridian arc M(phi) = G phi + G c2 sin 2phi + G c4 sin 4phi
+// + G c6 sin 6phi + G c8 sin 8phi of an ellipsoid with semi-axes a and b (metres).
+struct MeridianArc {
+  Extended G, Gc2, Gc4, Gc6, Gc8;
+};
+MeridianArc MeridianArcOf(Extended a, Extended b);
+
+// Length of the meridian from the equator to `latitude` (radians), metres.
+Extended MeridianArcLength(const MeridianArc& arc, Extended latitude);
+
+// ---- The constants of a grid, derived once ------------------------------------------------
+
+// An ellipsoid from its semi-axes (metres), with its eccentricities.
+struct TmEllipsoid {
+  Extended A;    // semi-major axis, m
+  Extended B;    // semi-minor axis, m
+  Extended E2;   // first eccentricity squared
+  Extended Ep2;  // second eccentricity squared
+};
+
+// What the easting series reads besides the point. In TmEasting several of these are narrowed
+// to double; NuAxis, the a of the prime-vertical radius, stays extended.
+struct TmEastingConstants {
+  Extended NuAxis;
+  Extended E2;
+  Extended Ep2;
+  Extended ScaleFactor;
+  Extended FalseEasting;
+  Extended CentralMeridian;
+};
+
+// Everything the settings family derives from TransformSettings, as each operation derives it
+// at its call. A caller that converts many points with the same settings derives this once;
+// the operations below that take it give results equal to the single operations bit for bit.
+struct TmSettingsGrid {
+  TmEllipsoid Ellipsoid;       // from SemiMajorAxis and InverseFlattening
+  MeridianArc Arc;             // of that ellipsoid
+  TmEastingConstants Easting;  // TmEasting's, partly narrowed
+  Extended ScaleFactor;
+  Extended FalseEasting;
+  Extended CentralMeridian;
+};
+TmSettingsGrid TmSettingsGridOf(const TransformSettings& settings);
+Extended TmEasting(const TmSettingsGrid& grid, double longitude, double latitude);
+Extended TmNorthing(const TmSettingsGrid& grid, double longitude, double latitude);
+
 // ---- Both forward results at once -------------------------------------------------------
 
 // The easting and the northing of one point from one sine, cosine and tangent of its
@@ -53,7 +101,9 @@ struct TmGridPoint {
   Extended Northing;  // m
 };
 TmGridPoint TmForward(const TransformSettings& settings, double longitude, double latitude);
+TmGridPoint TmForward(const TmSettingsGrid& grid, double longitude, double latitude);
 TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, Extended latitude);
+TmGridPoint Tm2Forward97(Extended centralMeridian, Extended longitude, Extended latitude);
 
 // ---- One footpoint for both inverse results ---------------------------------------------
 
@@ -72,21 +122,12 @@ struct TmFootpoint {
 };
 
 TmFootpoint TmFootpointOf(const TransformSettings& settings, double easting, double northing);
+TmFootpoint TmFootpointOf(const TmSettingsGrid& grid, double easting, double northing);
 TmFootpoint Tm2FootpointOf97(Extended easting, Extended northing);
 Extended LatitudeAtFootpoint(const TmFootpoint& footpoint);                               // degrees
 Extended LongitudeAtFootpoint(const TmFootpoint& footpoint, Extended centralMeridian);   // degrees
 
-// ---- The meridian arc and its inversion --------------------------------------------------
-
-// Coefficients of the meridian arc M(phi) = G phi + G c2 sin 2phi + G c4 sin 4phi
-// + G c6 sin 6phi + G c8 sin 8phi of an ellipsoid with semi-axes a and b (metres).
-struct MeridianArc {
-  Extended G, Gc2, Gc4, Gc6, Gc8;
-};
-MeridianArc MeridianArcOf(Extended a, Extended b);
-
-// Length of the meridian from the equator to `latitude` (radians), metres.
-Extended MeridianArcLength(const MeridianArc& arc, Extended latitude);
+// ---- The inversion of the meridian arc -----------------------------------------------------
 
 // The footpoint: the latitude (degrees) whose arc is `target` metres, by bisection of
 // -90..90 degrees until the arc at the midpoint is within 1e-7 m of the target, evaluating
