@@ -49,12 +49,14 @@ TmEllipsoid Grs80Ellipsoid() {
 struct Fixed97Constants {
   TmEllipsoid Ellipsoid;
   MeridianArc Arc;
+  FootpointSearch Footpoint;
 };
 
 const Fixed97Constants& Fixed97() {
   static const Fixed97Constants constants = [] {
     const TmEllipsoid grs80 = Grs80Ellipsoid();
-    return Fixed97Constants{grs80, MeridianArcOf(grs80.A, grs80.B)};
+    const MeridianArc arc = MeridianArcOf(grs80.A, grs80.B);
+    return Fixed97Constants{grs80, arc, FootpointSearchOf(arc)};
   }();
   return constants;
 }
@@ -144,9 +146,9 @@ TmEastingConstants Fixed97Grid(Extended centralMeridian) {
 
 // The footpoint of a northing `target` (metres of arc) and the quantities there; q is the
 // scaled distance from the central meridian.
-TmFootpoint FootpointQuantities(const TmEllipsoid& ellipsoid, const MeridianArc& arc,
+TmFootpoint FootpointQuantities(const TmEllipsoid& ellipsoid, const FootpointSearch& search,
                                 Extended target, Extended q, int maxSteps) {
-  const Extended latitudeDegrees = FootpointLatitude(arc, target, maxSteps);
+  const Extended latitudeDegrees = FootpointLatitude(search, target, maxSteps);
   const Extended phi = latitudeDegrees * kDegToRad;
   const Extended sinPhi = std::sin(AsDouble(phi));
   const Extended cosPhi = std::cos(AsDouble(phi));
@@ -257,6 +259,77 @@ int SkippedSteps(Extended root, Extended margin, int maxSteps, Extended& lo, Ext
   return steps;
 }
 
+// The sines and cosines of 2, 4, 6 and 8 times an angle, from its sine and cosine.
+struct MultipleAngles {
+  double S2, C2, S4, C4, S6, C6, S8, C8;
+};
+
+inline MultipleAngles MultipleAnglesOf(double s1, double c1) {
+  const double s2 = 2 * s1 * c1;
+  const double c2 = (c1 - s1) * (c1 + s1);
+  const double s4 = 2 * s2 * c2;
+  const double c4 = (c2 - s2) * (c2 + s2);
+  return {s2, c2, s4, c4, s4 * c2 + c4 * s2, c4 * c2 - s4 * s2, 2 * s4 * c4, (c4 - s4) * (c4 + s4)};
+}
+
+constexpr Extended kRadiansToDegrees = 1 / kDegToRad;
+
+// The number with the most trailing zero bits in lo..hi: the binary fraction with the fewest
+// digits there.
+std::uint64_t FewestDigits(std::uint64_t lo, std::uint64_t hi) {
+  if (lo == hi) return lo;
+  const int top = 63 - std::countl_zero(lo ^ hi);  // highest digit where the ends differ
+  if ((lo & ((std::uint64_t{2} << top) - 1)) == 0) return lo;  // lo has zeros from there down
+  return hi & ~((std::uint64_t{1} << top) - 1);
+}
+
+// Sine and cosine of angles up to 1.6 radians (in magnitude), to about one unit in the last
+// place of a double: from a table of every 1/32 radian and the Taylor series of the rest.
+class SineTable {
+ public:
+  SineTable() {
+    for (int i = 0; i <= kSize; ++i) {
+      sin_[i] = std::sin((i - kCentre) * kStep);
+      cos_[i] = std::cos((i - kCentre) * kStep);
+    }
+  }
+  // False for an angle beyond the table.
+  bool SinCos(double angle, double& s, double& c) const {
+    const double scaled = angle * kPerStep;
+    if (!(std::fabs(scaled) < kCentre)) return false;
+    const int i = static_cast<int>(scaled + (scaled < 0 ? -0.5 : 0.5));  // the nearest
+    const double d = angle - i * kStep;  // exact: within half a step of a multiple of it
+    const double d2 = d * d;
+    const double sinD = d * (1 - d2 * (1.0 / 6) * (1 - d2 * (1.0 / 20) * (1 - d2 * (1.0 / 42))));
+    const double cosD =
+        1 - d2 * 0.5 * (1 - d2 * (1.0 / 12) * (1 - d2 * (1.0 / 30) * (1 - d2 * (1.0 / 56))));
+    s = sin_[i + kCentre] * cosD + cos_[i + kCentre] * sinD;
+    c = cos_[i + kCentre] * cosD - sin_[i + kCentre] * sinD;
+    return true;
+  }
+
+ private:
+  static constexpr int kCentre = 51;  // 51/32 radians: 91 degrees
+  static constexpr int kSize = 2 * kCentre;
+  static constexpr double kStep = 1.0 / 32;
+  static constexpr double kPerStep = 32;
+  double sin_[kSize + 1];
+  double cos_[kSize + 1];
+};
+
+const SineTable& Sines() {
+  static const SineTable table;
+  return table;
+}
+
+// The integer nearest a non-negative value below 2^63, in one instruction: the compiler's own
+// conversion truncates, and switches the rounding mode of the x87 unit twice to do so.
+std::uint64_t NearestInteger(Extended value) {
+  std::int64_t n;
+  __asm__("fistpll %0" : "=m"(n) : "t"(value) : "st");
+  return static_cast<std::uint64_t>(n);
+}
+
 // The arc at a latitude in degrees, as ArcAtMidpoint computes it but with the sines of 2, 4, 6
 // and 8 times the latitude built from one sine/cosine pair, and its first two derivatives.
 struct ArcExpansion {
@@ -315,9 +388,8 @@ bool ModelOfArc(const MeridianArc& arc, Extended target, ArcModel& model) {
   return std::fabs(AsDouble(step)) < 1e-5 && std::fabs(AsDouble(model.Root)) < 89.5;
 }
 
-}  // namespace
-
-Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {
+// The replay of the bisection's steps described above.
+Extended FootpointByReplay(const MeridianArc& arc, Extended target, int maxSteps) {
   ArcModel model;
   if (!ModelOfArc(arc, target, model)) return FootpointLatitudeByBisection(arc, target, maxSteps);
   // The smallest slope of the arc is at the equator, above G (1 + 3 c2) per radian.
@@ -351,12 +423,130 @@ Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps
   return mid;
 }
 
+// The bisection's result found directly. The midpoints are -90 + 180 t for binary fractions t,
+// one more binary digit at each step. While a midpoint lies outside the set of latitudes whose
+// arc is within the tolerance, the search moves towards that set, so the bracket keeps holding
+// it; the first midpoint inside is the one with the fewest binary digits in the set. The set is
+// taken from a linear model of the arc at an accurate guess:
+//  1. The series of the footpoint in the rectifying latitude target / G (to n^4, a guess within
+//     about 1e-13 radians), with its sines from one sine/cosine pair and those at the guess by
+//     the addition formulas, gives the arc there within about 1e-11 m, its slope, and the root.
+//  2. The fraction with the fewest digits in the set widened by the band on both sides is
+//     found from the binary digits of the ends. Every midpoint with fewer digits lies outside
+//     the widened set, where the model decides both the side and the miss for certain.
+//  3. If that fraction also lies in the set narrowed by the band, it is the result; otherwise
+//     the four-sine arc at it decides, and if it misses, the replay above takes over.
+bool DirectFootpoint(const FootpointSearch& search, Extended target, int maxSteps,
+                     Extended& result) {
+  if (!search.Guided) return false;
+  if (!(std::fabs(AsDouble(target)) < 89 * std::fabs(AsDouble(search.GPerDegree)))) return false;
+
+  // The guess and the model's sine terms in double: about 1e-11 m of arc, under a hundredth
+  // of the band. The guess itself is exact in extended precision (mu + delta).
+  const double mu = AsDouble(target * search.RadiansPerMetre);
+  double sinMu;
+  double cosMu;
+  if (!Sines().SinCos(mu, sinMu, cosMu)) return false;
+  const MultipleAngles m = MultipleAnglesOf(sinMu, cosMu);
+  const FootpointModelTerms& k = search.Terms;
+  const double delta = k.Beta2 * m.S2 + k.Beta4 * m.S4 + k.Beta6 * m.S6 + k.Beta8 * m.S8;
+  const double delta2 = delta * delta;
+  const double sinDelta = delta * (1 - delta2 * (1.0 / 6) * (1 - delta2 * (1.0 / 20)));
+  const double cosDelta = 1 - delta2 * 0.5 * (1 - delta2 * (1.0 / 12) * (1 - delta2 * (1.0 / 30)));
+  const MultipleAngles g = MultipleAnglesOf(sinMu * cosDelta + cosMu * sinDelta,
+                                            cosMu * cosDelta - sinMu * sinDelta);
+  const Extended guess = (static_cast<Extended>(mu) + delta) * kRadiansToDegrees;
+  const double sineTerms = k.Gc2 * g.S2 + k.Gc4 * g.S4 + k.Gc6 * g.S6 + k.Gc8 * g.S8;
+  const Extended residual = (search.GPerDegree * guess - target) + sineTerms;
+  const double slope =
+      k.GPerDegree + k.DegToRad * (2 * k.Gc2 * g.C2 + 4 * k.Gc4 * g.C4 + 6 * k.Gc6 * g.C6 + 8 * k.Gc8 * g.C8);
+  const double perSlope = 1 / slope;
+  const double step = AsDouble(residual) * perSlope;
+  if (!(std::fabs(step) < 1e-6)) return false;
+  const Extended root = guess - step;
+  const double outer = (kFootpointTolerance + search.Band) * perSlope;  // degrees
+  const double inner = (kFootpointTolerance - search.Band) * perSlope;
+
+  // The ends of the widened set in units of 2^-62 of the bracket, a few units wider still.
+  constexpr Extended kUnitsPerDegree = 0x1p62L / 180;
+  const Extended first = (root - outer - kFootpointLowerBound) * kUnitsPerDegree;
+  const Extended last = (root + outer - kFootpointLowerBound) * kUnitsPerDegree;
+  if (!(first > 16 && last < 0x1p62L - 16)) return false;
+  std::uint64_t lo = NearestInteger(first) - 4;
+  std::uint64_t hi = NearestInteger(last) + 4;
+  // Each fraction that misses becomes an end of the bracket, as in the bisection, and the
+  // search goes on among the fractions on the root's side of it.
+  for (int tries = 0; tries < 4 && lo <= hi; ++tries) {
+    const std::uint64_t fewest = FewestDigits(lo, hi);
+    const int steps = 62 - std::countr_zero(fewest);
+    if (steps > 58 || steps > maxSteps) return false;  // midpoints then round, or the limit ends it
+    // -90 + 180 t exactly, as the bisection's own halving gives it.
+    const Extended mid = static_cast<Extended>(fewest) * (180 * 0x1p-62L) + kFootpointLowerBound;
+    if (mid >= root - inner && mid <= root + inner) {
+      result = mid;
+      return true;
+    }
+    const double f = AsDouble(ArcAtMidpoint(search.Arc, mid) - target);
+    if (std::fabs(f) <= kFootpointTolerance) {
+      result = mid;
+      return true;
+    }
+    if (f > 0) {
+      hi = fewest - 1;
+    } else {
+      lo = fewest + 1;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+FootpointSearch FootpointSearchOf(const MeridianArc& arc) {
+  FootpointSearch search{};
+  search.Arc = arc;
+  search.GPerDegree = arc.G * kPi * kOneOver180;
+  search.RadiansPerMetre = 1 / arc.G;
+  search.Band = AsDouble(kModelBand * arc.G);
+  search.Guided = std::fabs(AsDouble(arc.Gc2)) < 0.02 * std::fabs(AsDouble(arc.G));
+  if (!search.Guided) return search;
+  // n from c2 = -3/2 n + 9/16 n^3 - 3/32 n^5.
+  const Extended c2 = arc.Gc2 / arc.G;
+  Extended n = -c2 * (2.0L / 3);
+  for (int i = 0; i < 3; ++i) n = -(c2 - 9.0L / 16 * n * n * n + 3.0L / 32 * n * n * n * n * n) * (2.0L / 3);
+  const Extended n2 = n * n;
+  FootpointModelTerms& k = search.Terms;
+  k.Beta2 = AsDouble(3.0L / 2 * n - 27.0L / 32 * n2 * n);
+  k.Beta4 = AsDouble(21.0L / 16 * n2 - 55.0L / 32 * n2 * n2);
+  k.Beta6 = AsDouble(151.0L / 96 * n2 * n);
+  k.Beta8 = AsDouble(1097.0L / 512 * n2 * n2);
+  k.Gc2 = AsDouble(arc.Gc2);
+  k.Gc4 = AsDouble(arc.Gc4);
+  k.Gc6 = AsDouble(arc.Gc6);
+  k.Gc8 = AsDouble(arc.Gc8);
+  k.GPerDegree = AsDouble(search.GPerDegree);
+  k.DegToRad = AsDouble(kDegToRad);
+  return search;
+}
+
+Extended FootpointLatitude(const FootpointSearch& search, Extended target, int maxSteps) {
+  Extended result;
+  if (DirectFootpoint(search, target, maxSteps, result)) return result;
+  return FootpointByReplay(search.Arc, target, maxSteps);
+}
+
+Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {
+  return FootpointLatitude(FootpointSearchOf(arc), target, maxSteps);
+}
+
 // ---- Settings family ----------------------------------------------------------------------
 
 TmSettingsGrid TmSettingsGridOf(const TransformSettings& settings) {
   const TmEllipsoid ellipsoid = SettingsEllipsoid(settings);
+  const MeridianArc arc = MeridianArcOf(ellipsoid.A, ellipsoid.B);
   return {ellipsoid,
-          MeridianArcOf(ellipsoid.A, ellipsoid.B),
+          arc,
+          FootpointSearchOf(arc),
           SettingsEastingGrid(settings),
           settings.ScaleFactor,
           settings.FalseEasting,
@@ -398,7 +588,7 @@ TmGridPoint TmForward(const TransformSettings& settings, double longitude, doubl
 TmFootpoint TmFootpointOf(const TmSettingsGrid& grid, double easting, double northing) {
   const Extended q = (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L;
   const Extended target = Narrowed(northing / grid.ScaleFactor);
-  return FootpointQuantities(grid.Ellipsoid, grid.Arc, target, q, kSettingsFootpointMaxSteps);
+  return FootpointQuantities(grid.Ellipsoid, grid.Footpoint, target, q, kSettingsFootpointMaxSteps);
 }
 
 TmFootpoint TmFootpointOf(const TransformSettings& settings, double easting, double northing) {
@@ -441,7 +631,7 @@ TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, 
 TmFootpoint Tm2FootpointOf97(Extended easting, Extended northing) {
   const Fixed97Constants& fixed = Fixed97();
   const Extended q = (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L;
-  return FootpointQuantities(fixed.Ellipsoid, fixed.Arc, northing * kTm97InverseScaleFactor, q,
+  return FootpointQuantities(fixed.Ellipsoid, fixed.Footpoint, northing * kTm97InverseScaleFactor, q,
                              kFixedFootpointMaxSteps);
 }
 
