@@ -2,14 +2,8 @@
 
 namespace morvane {
 
-// Clearing rewrites the whole x87 environment, which costs far more than testing it; most
-// calls find nothing to clear.
-void ClearFloatingPointFlags() noexcept {
-  if (std::fetestexcept(kTrappedFlags) != 0) std::feclearexcept(kTrappedFlags);
-}
-
 void CheckFloatingPointFlags() {
-  const int raised = std::fetestexcept(kTrappedFlags);
+  const int raised = RaisedFloatingPointFlags();
   if (raised == 0) return;
   std::feclearexcept(kTrappedFlags);
   if (raised & FE_INVALID) throw FloatingPointError("Invalid floating point operation");

@@ -100,8 +100,15 @@ class FastPass {
   bool Commit() {
     Materialise(values_);
     if (abandoned_ || FloatingPointFlagsRaised()) return false;
-    for (int i = 0; i < stores_; ++i) *targets_[i] = values_[i];
+    Store();
     return true;
+  }
+
+  // Whether the chain gave up before its end.
+  bool Abandoned() const { return abandoned_; }
+  // Makes the stores without reading the flags, for a caller that reads them later.
+  void Store() {
+    for (int i = 0; i < stores_; ++i) *targets_[i] = values_[i];
   }
 
  private:
@@ -109,11 +116,6 @@ class FastPass {
   double values_[2] = {};
   int stores_ = 0;
   bool abandoned_ = false;
-};
-
-struct GeographicPoint {
-  Extended Longitude;
-  Extended Latitude;
 };
 
 // The three stages between two datums: geocentric on the source ellipsoid at height 0,
@@ -154,14 +156,33 @@ void ThrowOutsideLambertGrid(double x, double y) {
                          ") lies outside the Lambert grid");
 }
 
+// The longitude, then the latitude, of a grid point: the checked pass checks each, the fast
+// pass computes both from their shared terms.
+template <typename Pass>
+GeographicPoint GeographicAt(Pass& pass, const TmFootpoint& footpoint, Extended centralMeridian) {
+  if constexpr (Pass::kChecked) {
+    const Extended lon = pass.Step(LongitudeAtFootpoint(footpoint, centralMeridian));
+    const Extended lat = pass.Step(LatitudeAtFootpoint(footpoint));
+    return {lon, lat};
+  } else {
+    return GeographicAtFootpoint(footpoint, centralMeridian);
+  }
+}
+
 // G1: grid to geographic with the settings; latitude stored first. Both come from one
 // footpoint search.
 template <typename Pass>
 void GridToGeographic(Pass& pass, EngineState& state, double x, double y, double& outX,
                       double& outY) {
   const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(state.Settings), x, y));
-  pass.Store(outY, pass.Narrowed(LatitudeAtFootpoint(footpoint)));
-  pass.Store(outX, pass.Narrowed(LongitudeAtFootpoint(footpoint, state.Settings.CentralMeridian)));
+  if constexpr (Pass::kChecked) {
+    pass.Store(outY, pass.Narrowed(LatitudeAtFootpoint(footpoint)));
+    pass.Store(outX, pass.Narrowed(LongitudeAtFootpoint(footpoint, state.Settings.CentralMeridian)));
+  } else {
+    const GeographicPoint point = GeographicAtFootpoint(footpoint, state.Settings.CentralMeridian);
+    pass.Store(outY, pass.Narrowed(point.Latitude));
+    pass.Store(outX, pass.Narrowed(point.Longitude));
+  }
 }
 
 // G2: geographic to grid with the settings; northing stored first. The checked pass computes
@@ -174,9 +195,9 @@ void GeographicToGrid(Pass& pass, EngineState& state, double x, double y, double
     pass.Store(outY, pass.Narrowed(TmNorthing(grid, x, y)));
     pass.Store(outX, pass.Narrowed(TmEasting(grid, x, y)));
   } else {
-    const TmGridPoint point = TmForward(grid, x, y);
-    pass.Store(outY, pass.Narrowed(point.Northing));
-    pass.Store(outX, pass.Narrowed(point.Easting));
+    const GridPointDouble point = TmForwardNarrowed(grid, x, y);
+    pass.Store(outY, point.Northing);
+    pass.Store(outX, point.Easting);
   }
 }
 
@@ -230,16 +251,23 @@ void Twd67GridToTwd97Grid(Pass& pass, EngineState& state, double x, double y, do
                           double& outY) {
   const TransformSettings& settings = state.Settings;
   const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(settings), x, y));
-  const Extended lon = pass.Step(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
-  const Extended lat = pass.Step(LatitudeAtFootpoint(footpoint));
+  const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
+  const Extended lon = geographic.Longitude;
+  const Extended lat = geographic.Latitude;
   const GeographicPoint g97 = ShiftDatum(pass, k67To97, lon, lat);
   // Both from one evaluation: the datum step leaves a longitude within 180 and a latitude
   // within 90 degrees, where neither series can fail, so the easting stored first is never
   // followed by a failing northing.
-  const TmGridPoint grid =
-      pass.Step(Tm2Forward97(settings.CentralMeridian, g97.Longitude, g97.Latitude));
-  pass.Store(outX, pass.Narrowed(grid.Easting));
-  pass.Store(outY, pass.Narrowed(grid.Northing));
+  if constexpr (Pass::kChecked) {
+    const TmGridPoint grid =
+        pass.Step(Tm2Forward97(settings.CentralMeridian, g97.Longitude, g97.Latitude));
+    pass.Store(outX, pass.Narrowed(grid.Easting));
+    pass.Store(outY, pass.Narrowed(grid.Northing));
+  } else {
+    const GridPointDouble grid = Tm2ForwardNarrowed97(settings.CentralMeridian, g97.Longitude, g97.Latitude);
+    pass.Store(outX, grid.Easting);
+    pass.Store(outY, grid.Northing);
+  }
 }
 
 // The settings after T2 has written its TWD67 grid fields (SemiMajorAxis and CentralMeridian
@@ -258,8 +286,9 @@ void Twd97GridToTwd67Grid(Pass& pass, EngineState& state, double x, double y, do
                           double& outY) {
   TransformSettings& settings = state.Settings;
   const TmFootpoint footpoint = pass.Step(Tm2FootpointOf97(x, y));
-  const Extended lon = pass.Step(LongitudeAtFootpoint(footpoint, settings.CentralMeridian));
-  const Extended lat = pass.Step(LatitudeAtFootpoint(footpoint));
+  const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
+  const Extended lon = geographic.Longitude;
+  const Extended lat = geographic.Latitude;
   const GeographicPoint g67 = ShiftDatum(pass, k97To67, lon, lat);
   TransformSettings written;
   std::memcpy(&written, &settings, sizeof settings);  // bytes: no value passes the FPU
@@ -267,9 +296,15 @@ void Twd97GridToTwd67Grid(Pass& pass, EngineState& state, double x, double y, do
   if constexpr (Pass::kChecked) WriteTwd67GridFields(settings);
   const double lon67 = pass.Narrowed(g67.Longitude);
   const double lat67 = pass.Narrowed(g67.Latitude);
-  const TmGridPoint grid = pass.Step(TmForward(state.Grids.For(written), lon67, lat67));  // bounded, as in T1
-  pass.Store(outX, pass.Narrowed(grid.Easting));
-  pass.Store(outY, pass.Narrowed(grid.Northing));
+  if constexpr (Pass::kChecked) {
+    const TmGridPoint grid = pass.Step(TmForward(state.Grids.For(written), lon67, lat67));  // bounded, as in T1
+    pass.Store(outX, pass.Narrowed(grid.Easting));
+    pass.Store(outY, pass.Narrowed(grid.Northing));
+  } else {
+    const GridPointDouble grid = TmForwardNarrowed(state.Grids.For(written), lon67, lat67);
+    pass.Store(outX, grid.Easting);
+    pass.Store(outY, grid.Northing);
+  }
 }
 
 template <typename Pass>

@@ -108,9 +108,10 @@ Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const
   return MaybeNarrowed<kNarrow>(grid.ScaleFactor * series + grid.FalseEasting);
 }
 
-Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
-                        Extended scaleFactor, Extended centralMeridian, Extended longitude,
-                        const LatitudeTrig& trig) {
+// The northing series around a given meridian arc length at the point's latitude.
+Extended NorthingSeriesAt(const TmEllipsoid& ellipsoid, Extended scaleFactor,
+                          Extended centralMeridian, Extended longitude, const LatitudeTrig& trig,
+                          Extended arc) {
   const Extended p = LongitudeDifference(longitude, centralMeridian);
   const Extended s = ForwardArcSecondSine();
   const Extended nu = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * trig.Sin * trig.Sin));
@@ -125,8 +126,50 @@ Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridia
   const Extended p6 = nu * s2sc * sc2 * sc2 * (1.0L / 720) *
                       (61 - 58 * t2 + t2 * t2 + 270 * eta2 - 330 * t2 * eta2);
   const Extended pp = p * p;
-  const Extended arc = MeridianArcLength(meridian, trig.Phi);
   return scaleFactor * (arc + p2 * pp + p4 * (pp * pp) + p6 * (pp * pp * pp));
+}
+
+Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
+                        Extended scaleFactor, Extended centralMeridian, Extended longitude,
+                        const LatitudeTrig& trig) {
+  return NorthingSeriesAt(ellipsoid, scaleFactor, centralMeridian, longitude, trig,
+                          MeridianArcLength(meridian, trig.Phi));
+}
+
+// Whether `value`, within `error` of an exact result, narrows to `narrowed` (its nearest
+// double) as the exact result does: both lie on the same side of every rounding boundary.
+bool NarrowsAlike(Extended value, double narrowed, Extended error) {
+  const auto bits = std::bit_cast<std::uint64_t>(narrowed);
+  const auto exponent = static_cast<int>((bits >> 52) & 0x7ff);
+  if (exponent < 64 || exponent == 0x7ff) return false;  // tiny, infinite or NaN: not decided here
+  // Half a unit in the last place; below a power of two the units are half as large.
+  const bool powerOfTwo = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
+  const double halfUnit = std::bit_cast<double>(std::uint64_t(exponent - 53 - (powerOfTwo ? 1 : 0)) << 52);
+  return std::fabs(value - narrowed) + error < halfUnit;
+}
+
+// The northing narrowed to double, as narrowing NorthingSeries gives it. The arc's term in
+// sin 2phi comes from the same sine as there; those in sin 4phi, 6phi and 8phi, whose
+// coefficients are a thousand times smaller, from it and cos 2phi by the double-angle
+// formulas, within about 2e-14 m. Only a northing that close to a rounding boundary (about
+// one in a hundred) takes the four sines.
+double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
+                        Extended scaleFactor, Extended centralMeridian, Extended longitude,
+                        const LatitudeTrig& trig) {
+  const Extended s2 = std::sin(AsDouble(2 * trig.Phi));
+  const Extended c2 = (trig.Cos - trig.Sin) * (trig.Cos + trig.Sin);
+  const Extended s4 = 2 * s2 * c2;
+  const Extended c4 = (c2 - s2) * (c2 + s2);
+  const Extended sineTerms = meridian.Gc2 * s2 + meridian.Gc4 * s4 +
+                             meridian.Gc6 * (s4 * c2 + c4 * s2) + meridian.Gc8 * (2 * s4 * c4);
+  const Extended value = NorthingSeriesAt(ellipsoid, scaleFactor, centralMeridian, longitude,
+                                          trig, meridian.G * trig.Phi + sineTerms);
+  const double narrowed = AsDouble(value);
+  // 60 times the difference in the sine terms, and the rounding of the sums after them.
+  const Extended error = 6e-14L * std::fabs(meridian.Gc4) + 1e-15L * std::fabs(meridian.Gc6) +
+                         std::fabs(value) * 0x1p-60L;
+  if (NarrowsAlike(value, narrowed, error)) return narrowed;
+  return AsDouble(NorthingSeries(ellipsoid, meridian, scaleFactor, centralMeridian, longitude, trig));
 }
 
 // The grid constants of TmEasting: b, e^2 and e'^2 come from the semi-major axis narrowed to
@@ -581,6 +624,13 @@ TmGridPoint TmForward(const TmSettingsGrid& grid, double longitude, double latit
                                   longitude, trig))};
 }
 
+GridPointDouble TmForwardNarrowed(const TmSettingsGrid& grid, double longitude, double latitude) {
+  const LatitudeTrig trig = TrigOf(ForwardLatitude<true>(latitude));
+  return {AsDouble(EastingSeries<true>(grid.Easting, longitude, trig)),
+          NarrowedNorthing(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
+                           longitude, trig)};
+}
+
 TmGridPoint TmForward(const TransformSettings& settings, double longitude, double latitude) {
   return TmForward(TmSettingsGridOf(settings), longitude, latitude);
 }
@@ -624,6 +674,14 @@ TmGridPoint Tm2Forward97(Extended centralMeridian, Extended longitude, Extended 
                          trig)};
 }
 
+GridPointDouble Tm2ForwardNarrowed97(Extended centralMeridian, Extended longitude, Extended latitude) {
+  const Fixed97Constants& fixed = Fixed97();
+  const LatitudeTrig trig = TrigOf(ForwardLatitude<false>(latitude));
+  return {AsDouble(EastingSeries<false>(Fixed97Grid(centralMeridian), longitude, trig)),
+          NarrowedNorthing(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian, longitude,
+                           trig)};
+}
+
 TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, Extended latitude) {
   return Tm2Forward97(settings.CentralMeridian, longitude, latitude);
 }
@@ -645,35 +703,60 @@ Extended Tm2Longitude97(const TransformSettings& settings, Extended easting, Ext
 
 // ---- Inverse series at the footpoint ------------------------------------------------------
 
-Extended LatitudeAtFootpoint(const TmFootpoint& fp) {
-  const Extended sigma = InverseArcSecondSine();
-  const Extended t2 = fp.Tan * fp.Tan;
+namespace {
+
+// What the latitude and the longitude series share.
+struct InverseTerms {
+  Extended Sigma;       // the sine of one arc-second
+  Extended T2;          // tan^2 of the footpoint latitude
+  Extended InverseNu2;  // 1 / nu1^2
+  Extended QQ;          // q^2
+};
+
+InverseTerms InverseTermsOf(const TmFootpoint& fp) {
+  return {InverseArcSecondSine(), fp.Tan * fp.Tan, 1 / (fp.Nu * fp.Nu), fp.Q * fp.Q};
+}
+
+Extended LatitudeSeries(const TmFootpoint& fp, const InverseTerms& k) {
+  const Extended t2 = k.T2;
   const Extended eta2 = fp.Eta2;
-  const Extended inverseNu2 = 1 / (fp.Nu * fp.Nu);
-  const Extended base = fp.Tan / (fp.Nu * fp.Rho * sigma);  // t1 / (nu1 rho1 sigma)
+  const Extended base = fp.Tan / (fp.Nu * fp.Rho * k.Sigma);  // t1 / (nu1 rho1 sigma)
   const Extended q2 = base * 1e12L * 0.5L;
-  const Extended q4 = base * inverseNu2 * 1e24L * (1.0L / 24) *
+  const Extended q4 = base * k.InverseNu2 * 1e24L * (1.0L / 24) *
                       (5 + 3 * t2 + eta2 - 4 * eta2 * eta2 - 9 * t2 * eta2);
-  const Extended q6 = base * (inverseNu2 * inverseNu2) * 1e36L * (1.0L / 720) *
+  const Extended q6 = base * (k.InverseNu2 * k.InverseNu2) * 1e36L * (1.0L / 720) *
                       (61 + 90 * t2 + 45 * t2 * t2 + 46 * eta2 - 252 * t2 * eta2);
-  const Extended qq = fp.Q * fp.Q;
+  const Extended qq = k.QQ;
   const Extended series = q2 * qq - q4 * (qq * qq) + q6 * (qq * qq * qq);
   return fp.Latitude / kDegToRad - series * kOneOver3600;
 }
 
-Extended LongitudeAtFootpoint(const TmFootpoint& fp, Extended centralMeridian) {
-  const Extended sigma = InverseArcSecondSine();
-  const Extended t2 = fp.Tan * fp.Tan;
+Extended LongitudeSeries(const TmFootpoint& fp, const InverseTerms& k, Extended centralMeridian) {
+  const Extended t2 = k.T2;
   const Extended eta2 = fp.Eta2;
-  const Extended inverseNu2 = 1 / (fp.Nu * fp.Nu);
-  const Extended base = 1 / (fp.Nu * fp.Cos * sigma);  // 1 / (nu1 cos phi1 sigma)
+  const Extended base = 1 / (fp.Nu * fp.Cos * k.Sigma);  // 1 / (nu1 cos phi1 sigma)
   const Extended q1 = base * 1e6L;
-  const Extended q3 = base * inverseNu2 * 1e18L * (1.0L / 6) * (1 + 2 * t2 + eta2);
-  const Extended q5 = base * (inverseNu2 * inverseNu2) * 1e30L * (1.0L / 120) *
+  const Extended q3 = base * k.InverseNu2 * 1e18L * (1.0L / 6) * (1 + 2 * t2 + eta2);
+  const Extended q5 = base * (k.InverseNu2 * k.InverseNu2) * 1e30L * (1.0L / 120) *
                       (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * t2 * eta2);
-  const Extended qq = fp.Q * fp.Q;
+  const Extended qq = k.QQ;
   const Extended series = q1 * fp.Q - q3 * (qq * fp.Q) + q5 * (qq * qq * fp.Q);
   return series * kOneOver3600 + centralMeridian;
+}
+
+}  // namespace
+
+Extended LatitudeAtFootpoint(const TmFootpoint& fp) {
+  return LatitudeSeries(fp, InverseTermsOf(fp));
+}
+
+Extended LongitudeAtFootpoint(const TmFootpoint& fp, Extended centralMeridian) {
+  return LongitudeSeries(fp, InverseTermsOf(fp), centralMeridian);
+}
+
+GeographicPoint GeographicAtFootpoint(const TmFootpoint& fp, Extended centralMeridian) {
+  const InverseTerms terms = InverseTermsOf(fp);
+  return {LongitudeSeries(fp, terms, centralMeridian), LatitudeSeries(fp, terms)};
 }
 
 }  // namespace morvane
