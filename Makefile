@@ -34,3 +34,23 @@ install: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer (g++), leak
+# detection included; see docs/reliability.md.
+SANITIZE_DIR ?= build-asan
+.PHONY: sanitize
+sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+# The shapefile fuzzer (clang, libFuzzer with both sanitizers) for FUZZ_SECONDS; any finding
+# fails. See tests/fuzz/run-fuzzer.sh.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 120
+.PHONY: fuzz
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_FUZZERS=ON \
+	  -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_CLI=OFF -DMORVANE_BUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target shapefile_fuzzer write_seeds
+	./tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
