@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -117,7 +118,7 @@ const std::map<std::string, Bytes>& CleanOutputs() {
 // is left but one whose delete was made to fail.
 void ExpectFolderAfter(const Scenario& s, int converted, const std::string& undeleted) {
   std::map<std::string, Bytes> expected = s.Inputs;
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < static_cast<int>(std::size(Scenario::kBases)); ++i) {
     const std::string prefix = std::string(Scenario::kBases[i]) + "_1.";
     const std::map<std::string, Bytes>& outputs = i < converted ? CleanOutputs() : s.Earlier;
     for (const auto& [name, bytes] : outputs) {
