@@ -174,14 +174,14 @@ GeographicPoint GeographicAt(Pass& pass, const TmFootpoint& footpoint, Extended 
 template <typename Pass>
 void GridToGeographic(Pass& pass, EngineState& state, double x, double y, double& outX,
                       double& outY) {
-  const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(state.Settings), x, y));
   if constexpr (Pass::kChecked) {
+    const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(state.Settings), x, y));
     pass.Store(outY, pass.Narrowed(LatitudeAtFootpoint(footpoint)));
     pass.Store(outX, pass.Narrowed(LongitudeAtFootpoint(footpoint, state.Settings.CentralMeridian)));
   } else {
-    const GeographicPoint point = GeographicAtFootpoint(footpoint, state.Settings.CentralMeridian);
-    pass.Store(outY, pass.Narrowed(point.Latitude));
-    pass.Store(outX, pass.Narrowed(point.Longitude));
+    const GeographicPointDouble point = TmGeographicNarrowed(state.Grids.For(state.Settings), x, y);
+    pass.Store(outY, point.Latitude);
+    pass.Store(outX, point.Longitude);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "engine/constants.hpp"
@@ -189,9 +190,8 @@ TmEastingConstants Fixed97Grid(Extended centralMeridian) {
 
 // The footpoint of a northing `target` (metres of arc) and the quantities there; q is the
 // scaled distance from the central meridian.
-TmFootpoint FootpointQuantities(const TmEllipsoid& ellipsoid, const FootpointSearch& search,
-                                Extended target, Extended q, int maxSteps) {
-  const Extended latitudeDegrees = FootpointLatitude(search, target, maxSteps);
+// The quantities at a footpoint latitude (degrees).
+TmFootpoint QuantitiesAt(const TmEllipsoid& ellipsoid, Extended latitudeDegrees, Extended q) {
   const Extended phi = latitudeDegrees * kDegToRad;
   const Extended sinPhi = std::sin(AsDouble(phi));
   const Extended cosPhi = std::cos(AsDouble(phi));
@@ -204,6 +204,11 @@ TmFootpoint FootpointQuantities(const TmEllipsoid& ellipsoid, const FootpointSea
           std::tan(AsDouble(phi)),
           cosPhi,
           q};
+}
+
+TmFootpoint FootpointQuantities(const TmEllipsoid& ellipsoid, const FootpointSearch& search,
+                                Extended target, Extended q, int maxSteps) {
+  return QuantitiesAt(ellipsoid, FootpointLatitude(search, target, maxSteps), q);
 }
 
 // The four sine terms of the meridian arc at `latitude` (radians).
@@ -302,20 +307,6 @@ int SkippedSteps(Extended root, Extended margin, int maxSteps, Extended& lo, Ext
   return steps;
 }
 
-// The sines and cosines of 2, 4, 6 and 8 times an angle, from its sine and cosine.
-struct MultipleAngles {
-  double S2, C2, S4, C4, S6, C6, S8, C8;
-};
-
-inline MultipleAngles MultipleAnglesOf(double s1, double c1) {
-  const double s2 = 2 * s1 * c1;
-  const double c2 = (c1 - s1) * (c1 + s1);
-  const double s4 = 2 * s2 * c2;
-  const double c4 = (c2 - s2) * (c2 + s2);
-  return {s2, c2, s4, c4, s4 * c2 + c4 * s2, c4 * c2 - s4 * s2, 2 * s4 * c4, (c4 - s4) * (c4 + s4)};
-}
-
-constexpr Extended kRadiansToDegrees = 1 / kDegToRad;
 
 // The number with the most trailing zero bits in lo..hi: the binary fraction with the fewest
 // digits there.
@@ -484,29 +475,30 @@ bool DirectFootpoint(const FootpointSearch& search, Extended target, int maxStep
   if (!search.Guided) return false;
   if (!(std::fabs(AsDouble(target)) < 89 * std::fabs(AsDouble(search.GPerDegree)))) return false;
 
-  // The guess and the model's sine terms in double: about 1e-11 m of arc, under a hundredth
-  // of the band. The guess itself is exact in extended precision (mu + delta).
-  const double mu = AsDouble(target * search.RadiansPerMetre);
+  // The root: the rectifying latitude plus the harmonic series of the footpoint's difference
+  // from it, the series in double (about 1e-11 m of arc, a hundredth of the band), the sum in
+  // extended precision.
+  const FootpointModelTerms& k = search.Terms;
+  const Extended linear = target * search.DegreesPerMetre;  // degrees
+  const double mu = AsDouble(linear * kDegToRad);
   double sinMu;
   double cosMu;
   if (!Sines().SinCos(mu, sinMu, cosMu)) return false;
-  const MultipleAngles m = MultipleAnglesOf(sinMu, cosMu);
-  const FootpointModelTerms& k = search.Terms;
-  const double delta = k.Beta2 * m.S2 + k.Beta4 * m.S4 + k.Beta6 * m.S6 + k.Beta8 * m.S8;
-  const double delta2 = delta * delta;
-  const double sinDelta = delta * (1 - delta2 * (1.0 / 6) * (1 - delta2 * (1.0 / 20)));
-  const double cosDelta = 1 - delta2 * 0.5 * (1 - delta2 * (1.0 / 12) * (1 - delta2 * (1.0 / 30)));
-  const MultipleAngles g = MultipleAnglesOf(sinMu * cosDelta + cosMu * sinDelta,
-                                            cosMu * cosDelta - sinMu * sinDelta);
-  const Extended guess = (static_cast<Extended>(mu) + delta) * kRadiansToDegrees;
-  const double sineTerms = k.Gc2 * g.S2 + k.Gc4 * g.S4 + k.Gc6 * g.S6 + k.Gc8 * g.S8;
-  const Extended residual = (search.GPerDegree * guess - target) + sineTerms;
-  const double slope =
-      k.GPerDegree + k.DegToRad * (2 * k.Gc2 * g.C2 + 4 * k.Gc4 * g.C4 + 6 * k.Gc6 * g.C6 + 8 * k.Gc8 * g.C8);
+  const double sin2Mu = 2 * sinMu * cosMu;
+  const double cos2Mu = (cosMu - sinMu) * (cosMu + sinMu);
+  double next = 0;  // Clenshaw's sum of Harmonics[i] sin 2(i + 1)mu
+  double afterNext = 0;
+#pragma GCC unroll 8
+  for (int i = kFootpointHarmonics - 1; i >= 0; --i) {
+    const double current = k.Harmonics[i] + 2 * cos2Mu * next - afterNext;
+    afterNext = next;
+    next = current;
+  }
+  const double delta = next * sin2Mu;  // radians
+  const Extended root = linear + delta * k.DegreesPerRadian;
+  const double cos2Phi = cos2Mu - 2 * delta * sin2Mu;
+  const double slope = k.GPerDegree * (1 + k.Slope2 * cos2Phi + k.Slope4 * (2 * cos2Phi * cos2Phi - 1));
   const double perSlope = 1 / slope;
-  const double step = AsDouble(residual) * perSlope;
-  if (!(std::fabs(step) < 1e-6)) return false;
-  const Extended root = guess - step;
   const double outer = (kFootpointTolerance + search.Band) * perSlope;  // degrees
   const double inner = (kFootpointTolerance - search.Band) * perSlope;
 
@@ -549,26 +541,47 @@ FootpointSearch FootpointSearchOf(const MeridianArc& arc) {
   FootpointSearch search{};
   search.Arc = arc;
   search.GPerDegree = arc.G * kPi * kOneOver180;
-  search.RadiansPerMetre = 1 / arc.G;
+  search.DegreesPerMetre = 1 / search.GPerDegree;
   search.Band = AsDouble(kModelBand * arc.G);
   search.Guided = std::fabs(AsDouble(arc.Gc2)) < 0.02 * std::fabs(AsDouble(arc.G));
   if (!search.Guided) return search;
-  // n from c2 = -3/2 n + 9/16 n^3 - 3/32 n^5.
-  const Extended c2 = arc.Gc2 / arc.G;
-  Extended n = -c2 * (2.0L / 3);
-  for (int i = 0; i < 3; ++i) n = -(c2 - 9.0L / 16 * n * n * n + 3.0L / 32 * n * n * n * n * n) * (2.0L / 3);
-  const Extended n2 = n * n;
+
+  // In radians phi = mid DegToRad the arc is Gr (phi + sum c_k sin k phi), and the footpoint
+  // of a target is phi(mu) for mu = target / Gr: an odd function with period pi, whose
+  // difference from mu has the sine series sum b_i sin 2i mu with b_i of the order n^i. The
+  // coefficients come from a discrete sine transform of that difference at 16 points, each
+  // solved by Newton's method in extended precision.
+  const Extended gr = search.GPerDegree / kDegToRad;
+  const Extended c[4] = {arc.Gc2 / gr, arc.Gc4 / gr, arc.Gc6 / gr, arc.Gc8 / gr};
+  constexpr int kSamples = 16;
+  constexpr Extended kHalfPiL = 1.570796326794896619231321691639751442L;
+  Extended difference[kSamples];
+  Extended at[kSamples];
+  for (int j = 0; j < kSamples; ++j) {
+    const Extended mu = kHalfPiL * (j + 0.5L) / kSamples;
+    Extended phi = mu - c[0] * sinl(2 * mu);
+    for (int iteration = 0; iteration < 6; ++iteration) {
+      Extended f = phi - mu;
+      Extended slope = 1;
+      for (int m = 0; m < 4; ++m) {
+        f += c[m] * sinl(2 * (m + 1) * phi);
+        slope += 2 * (m + 1) * c[m] * cosl(2 * (m + 1) * phi);
+      }
+      phi -= f / slope;
+    }
+    at[j] = mu;
+    difference[j] = phi - mu;
+  }
   FootpointModelTerms& k = search.Terms;
-  k.Beta2 = AsDouble(3.0L / 2 * n - 27.0L / 32 * n2 * n);
-  k.Beta4 = AsDouble(21.0L / 16 * n2 - 55.0L / 32 * n2 * n2);
-  k.Beta6 = AsDouble(151.0L / 96 * n2 * n);
-  k.Beta8 = AsDouble(1097.0L / 512 * n2 * n2);
-  k.Gc2 = AsDouble(arc.Gc2);
-  k.Gc4 = AsDouble(arc.Gc4);
-  k.Gc6 = AsDouble(arc.Gc6);
-  k.Gc8 = AsDouble(arc.Gc8);
+  for (int i = 0; i < kFootpointHarmonics; ++i) {
+    Extended sum = 0;
+    for (int j = 0; j < kSamples; ++j) sum += difference[j] * sinl(2 * (i + 1) * at[j]);
+    k.Harmonics[i] = AsDouble(sum * 2 / kSamples);
+  }
   k.GPerDegree = AsDouble(search.GPerDegree);
-  k.DegToRad = AsDouble(kDegToRad);
+  k.DegreesPerRadian = AsDouble(1 / kDegToRad);
+  k.Slope2 = AsDouble(2 * c[0]);
+  k.Slope4 = AsDouble(4 * c[1]);
   return search;
 }
 
@@ -579,7 +592,18 @@ Extended FootpointLatitude(const FootpointSearch& search, Extended target, int m
 }
 
 Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {
-  return FootpointLatitude(FootpointSearchOf(arc), target, maxSteps);
+  // Callers with an arc of their own mostly search it many times over.
+  thread_local MeridianArc lastArc{};
+  thread_local FootpointSearch last = FootpointSearchOf(lastArc);
+  const Extended MeridianArc::*fields[] = {&MeridianArc::G, &MeridianArc::Gc2, &MeridianArc::Gc4,
+                                           &MeridianArc::Gc6, &MeridianArc::Gc8};
+  bool same = true;
+  for (const auto field : fields) same = same && std::memcmp(&(arc.*field), &(lastArc.*field), 10) == 0;
+  if (!same) {
+    lastArc = arc;
+    last = FootpointSearchOf(arc);
+  }
+  return FootpointLatitude(last, target, maxSteps);
 }
 
 // ---- Settings family ----------------------------------------------------------------------
@@ -632,7 +656,16 @@ GridPointDouble TmForwardNarrowed(const TmSettingsGrid& grid, double longitude, 
 }
 
 TmGridPoint TmForward(const TransformSettings& settings, double longitude, double latitude) {
-  return TmForward(TmSettingsGridOf(settings), longitude, latitude);
+  // The forward series do not search: the grid without the footpoint search's constants.
+  const TmEllipsoid ellipsoid = SettingsEllipsoid(settings);
+  const TmSettingsGrid grid{ellipsoid,
+                            MeridianArcOf(ellipsoid.A, ellipsoid.B),
+                            FootpointSearch{},
+                            SettingsEastingGrid(settings),
+                            settings.ScaleFactor,
+                            settings.FalseEasting,
+                            settings.CentralMeridian};
+  return TmForward(grid, longitude, latitude);
 }
 
 TmFootpoint TmFootpointOf(const TmSettingsGrid& grid, double easting, double northing) {
@@ -642,7 +675,12 @@ TmFootpoint TmFootpointOf(const TmSettingsGrid& grid, double easting, double nor
 }
 
 TmFootpoint TmFootpointOf(const TransformSettings& settings, double easting, double northing) {
-  return TmFootpointOf(TmSettingsGridOf(settings), easting, northing);
+  const TmEllipsoid ellipsoid = SettingsEllipsoid(settings);
+  const Extended q = (easting - settings.FalseEasting) / settings.ScaleFactor * 0.000001L;
+  const Extended target = Narrowed(northing / settings.ScaleFactor);
+  const Extended latitude = FootpointLatitude(MeridianArcOf(ellipsoid.A, ellipsoid.B), target,
+                                              kSettingsFootpointMaxSteps);
+  return QuantitiesAt(ellipsoid, latitude, q);
 }
 
 Extended TmLatitude(const TransformSettings& settings, double easting, double northing) {
@@ -757,6 +795,81 @@ Extended LongitudeAtFootpoint(const TmFootpoint& fp, Extended centralMeridian) {
 GeographicPoint GeographicAtFootpoint(const TmFootpoint& fp, Extended centralMeridian) {
   const InverseTerms terms = InverseTermsOf(fp);
   return {LongitudeSeries(fp, terms, centralMeridian), LatitudeSeries(fp, terms)};
+}
+
+namespace {
+
+// The latitude and the longitude of a grid point narrowed to double, from the footpoint of the
+// search and the sine and cosine there exactly as in the operations: the longitude's first term
+// in extended precision as there, the rest of both series in double (within about 1e-15 of
+// their size, which is a thousandth of the longitude's and a small part of the latitude's), and
+// checked to round as the operations' results do. A result too close to a rounding boundary,
+// about one in a hundred, comes from the operations' own series.
+GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended latitudeDegrees,
+                                         Extended q, Extended centralMeridian) {
+  const Extended phi = latitudeDegrees * kDegToRad;
+  const double sinPhi = std::sin(AsDouble(phi));
+  const double cosPhi = std::cos(AsDouble(phi));
+  const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
+  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(w));
+  const Extended sigma = InverseArcSecondSine();
+  const Extended base = 1 / (nu * cosPhi * sigma);  // as LongitudeSeries
+  const Extended first = base * 1e6L * q;
+
+  const double e2 = AsDouble(ellipsoid.E2);
+  const double nuD = AsDouble(nu);
+  const double rho = nuD * (1 - e2) / AsDouble(w);
+  const double t = sinPhi / cosPhi;
+  const double t2 = t * t;
+  // Beyond 70 degrees the powers of the tangent make the terms large and cancelling.
+  const bool nearPole = !(t2 < 7.5);
+  const double eta2 = AsDouble(ellipsoid.Ep2) * cosPhi * cosPhi;
+  const double inverseNu2 = 1 / (nuD * nuD);
+  const double sigmaD = AsDouble(sigma);
+  const double qD = AsDouble(q);
+  const double qq = qD * qD;
+  const double latitudeBase = t / (nuD * rho * sigmaD);
+  const double q2 = latitudeBase * 1e12 * 0.5;
+  const double q4 = latitudeBase * inverseNu2 * 1e24 * (1.0 / 24) *
+                    (5 + 3 * t2 + eta2 - 4 * eta2 * eta2 - 9 * t2 * eta2);
+  const double q6 = latitudeBase * (inverseNu2 * inverseNu2) * 1e36 * (1.0 / 720) *
+                    (61 + 90 * t2 + 45 * t2 * t2 + 46 * eta2 - 252 * t2 * eta2);
+  const double latitudeTerms[3] = {q2 * qq, q4 * (qq * qq), q6 * (qq * qq * qq)};
+  const double latitudeSeries = latitudeTerms[0] - latitudeTerms[1] + latitudeTerms[2];
+  const double longitudeBase = AsDouble(base);
+  const double q3 = longitudeBase * inverseNu2 * 1e18 * (1.0 / 6) * (1 + 2 * t2 + eta2);
+  const double q5 = longitudeBase * (inverseNu2 * inverseNu2) * 1e30 * (1.0 / 120) *
+                    (5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * t2 * eta2);
+  const double longitudeTerms[2] = {q3 * (qq * qD), q5 * (qq * qq * qD)};
+  const double rest = -longitudeTerms[0] + longitudeTerms[1];
+
+  const Extended latitude = phi / kDegToRad - latitudeSeries * kOneOver3600;
+  const Extended longitude = (first + rest) * kOneOver3600 + centralMeridian;
+  const GeographicPointDouble narrowed{AsDouble(longitude), AsDouble(latitude)};
+  // 4e-15 of each term in double, twice what their inputs and arithmetic can lose, and the
+  // roundings of the sums in extended precision.
+  const double latitudeSize =
+      std::fabs(latitudeTerms[0]) + std::fabs(latitudeTerms[1]) + std::fabs(latitudeTerms[2]);
+  const double longitudeSize = std::fabs(longitudeTerms[0]) + std::fabs(longitudeTerms[1]);
+  const Extended latitudeError = latitudeSize * (4e-15 / 3600) + std::fabs(latitude) * 0x1p-60L;
+  const Extended longitudeError = longitudeSize * (4e-15 / 3600) +
+                                  (std::fabs(first) * (1.0L / 3600) + std::fabs(longitude)) * 0x1p-60L;
+  if (!nearPole && NarrowsAlike(latitude, narrowed.Latitude, latitudeError) &&
+      NarrowsAlike(longitude, narrowed.Longitude, longitudeError)) {
+    return narrowed;
+  }
+  const GeographicPoint exact =
+      GeographicAtFootpoint(QuantitiesAt(ellipsoid, latitudeDegrees, q), centralMeridian);
+  return {AsDouble(exact.Longitude), AsDouble(exact.Latitude)};
+}
+
+}  // namespace
+
+GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing) {
+  const Extended q = (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L;
+  const Extended target = Narrowed(northing / grid.ScaleFactor);
+  return GeographicNarrowed(grid.Ellipsoid, FootpointLatitude(grid.Footpoint, target, kSettingsFootpointMaxSteps),
+                            q, grid.CentralMeridian);
 }
 
 }  // namespace morvane

@@ -57,17 +57,19 @@ MeridianArc MeridianArcOf(Extended a, Extended b);
 Extended MeridianArcLength(const MeridianArc& arc, Extended latitude);
 
 // The double-precision terms of the footpoint search's model of the arc.
+inline constexpr int kFootpointHarmonics = 7;
 struct FootpointModelTerms {
-  double Beta2, Beta4, Beta6, Beta8;  // the footpoint series in the rectifying latitude
-  double Gc2, Gc4, Gc6, Gc8;          // the arc's sine coefficients, m
-  double GPerDegree, DegToRad;
+  double Harmonics[kFootpointHarmonics];  // the footpoint minus the rectifying latitude: sin 2i mu
+  double GPerDegree;                      // m per degree
+  double DegreesPerRadian;
+  double Slope2, Slope4;                  // the slope's terms in cos 2 phi and cos 4 phi
 };
 
 // What the footpoint search (below) derives from an arc, once per grid.
 struct FootpointSearch {
   MeridianArc Arc;
   Extended GPerDegree;        // G pi/180 as the arc at a midpoint takes it, m/degree
-  Extended RadiansPerMetre;   // 1/G, for the first guess only
+  Extended DegreesPerMetre;   // its reciprocal, for the rectifying latitude
   FootpointModelTerms Terms;
   double Band;                // m: where the model and the four-sine arc may differ
   bool Guided;                // false for an arc far from any earth ellipsoid's
@@ -161,6 +163,15 @@ struct GeographicPoint {
   Extended Latitude;   // degrees
 };
 GeographicPoint GeographicAtFootpoint(const TmFootpoint& footpoint, Extended centralMeridian);
+
+// The latitude and the longitude of a grid point narrowed to double, as a conversion stores
+// them, with fewer sines and divisions: equal to narrowing TmLatitude's and TmLongitude's
+// results bit for bit.
+struct GeographicPointDouble {
+  double Longitude;  // degrees
+  double Latitude;   // degrees
+};
+GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing);
 
 // ---- The inversion of the meridian arc -----------------------------------------------------
 
