@@ -360,9 +360,9 @@ void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, do
     state.Messages->ShowMessage("No the other choice");
     return;
   }
-  ClearFloatingPointFlags();
-  // Nothing computed from the inputs may be moved before the flags are cleared.
-  __asm__ __volatile__("" : "+m"(x), "+m"(y) : : "memory");
+  // The flags are not cleared first: reading them waits for all floating-point work before it,
+  // once per point is enough. A flag left raised by the caller sends the point to the checked
+  // pass, which clears the flags and gives the same results.
   // A coordinate that is NaN or infinite can only come from a damaged file. The chains that
   // compare it fail on it anyway; the others would write NaN or an infinity without a word.
   if (!std::isfinite(x) || !std::isfinite(y)) {

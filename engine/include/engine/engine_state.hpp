@@ -3,6 +3,9 @@
 // of the command line owns its own.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "engine/lambert_grid.hpp"
 #include "engine/messages.hpp"
 #include "engine/settings.hpp"
@@ -17,11 +20,29 @@ namespace morvane {
 // floating-point flag are never kept: they are derived, and raise the flag, at every call.
 class SettingsGridCache {
  public:
-  const TmSettingsGrid& For(const TransformSettings& settings);
+  const TmSettingsGrid& For(const TransformSettings& settings) {
+    if (valid_ && Holds(settings.SemiMajorAxis, 0) && Holds(settings.InverseFlattening, 1) &&
+        Holds(settings.FalseEasting, 2) && Holds(settings.ScaleFactor, 3) &&
+        Holds(settings.CentralMeridian, 4)) {
+      return grid_;
+    }
+    return Derive(settings);
+  }
 
  private:
-  static constexpr int kKeyBytes = 10;  // the value bytes of one Extended, padding left out
-  unsigned char key_[5][kKeyBytes] = {};
+  // Whether `value` holds the value bytes of key field `field`, compared as integers: no value
+  // passes the FPU, which would raise the invalid flag for a signalling NaN.
+  bool Holds(const Extended& value, int field) const {
+    std::uint64_t low;
+    std::uint16_t high;
+    std::memcpy(&low, &value, 8);
+    std::memcpy(&high, reinterpret_cast<const unsigned char*>(&value) + 8, 2);
+    return low == keyLow_[field] && high == keyHigh_[field];
+  }
+  const TmSettingsGrid& Derive(const TransformSettings& settings);
+
+  std::uint64_t keyLow_[5] = {};   // the significand of each field
+  std::uint16_t keyHigh_[5] = {};  // its sign and exponent
   bool valid_ = false;
   TmSettingsGrid grid_{};
 };

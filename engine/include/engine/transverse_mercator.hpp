@@ -57,10 +57,12 @@ MeridianArc MeridianArcOf(Extended a, Extended b);
 Extended MeridianArcLength(const MeridianArc& arc, Extended latitude);
 
 // The double-precision terms of the footpoint search's model of the arc.
-inline constexpr int kFootpointHarmonics = 7;
+inline constexpr int kFootpointHarmonics = 6;
 struct FootpointModelTerms {
   double Harmonics[kFootpointHarmonics];  // the footpoint minus the rectifying latitude: sin 2i mu
   double GPerDegree;                      // m per degree
+  double TargetLimit;                     // m: the arc of 89 degrees, beyond which it searches
+  double DegreesPerMetre;
   double DegreesPerRadian;
   double Slope2, Slope4;                  // the slope's terms in cos 2 phi and cos 4 phi
 };
