@@ -6,6 +6,9 @@
 // stays meaningful on a busy machine.
 //
 //   bench_shapefile [polygons [vertices per polygon]]     default 50000 x 100
+//   bench_shapefile --write BASE [polygons [vertices]]    only writes BASE.shp, .shx and .dbf
+//   bench_shapefile --engine FILE.shp MODE REGION          ConvertPoint alone on the file's
+//                                                          vertices (command-line numbering)
 #include <stdlib.h>
 #include <sys/resource.h>
 
@@ -13,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -96,6 +100,31 @@ std::vector<unsigned char> Header(std::int64_t bytes) {
   return header;
 }
 
+// A dBASE table with one numeric field ID and a record for each polygon, so that other
+// programs read the file too.
+void WriteTable(const std::string& path, int records) {
+  constexpr int kFieldWidth = 9;
+  std::vector<unsigned char> header(32 + 32 + 1, 0);
+  header[0] = 0x03;  // dBASE III without memo
+  header[1] = 124;   // last update: 2024-01-01
+  header[2] = 1;
+  header[3] = 1;
+  morvane::WriteInt32LE(header.data() + 4, records);
+  header[8] = static_cast<unsigned char>(header.size() & 0xff);
+  header[9] = static_cast<unsigned char>(header.size() >> 8);
+  header[10] = 1 + kFieldWidth;  // record length: deletion flag and the field
+  std::memcpy(header.data() + 32, "ID", 2);
+  header[32 + 11] = 'N';
+  header[32 + 16] = kFieldWidth;
+  header[64] = 0x0d;  // end of the field descriptors
+  std::FILE* dbf = std::fopen(path.c_str(), "wb");
+  if (dbf == nullptr) std::exit(1);
+  std::fwrite(header.data(), 1, header.size(), dbf);
+  for (int r = 0; r < records; ++r) std::fprintf(dbf, " %9d", r + 1);
+  std::fputc(0x1a, dbf);
+  std::fclose(dbf);
+}
+
 // Writes folder/name.shp, .shx and .dbf, streaming the records.
 void Generate(const std::string& base, int polygons, int vertices) {
   const std::int64_t content = 4 + 32 + 8 + 4 + 16 * static_cast<std::int64_t>(vertices);
@@ -133,10 +162,50 @@ void Generate(const std::string& base, int polygons, int vertices) {
   }
   std::fclose(shp);
   std::fclose(shx);
-  std::FILE* dbf = std::fopen((base + ".dbf").c_str(), "wb");
-  if (dbf == nullptr) std::exit(1);
-  std::fputs("a tiny attribute table", dbf);
-  std::fclose(dbf);
+  WriteTable(base + ".dbf", polygons);
+}
+
+// Every vertex of a main file written by Generate, read into memory.
+std::vector<double> ReadVertices(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) std::exit(1);
+  std::vector<unsigned char> bytes;
+  unsigned char block[1 << 16];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) bytes.insert(bytes.end(), block, block + n);
+  std::fclose(file);
+  std::vector<double> xy;
+  for (std::size_t at = 100; at + 8 <= bytes.size();) {
+    const std::size_t content = 2 * static_cast<std::size_t>(morvane::ReadInt32BE(bytes.data() + at + 4));
+    const unsigned char* record = bytes.data() + at + 8;
+    const auto parts = static_cast<std::size_t>(morvane::ReadInt32LE(record + 36));
+    const auto points = static_cast<std::size_t>(morvane::ReadInt32LE(record + 40));
+    const unsigned char* point = record + 44 + 4 * parts;
+    for (std::size_t i = 0; i < 2 * points; ++i) xy.push_back(morvane::ReadDoubleLE(point + 8 * i));
+    at += 8 + content;
+  }
+  return xy;
+}
+
+// ConvertPoint alone over the vertices of `path` (mode and region numbered from 1, as the
+// command line takes them): the engine's share of converting that file.
+int TimeEngineOnly(const std::string& path, int mode, int region) {
+  const std::vector<double> xy = ReadVertices(path);
+  SilentFeedback feedback;
+  morvane::EngineState engine(feedback);
+  const auto engineMode = static_cast<TransformMode>(mode - 1);
+  morvane::ApplyTransformSettings(engine, engineMode, region - 1);
+  double sink = 0;
+  const Timing timing = Measure([&] {
+    for (std::size_t i = 0; i + 1 < xy.size(); i += 2) {
+      double x = 0;
+      double y = 0;
+      morvane::ConvertPoint(engine, engineMode, xy[i], xy[i + 1], x, y);
+      sink += x;
+    }
+  });
+  std::printf("%.3f s [%.3f s CPU] for %zu vertices%s\n", timing.Wall, timing.Cpu, xy.size() / 2,
+              sink == 0 ? " " : "");
+  return 0;
 }
 
 void RemoveOutputs(const std::string& base) {
@@ -146,6 +215,13 @@ void RemoveOutputs(const std::string& base) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "--write") {  // the input file only, for other programs
+    Generate(argv[2], argc > 3 ? std::atoi(argv[3]) : 50000, argc > 4 ? std::atoi(argv[4]) : 100);
+    return 0;
+  }
+  if (argc == 5 && std::string(argv[1]) == "--engine") {
+    return TimeEngineOnly(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+  }
   const int polygons = argc > 1 ? std::atoi(argv[1]) : 50000;
   const int vertices = argc > 2 ? std::atoi(argv[2]) : 100;
   std::string folder = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();

@@ -1,6 +1,8 @@
 #include "engine/datum_shift.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "engine/constants.hpp"
@@ -71,11 +73,41 @@ GeocentricPoint Geocentric(const GeodeticEllipsoid& ellipsoid, Extended longitud
           ((1 - ellipsoid.E2) * n + height) * sinPhi};
 }
 
+// The iteration below from its start tangent, when its first step ends it, as it nearly always
+// does: the start latitude's sine comes from the tangent itself instead of its arc tangent and
+// sine, and counts only through e^2 N sin / p, which damps its error (at most about 1.1e-16,
+// two units in the last place) and that of N to under 2.5e-18. The step's argument is checked
+// to narrow as in the iteration, with half as much again for safety; where it may not (about
+// one point in eight), or where the first step might not end it, false.
+bool OneStepLatitude(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p, Extended tangent,
+                     Extended& latitude) {
+  const double start = AsDouble(tangent);
+  if (!(std::fabs(start) < 1e6)) return false;  // NaN too
+  const Extended sine = start / std::sqrt(1 + static_cast<Extended>(start) * start);
+  const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sine * sine));
+  const Extended argument = (z + ellipsoid.E2 * n * sine) / p;
+  const double narrowed = AsDouble(argument);
+  // |atan a - atan b| <= |a - b|: the step changes the latitude by less than 0.001 rad.
+  if (!(std::fabs(narrowed - start) < 0.0009)) return false;
+  const auto bits = std::bit_cast<std::uint64_t>(narrowed);
+  const auto exponent = static_cast<int>((bits >> 52) & 0x7ff);
+  if (exponent < 64 || exponent == 0x7ff) return false;
+  const bool powerOfTwo = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
+  const double halfUnit = std::bit_cast<double>(std::uint64_t(exponent - 53 - (powerOfTwo ? 1 : 0)) << 52);
+  const Extended error = 3.5e-16L * ellipsoid.E2 * std::fabs(n / p) + std::fabs(argument) * 0x1p-61L;
+  if (!(std::fabs(argument - narrowed) + error < halfUnit)) return false;
+  latitude = std::atan(narrowed) / kDegToRad;
+  return true;
+}
+
 Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, Extended y,
                                 Extended z) {
   const Extended p = std::sqrt(AsDouble(x * x + y * y));
+  const Extended tangent = z / (p * (1 - ellipsoid.E2));
+  Extended quick;
+  if (OneStepLatitude(ellipsoid, z, p, tangent, quick)) return quick;
   // Exact for a point on the surface; a shifted point lies a few tens of metres off it.
-  Extended phi = std::atan(AsDouble(z / (p * (1 - ellipsoid.E2))));
+  Extended phi = std::atan(AsDouble(tangent));
   for (;;) {
     const Extended s = std::sin(AsDouble(phi));
     const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * s * s));
