@@ -59,18 +59,20 @@ Extended GeocentricZ(const GeodeticEllipsoid& ellipsoid, Extended latitude, Exte
 
 // The three components with one N and one sine and cosine of each angle, in the operations
 // of the separate components.
-GeocentricPoint Geocentric(const GeodeticEllipsoid& ellipsoid, Extended longitude,
-                           Extended latitude, Extended height) {
-  const Extended phi = latitude * kDegToRad;
-  const Extended lambda = longitude * kDegToRad;
-  const double phiArgument = AsDouble(phi);
-  const double lambdaArgument = AsDouble(lambda);
+GeocentricPoint GeocentricAt(const GeodeticEllipsoid& ellipsoid, double phiArgument,
+                             double lambdaArgument, Extended height) {
   const Extended sinPhi = std::sin(phiArgument);
   const Extended cosPhi = std::cos(phiArgument);
   const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sinPhi * sinPhi));
   const Extended nCos = (n + height) * cosPhi;
   return {nCos * std::cos(lambdaArgument), nCos * std::sin(lambdaArgument),
           ((1 - ellipsoid.E2) * n + height) * sinPhi};
+}
+
+GeocentricPoint Geocentric(const GeodeticEllipsoid& ellipsoid, Extended longitude,
+                           Extended latitude, Extended height) {
+  return GeocentricAt(ellipsoid, AsDouble(latitude * kDegToRad), AsDouble(longitude * kDegToRad),
+                      height);
 }
 
 // The iteration below from its start tangent, when its first step ends it, as it nearly always
@@ -160,6 +162,13 @@ GeocentricPoint Geocentric97(Extended longitude, Extended latitude, Extended hei
 }
 GeocentricPoint Geocentric84(Extended longitude, Extended latitude, Extended height) {
   return Geocentric(kWgs84, longitude, latitude, height);
+}
+
+GeocentricPoint Geocentric67At(double latitude, double longitude) {
+  return GeocentricAt(kTwd67, latitude, longitude, 0);
+}
+GeocentricPoint Geocentric97At(double latitude, double longitude) {
+  return GeocentricAt(kGrs80, latitude, longitude, 0);
 }
 
 Extended LongitudeFromGeocentric(Extended x, Extended y) {

@@ -141,6 +141,13 @@ GeographicPoint ShiftDatum(Pass& pass, const DatumChain& chain, Extended longitu
   return {outLongitude, outLatitude};
 }
 
+// The last two stages of a datum chain, in the fast pass: T1 and T2 give the geocentric
+// conversion the radians it would narrow, from their grid point directly.
+GeographicPoint ShiftFromGeocentric(const DatumChain& chain, const GeocentricPoint& source) {
+  const GeocentricPoint shifted = chain.Shift(source);
+  return {LongitudeFromGeocentric(shifted.X, shifted.Y), chain.Latitude(shifted.X, shifted.Y, shifted.Z)};
+}
+
 // The shortest text that reads back as `value`, without an exponent for map coordinates.
 std::string FormatCoordinate(double value) {
   char text[64];
@@ -250,11 +257,15 @@ template <typename Pass>
 void Twd67GridToTwd97Grid(Pass& pass, EngineState& state, double x, double y, double& outX,
                           double& outY) {
   const TransformSettings& settings = state.Settings;
-  const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(settings), x, y));
-  const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
-  const Extended lon = geographic.Longitude;
-  const Extended lat = geographic.Latitude;
-  const GeographicPoint g97 = ShiftDatum(pass, k67To97, lon, lat);
+  GeographicPoint g97;
+  if constexpr (Pass::kChecked) {
+    const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(settings), x, y));
+    const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
+    g97 = ShiftDatum(pass, k67To97, geographic.Longitude, geographic.Latitude);
+  } else {
+    const GeographicPointDouble radians = TmGeographicNarrowed(state.Grids.For(settings), x, y, true);
+    g97 = ShiftFromGeocentric(k67To97, Geocentric67At(radians.Latitude, radians.Longitude));
+  }
   // Both from one evaluation: the datum step leaves a longitude within 180 and a latitude
   // within 90 degrees, where neither series can fail, so the easting stored first is never
   // followed by a failing northing.
@@ -285,11 +296,15 @@ template <typename Pass>
 void Twd97GridToTwd67Grid(Pass& pass, EngineState& state, double x, double y, double& outX,
                           double& outY) {
   TransformSettings& settings = state.Settings;
-  const TmFootpoint footpoint = pass.Step(Tm2FootpointOf97(x, y));
-  const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
-  const Extended lon = geographic.Longitude;
-  const Extended lat = geographic.Latitude;
-  const GeographicPoint g67 = ShiftDatum(pass, k97To67, lon, lat);
+  GeographicPoint g67;
+  if constexpr (Pass::kChecked) {
+    const TmFootpoint footpoint = pass.Step(Tm2FootpointOf97(x, y));
+    const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
+    g67 = ShiftDatum(pass, k97To67, geographic.Longitude, geographic.Latitude);
+  } else {
+    const GeographicPointDouble radians = Tm2RadiansNarrowed97(settings.CentralMeridian, x, y);
+    g67 = ShiftFromGeocentric(k97To67, Geocentric97At(radians.Latitude, radians.Longitude));
+  }
   TransformSettings written;
   std::memcpy(&written, &settings, sizeof settings);  // bytes: no value passes the FPU
   WriteTwd67GridFields(written);

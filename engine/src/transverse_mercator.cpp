@@ -811,8 +811,11 @@ namespace {
 // their size, which is a thousandth of the longitude's and a small part of the latitude's), and
 // checked to round as the operations' results do. A result too close to a rounding boundary,
 // about one in a hundred, comes from the operations' own series.
+//
+// In radians (inRadians), the results are those of the operations times DegToRad, narrowed as
+// the geocentric conversion narrows them before taking their sines and cosines.
 GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended latitudeDegrees,
-                                         Extended q, Extended centralMeridian) {
+                                         Extended q, Extended centralMeridian, bool inRadians) {
   const Extended phi = latitudeDegrees * kDegToRad;
   const double sinPhi = std::sin(AsDouble(phi));
   const double cosPhi = std::cos(AsDouble(phi));
@@ -848,33 +851,49 @@ GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended 
   const double longitudeTerms[2] = {q3 * (qq * qD), q5 * (qq * qq * qD)};
   const double rest = -longitudeTerms[0] + longitudeTerms[1];
 
-  const Extended latitude = phi / kDegToRad - latitudeSeries * kOneOver3600;
-  const Extended longitude = (first + rest) * kOneOver3600 + centralMeridian;
-  const GeographicPointDouble narrowed{AsDouble(longitude), AsDouble(latitude)};
+  const Extended degreesLatitude = phi / kDegToRad - latitudeSeries * kOneOver3600;
+  const Extended degreesLongitude = (first + rest) * kOneOver3600 + centralMeridian;
   // 4e-15 of each term in double, twice what their inputs and arithmetic can lose, and the
   // roundings of the sums in extended precision.
   const double latitudeSize =
       std::fabs(latitudeTerms[0]) + std::fabs(latitudeTerms[1]) + std::fabs(latitudeTerms[2]);
   const double longitudeSize = std::fabs(longitudeTerms[0]) + std::fabs(longitudeTerms[1]);
-  const Extended latitudeError = latitudeSize * (4e-15 / 3600) + std::fabs(latitude) * 0x1p-60L;
-  const Extended longitudeError = longitudeSize * (4e-15 / 3600) +
-                                  (std::fabs(first) * (1.0L / 3600) + std::fabs(longitude)) * 0x1p-60L;
+  Extended latitudeError = latitudeSize * (4e-15 / 3600) + std::fabs(degreesLatitude) * 0x1p-60L;
+  Extended longitudeError = longitudeSize * (4e-15 / 3600) +
+                            (std::fabs(first) * (1.0L / 3600) + std::fabs(degreesLongitude)) * 0x1p-60L;
+  const Extended scale = inRadians ? kDegToRad : 1;
+  const Extended latitude = degreesLatitude * scale;
+  const Extended longitude = degreesLongitude * scale;
+  if (inRadians) {  // and the rounding of the product
+    latitudeError = latitudeError * kDegToRad + std::fabs(latitude) * 0x1p-62L;
+    longitudeError = longitudeError * kDegToRad + std::fabs(longitude) * 0x1p-62L;
+  }
+  const GeographicPointDouble narrowed{AsDouble(longitude), AsDouble(latitude)};
   if (!nearPole && NarrowsAlike(latitude, narrowed.Latitude, latitudeError) &&
       NarrowsAlike(longitude, narrowed.Longitude, longitudeError)) {
     return narrowed;
   }
   const GeographicPoint exact =
       GeographicAtFootpoint(QuantitiesAt(ellipsoid, latitudeDegrees, q), centralMeridian);
-  return {AsDouble(exact.Longitude), AsDouble(exact.Latitude)};
+  return {AsDouble(exact.Longitude * scale), AsDouble(exact.Latitude * scale)};
 }
 
 }  // namespace
 
-GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing) {
+GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing,
+                                           bool inRadians) {
   const Extended q = (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L;
   const Extended target = Narrowed(northing / grid.ScaleFactor);
   return GeographicNarrowed(grid.Ellipsoid, FootpointLatitude(grid.Footpoint, target, kSettingsFootpointMaxSteps),
-                            q, grid.CentralMeridian);
+                            q, grid.CentralMeridian, inRadians);
+}
+
+GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing) {
+  const Fixed97Constants& fixed = Fixed97();
+  const Extended q = (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L;
+  const Extended latitude =
+      FootpointLatitude(fixed.Footpoint, northing * kTm97InverseScaleFactor, kFixedFootpointMaxSteps);
+  return GeographicNarrowed(fixed.Ellipsoid, latitude, q, centralMeridian, true);
 }
 
 }  // namespace morvane

@@ -42,6 +42,11 @@ GeocentricPoint Geocentric67(Extended longitude, Extended latitude, Extended hei
 GeocentricPoint Geocentric97(Extended longitude, Extended latitude, Extended height);
 GeocentricPoint Geocentric84(Extended longitude, Extended latitude, Extended height);
 
+// The same at height 0 from the latitude and the longitude in radians as the conversions above
+// narrow them (degrees times DegToRad, narrowed to double).
+GeocentricPoint Geocentric67At(double latitude, double longitude);
+GeocentricPoint Geocentric97At(double latitude, double longitude);
+
 // Longitude (degrees, -180..180) of a geocentric point; the same for every ellipsoid.
 Extended LongitudeFromGeocentric(Extended x, Extended y);
 

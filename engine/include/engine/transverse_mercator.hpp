@@ -173,7 +173,10 @@ struct GeographicPointDouble {
   double Longitude;  // degrees
   double Latitude;   // degrees
 };
-GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing);
+// inRadians: the two times DegToRad instead, narrowed, as the geocentric conversions take them.
+GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing,
+                                           bool inRadians = false);
+GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing);
 
 // ---- The inversion of the meridian arc -----------------------------------------------------
 
