@@ -853,14 +853,15 @@ GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended 
 
   const Extended degreesLatitude = phi / kDegToRad - latitudeSeries * kOneOver3600;
   const Extended degreesLongitude = (first + rest) * kOneOver3600 + centralMeridian;
-  // 4e-15 of each term in double, twice what their inputs and arithmetic can lose, and the
-  // roundings of the sums in extended precision.
+  // 4e-15 of each term in double, three times what their inputs and arithmetic can lose.
   const double latitudeSize =
       std::fabs(latitudeTerms[0]) + std::fabs(latitudeTerms[1]) + std::fabs(latitudeTerms[2]);
   const double longitudeSize = std::fabs(longitudeTerms[0]) + std::fabs(longitudeTerms[1]);
-  Extended latitudeError = latitudeSize * (4e-15 / 3600) + std::fabs(degreesLatitude) * 0x1p-60L;
+  // The sums round differently from the operations' by at most a unit of the last place each
+  // (2^-63 relative); twice that is allowed for.
+  Extended latitudeError = latitudeSize * (4e-15 / 3600) + std::fabs(degreesLatitude) * 0x1p-61L;
   Extended longitudeError = longitudeSize * (4e-15 / 3600) +
-                            (std::fabs(first) * (1.0L / 3600) + std::fabs(degreesLongitude)) * 0x1p-60L;
+                            (std::fabs(first) * (1.0L / 3600) + std::fabs(degreesLongitude)) * 0x1p-61L;
   const Extended scale = inRadians ? kDegToRad : 1;
   const Extended latitude = degreesLatitude * scale;
   const Extended longitude = degreesLongitude * scale;
