@@ -1,8 +1,6 @@
 #include "engine/datum_shift.hpp"
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 #include "engine/constants.hpp"
@@ -91,13 +89,8 @@ bool OneStepLatitude(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p,
   const double narrowed = AsDouble(argument);
   // |atan a - atan b| <= |a - b|: the step changes the latitude by less than 0.001 rad.
   if (!(std::fabs(narrowed - start) < 0.0009)) return false;
-  const auto bits = std::bit_cast<std::uint64_t>(narrowed);
-  const auto exponent = static_cast<int>((bits >> 52) & 0x7ff);
-  if (exponent < 64 || exponent == 0x7ff) return false;
-  const bool powerOfTwo = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
-  const double halfUnit = std::bit_cast<double>(std::uint64_t(exponent - 53 - (powerOfTwo ? 1 : 0)) << 52);
   const Extended error = 3.5e-16L * ellipsoid.E2 * std::fabs(n / p) + std::fabs(argument) * 0x1p-61L;
-  if (!(std::fabs(argument - narrowed) + error < halfUnit)) return false;
+  if (!NarrowsAlike(argument, narrowed, error)) return false;
   latitude = std::atan(narrowed) / kDegToRad;
   return true;
 }

@@ -11,6 +11,7 @@ void CheckFloatingPointFlags() {
   throw FloatingPointError("Floating point overflow");
 }
 
+
 void RaiseInvalidOperation() noexcept { std::feraiseexcept(FE_INVALID); }
 
 }  // namespace morvane

@@ -137,17 +137,6 @@ Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridia
                           MeridianArcLength(meridian, trig.Phi));
 }
 
-// Whether `value`, within `error` of an exact result, narrows to `narrowed` (its nearest
-// double) as the exact result does: both lie on the same side of every rounding boundary.
-bool NarrowsAlike(Extended value, double narrowed, Extended error) {
-  const auto bits = std::bit_cast<std::uint64_t>(narrowed);
-  const auto exponent = static_cast<int>((bits >> 52) & 0x7ff);
-  if (exponent < 64 || exponent == 0x7ff) return false;  // tiny, infinite or NaN: not decided here
-  // Half a unit in the last place; below a power of two the units are half as large.
-  const bool powerOfTwo = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
-  const double halfUnit = std::bit_cast<double>(std::uint64_t(exponent - 53 - (powerOfTwo ? 1 : 0)) << 52);
-  return std::fabs(value - narrowed) + error < halfUnit;
-}
 
 // The northing narrowed to double, as narrowing NorthingSeries gives it. The arc's term in
 // sin 2phi comes from the same sine as there; those in sin 4phi, 6phi and 8phi, whose
@@ -364,6 +353,21 @@ std::uint64_t NearestInteger(Extended value) {
   return static_cast<std::uint64_t>(n);
 }
 
+// The sines and cosines of 2, 4, 6 and 8 times an angle, from its sine and cosine.
+template <typename T>
+struct MultipleAngles {
+  T S2, C2, S4, C4, S6, C6, S8, C8;
+};
+
+template <typename T>
+MultipleAngles<T> MultipleAnglesOf(T s1, T c1) {
+  const T s2 = 2 * s1 * c1;
+  const T c2 = (c1 - s1) * (c1 + s1);
+  const T s4 = 2 * s2 * c2;
+  const T c4 = (c2 - s2) * (c2 + s2);
+  return {s2, c2, s4, c4, s4 * c2 + c4 * s2, c4 * c2 - s4 * s2, 2 * s4 * c4, (c4 - s4) * (c4 + s4)};
+}
+
 // The arc at a latitude in degrees, as ArcAtMidpoint computes it but with the sines of 2, 4, 6
 // and 8 times the latitude built from one sine/cosine pair, and its first two derivatives.
 struct ArcExpansion {
@@ -374,16 +378,8 @@ struct ArcExpansion {
 
 ArcExpansion QuickArc(const MeridianArc& arc, Extended mid) {
   const double phi = AsDouble(mid * kDegToRad);
-  const Extended s1 = std::sin(phi);
-  const Extended c1 = std::cos(phi);
-  const Extended s2 = 2 * s1 * c1;
-  const Extended c2 = (c1 - s1) * (c1 + s1);
-  const Extended s4 = 2 * s2 * c2;
-  const Extended c4 = (c2 - s2) * (c2 + s2);
-  const Extended s6 = s4 * c2 + c4 * s2;
-  const Extended c6 = c4 * c2 - s4 * s2;
-  const Extended s8 = 2 * s4 * c4;
-  const Extended c8 = (c4 - s4) * (c4 + s4);
+  const MultipleAngles<Extended> m = MultipleAnglesOf<Extended>(std::sin(phi), std::cos(phi));
+  const Extended s2 = m.S2, c2 = m.C2, s4 = m.S4, c4 = m.C4, s6 = m.S6, c6 = m.C6, s8 = m.S8, c8 = m.C8;
   const Extended gPerDegree = arc.G * kPi * kOneOver180;
   return {gPerDegree * mid + arc.Gc2 * s2 + arc.Gc4 * s4 + arc.Gc6 * s6 + arc.Gc8 * s8,
           gPerDegree + kDegToRad * (2 * arc.Gc2 * c2 + 4 * arc.Gc4 * c4 + 6 * arc.Gc6 * c6 +
@@ -485,16 +481,10 @@ bool DirectFootpoint(const FootpointSearch& search, Extended target, int maxStep
   double cosMu;
   if (!Sines().SinCos(mu, sinMu, cosMu)) return false;
   // The sines of 2 mu to 12 mu by products (a shallower chain than a recurrence).
-  const double s2 = 2 * sinMu * cosMu;
-  const double c2 = (cosMu - sinMu) * (cosMu + sinMu);
-  const double s4 = 2 * s2 * c2;
-  const double c4 = (c2 - s2) * (c2 + s2);
-  const double s6 = s4 * c2 + c4 * s2;
-  const double c6 = c4 * c2 - s4 * s2;
-  const double s8 = 2 * s4 * c4;
-  const double c8 = (c4 - s4) * (c4 + s4);
-  const double s10 = s8 * c2 + c8 * s2;
-  const double s12 = 2 * s6 * c6;
+  const MultipleAngles<double> m = MultipleAnglesOf<double>(sinMu, cosMu);
+  const double s2 = m.S2, c2 = m.C2, s4 = m.S4, s6 = m.S6, s8 = m.S8;
+  const double s10 = s8 * c2 + m.C8 * s2;
+  const double s12 = 2 * s6 * m.C6;
   const double* b = k.Harmonics;
   const double delta =  // radians
       ((b[0] * s2 + b[1] * s4) + (b[2] * s6 + b[3] * s8)) + (b[4] * s10 + b[5] * s12);

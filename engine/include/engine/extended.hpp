@@ -9,7 +9,9 @@
 // a chain clears the flags when it starts and checks them after each of its steps.
 #pragma once
 
+#include <bit>
 #include <cfenv>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -68,6 +70,20 @@ inline void ClearFloatingPointFlags() noexcept {
 // Throws FloatingPointError if a trapped flag is raised. Invalid operation is reported first,
 // then division by zero, then overflow.
 void CheckFloatingPointFlags();
+
+// Whether `value`, known to lie within `error` of an exact result, narrows to `narrowed` (its
+// own nearest double) as the exact result does: both on the same side of every rounding
+// boundary. False also for a narrowed value that is tiny, infinite or NaN. The engine's
+// shortcuts compute part of a result more cheaply and keep it only where this holds.
+inline bool NarrowsAlike(Extended value, double narrowed, Extended error) {
+  const auto bits = std::bit_cast<std::uint64_t>(narrowed);
+  const auto exponent = static_cast<int>((bits >> 52) & 0x7ff);
+  if (exponent < 64 || exponent == 0x7ff) return false;
+  // Half a unit in the last place; below a power of two the units are half as large.
+  const bool powerOfTwo = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
+  const double halfUnit = std::bit_cast<double>(std::uint64_t(exponent - 53 - (powerOfTwo ? 1 : 0)) << 52);
+  return std::fabs(value - narrowed) + error < halfUnit;
+}
 
 // Raises the invalid flag by hand. An ordered comparison with a NaN must count as an invalid
 // operation, and the compiler's quiet comparisons do not raise it, so code that compares
