@@ -253,8 +253,8 @@ Extended FootpointLatitudeByBisection(const MeridianArc& arc, Extended target, i
   return mid;
 }
 
-// FootpointLatitude reproduces the bisection's midpoints exactly but evaluates the arc only
-// where the outcome of a step is not already known.
+// The replay of the bisection (the last resort of FootpointLatitude, below) reproduces its
+// midpoints exactly but evaluates the arc only where the outcome of a step is not already known.
 //  1. Two Newton steps find the root of the arc and a quadratic model of F = arc - target
 //     around it, from one sine/cosine pair each (QuickArc: within about 1e-11 m of the
 //     four-sine arc).

@@ -186,10 +186,11 @@ GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended ea
 // invalid-operation flag and returns NaN.
 //
 // FootpointLatitudeByBisection is that search as stated, some 45 arc evaluations of four
-// sines each. FootpointLatitude returns the very same midpoint, bit for bit, from one
-// sine/cosine pair (a four-sine arc in about one search in forty, and a replay of the
-// bisection's steps from a model of the arc in about one in eighty): it is the one the
-// inverse operations use.
+// sines each. FootpointLatitude returns the very same midpoint, bit for bit, as the binary
+// fraction with the fewest digits within the tolerance of a model of the arc, with a four-sine
+// arc in about one search in fifty and a replay of the bisection's steps where neither
+// decides: it is the one the inverse operations use. The overload with the arc derives the
+// search's constants once per arc and thread.
 Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps);
 Extended FootpointLatitude(const FootpointSearch& search, Extended target, int maxSteps);
 Extended FootpointLatitudeByBisection(const MeridianArc& arc, Extended target, int maxSteps);
