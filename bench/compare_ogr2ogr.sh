@@ -3,7 +3,7 @@
 # a PROJ pipeline (-ct), and against cp of the same three files, on a generated Polygon
 # shapefile of five million vertices in TWD67 TM2 (a second copy in TWD67 geographic
 # coordinates serves the forward mode). Each tool runs in turn, three rounds, and the best
-# round of each counts. ConvertPoint alone on the same vertices, timed in each round too, gives
+# round of each counts. ConvertPoints alone on the same vertices, timed in each round too, gives
 # the share of the conversion spent outside the engine (reading, writing, the index and the
 # table, making the outputs durable and moving them into place).
 #
@@ -90,5 +90,5 @@ for entry in "${cases[@]}"; do
   printf '%-42s %8.3fs %8.3fs %11.2fx %8.3fs %6.3fs, %4.1f%%\n' "$name" "$m" "$o" \
     "$(echo "$o / $m" | bc -l)" "$copy" "$(echo "$m - $engine" | bc -l)" "$outside"
 done
-echo "(outside engine: the command line's best time less the best of ConvertPoint alone on the same"
+echo "(outside engine: the command line's best time less the best of ConvertPoints alone on the same"
 echo " vertices, read into memory first, as a share of the command line's time)"

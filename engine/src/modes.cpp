@@ -1,5 +1,6 @@
 #include "engine/modes.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -367,7 +368,110 @@ void RunChain(Pass& pass, EngineState& state, TransformMode mode, double x, doub
   }
 }
 
+// How many pairs ConvertPoints converts between two readings of the flags: enough to spread
+// the reading's cost, few enough that the results fit in a small buffer on the stack.
+constexpr std::size_t kPairsPerBlock = 64;
+
+// Converts `count` (at most kPairsPerBlock) pairs of `pairs` in place in the fast pass of
+// `chain`, and returns true; or returns false, with `pairs` and the settings untouched, if a
+// pair must go through ConvertPoint: an input that is not finite, a point outside the Lambert
+// grid, or a flag raised on the way (or before: the caller's flags are not cleared first).
+template <typename Chain>
+bool ConvertBlockFast(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
+                      const Chain& chain) {
+  double results[2 * kPairsPerBlock];
+  for (std::size_t i = 0; i < count; ++i) {
+    const double x = pairs[2 * i];
+    const double y = pairs[2 * i + 1];
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    FastPass pass;
+    chain(pass, x, y, results[2 * i], results[2 * i + 1]);
+    if (pass.Abandoned()) return false;
+    pass.Store();
+  }
+  Materialise(results);
+  if (FloatingPointFlagsRaised()) return false;
+  std::memcpy(pairs, results, 2 * count * sizeof(double));
+  // Mode 11 writes the same fields at every pair; a pair's results do not depend on whether the
+  // pairs before it have written them (its fast pass reads them from a written copy).
+  if (mode == 11 && count > 0) WriteTwd67GridFields(state.Settings);
+  return true;
+}
+
+template <typename Chain>
+void ConvertPairs(EngineState& state, TransformMode mode, std::span<double> pairs, const Chain& chain) {
+  const std::size_t count = pairs.size() / 2;
+  for (std::size_t first = 0; first < count; first += kPairsPerBlock) {
+    const std::size_t block = std::min(kPairsPerBlock, count - first);
+    double* blockPairs = pairs.data() + 2 * first;
+    if (ConvertBlockFast(state, mode, blockPairs, block, chain)) continue;
+    // Once more pair by pair: ConvertPoint fails at the right pair, at the right step, with
+    // the right outputs stored. The flags raised by the fast attempt are not the caller's.
+    ClearFloatingPointFlags();
+    for (std::size_t i = 0; i < block; ++i) {
+      double& x = blockPairs[2 * i];
+      double& y = blockPairs[2 * i + 1];
+      ConvertPoint(state, mode, x, y, x, y);
+    }
+  }
+}
+
 }  // namespace
+
+void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pairs) {
+  // The chain is chosen once per call: one instance of the block loop per chain.
+  const auto convert = [&](const auto& chain) { ConvertPairs(state, mode, pairs, chain); };
+  const auto datum = [&](const DatumChain& chain) {
+    convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+      GeographicToGeographic(p, chain, x, y, ox, oy);
+    });
+  };
+  switch (mode) {
+    case 0:
+    case 2:
+    case 4:
+    case 12:
+      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+        GridToGeographic(p, state, x, y, ox, oy);
+      });
+    case 1:
+    case 3:
+    case 5:
+    case 13:
+      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+        GeographicToGrid(p, state, x, y, ox, oy);
+      });
+    case 6:
+      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+        LambertToGeographic(p, state.Lambert, x, y, ox, oy);
+      });
+    case 7:
+      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+        GeographicToLambert(p, state.Lambert, x, y, ox, oy);
+      });
+    case 8:
+      return datum(k67To97);
+    case 9:
+      return datum(k97To67);
+    case 10:
+      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+        Twd67GridToTwd97Grid(p, state, x, y, ox, oy);
+      });
+    case 11:
+      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
+        Twd97GridToTwd67Grid(p, state, x, y, ox, oy);
+      });
+    case 14:
+      return datum(k67To84);
+    case 15:
+      return datum(k84To67);
+    default:
+      // "No the other choice" once per pair, nothing written.
+      for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+        ConvertPoint(state, mode, pairs[i], pairs[i + 1], pairs[i], pairs[i + 1]);
+      }
+  }
+}
 
 void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, double& outX,
                   double& outY) {

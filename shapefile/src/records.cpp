@@ -1,5 +1,6 @@
 #include "shapefile/records.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,6 +13,7 @@ namespace morvane {
 namespace {
 
 constexpr std::size_t kPointSize = 16;
+constexpr std::size_t kPointsPerRun = 256;         // pairs handed to the engine at once
 constexpr std::size_t kMultiPointFixedSize = 36;  // box, NumPoints
 constexpr std::size_t kPartsFixedSize = 40;       // box, NumParts, NumPoints
 
@@ -222,18 +224,28 @@ void RecordRewriter::FinishBox(std::uint64_t boxOffset, unsigned char* fixed, co
 }
 
 void RecordRewriter::ConvertPoints(std::int64_t count, Extent& extent) {
-  for (std::int64_t i = 0; i < count; ++i) {
-    const unsigned char* from = Take(kPointSize);
-    double x = ReadDoubleLE(from);
-    double y = ReadDoubleLE(from + 8);
-    ConvertPoint(engine_, mode_, x, y, x, y);
-    // Building the extent compares every value, and a comparison with a NaN is an invalid
-    // operation like any other in a conversion.
-    if (std::isnan(x) || std::isnan(y)) throw FloatingPointError("Invalid floating point operation");
-    extent.Add(x, y);
-    unsigned char* to = out_.Reserve(kPointSize);
-    WriteDoubleLE(to, x);
-    WriteDoubleLE(to + 8, y);
+  // The engine converts whole runs of pairs at a time (it reads the floating-point flags once
+  // per run, not once per pair); a run is bounded by the smaller block of the two buffers.
+  const std::size_t blockPoints = std::min(in_.BlockSize(), out_.BlockSize()) / kPointSize;
+  const std::size_t runPoints = std::max<std::size_t>(1, std::min(kPointsPerRun, blockPoints));
+  double pairs[2 * kPointsPerRun];
+  for (std::int64_t done = 0; done < count;) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(count - done, static_cast<std::int64_t>(runPoints)));
+    const unsigned char* from = Take(n * kPointSize);
+    for (std::size_t i = 0; i < 2 * n; ++i) pairs[i] = ReadDoubleLE(from + 8 * i);
+    morvane::ConvertPoints(engine_, mode_, std::span<double>(pairs, 2 * n));
+    unsigned char* to = out_.Reserve(n * kPointSize);
+    for (std::size_t i = 0; i < n; ++i) {
+      const double x = pairs[2 * i];
+      const double y = pairs[2 * i + 1];
+      // Building the extent compares every value, and a comparison with a NaN is an invalid
+      // operation like any other in a conversion.
+      if (std::isnan(x) || std::isnan(y)) throw FloatingPointError("Invalid floating point operation");
+      extent.Add(x, y);
+      WriteDoubleLE(to + 16 * i, x);
+      WriteDoubleLE(to + 16 * i + 8, y);
+    }
+    done += static_cast<std::int64_t>(n);
   }
   Result.Vertices += static_cast<std::uint64_t>(count);
 }

@@ -1,0 +1,227 @@
+// ConvertPoints against a loop of ConvertPoint over the same pairs: the same bits, the same
+// settings written, the same messages, and on a failure the same error with the pairs before it
+// converted, the failing one as ConvertPoint leaves it and the later ones untouched, wherever
+// in a block of pairs the failure falls.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/modes.hpp"
+#include "test_support.hpp"
+
+namespace morvane {
+namespace {
+
+using ::morvane::PrintTo;  // rows print by name in reports
+
+// What a conversion of a list of pairs leaves behind.
+struct Outcome {
+  std::vector<double> Pairs;
+  std::string Error;  // empty if none was thrown
+  std::vector<std::string> Messages;
+  TransformSettings Settings;
+};
+
+// `setUp` is the run's set-up (ApplyTransformSettings by default).
+Outcome WithConvertPoints(TransformMode mode, Region region, std::vector<double> pairs,
+                         const std::function<void(EngineState&)>& setUp = {}) {
+  RecordingMessages messages;
+  EngineState state(messages);
+  if (setUp) {
+    setUp(state);
+  } else {
+    ApplyTransformSettings(state, mode, region);
+  }
+  Outcome outcome;
+  try {
+    ConvertPoints(state, mode, pairs);
+  } catch (const ConversionError& error) {
+    outcome.Error = error.what();
+  }
+  outcome.Pairs = pairs;
+  outcome.Messages = messages.Texts;
+  outcome.Settings = state.Settings;
+  return outcome;
+}
+
+// `setUp` is the run's set-up (ApplyTransformSettings by default).
+Outcome WithConvertPoint(TransformMode mode, Region region, std::vector<double> pairs,
+                        const std::function<void(EngineState&)>& setUp = {}) {
+  RecordingMessages messages;
+  EngineState state(messages);
+  if (setUp) {
+    setUp(state);
+  } else {
+    ApplyTransformSettings(state, mode, region);
+  }
+  Outcome outcome;
+  try {
+    for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+      ConvertPoint(state, mode, pairs[i], pairs[i + 1], pairs[i], pairs[i + 1]);
+    }
+  } catch (const ConversionError& error) {
+    outcome.Error = error.what();
+  }
+  outcome.Pairs = pairs;
+  outcome.Messages = messages.Texts;
+  outcome.Settings = state.Settings;
+  return outcome;
+}
+
+void ExpectSameOutcome(const Outcome& got, const Outcome& expected) {
+  EXPECT_EQ(got.Error, expected.Error);
+  EXPECT_EQ(got.Messages, expected.Messages);
+  ASSERT_EQ(got.Pairs.size(), expected.Pairs.size());
+  for (std::size_t i = 0; i < got.Pairs.size(); ++i) {
+    // Bits, not values: a NaN or a signed zero must come out as the loop leaves it.
+    EXPECT_EQ(std::memcmp(&got.Pairs[i], &expected.Pairs[i], sizeof(double)), 0)
+        << "element " << i << ": " << got.Pairs[i] << " instead of " << expected.Pairs[i];
+  }
+  EXPECT_EQ(std::memcmp(&got.Settings, &expected.Settings, sizeof(TransformSettings)), 0);
+}
+
+// `count` pairs in the source system of `mode`: geographic points of the region, taken through
+// the forward mode that gives the mode's source grid where it has one.
+std::vector<double> SourcePairs(TransformMode mode, Region region, int count) {
+  std::mt19937_64 random(mode * 10 + region);
+  const bool mainland = region == 2;
+  std::uniform_real_distribution<double> lon(mainland ? 100.0 : 119.0, mainland ? 125.0 : 122.5);
+  std::uniform_real_distribution<double> lat(mainland ? 20.0 : 21.5, mainland ? 45.0 : 26.0);
+  std::vector<double> pairs;
+  for (int i = 0; i < count; ++i) {
+    pairs.push_back(lon(random));
+    pairs.push_back(lat(random));
+  }
+  // The forward mode whose output is this mode's input; geographic sources need none.
+  const int forward[kModeCount] = {1, -1, 3, -1, 5, -1, 7, -1, -1, -1, 1, 13, 13, -1, -1, -1};
+  if (forward[mode] >= 0) {
+    RecordingMessages messages;
+    EngineState state(messages);
+    const auto preparing = static_cast<TransformMode>(forward[mode]);
+    ApplyTransformSettings(state, preparing, region);
+    ConvertPoints(state, preparing, pairs);
+  }
+  return pairs;
+}
+
+struct ModeRegion {
+  TransformMode Mode;
+  Region Area;
+};
+
+class EveryModeAndRegion : public testing::TestWithParam<ModeRegion> {};
+
+// 300 pairs: four full blocks and a part, so that block edges fall inside the list.
+TEST_P(EveryModeAndRegion, GivesTheBitsOfConvertPointPairByPair) {
+  const auto [mode, region] = GetParam();
+  const std::vector<double> pairs = SourcePairs(mode, region, 300);
+  ExpectSameOutcome(WithConvertPoints(mode, region, pairs), WithConvertPoint(mode, region, pairs));
+}
+
+std::vector<ModeRegion> AllModesAndRegions() {
+  std::vector<ModeRegion> all;
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    for (Region region = 0; region < kRegionCount; ++region) all.push_back({mode, region});
+  }
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, EveryModeAndRegion, testing::ValuesIn(AllModesAndRegions()),
+                         [](const testing::TestParamInfo<ModeRegion>& row) {
+                           return "Mode" + std::to_string(row.param.Mode) + "Region" +
+                                  std::to_string(row.param.Area);
+                         });
+
+// A pair that ends the conversion, put at several places in a list of good pairs.
+struct FailureCase {
+  const char* Name;
+  TransformMode Mode;
+  Region Area;
+  double X, Y;
+  const char* Error;
+};
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInfinity = std::numeric_limits<double>::infinity();
+
+const FailureCase kFailures[] = {
+    {"NaNInverse", 0, 0, kNaN, 2650000, "Invalid floating point operation"},
+    {"InfiniteDatum", 8, 0, 121, kInfinity, "Invalid floating point operation"},
+    // The northing is stored before the easting overflows: the pair is left half written.
+    {"OverflowAfterAStore", 1, 0, 1e300, 0.0, "Floating point overflow"},
+    {"OutsideTheLambertGrid", 6, 2, 5e7, 0, "The point (50000000, 0) lies outside the Lambert grid"},
+    {"OverflowWhileWritingSettings", 11, 0, 1e300, 1e300, "Invalid floating point operation"},
+};
+
+class FailureInAList : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(FailureInAList, StopsWhereConvertPointStops) {
+  const FailureCase& c = GetParam();
+  // First in the list, inside the first block, last of a block, first of the next, last pair.
+  for (const int at : {0, 17, 63, 64, 99}) {
+    std::vector<double> pairs = SourcePairs(c.Mode, c.Area, 100);
+    pairs[2 * at] = c.X;
+    pairs[2 * at + 1] = c.Y;
+    const Outcome expected = WithConvertPoint(c.Mode, c.Area, pairs);
+    ASSERT_EQ(expected.Error, c.Error) << "at " << at;
+    ExpectSameOutcome(WithConvertPoints(c.Mode, c.Area, pairs), expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, FailureInAList, testing::ValuesIn(kFailures), CaseName());
+
+TEST(ConvertPoints, AFlagRaisedBeforeTheCallChangesNoResult) {
+  const std::vector<double> pairs = SourcePairs(0, 0, 100);
+  const Outcome expected = WithConvertPoint(0, 0, pairs);
+  std::feraiseexcept(FE_OVERFLOW);
+  const Outcome got = WithConvertPoints(0, 0, pairs);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  ExpectSameOutcome(got, expected);
+}
+
+TEST(ConvertPoints, OutOfRangeModeShowsOneMessagePerPairAndWritesNothing) {
+  const std::vector<double> pairs = {1, 2, 3, 4, 5};  // the odd last element is no pair
+  const Outcome got = WithConvertPoints(16, 0, pairs);
+  EXPECT_EQ(got.Pairs, pairs);
+  EXPECT_EQ(got.Messages, (std::vector<std::string>{"No this choice", "No the other choice",
+                                                    "No the other choice"}));
+}
+
+// Mode 11 writes its TWD67 grid fields; here they held the UTM grid of an earlier run.
+TEST(ConvertPoints, Mode11WritesTheSettingsAsTheLoopDoes) {
+  const auto afterUtmRun = [](EngineState& state) {
+    ApplyTransformSettings(state, 5, 1);
+    ApplyTransformSettings(state, 11, 1);
+    state.Settings.FalseEasting = 500000;
+    state.Settings.ScaleFactor = 0.9996L;
+    state.Settings.InverseFlattening = 297;
+  };
+  const std::vector<double> pairs = SourcePairs(11, 1, 100);
+  const Outcome expected = WithConvertPoint(11, 1, pairs, afterUtmRun);
+  EXPECT_EQ(expected.Settings.FalseEasting, 250000);
+  ExpectSameOutcome(WithConvertPoints(11, 1, pairs, afterUtmRun), expected);
+  // Nothing to convert, nothing written.
+  const Outcome none = WithConvertPoints(11, 1, {}, afterUtmRun);
+  EXPECT_EQ(none.Settings.FalseEasting, 500000);
+}
+
+TEST(ConvertPoints, LeavesAnOddLastElementAlone) {
+  std::vector<double> pairs = SourcePairs(1, 0, 3);
+  pairs.push_back(1e300);
+  const Outcome got = WithConvertPoints(1, 0, pairs);
+  EXPECT_EQ(got.Error, "");
+  EXPECT_EQ(got.Pairs.back(), 1e300);
+  pairs.pop_back();
+  const Outcome expected = WithConvertPoint(1, 0, pairs);
+  EXPECT_EQ(std::vector<double>(got.Pairs.begin(), got.Pairs.end() - 1), expected.Pairs);
+}
+
+}  // namespace
+}  // namespace morvane
