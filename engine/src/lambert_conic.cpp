@@ -45,20 +45,32 @@ LambertStatus LambertForward(const LambertParameters& grid, double latitude, dou
   return st::Success;
 }
 
-LambertStatus LambertInverse(const LambertParameters& grid, double easting, double northing,
-                             double& latitude, double& longitude) {
+namespace {
+
+// One inversion under way: steps 1 to 5 done by BeginInverse, the iteration advanced by
+// StepInverse, the corrections made by FinishInverse.
+struct Inversion {
+  LambertStatus Status = lambert_status::Success;
+  bool Apex = false;  // rho is 0: a pole, no iteration and no corrections
+  double Theta = 0;
+  double T = 0;
+  double Phi = 0;
+  double Previous = 0;
+};
+
+Inversion BeginInverse(const LambertParameters& grid, double easting, double northing) {
   namespace st = lambert_status;
   FailIfNaN(easting, northing);
-  LambertStatus status = st::Success;
+  Inversion inversion;
   if (!(easting >= grid.FalseEasting - grid.EastingHalfRange &&
         easting <= grid.FalseEasting + grid.EastingHalfRange)) {
-    status |= st::EastingOutOfRange;
+    inversion.Status |= st::EastingOutOfRange;
   }
   if (!(northing >= grid.FalseNorthing - grid.NorthingHalfRange &&
         northing <= grid.FalseNorthing + grid.NorthingHalfRange)) {
-    status |= st::NorthingOutOfRange;
+    inversion.Status |= st::NorthingOutOfRange;
   }
-  if (status != st::Success) return status;
+  if (inversion.Status != st::Success) return inversion;
 
   const double n = grid.ConeConstant;
   double dy = northing - grid.FalseNorthing;
@@ -71,31 +83,44 @@ LambertStatus LambertInverse(const LambertParameters& grid, double easting, doub
     dx = -dx;
     r0 = -r0;
   }
+  if (rho == 0) {
+    inversion.Apex = true;
+    return inversion;
+  }
+  inversion.Theta = std::atan2(dx, r0);
+  inversion.T = std::pow(rho / grid.ScaledMappingConstant, 1 / n);
+  inversion.Phi = kHalfPi - 2 * std::atan(inversion.T);
+  return inversion;
+}
 
-  if (rho == 0) {  // the apex of the cone: a pole, no corrections
+// Whether the inversion still iterates; if so, one more pass made.
+bool StepInverse(const LambertParameters& grid, Inversion& inversion) {
+  if (inversion.Status != lambert_status::Success || inversion.Apex) return false;
+  const double change = std::fabs(inversion.Phi - inversion.Previous);
+  if (std::isnan(change)) {  // the loop test would be an invalid operation
+    RaiseInvalidOperation();
+    inversion.Status = lambert_status::LatitudeOutOfRange;
+    return false;
+  }
+  if (!(change > kLatitudeTolerance)) return false;
+  inversion.Previous = inversion.Phi;
+  const double s = grid.Eccentricity * std::sin(inversion.Phi);
+  inversion.Phi = kHalfPi - 2 * std::atan(inversion.T * std::pow((1 - s) / (1 + s), grid.HalfEccentricity));
+  return true;
+}
+
+LambertStatus FinishInverse(const LambertParameters& grid, const Inversion& inversion,
+                            double& latitude, double& longitude) {
+  if (inversion.Status != lambert_status::Success) return inversion.Status;
+  const double n = grid.ConeConstant;
+  if (inversion.Apex) {  // the apex of the cone: a pole, no corrections
     latitude = n > 0 ? kHalfPi : -kHalfPi;
     longitude = grid.CentralMeridian;
-    return st::Success;
+    return lambert_status::Success;
   }
 
-  const double theta = std::atan2(dx, r0);
-  const double t = std::pow(rho / grid.ScaledMappingConstant, 1 / n);
-  double phi = kHalfPi - 2 * std::atan(t);
-  double previous = 0;
-  for (;;) {
-    const double change = std::fabs(phi - previous);
-    if (std::isnan(change)) {  // the loop test would be an invalid operation
-      RaiseInvalidOperation();
-      return st::LatitudeOutOfRange;
-    }
-    if (!(change > kLatitudeTolerance)) break;
-    previous = phi;
-    const double s = grid.Eccentricity * std::sin(phi);
-    phi = kHalfPi - 2 * std::atan(t * std::pow((1 - s) / (1 + s), grid.HalfEccentricity));
-  }
-
-  double lat = phi;
-  double lon = theta / n + grid.CentralMeridian;
+  double lat = inversion.Phi;
+  double lon = inversion.Theta / n + grid.CentralMeridian;
   FailIfNaN(lat, lon);  // the corrections compare both
   if (std::fabs(lat) < kSnapToZero) lat = 0;
   if (lat > kHalfPi) {
@@ -126,7 +151,33 @@ LambertStatus LambertInverse(const LambertParameters& grid, double easting, doub
 
   latitude = lat;
   longitude = lon;
-  return st::Success;
+  return lambert_status::Success;
+}
+
+}  // namespace
+
+LambertStatus LambertInverse(const LambertParameters& grid, double easting, double northing,
+                             double& latitude, double& longitude) {
+  Inversion inversion = BeginInverse(grid, easting, northing);
+  while (StepInverse(grid, inversion)) {
+  }
+  return FinishInverse(grid, inversion, latitude, longitude);
+}
+
+void LambertInverseTwo(const LambertParameters& grid, const LambertInverseArguments& first,
+                       const LambertInverseArguments& second, LambertInverseResults& firstOut,
+                       LambertInverseResults& secondOut) {
+  Inversion a = BeginInverse(grid, first.Easting, first.Northing);
+  Inversion b = BeginInverse(grid, second.Easting, second.Northing);
+  // Each pass of one is independent of the other's: the processor overlaps them.
+  bool moreA = true;
+  bool moreB = true;
+  while (moreA || moreB) {
+    if (moreA) moreA = StepInverse(grid, a);
+    if (moreB) moreB = StepInverse(grid, b);
+  }
+  firstOut.Status = FinishInverse(grid, a, firstOut.Latitude, firstOut.Longitude);
+  secondOut.Status = FinishInverse(grid, b, secondOut.Latitude, secondOut.Longitude);
 }
 
 }  // namespace morvane

@@ -372,10 +372,24 @@ void RunChain(Pass& pass, EngineState& state, TransformMode mode, double x, doub
 // the reading's cost, few enough that the results fit in a small buffer on the stack.
 constexpr std::size_t kPairsPerBlock = 64;
 
-// Converts `count` (at most kPairsPerBlock) pairs of `pairs` in place in the fast pass of
+// Makes the results of a block's fast pass the block's outputs, and returns true; or returns
+// false, with `pairs` and the settings untouched, if a flag was raised on the way (or before:
+// the caller's flags are not cleared first).
+bool CommitBlock(EngineState& state, TransformMode mode, double* pairs, double* results, std::size_t count) {
+  Materialise(results[0]);
+  Materialise(results[2 * count - 1]);
+  if (FloatingPointFlagsRaised()) return false;
+  std::memcpy(pairs, results, 2 * count * sizeof(double));
+  // Mode 11 writes the same fields at every pair; a pair's results do not depend on whether the
+  // pairs before it have written them (its fast pass reads them from a written copy).
+  if (mode == 11) WriteTwd67GridFields(state.Settings);
+  return true;
+}
+
+// Converts `count` (1 to kPairsPerBlock) pairs of `pairs` in place in the fast pass of
 // `chain`, and returns true; or returns false, with `pairs` and the settings untouched, if a
 // pair must go through ConvertPoint: an input that is not finite, a point outside the Lambert
-// grid, or a flag raised on the way (or before: the caller's flags are not cleared first).
+// grid, or a flag raised.
 template <typename Chain>
 bool ConvertBlockFast(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
                       const Chain& chain) {
@@ -389,22 +403,51 @@ bool ConvertBlockFast(EngineState& state, TransformMode mode, double* pairs, std
     if (pass.Abandoned()) return false;
     pass.Store();
   }
-  Materialise(results);
-  if (FloatingPointFlagsRaised()) return false;
-  std::memcpy(pairs, results, 2 * count * sizeof(double));
-  // Mode 11 writes the same fields at every pair; a pair's results do not depend on whether the
-  // pairs before it have written them (its fast pass reads them from a written copy).
-  if (mode == 11 && count > 0) WriteTwd67GridFields(state.Settings);
-  return true;
+  return CommitBlock(state, mode, pairs, results, count);
 }
 
-template <typename Chain>
-void ConvertPairs(EngineState& state, TransformMode mode, std::span<double> pairs, const Chain& chain) {
+// L1 for a block, as ConvertBlockFast would give it, two points at a time: each inversion is a
+// long chain of library calls, and two independent chains keep the processor busier.
+bool LambertToGeographicBlockFast(EngineState& state, double* pairs, std::size_t count) {
+  const auto degrees = [](double radians) {
+    return static_cast<double>(static_cast<Extended>(radians) * 180 * kOneOverPi);
+  };
+  double results[2 * kPairsPerBlock];
+  std::size_t i = 0;
+  for (; i + 1 < count; i += 2) {
+    const double* p = pairs + 2 * i;
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]) || !std::isfinite(p[3])) {
+      return false;
+    }
+    LambertInverseResults first;
+    LambertInverseResults second;
+    LambertInverseTwo(state.Lambert, {p[0], p[1]}, {p[2], p[3]}, first, second);
+    if (first.Status != lambert_status::Success || second.Status != lambert_status::Success) return false;
+    results[2 * i] = degrees(first.Longitude);
+    results[2 * i + 1] = degrees(first.Latitude);
+    results[2 * i + 2] = degrees(second.Longitude);
+    results[2 * i + 3] = degrees(second.Latitude);
+  }
+  if (i < count) {
+    const double x = pairs[2 * i];
+    const double y = pairs[2 * i + 1];
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    FastPass pass;
+    LambertToGeographic(pass, state.Lambert, x, y, results[2 * i], results[2 * i + 1]);
+    if (pass.Abandoned()) return false;
+    pass.Store();
+  }
+  return CommitBlock(state, 6, pairs, results, count);
+}
+
+// ConvertPoints with `blockFast` (pairs, count) -> bool converting each block in a fast pass.
+template <typename BlockFast>
+void ConvertPairs(EngineState& state, TransformMode mode, std::span<double> pairs, const BlockFast& blockFast) {
   const std::size_t count = pairs.size() / 2;
   for (std::size_t first = 0; first < count; first += kPairsPerBlock) {
     const std::size_t block = std::min(kPairsPerBlock, count - first);
     double* blockPairs = pairs.data() + 2 * first;
-    if (ConvertBlockFast(state, mode, blockPairs, block, chain)) continue;
+    if (blockFast(blockPairs, block)) continue;
     // Once more pair by pair: ConvertPoint fails at the right pair, at the right step, with
     // the right outputs stored. The flags raised by the fast attempt are not the caller's.
     ClearFloatingPointFlags();
@@ -420,7 +463,11 @@ void ConvertPairs(EngineState& state, TransformMode mode, std::span<double> pair
 
 void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pairs) {
   // The chain is chosen once per call: one instance of the block loop per chain.
-  const auto convert = [&](const auto& chain) { ConvertPairs(state, mode, pairs, chain); };
+  const auto convert = [&](const auto& chain) {
+    ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
+      return ConvertBlockFast(state, mode, block, count, chain);
+    });
+  };
   const auto datum = [&](const DatumChain& chain) {
     convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
       GeographicToGeographic(p, chain, x, y, ox, oy);
@@ -442,8 +489,8 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
         GeographicToGrid(p, state, x, y, ox, oy);
       });
     case 6:
-      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-        LambertToGeographic(p, state.Lambert, x, y, ox, oy);
+      return ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
+        return LambertToGeographicBlockFast(state, block, count);
       });
     case 7:
       return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {

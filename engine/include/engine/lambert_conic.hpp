@@ -24,4 +24,18 @@ LambertStatus LambertForward(const LambertParameters& grid, double latitude, dou
 LambertStatus LambertInverse(const LambertParameters& grid, double easting, double northing,
                              double& latitude, double& longitude);
 
+struct LambertInverseArguments {
+  double Easting, Northing;
+};
+struct LambertInverseResults {
+  LambertStatus Status;
+  double Latitude, Longitude;  // written only on success
+};
+
+// LambertInverse of two points at once, with exactly its results: the two iterations are
+// independent chains of library calls, which the processor runs side by side.
+void LambertInverseTwo(const LambertParameters& grid, const LambertInverseArguments& first,
+                       const LambertInverseArguments& second, LambertInverseResults& firstOut,
+                       LambertInverseResults& secondOut);
+
 }  // namespace morvane
