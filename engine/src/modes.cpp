@@ -149,6 +149,14 @@ GeographicPoint ShiftFromGeocentric(const DatumChain& chain, const GeocentricPoi
   return {LongitudeFromGeocentric(shifted.X, shifted.Y), chain.Latitude(shifted.X, shifted.Y, shifted.Z)};
 }
 
+// The same for two points, stage by stage, so that the processor overlaps their chains.
+void ShiftFromGeocentricTwo(const DatumChain& chain, const GeocentricPoint (&source)[2],
+                            GeographicPoint (&out)[2]) {
+  const GeocentricPoint shifted[2] = {chain.Shift(source[0]), chain.Shift(source[1])};
+  for (int i = 0; i < 2; ++i) out[i].Longitude = LongitudeFromGeocentric(shifted[i].X, shifted[i].Y);
+  for (int i = 0; i < 2; ++i) out[i].Latitude = chain.Latitude(shifted[i].X, shifted[i].Y, shifted[i].Z);
+}
+
 // The shortest text that reads back as `value`, without an exponent for map coordinates.
 std::string FormatCoordinate(double value) {
   char text[64];
@@ -406,12 +414,14 @@ bool ConvertBlockFast(EngineState& state, TransformMode mode, double* pairs, std
   return CommitBlock(state, mode, pairs, results, count);
 }
 
-// L1 for a block, as ConvertBlockFast would give it, two points at a time: each inversion is a
-// long chain of library calls, and two independent chains keep the processor busier.
-bool LambertToGeographicBlockFast(EngineState& state, double* pairs, std::size_t count) {
-  const auto degrees = [](double radians) {
-    return static_cast<double>(static_cast<Extended>(radians) * 180 * kOneOverPi);
-  };
+// A block converted as ConvertBlockFast would convert it, but two points at a time by `two`
+// (the four inputs of two pairs to their four outputs, false to give up as a chain's fast pass
+// gives up), and an odd last pair by the chain's own fast pass `one`. The long chains are
+// sequences of library calls and divisions, each waiting for the one before: two independent
+// chains side by side keep the processor busier.
+template <typename Two, typename One>
+bool ConvertBlockTwoAtATime(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
+                            const Two& two, const One& one) {
   double results[2 * kPairsPerBlock];
   std::size_t i = 0;
   for (; i + 1 < count; i += 2) {
@@ -419,25 +429,92 @@ bool LambertToGeographicBlockFast(EngineState& state, double* pairs, std::size_t
     if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]) || !std::isfinite(p[3])) {
       return false;
     }
-    LambertInverseResults first;
-    LambertInverseResults second;
-    LambertInverseTwo(state.Lambert, {p[0], p[1]}, {p[2], p[3]}, first, second);
-    if (first.Status != lambert_status::Success || second.Status != lambert_status::Success) return false;
-    results[2 * i] = degrees(first.Longitude);
-    results[2 * i + 1] = degrees(first.Latitude);
-    results[2 * i + 2] = degrees(second.Longitude);
-    results[2 * i + 3] = degrees(second.Latitude);
+    if (!two(p, results + 2 * i)) return false;
   }
   if (i < count) {
     const double x = pairs[2 * i];
     const double y = pairs[2 * i + 1];
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
     FastPass pass;
-    LambertToGeographic(pass, state.Lambert, x, y, results[2 * i], results[2 * i + 1]);
+    one(pass, x, y, results[2 * i], results[2 * i + 1]);
     if (pass.Abandoned()) return false;
     pass.Store();
   }
-  return CommitBlock(state, 6, pairs, results, count);
+  return CommitBlock(state, mode, pairs, results, count);
+}
+
+// The two-point forms of the chains, as their fast passes compute them.
+
+// L1.
+bool LambertToGeographicTwo(const LambertParameters& grid, const double* p, double* r) {
+  LambertInverseResults first;
+  LambertInverseResults second;
+  LambertInverseTwo(grid, {p[0], p[1]}, {p[2], p[3]}, first, second);
+  if (first.Status != lambert_status::Success || second.Status != lambert_status::Success) return false;
+  const auto degrees = [](double radians) {
+    return static_cast<double>(static_cast<Extended>(radians) * 180 * kOneOverPi);
+  };
+  r[0] = degrees(first.Longitude);
+  r[1] = degrees(first.Latitude);
+  r[2] = degrees(second.Longitude);
+  r[3] = degrees(second.Latitude);
+  return true;
+}
+
+// G1.
+bool GridToGeographicTwo(const TmSettingsGrid& grid, const double* p, double* r) {
+  GeographicPointDouble out[2];
+  TmGeographicNarrowedTwo(grid, {{p[0], p[2]}, {p[1], p[3]}}, false, out);
+  r[0] = out[0].Longitude;
+  r[1] = out[0].Latitude;
+  r[2] = out[1].Longitude;
+  r[3] = out[1].Latitude;
+  return true;
+}
+
+// D1 to D4.
+bool GeographicToGeographicTwo(const DatumChain& chain, const double* p, double* r) {
+  const GeocentricPoint source[2] = {chain.ToGeocentric(p[0], p[1], 0), chain.ToGeocentric(p[2], p[3], 0)};
+  GeographicPoint shifted[2];
+  ShiftFromGeocentricTwo(chain, source, shifted);
+  for (int i = 0; i < 2; ++i) {
+    r[2 * i] = static_cast<double>(shifted[i].Longitude);
+    r[2 * i + 1] = static_cast<double>(shifted[i].Latitude);
+  }
+  return true;
+}
+
+// T1.
+bool Twd67GridToTwd97GridTwo(const TmSettingsGrid& grid, Extended centralMeridian, const double* p, double* r) {
+  GeographicPointDouble radians[2];
+  TmGeographicNarrowedTwo(grid, {{p[0], p[2]}, {p[1], p[3]}}, true, radians);
+  const GeocentricPoint source[2] = {Geocentric67At(radians[0].Latitude, radians[0].Longitude),
+                                     Geocentric67At(radians[1].Latitude, radians[1].Longitude)};
+  GeographicPoint g97[2];
+  ShiftFromGeocentricTwo(k67To97, source, g97);
+  for (int i = 0; i < 2; ++i) {
+    const GridPointDouble out = Tm2ForwardNarrowed97(centralMeridian, g97[i].Longitude, g97[i].Latitude);
+    r[2 * i] = out.Easting;
+    r[2 * i + 1] = out.Northing;
+  }
+  return true;
+}
+
+// T2, with the grid of the settings as T2 writes them.
+bool Twd97GridToTwd67GridTwo(const TmSettingsGrid& written, Extended centralMeridian, const double* p, double* r) {
+  GeographicPointDouble radians[2];
+  Tm2RadiansNarrowed97Two(centralMeridian, {{p[0], p[2]}, {p[1], p[3]}}, radians);
+  const GeocentricPoint source[2] = {Geocentric97At(radians[0].Latitude, radians[0].Longitude),
+                                     Geocentric97At(radians[1].Latitude, radians[1].Longitude)};
+  GeographicPoint g67[2];
+  ShiftFromGeocentricTwo(k97To67, source, g67);
+  for (int i = 0; i < 2; ++i) {
+    const GridPointDouble out = TmForwardNarrowed(written, static_cast<double>(g67[i].Longitude),
+                                                  static_cast<double>(g67[i].Latitude));
+    r[2 * i] = out.Easting;
+    r[2 * i + 1] = out.Northing;
+  }
+  return true;
 }
 
 // ConvertPoints with `blockFast` (pairs, count) -> bool converting each block in a fast pass.
@@ -462,52 +539,89 @@ void ConvertPairs(EngineState& state, TransformMode mode, std::span<double> pair
 }  // namespace
 
 void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pairs) {
-  // The chain is chosen once per call: one instance of the block loop per chain.
+  // The chain is chosen once per call: one instance of the block loop per chain. Within a block
+  // the settings do not change (mode 11's writes wait for the block's commit), so the grid
+  // derived from them is looked up once per block.
   const auto convert = [&](const auto& chain) {
     ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
       return ConvertBlockFast(state, mode, block, count, chain);
     });
   };
-  const auto datum = [&](const DatumChain& chain) {
-    convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-      GeographicToGeographic(p, chain, x, y, ox, oy);
+  // twoOf(block) gives the two-point form for one block.
+  const auto convertTwoAtATime = [&](const auto& twoOf, const auto& one) {
+    ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
+      return ConvertBlockTwoAtATime(state, mode, block, count, twoOf(), one);
     });
+  };
+  const auto datum = [&](const DatumChain& chain) {
+    convertTwoAtATime(
+        [&] { return [&](const double* p, double* r) { return GeographicToGeographicTwo(chain, p, r); }; },
+        [&](FastPass& pass, double x, double y, double& ox, double& oy) {
+          GeographicToGeographic(pass, chain, x, y, ox, oy);
+        });
   };
   switch (mode) {
     case 0:
     case 2:
     case 4:
     case 12:
-      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-        GridToGeographic(p, state, x, y, ox, oy);
-      });
+      return convertTwoAtATime(
+          [&] {
+            const TmSettingsGrid& grid = state.Grids.For(state.Settings);
+            return [&grid](const double* p, double* r) { return GridToGeographicTwo(grid, p, r); };
+          },
+          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
+            GridToGeographic(pass, state, x, y, ox, oy);
+          });
     case 1:
     case 3:
     case 5:
     case 13:
-      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-        GeographicToGrid(p, state, x, y, ox, oy);
+      // The forward chain keeps the processor busy on its own: one point at a time.
+      return convert([&](FastPass& pass, double x, double y, double& ox, double& oy) {
+        GeographicToGrid(pass, state, x, y, ox, oy);
       });
     case 6:
-      return ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
-        return LambertToGeographicBlockFast(state, block, count);
-      });
+      return convertTwoAtATime(
+          [&] { return [&](const double* p, double* r) { return LambertToGeographicTwo(state.Lambert, p, r); }; },
+          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
+            LambertToGeographic(pass, state.Lambert, x, y, ox, oy);
+          });
     case 7:
-      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-        GeographicToLambert(p, state.Lambert, x, y, ox, oy);
+      return convert([&](FastPass& pass, double x, double y, double& ox, double& oy) {
+        GeographicToLambert(pass, state.Lambert, x, y, ox, oy);
       });
     case 8:
       return datum(k67To97);
     case 9:
       return datum(k97To67);
     case 10:
-      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-        Twd67GridToTwd97Grid(p, state, x, y, ox, oy);
-      });
+      return convertTwoAtATime(
+          [&] {
+            const TmSettingsGrid& grid = state.Grids.For(state.Settings);
+            const Extended centralMeridian = state.Settings.CentralMeridian;
+            return [&grid, centralMeridian](const double* p, double* r) {
+              return Twd67GridToTwd97GridTwo(grid, centralMeridian, p, r);
+            };
+          },
+          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
+            Twd67GridToTwd97Grid(pass, state, x, y, ox, oy);
+          });
     case 11:
-      return convert([&](FastPass& p, double x, double y, double& ox, double& oy) {
-        Twd97GridToTwd67Grid(p, state, x, y, ox, oy);
-      });
+      return convertTwoAtATime(
+          [&] {
+            TransformSettings written;
+            std::memcpy(&written, &state.Settings, sizeof written);  // bytes: no value passes the FPU
+            WriteTwd67GridFields(written);
+            const TmSettingsGrid& grid = state.Grids.For(written);
+            const Extended centralMeridian = state.Settings.CentralMeridian;
+            return [&grid, centralMeridian](const double* p, double* r) {
+              return Twd97GridToTwd67GridTwo(grid, centralMeridian, p, r);
+            };
+          },
+          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
+            Twd97GridToTwd67Grid(pass, state, x, y, ox, oy);
+          });
     case 14:
       return datum(k67To84);
     case 15:

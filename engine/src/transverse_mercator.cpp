@@ -871,20 +871,54 @@ GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended 
 
 }  // namespace
 
+namespace {
+
+// The footpoint latitude (degrees) of a grid point and its q, as the inverse operations find them.
+struct FootpointAndQ {
+  Extended Latitude;
+  Extended Q;
+};
+
+FootpointAndQ SettingsFootpoint(const TmSettingsGrid& grid, double easting, double northing) {
+  const Extended target = Narrowed(northing / grid.ScaleFactor);
+  return {FootpointLatitude(grid.Footpoint, target, kSettingsFootpointMaxSteps),
+          (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L};
+}
+
+FootpointAndQ Fixed97Footpoint(Extended easting, Extended northing) {
+  return {FootpointLatitude(Fixed97().Footpoint, northing * kTm97InverseScaleFactor, kFixedFootpointMaxSteps),
+          (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L};
+}
+
+}  // namespace
+
 GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing,
                                            bool inRadians) {
-  const Extended q = (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L;
-  const Extended target = Narrowed(northing / grid.ScaleFactor);
-  return GeographicNarrowed(grid.Ellipsoid, FootpointLatitude(grid.Footpoint, target, kSettingsFootpointMaxSteps),
-                            q, grid.CentralMeridian, inRadians);
+  const FootpointAndQ fp = SettingsFootpoint(grid, easting, northing);
+  return GeographicNarrowed(grid.Ellipsoid, fp.Latitude, fp.Q, grid.CentralMeridian, inRadians);
+}
+
+void TmGeographicNarrowedTwo(const TmSettingsGrid& grid, const GridPointPair& points, bool inRadians,
+                             GeographicPointDouble (&out)[2]) {
+  const FootpointAndQ fp[2] = {SettingsFootpoint(grid, points.Easting[0], points.Northing[0]),
+                               SettingsFootpoint(grid, points.Easting[1], points.Northing[1])};
+  for (int i = 0; i < 2; ++i) {
+    out[i] = GeographicNarrowed(grid.Ellipsoid, fp[i].Latitude, fp[i].Q, grid.CentralMeridian, inRadians);
+  }
 }
 
 GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing) {
-  const Fixed97Constants& fixed = Fixed97();
-  const Extended q = (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L;
-  const Extended latitude =
-      FootpointLatitude(fixed.Footpoint, northing * kTm97InverseScaleFactor, kFixedFootpointMaxSteps);
-  return GeographicNarrowed(fixed.Ellipsoid, latitude, q, centralMeridian, true);
+  const FootpointAndQ fp = Fixed97Footpoint(easting, northing);
+  return GeographicNarrowed(Fixed97().Ellipsoid, fp.Latitude, fp.Q, centralMeridian, true);
+}
+
+void Tm2RadiansNarrowed97Two(Extended centralMeridian, const GridPointPair& points,
+                             GeographicPointDouble (&out)[2]) {
+  const FootpointAndQ fp[2] = {Fixed97Footpoint(points.Easting[0], points.Northing[0]),
+                               Fixed97Footpoint(points.Easting[1], points.Northing[1])};
+  for (int i = 0; i < 2; ++i) {
+    out[i] = GeographicNarrowed(Fixed97().Ellipsoid, fp[i].Latitude, fp[i].Q, centralMeridian, true);
+  }
 }
 
 }  // namespace morvane

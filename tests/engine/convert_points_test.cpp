@@ -124,10 +124,11 @@ struct ModeRegion {
 
 class EveryModeAndRegion : public testing::TestWithParam<ModeRegion> {};
 
-// 300 pairs: four full blocks and a part, so that block edges fall inside the list.
+// 301 pairs: four full blocks and an odd part, so that block edges fall inside the list and
+// a pair is left over where pairs are converted two at a time.
 TEST_P(EveryModeAndRegion, GivesTheBitsOfConvertPointPairByPair) {
   const auto [mode, region] = GetParam();
-  const std::vector<double> pairs = SourcePairs(mode, region, 300);
+  const std::vector<double> pairs = SourcePairs(mode, region, 301);
   ExpectSameOutcome(WithConvertPoints(mode, region, pairs), WithConvertPoint(mode, region, pairs));
 }
 
@@ -170,9 +171,10 @@ class FailureInAList : public testing::TestWithParam<FailureCase> {};
 
 TEST_P(FailureInAList, StopsWhereConvertPointStops) {
   const FailureCase& c = GetParam();
-  // First in the list, inside the first block, last of a block, first of the next, last pair.
-  for (const int at : {0, 17, 63, 64, 99}) {
-    std::vector<double> pairs = SourcePairs(c.Mode, c.Area, 100);
+  // First in the list, inside the first block, last of a block, first of the next, the last
+  // pair (left over where pairs are converted two at a time).
+  for (const int at : {0, 17, 63, 64, 100}) {
+    std::vector<double> pairs = SourcePairs(c.Mode, c.Area, 101);
     pairs[2 * at] = c.X;
     pairs[2 * at + 1] = c.Y;
     const Outcome expected = WithConvertPoint(c.Mode, c.Area, pairs);

@@ -178,6 +178,18 @@ GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double ea
                                            bool inRadians = false);
 GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing);
 
+// TmGeographicNarrowed and Tm2RadiansNarrowed97 of two grid points at once, with exactly their
+// results: the two footpoints first, then the two series, so that the processor overlaps the
+// two points' chains.
+struct GridPointPair {
+  double Easting[2];
+  double Northing[2];
+};
+void TmGeographicNarrowedTwo(const TmSettingsGrid& grid, const GridPointPair& points, bool inRadians,
+                             GeographicPointDouble (&out)[2]);
+void Tm2RadiansNarrowed97Two(Extended centralMeridian, const GridPointPair& points,
+                             GeographicPointDouble (&out)[2]);
+
 // ---- The inversion of the meridian arc -----------------------------------------------------
 
 // The footpoint: the latitude (degrees) whose arc is `target` metres, by bisection of
