@@ -164,20 +164,25 @@ LambertStatus LambertInverse(const LambertParameters& grid, double easting, doub
   return FinishInverse(grid, inversion, latitude, longitude);
 }
 
-void LambertInverseTwo(const LambertParameters& grid, const LambertInverseArguments& first,
-                       const LambertInverseArguments& second, LambertInverseResults& firstOut,
-                       LambertInverseResults& secondOut) {
-  Inversion a = BeginInverse(grid, first.Easting, first.Northing);
-  Inversion b = BeginInverse(grid, second.Easting, second.Northing);
-  // Each pass of one is independent of the other's: the processor overlaps them.
-  bool moreA = true;
-  bool moreB = true;
-  while (moreA || moreB) {
-    if (moreA) moreA = StepInverse(grid, a);
-    if (moreB) moreB = StepInverse(grid, b);
+void LambertInverseLanes(const LambertParameters& grid, const LambertInverseArguments* points,
+                         std::size_t count, LambertInverseResults* results) {
+  Inversion inversions[kMaxLanes];
+  bool iterating[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) {
+    inversions[i] = BeginInverse(grid, points[i].Easting, points[i].Northing);
+    iterating[i] = true;
   }
-  firstOut.Status = FinishInverse(grid, a, firstOut.Latitude, firstOut.Longitude);
-  secondOut.Status = FinishInverse(grid, b, secondOut.Latitude, secondOut.Longitude);
+  // One pass of each in turn: each is independent of the others.
+  for (bool any = true; any;) {
+    any = false;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (iterating[i]) iterating[i] = StepInverse(grid, inversions[i]);
+      any = any || iterating[i];
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    results[i].Status = FinishInverse(grid, inversions[i], results[i].Latitude, results[i].Longitude);
+  }
 }
 
 }  // namespace morvane

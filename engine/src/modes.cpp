@@ -149,12 +149,14 @@ GeographicPoint ShiftFromGeocentric(const DatumChain& chain, const GeocentricPoi
   return {LongitudeFromGeocentric(shifted.X, shifted.Y), chain.Latitude(shifted.X, shifted.Y, shifted.Z)};
 }
 
-// The same for two points, stage by stage, so that the processor overlaps their chains.
-void ShiftFromGeocentricTwo(const DatumChain& chain, const GeocentricPoint (&source)[2],
-                            GeographicPoint (&out)[2]) {
-  const GeocentricPoint shifted[2] = {chain.Shift(source[0]), chain.Shift(source[1])};
-  for (int i = 0; i < 2; ++i) out[i].Longitude = LongitudeFromGeocentric(shifted[i].X, shifted[i].Y);
-  for (int i = 0; i < 2; ++i) out[i].Latitude = chain.Latitude(shifted[i].X, shifted[i].Y, shifted[i].Z);
+// The same for `count` points (at most kMaxLanes), stage by stage, so that the processor
+// overlaps their chains.
+void ShiftFromGeocentricLanes(const DatumChain& chain, const GeocentricPoint* source, std::size_t count,
+                              GeographicPoint* out) {
+  GeocentricPoint shifted[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) shifted[i] = chain.Shift(source[i]);
+  for (std::size_t i = 0; i < count; ++i) out[i].Longitude = LongitudeFromGeocentric(shifted[i].X, shifted[i].Y);
+  for (std::size_t i = 0; i < count; ++i) out[i].Latitude = chain.Latitude(shifted[i].X, shifted[i].Y, shifted[i].Z);
 }
 
 // The shortest text that reads back as `value`, without an exponent for map coordinates.
@@ -414,70 +416,61 @@ bool ConvertBlockFast(EngineState& state, TransformMode mode, double* pairs, std
   return CommitBlock(state, mode, pairs, results, count);
 }
 
-// A block converted as ConvertBlockFast would convert it, but two points at a time by `two`
-// (the four inputs of two pairs to their four outputs, false to give up as a chain's fast pass
-// gives up), and an odd last pair by the chain's own fast pass `one`. The long chains are
-// sequences of library calls and divisions, each waiting for the one before: two independent
-// chains side by side keep the processor busier.
-template <typename Two, typename One>
-bool ConvertBlockTwoAtATime(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
-                            const Two& two, const One& one) {
-  double results[2 * kPairsPerBlock];
-  std::size_t i = 0;
-  for (; i + 1 < count; i += 2) {
-    const double* p = pairs + 2 * i;
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]) || !std::isfinite(p[3])) {
-      return false;
-    }
-    if (!two(p, results + 2 * i)) return false;
+// How many points the long chains take side by side.
+constexpr std::size_t kLanes = kMaxLanes;
+
+// A block converted as ConvertBlockFast would convert it, but kLanes points at a time by
+// `lanes` (pairs, count, results), which returns false to give up as a chain's fast pass gives
+// up. The long chains are sequences of library calls and divisions, each waiting for the one
+// before: several independent chains side by side keep the processor busier.
+template <typename Lanes>
+bool ConvertBlockInLanes(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
+                         const Lanes& lanes) {
+  for (std::size_t i = 0; i < 2 * count; ++i) {
+    if (!std::isfinite(pairs[i])) return false;
   }
-  if (i < count) {
-    const double x = pairs[2 * i];
-    const double y = pairs[2 * i + 1];
-    if (!std::isfinite(x) || !std::isfinite(y)) return false;
-    FastPass pass;
-    one(pass, x, y, results[2 * i], results[2 * i + 1]);
-    if (pass.Abandoned()) return false;
-    pass.Store();
+  double results[2 * kPairsPerBlock];
+  for (std::size_t i = 0; i < count; i += kLanes) {
+    if (!lanes(pairs + 2 * i, std::min(kLanes, count - i), results + 2 * i)) return false;
   }
   return CommitBlock(state, mode, pairs, results, count);
 }
 
-// The two-point forms of the chains, as their fast passes compute them.
+// The several-point forms of the chains, as their fast passes compute them: `count` pairs of
+// `p` (at most kMaxLanes) to `r`.
 
 // L1.
-bool LambertToGeographicTwo(const LambertParameters& grid, const double* p, double* r) {
-  LambertInverseResults first;
-  LambertInverseResults second;
-  LambertInverseTwo(grid, {p[0], p[1]}, {p[2], p[3]}, first, second);
-  if (first.Status != lambert_status::Success || second.Status != lambert_status::Success) return false;
-  const auto degrees = [](double radians) {
-    return static_cast<double>(static_cast<Extended>(radians) * 180 * kOneOverPi);
-  };
-  r[0] = degrees(first.Longitude);
-  r[1] = degrees(first.Latitude);
-  r[2] = degrees(second.Longitude);
-  r[3] = degrees(second.Latitude);
+bool LambertToGeographicLanes(const LambertParameters& grid, const double* p, std::size_t count, double* r) {
+  LambertInverseArguments points[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) points[i] = {p[2 * i], p[2 * i + 1]};
+  LambertInverseResults results[kMaxLanes];
+  LambertInverseLanes(grid, points, count, results);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (results[i].Status != lambert_status::Success) return false;
+    r[2 * i] = static_cast<double>(static_cast<Extended>(results[i].Longitude) * 180 * kOneOverPi);
+    r[2 * i + 1] = static_cast<double>(static_cast<Extended>(results[i].Latitude) * 180 * kOneOverPi);
+  }
   return true;
 }
 
 // G1.
-bool GridToGeographicTwo(const TmSettingsGrid& grid, const double* p, double* r) {
-  GeographicPointDouble out[2];
-  TmGeographicNarrowedTwo(grid, {{p[0], p[2]}, {p[1], p[3]}}, false, out);
-  r[0] = out[0].Longitude;
-  r[1] = out[0].Latitude;
-  r[2] = out[1].Longitude;
-  r[3] = out[1].Latitude;
+bool GridToGeographicLanes(const TmSettingsGrid& grid, const double* p, std::size_t count, double* r) {
+  GeographicPointDouble out[kMaxLanes];
+  TmGeographicNarrowedLanes(grid, p, count, false, out);
+  for (std::size_t i = 0; i < count; ++i) {
+    r[2 * i] = out[i].Longitude;
+    r[2 * i + 1] = out[i].Latitude;
+  }
   return true;
 }
 
 // D1 to D4.
-bool GeographicToGeographicTwo(const DatumChain& chain, const double* p, double* r) {
-  const GeocentricPoint source[2] = {chain.ToGeocentric(p[0], p[1], 0), chain.ToGeocentric(p[2], p[3], 0)};
-  GeographicPoint shifted[2];
-  ShiftFromGeocentricTwo(chain, source, shifted);
-  for (int i = 0; i < 2; ++i) {
+bool GeographicToGeographicLanes(const DatumChain& chain, const double* p, std::size_t count, double* r) {
+  GeocentricPoint source[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) source[i] = chain.ToGeocentric(p[2 * i], p[2 * i + 1], 0);
+  GeographicPoint shifted[kMaxLanes];
+  ShiftFromGeocentricLanes(chain, source, count, shifted);
+  for (std::size_t i = 0; i < count; ++i) {
     r[2 * i] = static_cast<double>(shifted[i].Longitude);
     r[2 * i + 1] = static_cast<double>(shifted[i].Latitude);
   }
@@ -485,14 +478,15 @@ bool GeographicToGeographicTwo(const DatumChain& chain, const double* p, double*
 }
 
 // T1.
-bool Twd67GridToTwd97GridTwo(const TmSettingsGrid& grid, Extended centralMeridian, const double* p, double* r) {
-  GeographicPointDouble radians[2];
-  TmGeographicNarrowedTwo(grid, {{p[0], p[2]}, {p[1], p[3]}}, true, radians);
-  const GeocentricPoint source[2] = {Geocentric67At(radians[0].Latitude, radians[0].Longitude),
-                                     Geocentric67At(radians[1].Latitude, radians[1].Longitude)};
-  GeographicPoint g97[2];
-  ShiftFromGeocentricTwo(k67To97, source, g97);
-  for (int i = 0; i < 2; ++i) {
+bool Twd67GridToTwd97GridLanes(const TmSettingsGrid& grid, Extended centralMeridian, const double* p,
+                               std::size_t count, double* r) {
+  GeographicPointDouble radians[kMaxLanes];
+  TmGeographicNarrowedLanes(grid, p, count, true, radians);
+  GeocentricPoint source[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) source[i] = Geocentric67At(radians[i].Latitude, radians[i].Longitude);
+  GeographicPoint g97[kMaxLanes];
+  ShiftFromGeocentricLanes(k67To97, source, count, g97);
+  for (std::size_t i = 0; i < count; ++i) {
     const GridPointDouble out = Tm2ForwardNarrowed97(centralMeridian, g97[i].Longitude, g97[i].Latitude);
     r[2 * i] = out.Easting;
     r[2 * i + 1] = out.Northing;
@@ -501,14 +495,15 @@ bool Twd67GridToTwd97GridTwo(const TmSettingsGrid& grid, Extended centralMeridia
 }
 
 // T2, with the grid of the settings as T2 writes them.
-bool Twd97GridToTwd67GridTwo(const TmSettingsGrid& written, Extended centralMeridian, const double* p, double* r) {
-  GeographicPointDouble radians[2];
-  Tm2RadiansNarrowed97Two(centralMeridian, {{p[0], p[2]}, {p[1], p[3]}}, radians);
-  const GeocentricPoint source[2] = {Geocentric97At(radians[0].Latitude, radians[0].Longitude),
-                                     Geocentric97At(radians[1].Latitude, radians[1].Longitude)};
-  GeographicPoint g67[2];
-  ShiftFromGeocentricTwo(k97To67, source, g67);
-  for (int i = 0; i < 2; ++i) {
+bool Twd97GridToTwd67GridLanes(const TmSettingsGrid& written, Extended centralMeridian, const double* p,
+                               std::size_t count, double* r) {
+  GeographicPointDouble radians[kMaxLanes];
+  Tm2RadiansNarrowed97Lanes(centralMeridian, p, count, radians);
+  GeocentricPoint source[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) source[i] = Geocentric97At(radians[i].Latitude, radians[i].Longitude);
+  GeographicPoint g67[kMaxLanes];
+  ShiftFromGeocentricLanes(k97To67, source, count, g67);
+  for (std::size_t i = 0; i < count; ++i) {
     const GridPointDouble out = TmForwardNarrowed(written, static_cast<double>(g67[i].Longitude),
                                                   static_cast<double>(g67[i].Latitude));
     r[2 * i] = out.Easting;
@@ -547,32 +542,26 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
       return ConvertBlockFast(state, mode, block, count, chain);
     });
   };
-  // twoOf(block) gives the two-point form for one block.
-  const auto convertTwoAtATime = [&](const auto& twoOf, const auto& one) {
+  // lanesOf() gives the several-point form for one block.
+  const auto convertInLanes = [&](const auto& lanesOf) {
     ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
-      return ConvertBlockTwoAtATime(state, mode, block, count, twoOf(), one);
+      return ConvertBlockInLanes(state, mode, block, count, lanesOf());
     });
   };
   const auto datum = [&](const DatumChain& chain) {
-    convertTwoAtATime(
-        [&] { return [&](const double* p, double* r) { return GeographicToGeographicTwo(chain, p, r); }; },
-        [&](FastPass& pass, double x, double y, double& ox, double& oy) {
-          GeographicToGeographic(pass, chain, x, y, ox, oy);
-        });
+    convertInLanes([&] {
+      return [&](const double* p, std::size_t n, double* r) { return GeographicToGeographicLanes(chain, p, n, r); };
+    });
   };
   switch (mode) {
     case 0:
     case 2:
     case 4:
     case 12:
-      return convertTwoAtATime(
-          [&] {
-            const TmSettingsGrid& grid = state.Grids.For(state.Settings);
-            return [&grid](const double* p, double* r) { return GridToGeographicTwo(grid, p, r); };
-          },
-          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
-            GridToGeographic(pass, state, x, y, ox, oy);
-          });
+      return convertInLanes([&] {
+        const TmSettingsGrid& grid = state.Grids.For(state.Settings);
+        return [&grid](const double* p, std::size_t n, double* r) { return GridToGeographicLanes(grid, p, n, r); };
+      });
     case 1:
     case 3:
     case 5:
@@ -582,11 +571,11 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
         GeographicToGrid(pass, state, x, y, ox, oy);
       });
     case 6:
-      return convertTwoAtATime(
-          [&] { return [&](const double* p, double* r) { return LambertToGeographicTwo(state.Lambert, p, r); }; },
-          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
-            LambertToGeographic(pass, state.Lambert, x, y, ox, oy);
-          });
+      return convertInLanes([&] {
+        return [&](const double* p, std::size_t n, double* r) {
+          return LambertToGeographicLanes(state.Lambert, p, n, r);
+        };
+      });
     case 7:
       return convert([&](FastPass& pass, double x, double y, double& ox, double& oy) {
         GeographicToLambert(pass, state.Lambert, x, y, ox, oy);
@@ -596,32 +585,24 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
     case 9:
       return datum(k97To67);
     case 10:
-      return convertTwoAtATime(
-          [&] {
-            const TmSettingsGrid& grid = state.Grids.For(state.Settings);
-            const Extended centralMeridian = state.Settings.CentralMeridian;
-            return [&grid, centralMeridian](const double* p, double* r) {
-              return Twd67GridToTwd97GridTwo(grid, centralMeridian, p, r);
-            };
-          },
-          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
-            Twd67GridToTwd97Grid(pass, state, x, y, ox, oy);
-          });
+      return convertInLanes([&] {
+        const TmSettingsGrid& grid = state.Grids.For(state.Settings);
+        const Extended centralMeridian = state.Settings.CentralMeridian;
+        return [&grid, centralMeridian](const double* p, std::size_t n, double* r) {
+          return Twd67GridToTwd97GridLanes(grid, centralMeridian, p, n, r);
+        };
+      });
     case 11:
-      return convertTwoAtATime(
-          [&] {
-            TransformSettings written;
-            std::memcpy(&written, &state.Settings, sizeof written);  // bytes: no value passes the FPU
-            WriteTwd67GridFields(written);
-            const TmSettingsGrid& grid = state.Grids.For(written);
-            const Extended centralMeridian = state.Settings.CentralMeridian;
-            return [&grid, centralMeridian](const double* p, double* r) {
-              return Twd97GridToTwd67GridTwo(grid, centralMeridian, p, r);
-            };
-          },
-          [&](FastPass& pass, double x, double y, double& ox, double& oy) {
-            Twd97GridToTwd67Grid(pass, state, x, y, ox, oy);
-          });
+      return convertInLanes([&] {
+        TransformSettings written;
+        std::memcpy(&written, &state.Settings, sizeof written);  // bytes: no value passes the FPU
+        WriteTwd67GridFields(written);
+        const TmSettingsGrid& grid = state.Grids.For(written);
+        const Extended centralMeridian = state.Settings.CentralMeridian;
+        return [&grid, centralMeridian](const double* p, std::size_t n, double* r) {
+          return Twd97GridToTwd67GridLanes(grid, centralMeridian, p, n, r);
+        };
+      });
     case 14:
       return datum(k67To84);
     case 15:

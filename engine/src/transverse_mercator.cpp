@@ -898,11 +898,11 @@ GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double ea
   return GeographicNarrowed(grid.Ellipsoid, fp.Latitude, fp.Q, grid.CentralMeridian, inRadians);
 }
 
-void TmGeographicNarrowedTwo(const TmSettingsGrid& grid, const GridPointPair& points, bool inRadians,
-                             GeographicPointDouble (&out)[2]) {
-  const FootpointAndQ fp[2] = {SettingsFootpoint(grid, points.Easting[0], points.Northing[0]),
-                               SettingsFootpoint(grid, points.Easting[1], points.Northing[1])};
-  for (int i = 0; i < 2; ++i) {
+void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
+                               bool inRadians, GeographicPointDouble* out) {
+  FootpointAndQ fp[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) fp[i] = SettingsFootpoint(grid, points[2 * i], points[2 * i + 1]);
+  for (std::size_t i = 0; i < count; ++i) {
     out[i] = GeographicNarrowed(grid.Ellipsoid, fp[i].Latitude, fp[i].Q, grid.CentralMeridian, inRadians);
   }
 }
@@ -912,11 +912,11 @@ GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended ea
   return GeographicNarrowed(Fixed97().Ellipsoid, fp.Latitude, fp.Q, centralMeridian, true);
 }
 
-void Tm2RadiansNarrowed97Two(Extended centralMeridian, const GridPointPair& points,
-                             GeographicPointDouble (&out)[2]) {
-  const FootpointAndQ fp[2] = {Fixed97Footpoint(points.Easting[0], points.Northing[0]),
-                               Fixed97Footpoint(points.Easting[1], points.Northing[1])};
-  for (int i = 0; i < 2; ++i) {
+void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, std::size_t count,
+                               GeographicPointDouble* out) {
+  FootpointAndQ fp[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) fp[i] = Fixed97Footpoint(points[2 * i], points[2 * i + 1]);
+  for (std::size_t i = 0; i < count; ++i) {
     out[i] = GeographicNarrowed(Fixed97().Ellipsoid, fp[i].Latitude, fp[i].Q, centralMeridian, true);
   }
 }

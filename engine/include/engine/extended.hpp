@@ -11,6 +11,7 @@
 
 #include <bit>
 #include <cfenv>
+#include <cstddef>
 #include <cstdint>
 #include <cmath>
 #include <limits>
@@ -43,6 +44,10 @@ class LambertGridError : public ConversionError {
 };
 
 inline constexpr int kTrappedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+// How many independent points the engine's several-point forms take at once. Each step of a
+// conversion waits for the one before; the steps of several points, interleaved, do not.
+inline constexpr std::size_t kMaxLanes = 8;
 
 // The trapped flags that are raised: fetestexcept(kTrappedFlags), which on x86-64 reads the
 // x87 status word and the SSE status register, without the call.

@@ -6,6 +6,8 @@
 // mainland grid.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/lambert_grid.hpp"
 
 namespace morvane {
@@ -32,10 +34,9 @@ struct LambertInverseResults {
   double Latitude, Longitude;  // written only on success
 };
 
-// LambertInverse of two points at once, with exactly its results: the two iterations are
-// independent chains of library calls, which the processor runs side by side.
-void LambertInverseTwo(const LambertParameters& grid, const LambertInverseArguments& first,
-                       const LambertInverseArguments& second, LambertInverseResults& firstOut,
-                       LambertInverseResults& secondOut);
+// LambertInverse of `count` (at most kMaxLanes) points at once, with exactly its results: the
+// iterations are independent chains of library calls, which the processor runs side by side.
+void LambertInverseLanes(const LambertParameters& grid, const LambertInverseArguments* points,
+                         std::size_t count, LambertInverseResults* results);
 
 }  // namespace morvane

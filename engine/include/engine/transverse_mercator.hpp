@@ -178,17 +178,13 @@ GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double ea
                                            bool inRadians = false);
 GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing);
 
-// TmGeographicNarrowed and Tm2RadiansNarrowed97 of two grid points at once, with exactly their
-// results: the two footpoints first, then the two series, so that the processor overlaps the
-// two points' chains.
-struct GridPointPair {
-  double Easting[2];
-  double Northing[2];
-};
-void TmGeographicNarrowedTwo(const TmSettingsGrid& grid, const GridPointPair& points, bool inRadians,
-                             GeographicPointDouble (&out)[2]);
-void Tm2RadiansNarrowed97Two(Extended centralMeridian, const GridPointPair& points,
-                             GeographicPointDouble (&out)[2]);
+// TmGeographicNarrowed and Tm2RadiansNarrowed97 of `count` (at most kMaxLanes) grid points at
+// once, given as easting, northing pairs, with exactly their results: all the footpoints first,
+// then all the series, so that the processor overlaps the points' chains.
+void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
+                               bool inRadians, GeographicPointDouble* out);
+void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, std::size_t count,
+                               GeographicPointDouble* out);
 
 // ---- The inversion of the meridian arc -----------------------------------------------------
 
