@@ -486,10 +486,11 @@ bool Twd67GridToTwd97GridLanes(const TmSettingsGrid& grid, Extended centralMerid
   for (std::size_t i = 0; i < count; ++i) source[i] = Geocentric67At(radians[i].Latitude, radians[i].Longitude);
   GeographicPoint g97[kMaxLanes];
   ShiftFromGeocentricLanes(k67To97, source, count, g97);
+  GridPointDouble out[kMaxLanes];
+  Tm2ForwardNarrowed97Lanes(centralMeridian, g97, count, out);
   for (std::size_t i = 0; i < count; ++i) {
-    const GridPointDouble out = Tm2ForwardNarrowed97(centralMeridian, g97[i].Longitude, g97[i].Latitude);
-    r[2 * i] = out.Easting;
-    r[2 * i + 1] = out.Northing;
+    r[2 * i] = out[i].Easting;
+    r[2 * i + 1] = out[i].Northing;
   }
   return true;
 }

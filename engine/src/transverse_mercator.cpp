@@ -716,6 +716,19 @@ GridPointDouble Tm2ForwardNarrowed97(Extended centralMeridian, Extended longitud
                            trig)};
 }
 
+void Tm2ForwardNarrowed97Lanes(Extended centralMeridian, const GeographicPoint* points, std::size_t count,
+                               GridPointDouble* out) {
+  const Fixed97Constants& fixed = Fixed97();
+  const TmEastingConstants grid = Fixed97Grid(centralMeridian);
+  LatitudeTrig trig[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) trig[i] = TrigOf(ForwardLatitude<false>(points[i].Latitude));
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = {AsDouble(EastingSeries<false>(grid, points[i].Longitude, trig[i])),
+              NarrowedNorthing(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian,
+                               points[i].Longitude, trig[i])};
+  }
+}
+
 TmGridPoint Tm2Forward97(const TransformSettings& settings, Extended longitude, Extended latitude) {
   return Tm2Forward97(settings.CentralMeridian, longitude, latitude);
 }

@@ -186,6 +186,10 @@ void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points,
 void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, std::size_t count,
                                GeographicPointDouble* out);
 
+// Tm2ForwardNarrowed97 of `count` (at most kMaxLanes) points at once, with exactly its results.
+void Tm2ForwardNarrowed97Lanes(Extended centralMeridian, const GeographicPoint* points, std::size_t count,
+                               GridPointDouble* out);
+
 // ---- The inversion of the meridian arc -----------------------------------------------------
 
 // The footpoint: the latitude (degrees) whose arc is `target` metres, by bisection of
