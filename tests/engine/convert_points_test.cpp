@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/modes.hpp"
@@ -29,9 +30,12 @@ struct Outcome {
   TransformSettings Settings;
 };
 
-// `setUp` is the run's set-up (ApplyTransformSettings by default).
-Outcome WithConvertPoints(TransformMode mode, Region region, std::vector<double> pairs,
-                         const std::function<void(EngineState&)>& setUp = {}) {
+using SetUp = std::function<void(EngineState&)>;
+using Conversion = std::function<void(EngineState&, TransformMode, std::vector<double>&)>;
+
+// A fresh state, `setUp` (ApplyTransformSettings by default), then `convert` on the pairs.
+Outcome Converted(TransformMode mode, Region region, std::vector<double> pairs, const Conversion& convert,
+                  const SetUp& setUp) {
   RecordingMessages messages;
   EngineState state(messages);
   if (setUp) {
@@ -41,7 +45,7 @@ Outcome WithConvertPoints(TransformMode mode, Region region, std::vector<double>
   }
   Outcome outcome;
   try {
-    ConvertPoints(state, mode, pairs);
+    convert(state, mode, pairs);
   } catch (const ConversionError& error) {
     outcome.Error = error.what();
   }
@@ -51,28 +55,19 @@ Outcome WithConvertPoints(TransformMode mode, Region region, std::vector<double>
   return outcome;
 }
 
-// `setUp` is the run's set-up (ApplyTransformSettings by default).
-Outcome WithConvertPoint(TransformMode mode, Region region, std::vector<double> pairs,
-                        const std::function<void(EngineState&)>& setUp = {}) {
-  RecordingMessages messages;
-  EngineState state(messages);
-  if (setUp) {
-    setUp(state);
-  } else {
-    ApplyTransformSettings(state, mode, region);
-  }
-  Outcome outcome;
-  try {
-    for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
-      ConvertPoint(state, mode, pairs[i], pairs[i + 1], pairs[i], pairs[i + 1]);
-    }
-  } catch (const ConversionError& error) {
-    outcome.Error = error.what();
-  }
-  outcome.Pairs = pairs;
-  outcome.Messages = messages.Texts;
-  outcome.Settings = state.Settings;
-  return outcome;
+Outcome WithConvertPoints(TransformMode mode, Region region, std::vector<double> pairs, const SetUp& setUp = {}) {
+  return Converted(mode, region, std::move(pairs),
+                   [](EngineState& state, TransformMode m, std::vector<double>& p) { ConvertPoints(state, m, p); },
+                   setUp);
+}
+
+// The loop that ConvertPoints stands for.
+Outcome WithConvertPoint(TransformMode mode, Region region, std::vector<double> pairs, const SetUp& setUp = {}) {
+  return Converted(mode, region, std::move(pairs),
+                   [](EngineState& state, TransformMode m, std::vector<double>& p) {
+                     for (std::size_t i = 0; i + 1 < p.size(); i += 2) ConvertPoint(state, m, p[i], p[i + 1], p[i], p[i + 1]);
+                   },
+                   setUp);
 }
 
 void ExpectSameOutcome(const Outcome& got, const Outcome& expected) {
