@@ -85,11 +85,15 @@ bool OneStepLatitude(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p,
   if (!(std::fabs(start) < 1e6)) return false;  // NaN too
   const Extended sine = start / std::sqrt(1 + static_cast<Extended>(start) * start);
   const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sine * sine));
-  const Extended argument = (z + ellipsoid.E2 * n * sine) / p;
+  // One division for the argument and the error's n / p; the reciprocal's rounding adds 2^-63
+  // of the argument to the error.
+  const Extended perP = 1 / p;
+  const Extended argument = (z + ellipsoid.E2 * n * sine) * perP;
   const double narrowed = AsDouble(argument);
   // |atan a - atan b| <= |a - b|: the step changes the latitude by less than 0.001 rad.
   if (!(std::fabs(narrowed - start) < 0.0009)) return false;
-  const Extended error = 3.5e-16L * ellipsoid.E2 * std::fabs(n / p) + std::fabs(argument) * 0x1p-61L;
+  const Extended error = 3.5e-16L * ellipsoid.E2 * std::fabs(n * perP) +
+                         std::fabs(argument) * (0x1p-61L + 0x1p-62L);
   if (!NarrowsAlike(argument, narrowed, error)) return false;
   latitude = std::atan(narrowed) / kDegToRad;
   return true;

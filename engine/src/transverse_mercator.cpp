@@ -823,9 +823,10 @@ GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended 
   const double sinPhi = std::sin(AsDouble(phi));
   const double cosPhi = std::cos(AsDouble(phi));
   const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
-  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(w));
   const Extended sigma = InverseArcSecondSine();
-  const Extended base = 1 / (nu * cosPhi * sigma);  // as LongitudeSeries
+  // 1 / (nu cos sigma) as LongitudeSeries has it, nu being a / sqrt w, with one division instead
+  // of two: within 2^-61 of its value there.
+  const Extended base = std::sqrt(AsDouble(w)) / (ellipsoid.A * cosPhi * sigma);
   const Extended first = base * 1e6L * q;
 
   const double e2 = AsDouble(ellipsoid.E2);
@@ -854,17 +855,22 @@ GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended 
   const double longitudeTerms[2] = {q3 * (qq * qD), q5 * (qq * qq * qD)};
   const double rest = -longitudeTerms[0] + longitudeTerms[1];
 
-  const Extended degreesLatitude = phi / kDegToRad - latitudeSeries * kOneOver3600;
+  // The footpoint latitude in degrees where the operation has phi / DegToRad: the two differ
+  // by the roundings of the product and the quotient, 2^-63 of the latitude.
+  const Extended degreesLatitude = latitudeDegrees - latitudeSeries * kOneOver3600;
   const Extended degreesLongitude = (first + rest) * kOneOver3600 + centralMeridian;
   // 4e-15 of each term in double, three times what their inputs and arithmetic can lose.
   const double latitudeSize =
       std::fabs(latitudeTerms[0]) + std::fabs(latitudeTerms[1]) + std::fabs(latitudeTerms[2]);
   const double longitudeSize = std::fabs(longitudeTerms[0]) + std::fabs(longitudeTerms[1]);
   // The sums round differently from the operations' by at most a unit of the last place each
-  // (2^-63 relative); twice that is allowed for.
-  Extended latitudeError = latitudeSize * (4e-15 / 3600) + std::fabs(degreesLatitude) * 0x1p-61L;
+  // (2^-63 relative); twice that is allowed for, and twice what the latitude in degrees and the
+  // first term of the longitude differ by.
+  Extended latitudeError =
+      latitudeSize * (4e-15 / 3600) + std::fabs(degreesLatitude) * (0x1p-61L + 0x1p-62L);
   Extended longitudeError = longitudeSize * (4e-15 / 3600) +
-                            (std::fabs(first) * (1.0L / 3600) + std::fabs(degreesLongitude)) * 0x1p-61L;
+                            std::fabs(first) * (1.0L / 3600) * (0x1p-61L + 0x1p-60L) +
+                            std::fabs(degreesLongitude) * 0x1p-61L;
   const Extended scale = inRadians ? kDegToRad : 1;
   const Extended latitude = degreesLatitude * scale;
   const Extended longitude = degreesLongitude * scale;
