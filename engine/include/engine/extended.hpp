@@ -47,7 +47,7 @@ inline constexpr int kTrappedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 
 // How many independent points the engine's several-point forms take at once. Each step of a
 // conversion waits for the one before; the steps of several points, interleaved, do not.
-inline constexpr std::size_t kMaxLanes = 8;
+inline constexpr std::size_t kMaxLanes = 16;
 
 // The trapped flags that are raised: fetestexcept(kTrappedFlags), which on x86-64 reads the
 // x87 status word and the SSE status register, without the call.
