@@ -396,33 +396,15 @@ bool CommitBlock(EngineState& state, TransformMode mode, double* pairs, double* 
   return true;
 }
 
-// Converts `count` (1 to kPairsPerBlock) pairs of `pairs` in place in the fast pass of
-// `chain`, and returns true; or returns false, with `pairs` and the settings untouched, if a
-// pair must go through ConvertPoint: an input that is not finite, a point outside the Lambert
-// grid, or a flag raised.
-template <typename Chain>
-bool ConvertBlockFast(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
-                      const Chain& chain) {
-  double results[2 * kPairsPerBlock];
-  for (std::size_t i = 0; i < count; ++i) {
-    const double x = pairs[2 * i];
-    const double y = pairs[2 * i + 1];
-    if (!std::isfinite(x) || !std::isfinite(y)) return false;
-    FastPass pass;
-    chain(pass, x, y, results[2 * i], results[2 * i + 1]);
-    if (pass.Abandoned()) return false;
-    pass.Store();
-  }
-  return CommitBlock(state, mode, pairs, results, count);
-}
-
 // How many points the long chains take side by side.
 constexpr std::size_t kLanes = kMaxLanes;
 
-// A block converted as ConvertBlockFast would convert it, but kLanes points at a time by
-// `lanes` (pairs, count, results), which returns false to give up as a chain's fast pass gives
-// up. The long chains are sequences of library calls and divisions, each waiting for the one
-// before: several independent chains side by side keep the processor busier.
+// Converts `count` (1 to kPairsPerBlock) pairs of `pairs` in place, kLanes points at a time by
+// `lanes` (pairs, count, results), and returns true; or returns false, with `pairs` and the
+// settings untouched, if a pair must go through ConvertPoint: an input that is not finite, a
+// point outside the Lambert grid (`lanes` gives up), or a flag raised. The long chains are
+// sequences of library calls and divisions, each waiting for the one before: several
+// independent chains side by side keep the processor busier.
 template <typename Lanes>
 bool ConvertBlockInLanes(EngineState& state, TransformMode mode, double* pairs, std::size_t count,
                          const Lanes& lanes) {
@@ -538,15 +520,24 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
   // The chain is chosen once per call: one instance of the block loop per chain. Within a block
   // the settings do not change (mode 11's writes wait for the block's commit), so the grid
   // derived from them is looked up once per block.
-  const auto convert = [&](const auto& chain) {
-    ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
-      return ConvertBlockFast(state, mode, block, count, chain);
-    });
-  };
   // lanesOf() gives the several-point form for one block.
   const auto convertInLanes = [&](const auto& lanesOf) {
     ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {
       return ConvertBlockInLanes(state, mode, block, count, lanesOf());
+    });
+  };
+  // A chain's fast pass point after point, for the chains that keep the processor busy alone.
+  const auto convert = [&](const auto& chain) {
+    convertInLanes([&] {
+      return [&](const double* p, std::size_t n, double* r) {
+        for (std::size_t i = 0; i < n; ++i) {
+          FastPass pass;
+          chain(pass, p[2 * i], p[2 * i + 1], r[2 * i], r[2 * i + 1]);
+          if (pass.Abandoned()) return false;
+          pass.Store();
+        }
+        return true;
+      };
     });
   };
   const auto datum = [&](const DatumChain& chain) {
