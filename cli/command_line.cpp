@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+#include "engine/mode_table.hpp"
+
 namespace morvane {
 
 namespace {
@@ -78,7 +80,7 @@ ParsedArguments ParseArguments(std::span<const std::string> args,
 }
 
 TransformMode ParseModeNumber(std::string_view text) {
-  return static_cast<TransformMode>(ParseWholeNumber(text, 1, kModeCount, "--mode") - 1);
+  return *ModeOfNumber(static_cast<unsigned>(ParseWholeNumber(text, 1, kModeCount, "--mode")));
 }
 
 Region ParseRegionNumber(std::string_view text) {

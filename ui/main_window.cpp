@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "engine/modes.hpp"
+#include "engine/mode_table.hpp"
 #include "fonts.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "texts.hpp"
@@ -20,12 +20,19 @@ namespace {
 constexpr int kClientWidth = 712;
 constexpr int kClientHeight = 635;
 
-template <std::size_t N>
-QStringList Captions(const std::array<std::string_view, N>& captions) {
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QStringList ModeCaptions() {
   QStringList list;
-  for (std::string_view caption : captions) {
-    list << QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
-  }
+  for (const ModeRow& row : kModes) list << FromUtf8(row.Caption);
+  return list;
+}
+
+QStringList RegionCaptions() {
+  QStringList list;
+  for (const RegionRow& row : kRegions) list << FromUtf8(row.Caption);
   return list;
 }
 
@@ -62,9 +69,9 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   // Step one: mode and region.
   GroupBox3 = MakeFrame(QStringLiteral("步驟一:選擇轉換方式"), 209, this);
   RadioGroup1 = new RadioGroup(QStringLiteral("A. 請[正確] 選擇影像坐標轉換方式 "),
-                               Captions(kModeCaptions), 2, GroupBox3);
+                               ModeCaptions(), 2, GroupBox3);
   RadioGroup1->setFixedWidth(519);
-  RadioGroup2 = new RadioGroup(QStringLiteral("B. 請選擇轉換的地區"), Captions(kRegionCaptions), 1,
+  RadioGroup2 = new RadioGroup(QStringLiteral("B. 請選擇轉換的地區"), RegionCaptions(), 1,
                                GroupBox3);
   // It takes whatever width is left and clips its captions rather than widen the window.
   RadioGroup2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -9,34 +9,22 @@
 #include "engine/constants.hpp"
 #include "engine/datum_shift.hpp"
 #include "engine/lambert_conic.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/transverse_mercator.hpp"
 
 namespace morvane {
 
-const std::array<std::string_view, kModeCount> kModeCaptions = {
-    "01. ｛６７ＴＭ２｝\u3000 轉 ｛６７經緯度｝",
-    "02. ｛６７經緯度｝ \u3000轉 ｛６７ＴＭ２｝",
-    "03. ｛\u3000\u3000ＴＭ３｝ \u3000轉 ｛６７經緯度｝",
-    "04. ｛６７經緯度｝ \u3000轉 ｛\u3000\u3000ＴＭ３｝",
-    "05. ｛５１ＵＴＭ｝ \u3000轉 ｛６７經緯度｝",
-    "06. ｛６７經緯度｝ \u3000轉 ｛５１ＵＴＭ｝",
-    "07. ｛\u3000\u3000蘭勃特｝ \u3000轉 ｛６７經緯度｝",
-    "08. ｛６７經緯度｝ \u3000轉 ｛\u3000\u3000蘭勃特｝",
-    "09. ｛６７經緯度｝\u3000 轉 ｛９７經緯度｝",
-    "10. ｛９７經緯度｝\u3000 轉 ｛６７經緯度｝",
-    "11. ｛６７ＴＭ２｝\u3000 轉 ｛９７ＴＭ２｝",
-    "12. ｛９７ＴＭ２｝ \u3000轉 ｛６７ＴＭ２｝",
-    "13. ｛９７ＴＭ２｝ \u3000轉 ｛９７經緯度｝",
-    "14. ｛９７經緯度｝ \u3000轉 ｛９７ＴＭ２｝",
-    "15. ｛６７經緯度｝ \u3000轉 ｛８４經緯度｝",
-    "16. ｛８４經緯度｝ \u3000轉 ｛６７經緯度｝",
-};
+const std::array<std::string_view, kModeCount> kModeCaptions = [] {
+  std::array<std::string_view, kModeCount> captions{};
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) captions[mode] = RowOf(mode).Caption;
+  return captions;
+}();
 
-const std::array<std::string_view, kRegionCount> kRegionCaptions = {
-    "1.台灣地區",
-    "2.澎湖．金門．馬祖",
-    "3.大陸地區（限用蘭勃特投影）",
-};
+const std::array<std::string_view, kRegionCount> kRegionCaptions = [] {
+  std::array<std::string_view, kRegionCount> captions{};
+  for (std::size_t region = 0; region < captions.size(); ++region) captions[region] = kRegions[region].Caption;
+  return captions;
+}();
 
 namespace {
 
@@ -333,48 +321,41 @@ void Twd97GridToTwd67Grid(Pass& pass, EngineState& state, double x, double y, do
   }
 }
 
-template <typename Pass>
-void RunChain(Pass& pass, EngineState& state, TransformMode mode, double x, double y,
-              double& outX, double& outY) {
-  switch (mode) {
-    case 0:
-    case 2:
-    case 4:
-    case 12:
-      GridToGeographic(pass, state, x, y, outX, outY);
-      break;
-    case 1:
-    case 3:
-    case 5:
-    case 13:
-      GeographicToGrid(pass, state, x, y, outX, outY);
-      break;
-    case 6:
-      LambertToGeographic(pass, state.Lambert, x, y, outX, outY);
-      break;
-    case 7:
-      GeographicToLambert(pass, state.Lambert, x, y, outX, outY);
-      break;
-    case 8:
-      GeographicToGeographic(pass, k67To97, x, y, outX, outY);
-      break;
-    case 9:
-      GeographicToGeographic(pass, k97To67, x, y, outX, outY);
-      break;
-    case 10:
-      Twd67GridToTwd97Grid(pass, state, x, y, outX, outY);
-      break;
-    case 11:
-      Twd97GridToTwd67Grid(pass, state, x, y, outX, outY);
-      break;
-    case 14:
-      GeographicToGeographic(pass, k67To84, x, y, outX, outY);
-      break;
-    case 15:
-      GeographicToGeographic(pass, k84To67, x, y, outX, outY);
-      break;
+// The datum chain of a chain between two geographic systems.
+const DatumChain& DatumChainOf(Chain chain) {
+  switch (chain) {
+    case Chain::Twd97ToTwd67:
+      return k97To67;
+    case Chain::Twd67ToWgs84:
+      return k67To84;
+    case Chain::Wgs84ToTwd67:
+      return k84To67;
     default:
-      break;  // unreachable: ConvertPoint tests the range first
+      return k67To97;
+  }
+}
+
+template <typename Pass>
+void RunChain(Pass& pass, EngineState& state, Chain chain, double x, double y, double& outX,
+              double& outY) {
+  switch (chain) {
+    case Chain::GridToGeographic:
+      return GridToGeographic(pass, state, x, y, outX, outY);
+    case Chain::GeographicToGrid:
+      return GeographicToGrid(pass, state, x, y, outX, outY);
+    case Chain::LambertToGeographic:
+      return LambertToGeographic(pass, state.Lambert, x, y, outX, outY);
+    case Chain::GeographicToLambert:
+      return GeographicToLambert(pass, state.Lambert, x, y, outX, outY);
+    case Chain::Twd67ToTwd97:
+    case Chain::Twd97ToTwd67:
+    case Chain::Twd67ToWgs84:
+    case Chain::Wgs84ToTwd67:
+      return GeographicToGeographic(pass, DatumChainOf(chain), x, y, outX, outY);
+    case Chain::Twd67GridToTwd97Grid:
+      return Twd67GridToTwd97Grid(pass, state, x, y, outX, outY);
+    case Chain::Twd97GridToTwd67Grid:
+      return Twd97GridToTwd67Grid(pass, state, x, y, outX, outY);
   }
 }
 
@@ -390,9 +371,9 @@ bool CommitBlock(EngineState& state, TransformMode mode, double* pairs, double* 
   Materialise(results[2 * count - 1]);
   if (FloatingPointFlagsRaised()) return false;
   std::memcpy(pairs, results, 2 * count * sizeof(double));
-  // Mode 11 writes the same fields at every pair; a pair's results do not depend on whether the
+  // Mode 12 writes the same fields at every pair; a pair's results do not depend on whether the
   // pairs before it have written them (its fast pass reads them from a written copy).
-  if (mode == 11) WriteTwd67GridFields(state.Settings);
+  if (RowOf(mode).WritesTwd67GridFields) WriteTwd67GridFields(state.Settings);
   return true;
 }
 
@@ -545,38 +526,40 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
       return [&](const double* p, std::size_t n, double* r) { return GeographicToGeographicLanes(chain, p, n, r); };
     });
   };
-  switch (mode) {
-    case 0:
-    case 2:
-    case 4:
-    case 12:
+  if (mode >= kModeCount) {
+    // "No the other choice" once per pair, nothing written.
+    for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+      ConvertPoint(state, mode, pairs[i], pairs[i + 1], pairs[i], pairs[i + 1]);
+    }
+    return;
+  }
+  switch (const Chain chain = RowOf(mode).Steps) {
+    case Chain::GridToGeographic:
       return convertInLanes([&] {
         const TmSettingsGrid& grid = state.Grids.For(state.Settings);
         return [&grid](const double* p, std::size_t n, double* r) { return GridToGeographicLanes(grid, p, n, r); };
       });
-    case 1:
-    case 3:
-    case 5:
-    case 13:
+    case Chain::GeographicToGrid:
       // The forward chain keeps the processor busy on its own: one point at a time.
       return convert([&](FastPass& pass, double x, double y, double& ox, double& oy) {
         GeographicToGrid(pass, state, x, y, ox, oy);
       });
-    case 6:
+    case Chain::LambertToGeographic:
       return convertInLanes([&] {
         return [&](const double* p, std::size_t n, double* r) {
           return LambertToGeographicLanes(state.Lambert, p, n, r);
         };
       });
-    case 7:
+    case Chain::GeographicToLambert:
       return convert([&](FastPass& pass, double x, double y, double& ox, double& oy) {
         GeographicToLambert(pass, state.Lambert, x, y, ox, oy);
       });
-    case 8:
-      return datum(k67To97);
-    case 9:
-      return datum(k97To67);
-    case 10:
+    case Chain::Twd67ToTwd97:
+    case Chain::Twd97ToTwd67:
+    case Chain::Twd67ToWgs84:
+    case Chain::Wgs84ToTwd67:
+      return datum(DatumChainOf(chain));
+    case Chain::Twd67GridToTwd97Grid:
       return convertInLanes([&] {
         const TmSettingsGrid& grid = state.Grids.For(state.Settings);
         const Extended centralMeridian = state.Settings.CentralMeridian;
@@ -584,7 +567,7 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
           return Twd67GridToTwd97GridLanes(grid, centralMeridian, p, n, r);
         };
       });
-    case 11:
+    case Chain::Twd97GridToTwd67Grid:
       return convertInLanes([&] {
         TransformSettings written;
         std::memcpy(&written, &state.Settings, sizeof written);  // bytes: no value passes the FPU
@@ -595,15 +578,6 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
           return Twd97GridToTwd67GridLanes(grid, centralMeridian, p, n, r);
         };
       });
-    case 14:
-      return datum(k67To84);
-    case 15:
-      return datum(k84To67);
-    default:
-      // "No the other choice" once per pair, nothing written.
-      for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
-        ConvertPoint(state, mode, pairs[i], pairs[i + 1], pairs[i], pairs[i + 1]);
-      }
   }
 }
 
@@ -622,15 +596,16 @@ void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, do
     RaiseInvalidOperation();
     CheckFloatingPointFlags();
   }
+  const ModeRow& row = RowOf(mode);
   FastPass fast;
-  RunChain(fast, state, mode, x, y, outX, outY);
+  RunChain(fast, state, row.Steps, x, y, outX, outY);
   if (fast.Commit()) {
-    if (mode == 11) WriteTwd67GridFields(state.Settings);
+    if (row.WritesTwd67GridFields) WriteTwd67GridFields(state.Settings);
     return;
   }
   ClearFloatingPointFlags();
   CheckedPass checked;
-  RunChain(checked, state, mode, x, y, outX, outY);
+  RunChain(checked, state, row.Steps, x, y, outX, outY);
 }
 
 }  // namespace morvane

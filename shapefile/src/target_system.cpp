@@ -6,54 +6,11 @@
 #include <string_view>
 
 #include "engine/constants.hpp"
+#include "engine/mode_table.hpp"
 
 namespace morvane {
 
 namespace {
-
-enum class Datum {
-  Twd67,
-  Twd97,
-  Wgs84,
-  LambertGrid,  // the Lambert grid's own ellipsoid, shifted to nothing
-};
-
-// How the target's coordinates were computed.
-enum class Grid {
-  Geographic,
-  SettingsTm,  // the Transverse Mercator of the settings, ellipsoid included
-  Twd97Tm2,    // the fixed GRS80 two-degree grid; only the central meridian from the settings
-  Twd67Tm2,    // the two-degree values that mode 11 writes per point, on the settings' axis
-  Lambert,
-};
-
-struct Target {
-  Datum System;
-  Grid Kind;
-  std::string_view GridName;  // for the projected system's name
-};
-
-// Indexed by mode. The geographic targets on TWD67 all take the TWD67 ellipsoid, mode 4's
-// too: its longitudes and latitudes are the ones the datum shifts read as TWD67, whatever
-// ellipsoid the inverse projection ran on.
-constexpr std::array<Target, kModeCount> kTargets = {{
-    {Datum::Twd67, Grid::Geographic, ""},         // 0  TWD67 TM2 to TWD67 geographic
-    {Datum::Twd67, Grid::SettingsTm, "TM2"},      // 1  TWD67 geographic to TWD67 TM2
-    {Datum::Twd67, Grid::Geographic, ""},         // 2  TM3 to TWD67 geographic
-    {Datum::Twd67, Grid::SettingsTm, "TM3"},      // 3  TWD67 geographic to TM3
-    {Datum::Twd67, Grid::Geographic, ""},         // 4  UTM to TWD67 geographic
-    {Datum::Twd67, Grid::SettingsTm, "UTM"},      // 5  TWD67 geographic to UTM
-    {Datum::LambertGrid, Grid::Geographic, ""},   // 6  Lambert to geographic, no datum shift
-    {Datum::LambertGrid, Grid::Lambert, ""},      // 7  geographic to Lambert, no datum shift
-    {Datum::Twd97, Grid::Geographic, ""},         // 8  TWD67 to TWD97 geographic
-    {Datum::Twd67, Grid::Geographic, ""},         // 9  TWD97 to TWD67 geographic
-    {Datum::Twd97, Grid::Twd97Tm2, "TM2"},        // 10 TWD67 TM2 to TWD97 TM2
-    {Datum::Twd67, Grid::Twd67Tm2, "TM2"},        // 11 TWD97 TM2 to TWD67 TM2
-    {Datum::Twd97, Grid::Geographic, ""},         // 12 TWD97 TM2 to TWD97 geographic
-    {Datum::Twd97, Grid::SettingsTm, "TM2"},      // 13 TWD97 geographic to TWD97 TM2
-    {Datum::Wgs84, Grid::Geographic, ""},         // 14 TWD67 to WGS84 geographic
-    {Datum::Twd67, Grid::Geographic, ""},         // 15 WGS84 to TWD67 geographic
-}};
 
 struct Ellipsoid {
   double SemiMajorAxis;
@@ -71,11 +28,11 @@ bool SameEllipsoid(const Ellipsoid& a, const Ellipsoid& b) {
          std::fabs(a.InverseFlattening - b.InverseFlattening) <= 1e-9 * b.InverseFlattening;
 }
 
-Ellipsoid EllipsoidOf(const Target& target, const TransformSettings& settings,
+Ellipsoid EllipsoidOf(const CoordinateSystem& target, const TransformSettings& settings,
                       const LambertParameters& lambert) {
   const auto axis = static_cast<double>(settings.SemiMajorAxis);
-  if (target.Kind == Grid::SettingsTm) return {axis, static_cast<double>(settings.InverseFlattening)};
-  if (target.Kind == Grid::Twd67Tm2) return {axis, static_cast<double>(kTwd67InverseFlattening)};
+  if (target.Kind == GridKind::SettingsTm) return {axis, static_cast<double>(settings.InverseFlattening)};
+  if (target.Kind == GridKind::Twd67Tm2) return {axis, static_cast<double>(kTwd67InverseFlattening)};
   switch (target.System) {
     case Datum::Twd67:
       return kTwd67;
@@ -155,9 +112,9 @@ struct TmGrid {
   double CentralMeridian;
 };
 
-TmGrid TmGridOf(Grid kind, const TransformSettings& settings) {
+TmGrid TmGridOf(GridKind kind, const TransformSettings& settings) {
   const auto meridian = static_cast<double>(settings.CentralMeridian);
-  if (kind == Grid::SettingsTm)
+  if (kind == GridKind::SettingsTm)
     return {static_cast<double>(settings.FalseEasting), static_cast<double>(settings.ScaleFactor), meridian};
   return {static_cast<double>(kTm2FalseEasting), static_cast<double>(kTm2ScaleFactor), meridian};
 }
@@ -167,13 +124,14 @@ TmGrid TmGridOf(Grid kind, const TransformSettings& settings) {
 std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSettings& settings,
                                            const LambertParameters& lambert) {
   if (mode >= kModeCount) return std::nullopt;
-  const Target& target = kTargets[mode];
+  // The geographic targets on TWD67 all take the TWD67 ellipsoid, mode 5's too.
+  const CoordinateSystem& target = RowOf(mode).Target;
   const Ellipsoid ellipsoid = EllipsoidOf(target, settings, lambert);
   const Names names = NamesOf(target.System, ellipsoid);
   const std::string geographic = GeographicWkt(target.System, names, ellipsoid);
 
-  if (target.Kind == Grid::Geographic) return geographic;
-  if (target.Kind == Grid::Lambert) {
+  if (target.Kind == GridKind::Geographic) return geographic;
+  if (target.Kind == GridKind::Lambert) {
     return "PROJCS[\"" + names.Short + "_Lambert_Conformal_Conic\"," + geographic +
            ",PROJECTION[\"Lambert_Conformal_Conic\"]," + Parameter("False_Easting", lambert.FalseEasting) + "," +
            Parameter("False_Northing", lambert.FalseNorthing) + "," +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/constants.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "test_support.hpp"
 
@@ -216,11 +217,28 @@ TEST(Modes, InPlaceConversionMatchesSeparateOutputs) {
 
 // ---- Lambert modes ----------------------------------------------------------------------
 
-TEST(Modes, LambertModesBeforeAnyMainlandRunUseTheInitialGrid) {
-  Engine engine;
-  const Point origin = engine.Run(7, 0, {0, 45});
-  EXPECT_EQ(origin.X, 0.0);
-  EXPECT_NEAR(origin.Y, 0.0, 1e-4);
+// The Lambert modes convert on the mainland grid in every region, whatever ran before: the
+// same input gives the same answer in a fresh engine and after a mainland run.
+TEST(Modes, LambertModesUseTheMainlandGridInEveryRegionWhateverRanBefore) {
+  const Point beijing{116.40, 39.90};
+  Engine mainland;
+  const Point expected = mainland.Run(7, 2, beijing);
+  const Point expectedBack = mainland.Run(6, 2, expected);
+  for (Region region = 0; region < kRegionCount; ++region) {
+    Engine fresh;
+    const Point grid = fresh.Run(7, region, beijing);
+    EXPECT_EQ(grid.X, expected.X) << region;
+    EXPECT_EQ(grid.Y, expected.Y) << region;
+    Engine afterMainland;
+    afterMainland.Run(0, 2, kTaiwan[0]);
+    const Point back = afterMainland.Run(6, region, expected);
+    EXPECT_EQ(back.X, expectedBack.X) << region;
+    EXPECT_EQ(back.Y, expectedBack.Y) << region;
+  }
+  // The mainland grid, not one centred at 0 degrees: Beijing lies 6.4 degrees east of its
+  // 110 degree meridian.
+  EXPECT_GT(expected.X, 400000);
+  EXPECT_LT(expected.X, 700000);
 }
 
 TEST(Modes, LambertModesConvertWithoutADatumShift) {
@@ -290,6 +308,46 @@ TEST(Captions, Regions) {
   EXPECT_EQ(kRegionCaptions[0], "1.台灣地區");
   EXPECT_EQ(kRegionCaptions[1], "2.澎湖．金門．馬祖");
   EXPECT_EQ(kRegionCaptions[2], "3.大陸地區（限用蘭勃特投影）");
+}
+
+
+// ---- The mode table ---------------------------------------------------------------------
+
+// Each row's systems agree with its chain: a grid on the side the chain projects, degrees on
+// the other, the datums the chain shifts between, and the caption numbered as the row.
+TEST(ModeTable, SystemsAgreeWithTheChainAndTheCaption) {
+  struct Sides {
+    bool SourceGeographic, TargetGeographic;
+  };
+  for (const ModeRow& row : kModes) {
+    const bool sourceGeographic = row.Source.Kind == GridKind::Geographic;
+    const bool targetGeographic = row.Target.Kind == GridKind::Geographic;
+    Sides expected{};
+    switch (row.Steps) {
+      case Chain::GridToGeographic:
+      case Chain::LambertToGeographic:
+        expected = {false, true};
+        break;
+      case Chain::GeographicToGrid:
+      case Chain::GeographicToLambert:
+        expected = {true, false};
+        break;
+      case Chain::Twd67GridToTwd97Grid:
+      case Chain::Twd97GridToTwd67Grid:
+        expected = {false, false};
+        break;
+      default:
+        expected = {true, true};
+    }
+    EXPECT_EQ(sourceGeographic, expected.SourceGeographic) << row.Number;
+    EXPECT_EQ(targetGeographic, expected.TargetGeographic) << row.Number;
+    const bool shiftsDatum = row.Steps >= Chain::Twd67ToTwd97 && row.Steps <= Chain::Twd97GridToTwd67Grid;
+    EXPECT_EQ(row.Source.System != row.Target.System, shiftsDatum) << row.Number;
+    char number[4];
+    std::snprintf(number, sizeof number, "%02u.", row.Number);
+    EXPECT_EQ(row.Caption.substr(0, 3), number);
+    EXPECT_EQ(row.UsesLambertGrid, row.Source.Kind == GridKind::Lambert || row.Target.Kind == GridKind::Lambert);
+  }
 }
 
 }  // namespace

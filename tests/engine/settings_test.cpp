@@ -52,7 +52,8 @@ const SettingsCase kSettingsCases[] = {
      true, 0},
     {"Mode11Region2KeepsEarlierMeridian", {{4, 0}, {11, 2}}, 6378160, 298.247167, 250000, 0.9999,
      123, true, 0},
-    {"Mode6Region1KeepsEverything", {{4, 1}, {6, 1}}, 6378160, 297, 500000, 0.9996, 117, false, 0},
+    // The Lambert modes keep every field and set up the mainland grid in any region.
+    {"Mode6Region1KeepsEveryField", {{4, 1}, {6, 1}}, 6378160, 297, 500000, 0.9996, 117, true, 0},
     {"Mode14Region0WritesOnlyTheMeridian", {{5, 1}, {14, 0}}, 6378160, 297, 500000, 0.9996, 121,
      false, 0},
     {"Mode8Region1GetsTheIslandsMeridian", {{5, 0}, {8, 1}}, 6378160, 297, 500000, 0.9996, 119,
