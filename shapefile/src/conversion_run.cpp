@@ -167,7 +167,8 @@ void WriteTextFile(FileSystem& files, const std::string& path, const std::string
 // Writes the converted main file to `outputPath`; returns the extent of its records.
 Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
                      const std::string& inputPath, FileSystem& files,
-                     const std::string& outputPath, RunFeedback& feedback, ShapefileStats& stats) {
+                     const std::string& outputPath, RunFeedback& feedback, ShapefileStats& stats,
+                     const ConversionThreads& threads) {
   std::unique_ptr<File> output = files.Create(outputPath);
   BufferedReader in(input);
   BufferedWriter out(*output);
@@ -176,8 +177,8 @@ Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
   out.Write(header.Bytes.data(), kFileHeaderSize);
 
   const RewriteResult records =
-      RewriteRecords(in, out, engine, mode, inputPath,
-                     [&](std::uint64_t done) { feedback.OnBytesRead(done, in.FileSize()); });
+      RewriteRecordsOnThreads(in, out, engine, mode, inputPath,
+                              [&](std::uint64_t done) { feedback.OnBytesRead(done, in.FileSize()); }, threads);
   SetHeaderBox(engine, mode, header, records.Points);
   out.PatchAt(kHeaderBoxOffset, header.Box(), kBoxSize);
   out.Flush();
@@ -207,7 +208,7 @@ void WriteIndex(EngineState& engine, TransformMode mode, const std::string& inpu
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,
-                                  ShapefileStats* stats) {
+                                  ShapefileStats* stats, const ConversionThreads& threads) {
   const ShapefileNames names = BuildShapefileNames(folder, item);
   std::unique_ptr<File> input = files.OpenRead(names.InputMain);
   const std::optional<std::string> index = FindCompanion(files, names.Stem, ".shx");
@@ -237,7 +238,7 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   ShapefileStats done;
   try {
     const Extent records = WriteMainFile(engine, mode, *input, names.InputMain, files,
-                                         outputs.Temporary(names.OutputMain), feedback, done);
+                                         outputs.Temporary(names.OutputMain), feedback, done, threads);
     WriteIndex(engine, mode, *index, files, outputs.Temporary(names.OutputIndex), records);
     files.CopyNoOverwrite(*table, outputs.Temporary(names.OutputTable));
     if (system) WriteTextFile(files, outputs.Temporary(projectionOutput), *system);
@@ -254,7 +255,7 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
 
 void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
                    const std::string& folder, TransformMode mode, Region region,
-                   RunFeedback& feedback, FileSystem& files) {
+                   RunFeedback& feedback, FileSystem& files, const ConversionThreads& threads) {
   ApplyTransformSettings(engine, mode, region);
   std::int64_t ticked = 0;
   for (const RunItem& item : items) ticked += item.Ticked ? 1 : 0;
@@ -264,7 +265,7 @@ void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
     if (!item.Ticked) continue;
     feedback.SetOverallProgress(static_cast<int>(started * 100 / ticked));
     ++started;
-    if (ConvertShapefile(engine, folder, item.Text, mode, feedback, files) == ShapefileOutcome::EndRun)
+    if (ConvertShapefile(engine, folder, item.Text, mode, feedback, files, nullptr, threads) == ShapefileOutcome::EndRun)
       break;
   }
   feedback.SetOverallProgress(100);

@@ -57,16 +57,87 @@ RecordLayout LayoutOf(std::int32_t type) {
 // Bytes of the Z range and Z values of `points` points.
 std::uint64_t ZPartSize(std::int64_t points) { return 16 + 8 * static_cast<std::uint64_t>(points); }
 
+// Whole records held in memory, read as the part of the input file they came from: positions
+// and what is left are those of the file, so that damage is reported as from the file.
+class BlockReader {
+ public:
+  explicit BlockReader(const RecordBlock& block) : block_(block) {}
+
+  const unsigned char* Take(std::size_t size) {
+    if (block_.Bytes.size() - at_ < size) {
+      at_ = block_.Bytes.size();
+      return nullptr;
+    }
+    const unsigned char* bytes = block_.Bytes.data() + at_;
+    at_ += size;
+    return bytes;
+  }
+  std::size_t Read(void* to, std::size_t size) {
+    size = std::min(size, block_.Bytes.size() - at_);
+    if (size > 0) std::memcpy(to, block_.Bytes.data() + at_, size);
+    at_ += size;
+    return size;
+  }
+  std::size_t BlockSize() const { return std::max(block_.Bytes.size(), kMinimumBlockSize); }
+  std::uint64_t Position() const { return block_.Offset + at_; }
+  std::uint64_t Remaining() const { return block_.FileSize > Position() ? block_.FileSize - Position() : 0; }
+
+ private:
+  const RecordBlock& block_;
+  std::size_t at_ = 0;
+};
+
+// The rewritten records of a block, appended to a byte vector.
+class BlockWriter {
+ public:
+  BlockWriter(std::vector<unsigned char>& bytes, std::size_t blockSize) : bytes_(bytes), blockSize_(blockSize) {
+    bytes_.clear();
+    bytes_.reserve(blockSize);
+  }
+
+  unsigned char* Reserve(std::size_t size) {
+    const std::size_t at = bytes_.size();
+    bytes_.resize(at + size);
+    return bytes_.data() + at;
+  }
+  void Write(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    bytes_.insert(bytes_.end(), bytes, bytes + size);
+  }
+  void PatchAt(std::uint64_t offset, const void* data, std::size_t size) {
+    std::memcpy(bytes_.data() + offset, data, size);
+  }
+  std::size_t BlockSize() const { return blockSize_; }
+  std::uint64_t Position() const { return bytes_.size(); }
+
+ private:
+  std::vector<unsigned char>& bytes_;
+  std::size_t blockSize_;
+};
+
+bool CopyBytes(BlockReader& in, BlockWriter& out, std::uint64_t size) {
+  if (size > in.Remaining()) return false;
+  const unsigned char* bytes = in.Take(static_cast<std::size_t>(size));
+  if (bytes == nullptr) return false;
+  out.Write(bytes, static_cast<std::size_t>(size));
+  return true;
+}
+
+// Rewrites records from a reader to a writer (the buffered file or a block in memory), adding
+// each record's extent to `Extents` (an Extent or ExtentRuns).
+template <typename Reader, typename Writer, typename Extents>
 class RecordRewriter {
  public:
-  RecordRewriter(BufferedReader& in, BufferedWriter& out, EngineState& engine,
-                 TransformMode mode, const std::string& path)
-      : in_(in), out_(out), engine_(engine), mode_(mode), path_(path) {}
+  // `number`: records before the first one this rewrites.
+  RecordRewriter(Reader& in, Writer& out, EngineState& engine, TransformMode mode,
+                 const std::string& path, Extents& extents, std::uint64_t number = 0)
+      : in_(in), out_(out), engine_(engine), mode_(mode), path_(path), extents_(extents), number_(number) {}
 
-  // Rewrites the next record; false at the end of the file.
+  // Rewrites the next record; false at the end of the input.
   bool Next();
 
-  RewriteResult Result;
+  std::uint64_t Records = 0;
+  std::uint64_t Vertices = 0;
 
  private:
   [[noreturn]] void Damaged(const std::string& what) const {
@@ -96,18 +167,20 @@ class RecordRewriter {
   void FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent);
   void ConvertPoints(std::int64_t count, Extent& extent);
 
-  BufferedReader& in_;
-  BufferedWriter& out_;
+  Reader& in_;
+  Writer& out_;
   EngineState& engine_;
   TransformMode mode_;
   const std::string& path_;
-  std::uint64_t number_ = 0;   // of the current record, from 1
+  Extents& extents_;
+  std::uint64_t number_;       // of the current record, from 1
   std::uint64_t start_ = 0;    // byte offset of its record header
   std::uint64_t content_ = 0;  // its content bytes, the shape type included
   std::int32_t type_ = 0;
 };
 
-bool RecordRewriter::Next() {
+template <typename Reader, typename Writer, typename Extents>
+bool RecordRewriter<Reader, Writer, Extents>::Next() {
   start_ = in_.Position();
   unsigned char header[kRecordHeaderSize];
   const std::size_t got = in_.Read(header, sizeof header);
@@ -143,19 +216,21 @@ bool RecordRewriter::Next() {
     case Layout::Unknown:
       Damaged("has the unknown shape type " + std::to_string(type_));
   }
-  ++Result.Records;
+  ++Records;
   return true;
 }
 
-void RecordRewriter::RewritePoint(std::uint64_t rest, const RecordLayout& layout) {
+template <typename Reader, typename Writer, typename Extents>
+void RecordRewriter<Reader, Writer, Extents>::RewritePoint(std::uint64_t rest, const RecordLayout& layout) {
   if (rest < kPointSize + (layout.HasZ ? 8 : 0)) TooShort();
   Extent extent;
   ConvertPoints(1, extent);
-  Result.Points.Add(extent);
+  extents_.Add(extent);
   Copy(rest - kPointSize);
 }
 
-void RecordRewriter::RewriteMultiPoint(std::uint64_t rest, const RecordLayout& layout) {
+template <typename Reader, typename Writer, typename Extents>
+void RecordRewriter<Reader, Writer, Extents>::RewriteMultiPoint(std::uint64_t rest, const RecordLayout& layout) {
   if (rest < kMultiPointFixedSize) TooShort();
   unsigned char fixed[kMultiPointFixedSize];
   std::memcpy(fixed, Take(sizeof fixed), sizeof fixed);
@@ -173,7 +248,8 @@ void RecordRewriter::RewriteMultiPoint(std::uint64_t rest, const RecordLayout& l
   Copy(rest - kMultiPointFixedSize - xySize);
 }
 
-void RecordRewriter::RewriteParts(std::uint64_t rest, const RecordLayout& layout) {
+template <typename Reader, typename Writer, typename Extents>
+void RecordRewriter<Reader, Writer, Extents>::RewriteParts(std::uint64_t rest, const RecordLayout& layout) {
   if (rest < kPartsFixedSize) TooShort();
   unsigned char fixed[kPartsFixedSize];
   std::memcpy(fixed, Take(sizeof fixed), sizeof fixed);
@@ -208,7 +284,8 @@ void RecordRewriter::RewriteParts(std::uint64_t rest, const RecordLayout& layout
   Copy(rest - kPartsFixedSize - partsSize - partTypesSize - xySize);
 }
 
-std::uint64_t RecordRewriter::StartBox(unsigned char* fixed, std::size_t size, std::int32_t points) {
+template <typename Reader, typename Writer, typename Extents>
+std::uint64_t RecordRewriter<Reader, Writer, Extents>::StartBox(unsigned char* fixed, std::size_t size, std::int32_t points) {
   // Without points there is no extent: the stored corners are converted instead.
   if (points == 0) ConvertBoxCorners(engine_, mode_, fixed);
   const std::uint64_t boxOffset = out_.Position();
@@ -216,14 +293,16 @@ std::uint64_t RecordRewriter::StartBox(unsigned char* fixed, std::size_t size, s
   return boxOffset;
 }
 
-void RecordRewriter::FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent) {
+template <typename Reader, typename Writer, typename Extents>
+void RecordRewriter<Reader, Writer, Extents>::FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent) {
   if (extent.Empty()) return;
   WriteBox(fixed, extent.Bounds());
   out_.PatchAt(boxOffset, fixed, kBoxSize);
-  Result.Points.Add(extent);
+  extents_.Add(extent);
 }
 
-void RecordRewriter::ConvertPoints(std::int64_t count, Extent& extent) {
+template <typename Reader, typename Writer, typename Extents>
+void RecordRewriter<Reader, Writer, Extents>::ConvertPoints(std::int64_t count, Extent& extent) {
   // The engine converts whole runs of pairs at a time (it reads the floating-point flags once
   // per run, not once per pair); a run is bounded by the smaller block of the two buffers.
   const std::size_t blockPoints = std::min(in_.BlockSize(), out_.BlockSize()) / kPointSize;
@@ -247,7 +326,7 @@ void RecordRewriter::ConvertPoints(std::int64_t count, Extent& extent) {
     }
     done += static_cast<std::int64_t>(n);
   }
-  Result.Vertices += static_cast<std::uint64_t>(count);
+  Vertices += static_cast<std::uint64_t>(count);
 }
 
 }  // namespace
@@ -255,7 +334,8 @@ void RecordRewriter::ConvertPoints(std::int64_t count, Extent& extent) {
 RewriteResult RewriteRecords(BufferedReader& in, BufferedWriter& out, EngineState& engine,
                              TransformMode mode, const std::string& inputPath,
                              const std::function<void(std::uint64_t)>& onProgress) {
-  RecordRewriter rewriter(in, out, engine, mode, inputPath);
+  RewriteResult result;
+  RecordRewriter rewriter(in, out, engine, mode, inputPath, result.Points);
   std::uint64_t reported = in.Position();
   while (rewriter.Next()) {
     if (onProgress && in.Position() - reported >= in.BlockSize()) {
@@ -264,7 +344,51 @@ RewriteResult RewriteRecords(BufferedReader& in, BufferedWriter& out, EngineStat
     }
   }
   if (onProgress) onProgress(in.Position());
-  return rewriter.Result;
+  result.Records = rewriter.Records;
+  result.Vertices = rewriter.Vertices;
+  return result;
+}
+
+void ExtentRuns::Add(const Extent& record) {
+  if (record.Empty()) return;
+  if (runs_.empty() || HasZeroBound(record) || HasZeroBound(runs_.back()))
+    runs_.push_back(record);
+  else
+    runs_.back().Add(record);
+}
+
+void ExtentRuns::AddTo(Extent& total) const {
+  for (const Extent& run : runs_) total.Add(run);
+}
+
+bool ExtentRuns::HasZeroBound(const Extent& extent) {
+  const Box& box = extent.Bounds();
+  return box.Xmin == 0 || box.Xmax == 0 || box.Ymin == 0 || box.Ymax == 0;
+}
+
+void RewriteRecordBlock(const RecordBlock& block, std::vector<unsigned char>& output,
+                        EngineState& engine, TransformMode mode, const std::string& inputPath,
+                        BlockRewrite& result) {
+  BlockReader in(block);
+  BlockWriter out(output, block.Bytes.size());
+  RecordRewriter rewriter(in, out, engine, mode, inputPath, result.Extents, block.FirstRecord - 1);
+  try {
+    while (rewriter.Next()) {
+    }
+  } catch (...) {
+    result.Records = rewriter.Records;
+    throw;
+  }
+  result.Records = rewriter.Records;
+  result.Vertices = rewriter.Vertices;
+}
+
+void RewriteRecord(BufferedReader& in, BufferedWriter& out, EngineState& engine, TransformMode mode,
+                   const std::string& inputPath, std::uint64_t number, RewriteResult& total) {
+  RecordRewriter rewriter(in, out, engine, mode, inputPath, total.Points, number - 1);
+  rewriter.Next();
+  total.Records += rewriter.Records;
+  total.Vertices += rewriter.Vertices;
 }
 
 }  // namespace morvane

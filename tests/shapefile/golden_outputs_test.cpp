@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "shapefile/conversion_run.hpp"
@@ -99,14 +100,24 @@ struct GoldenCase {
   std::uint64_t Index;  // FNV-1a of name_1.shx
 };
 
-std::string CaseName(const testing::TestParamInfo<GoldenCase>& info) {
-  return "Mode" + std::to_string(info.param.Mode) + "Region" + std::to_string(info.param.Region);
+// The threads that convert the records, and blocks small enough that the 81 records of a
+// golden file make many blocks (860 bytes a polygon): the outputs must not depend on either.
+const ConversionThreads kThreadings[] = {
+    {1, kRecordBlockBytes},
+    {2, 4096},
+    {7, 1000},
+};
+
+std::string CaseName(const testing::TestParamInfo<std::tuple<GoldenCase, ConversionThreads>>& info) {
+  const auto& [c, threads] = info.param;
+  return "Mode" + std::to_string(c.Mode) + "Region" + std::to_string(c.Region) + "Threads" +
+         std::to_string(threads.Count);
 }
 
-class GoldenOutputs : public testing::TestWithParam<GoldenCase> {};
+class GoldenOutputs : public testing::TestWithParam<std::tuple<GoldenCase, ConversionThreads>> {};
 
 TEST_P(GoldenOutputs, ConvertedFilesAreByteIdenticalToTheRecordedOnes) {
-  const GoldenCase& c = GetParam();
+  const auto& [c, threads] = GetParam();
   TempFolder folder;
   WriteShapefile(folder, "golden", GoldenInput(c.Mode));
   SilentFeedback feedback;
@@ -114,7 +125,7 @@ TEST_P(GoldenOutputs, ConvertedFilesAreByteIdenticalToTheRecordedOnes) {
   ApplyTransformSettings(engine, c.Mode, c.Region);
   LocalFileSystem files;
   ShapefileStats stats;
-  ASSERT_EQ(ConvertShapefile(engine, folder.Path(), "golden.shp", c.Mode, feedback, files, &stats),
+  ASSERT_EQ(ConvertShapefile(engine, folder.Path(), "golden.shp", c.Mode, feedback, files, &stats, threads),
             ShapefileOutcome::Converted);
   EXPECT_EQ(stats.Vertices, std::uint64_t{kPolygons} * kVerticesPerPolygon);
   EXPECT_TRUE(feedback.Messages.empty());
@@ -179,7 +190,9 @@ const GoldenCase kGoldenCases[] = {
     {15, 2, 0x0a371a238c9df535u, 0x655fb074f92abfd9u},
 };
 
-INSTANTIATE_TEST_SUITE_P(EveryModeAndRegion, GoldenOutputs, testing::ValuesIn(kGoldenCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(EveryModeAndRegion, GoldenOutputs,
+                         testing::Combine(testing::ValuesIn(kGoldenCases), testing::ValuesIn(kThreadings)),
+                         CaseName);
 
 }  // namespace
 }  // namespace morvane::test

@@ -39,6 +39,13 @@ class BufferedReader {
     return at;
   }
 
+  // Points at the next `size` bytes (at most the block size) without moving past them;
+  // nullptr if the file ends first.
+  const unsigned char* Peek(std::size_t size) {
+    if (end_ - begin_ < size && !Fill(size)) return nullptr;
+    return buffer_.data() + begin_;
+  }
+
   // Copies up to `size` bytes into `to`; returns how many there were.
   std::size_t Read(void* to, std::size_t size);
 

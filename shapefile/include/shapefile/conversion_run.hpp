@@ -10,6 +10,7 @@
 #include "engine/engine_state.hpp"
 #include "engine/messages.hpp"
 #include "shapefile/file_system.hpp"
+#include "shapefile/record_threads.hpp"
 #include "shapefile/run_error.hpp"
 
 namespace morvane {
@@ -66,16 +67,19 @@ struct ShapefileStats {
 // it moves the outputs can leave some new and others absent; the next conversion of the same
 // file removes the temporaries of processes that are gone.
 // Record boxes and both header boxes become the extent of the converted points (records.hpp).
+// The records are converted on `threads` (record_threads.hpp): the outputs, messages, progress
+// and errors are those of one thread.
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,
-                                  ShapefileStats* stats = nullptr);
+                                  ShapefileStats* stats = nullptr,
+                                  const ConversionThreads& threads = {});
 
 // The whole run of the run button: settings step, ticked count, each ticked item in order,
 // overall bar to 100 and the completion box "已完成!! 請按確定" with the caption "Message".
 // An error that ends the run propagates (no completion box); the caller shows it.
 void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
                    const std::string& folder, TransformMode mode, Region region,
-                   RunFeedback& feedback, FileSystem& files);
+                   RunFeedback& feedback, FileSystem& files, const ConversionThreads& threads = {});
 
 }  // namespace morvane

@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/engine_state.hpp"
 #include "shapefile/buffered_io.hpp"
@@ -48,5 +49,48 @@ struct RewriteResult {
 RewriteResult RewriteRecords(BufferedReader& in, BufferedWriter& out, EngineState& engine,
                              TransformMode mode, const std::string& inputPath,
                              const std::function<void(std::uint64_t)>& onProgress = {});
+
+// Whole records read into memory to be rewritten apart from the file, on another thread, with
+// where they were in the input so that damage is reported as RewriteRecords reports it.
+struct RecordBlock {
+  std::vector<unsigned char> Bytes;
+  std::uint64_t Offset = 0;       // of Bytes[0] in the input
+  std::uint64_t FirstRecord = 1;  // number of its first record, counting from 1
+  std::uint64_t FileSize = 0;     // of the whole input
+};
+
+// The extents of consecutive records, merged as far as merging gives what Extent::Add over
+// each of them in turn gives: comparisons tie between -0 and +0, where the first one added is
+// kept, so a record whose extent has a zero bound (and the one after it) starts a run of its
+// own. Blocks rewritten apart thus add up to the file's extent bit for bit.
+class ExtentRuns {
+ public:
+  void Add(const Extent& record);
+  // Adds the runs, in order, to `total`.
+  void AddTo(Extent& total) const;
+  void Clear() { runs_.clear(); }
+
+ private:
+  static bool HasZeroBound(const Extent& extent);
+  std::vector<Extent> runs_;
+};
+
+struct BlockRewrite {
+  ExtentRuns Extents;
+  std::uint64_t Records = 0;  // rewritten whole; on a throw, those before the failing one
+  std::uint64_t Vertices = 0;
+};
+
+// Rewrites the records of `block` into `output` (emptied first) as RewriteRecords would
+// rewrite them in the file: the same bytes, the same errors with the same record numbers and
+// offsets. Adds to `result`, which should be empty.
+void RewriteRecordBlock(const RecordBlock& block, std::vector<unsigned char>& output,
+                        EngineState& engine, TransformMode mode, const std::string& inputPath,
+                        BlockRewrite& result);
+
+// Rewrites the one record at `in`'s position, record number `number`, straight from `in` to
+// `out` and adds it to `total`: for a record too large to be held in memory whole.
+void RewriteRecord(BufferedReader& in, BufferedWriter& out, EngineState& engine, TransformMode mode,
+                   const std::string& inputPath, std::uint64_t number, RewriteResult& total);
 
 }  // namespace morvane
