@@ -92,6 +92,10 @@ unsigned ParseJobCount(std::string_view text) {
       ParseWholeNumber(text, 1, std::numeric_limits<int>::max(), "--jobs"));
 }
 
+unsigned ParseThreadCount(std::string_view text) {
+  return static_cast<unsigned>(ParseWholeNumber(text, 1, 1024, "--threads"));
+}
+
 ModeAndRegion RequireModeAndRegion(const ParsedArguments& parsed) {
   const auto mode = parsed.Options.find("mode");
   if (mode == parsed.Options.end()) {

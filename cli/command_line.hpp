@@ -45,6 +45,8 @@ TransformMode ParseModeNumber(std::string_view text);
 Region ParseRegionNumber(std::string_view text);
 // A positive whole number of parallel jobs.
 unsigned ParseJobCount(std::string_view text);
+// A positive whole number of threads per file.
+unsigned ParseThreadCount(std::string_view text);
 
 struct ModeAndRegion {
   TransformMode ModeIndex;

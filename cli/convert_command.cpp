@@ -60,6 +60,7 @@ struct SharedRun {
   TransformMode Mode;
   Region RegionIndex;
   bool KeepGoing;
+  ConversionThreads Threads;  // per file
   RunReporter& Reporter;
   std::atomic<std::size_t> NextGroup{0};
   std::atomic<bool> Stop{false};
@@ -74,7 +75,8 @@ void ConvertOne(SharedRun& run, unsigned slot, EngineState& engine, JobFeedback&
   ShapefileStats stats;
   bool converted = false;
   try {
-    converted = ConvertShapefile(engine, job.Folder, job.Item, run.Mode, feedback, files, &stats) ==
+    converted = ConvertShapefile(engine, job.Folder, job.Item, run.Mode, feedback, files, &stats,
+                                 run.Threads) ==
                 ShapefileOutcome::Converted;
   } catch (const RunError& error) {
     run.Reporter.Message(error.what());  // already names the file
@@ -193,6 +195,9 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   const auto jobsOption = parsed.Options.find("jobs");
   const unsigned jobCount =
       jobsOption == parsed.Options.end() ? 1 : ParseJobCount(jobsOption->second);
+  const auto threadsOption = parsed.Options.find("threads");
+  const unsigned threadCount =
+      threadsOption == parsed.Options.end() ? 0 : ParseThreadCount(threadsOption->second);
   if (parsed.Operands.empty()) throw UsageError("no PATH to convert");
   const bool quiet = parsed.Has("quiet");
 
@@ -201,9 +206,13 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   const unsigned workers = static_cast<unsigned>(
       std::max<std::size_t>(1, std::min<std::size_t>(jobCount, groups.size())));
 
+  // Files at once and threads per file share the cores rather than multiply them.
+  ConversionThreads perFile;
+  perFile.Count = threadCount != 0 ? threadCount : std::max(1u, CoreCount() / workers);
+
   RunReporter reporter(!quiet && isatty(STDERR_FILENO) == 1, jobs.size(), workers);
-  SharedRun run{jobs,    groups, choice.ModeIndex, choice.RegionIndex, parsed.Has("keep-going"),
-                reporter};
+  SharedRun run{jobs,    groups,  choice.ModeIndex, choice.RegionIndex, parsed.Has("keep-going"),
+                perFile, reporter};
   if (workers == 1) {
     RunJob(run, 0);
   } else {

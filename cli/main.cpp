@@ -18,7 +18,7 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--keep-going] [--quiet] PATH...\n"
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--quiet] PATH...\n"
     "       morvane-cli point --mode M --region R [X Y]\n"
     "       morvane-cli modes\n"
     "       morvane-cli COMMAND --help\n";
@@ -37,7 +37,7 @@ constexpr std::string_view kMainHelp =
     "for the whole manual. --version prints the version.\n";
 
 constexpr std::string_view kConvertUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--keep-going] [--quiet] PATH...\n";
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--quiet] PATH...\n";
 
 constexpr std::string_view kConvertHelp =
     "\n"
@@ -50,6 +50,8 @@ constexpr std::string_view kConvertHelp =
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
     "  --jobs N       convert up to N files at once (default 1)\n"
+    "  --threads N    threads that convert the records of each file (default: the\n"
+    "                 processor's cores shared out among the --jobs files; 1 for one)\n"
     "  --keep-going   go on after a file fails, and report every failure;\n"
     "                 by default the first failure ends the run\n"
     "  --quiet        no progress display and no summary line\n"
@@ -85,7 +87,8 @@ constexpr std::string_view kModesHelp =
     "--region take them, with their captions and the source and target systems.\n";
 
 constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
-                                        KnownOption{"jobs", true}, KnownOption{"keep-going", false},
+                                        KnownOption{"jobs", true}, KnownOption{"threads", true},
+                                        KnownOption{"keep-going", false},
                                         KnownOption{"quiet", false}};
 constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 

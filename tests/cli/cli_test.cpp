@@ -446,6 +446,8 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
       {"convert", "--mode", "1", "--region", "4", folder},
       {"convert", "--mode", "1", "--region", "1", "--jobs", "0", folder},
       {"convert", "--mode", "1", "--region", "1", "--jobs"},
+      {"convert", "--mode", "1", "--region", "1", "--threads", "0", folder},
+      {"convert", "--mode", "1", "--region", "1", "--threads", "2x", folder},
       {"convert", "--mode", "1", "--region", "1"},
       {"convert", "--mode", "1", "--region", "1", "--colour", folder},
       {"convert", "--mode=1", "--mode=2", "--region", "1", folder},
