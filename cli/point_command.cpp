@@ -1,10 +1,15 @@
 #include "point_command.hpp"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/modes.hpp"
 #include "messages.hpp"
@@ -27,6 +32,13 @@ struct PointResult {
   std::string Error;
 };
 
+// The output line of a converted pair, or why there is none.
+PointResult ResultOf(double outX, double outY) {
+  // The floating-point checks should make this impossible; never print "nan" as a coordinate.
+  if (!std::isfinite(outX) || !std::isfinite(outY)) return {{}, "the result is not finite"};
+  return {FormatCoordinate(outX) + ' ' + FormatCoordinate(outY) + '\n', {}};
+}
+
 PointResult ConvertToLine(EngineState& engine, TransformMode mode, double x, double y) {
   double outX = 0.0;
   double outY = 0.0;
@@ -35,9 +47,7 @@ PointResult ConvertToLine(EngineState& engine, TransformMode mode, double x, dou
   } catch (const ConversionError& error) {
     return {{}, error.what()};
   }
-  // The floating-point checks should make this impossible; never print "nan" as a coordinate.
-  if (!std::isfinite(outX) || !std::isfinite(outY)) return {{}, "the result is not finite"};
-  return {FormatCoordinate(outX) + ' ' + FormatCoordinate(outY) + '\n', {}};
+  return ResultOf(outX, outY);
 }
 
 bool WriteToStdout(const std::string& text) {
@@ -52,34 +62,113 @@ int FinishOutput(bool failed) {
   return failed ? 1 : 0;
 }
 
-int ConvertStandardInput(EngineState& engine, TransformMode mode) {
-  bool failed = false;
-  char* buffer = nullptr;
-  std::size_t capacity = 0;
-  unsigned long long lineNumber = 0;
-  for (ssize_t length; (length = ::getline(&buffer, &capacity, stdin)) >= 0;) {
-    ++lineNumber;
-    std::string_view line(buffer, static_cast<std::size_t>(length));
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    if (TrimBlanks(line).empty()) continue;  // blank lines carry no point
+// The lines of standard input, their pairs converted in blocks through ConvertPoints, with the
+// output lines and the messages of converting them one by one, in line order.
+class LineConverter {
+ public:
+  LineConverter(EngineState& engine, TransformMode mode) : engine_(engine), mode_(mode) {}
 
-    const std::string where = "line " + std::to_string(lineNumber) + ": ";
+  // Takes the next line, without its newline; false once standard output cannot be written.
+  bool Line(std::string_view line) {
+    ++lineNumber_;
+    if (TrimBlanks(line).empty()) return true;  // blank lines carry no point
     const auto pair = ParseCoordinatePair(line);
     if (!pair) {
-      PrintMessage(where + "expected two numbers separated by blanks or a comma");
-      failed = true;
-      continue;
+      // The lines before it go out first.
+      if (!ConvertHeld()) return false;
+      Report(lineNumber_, "expected two numbers separated by blanks or a comma");
+      return true;
     }
-    const PointResult result = ConvertToLine(engine, mode, pair->first, pair->second);
-    if (!result.Error.empty()) {
-      PrintMessage(where + result.Error);
-      failed = true;
-    } else if (!WriteToStdout(result.Line)) {
+    pairs_.push_back(pair->first);
+    pairs_.push_back(pair->second);
+    lines_.push_back(lineNumber_);
+    return lines_.size() < kPairsPerBlock || ConvertHeld();
+  }
+
+  // Converts and writes the pairs held; false if standard output cannot be written.
+  bool ConvertHeld() {
+    if (lines_.empty()) return true;
+    std::vector<double> results = pairs_;
+    try {
+      ConvertPoints(engine_, mode_, results);
+      for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (!Emit(ResultOf(results[2 * i], results[2 * i + 1]), lines_[i])) return false;
+      }
+    } catch (const ConversionError&) {
+      // Once more pair by pair from the inputs, as ConvertPoint names the pairs that fail.
+      for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (!Emit(ConvertToLine(engine_, mode_, pairs_[2 * i], pairs_[2 * i + 1]), lines_[i])) return false;
+      }
+    }
+    pairs_.clear();
+    lines_.clear();
+    return WriteOutput();
+  }
+
+  bool Failed() const { return failed_; }
+
+ private:
+  static constexpr std::size_t kPairsPerBlock = 1024;
+
+  // Adds a result to the output, or reports it after the output before it.
+  bool Emit(const PointResult& result, unsigned long long line) {
+    if (result.Error.empty()) {
+      output_ += result.Line;
+      return true;
+    }
+    if (!WriteOutput()) return false;
+    Report(line, result.Error);
+    return true;
+  }
+
+  void Report(unsigned long long line, const std::string& why) {
+    PrintMessage("line " + std::to_string(line) + ": " + why);
+    failed_ = true;
+  }
+
+  bool WriteOutput() {
+    const bool written = WriteToStdout(output_);
+    output_.clear();
+    return written;
+  }
+
+  EngineState& engine_;
+  TransformMode mode_;
+  std::vector<double> pairs_;                // x, y of the lines held
+  std::vector<unsigned long long> lines_;    // their line numbers
+  std::string output_;                       // converted lines not yet written
+  unsigned long long lineNumber_ = 0;
+  bool failed_ = false;
+};
+
+// Standard input is read as it comes: the whole lines of what one read returns are converted
+// before the next read, so that a program that writes a line and waits for its answer gets it.
+int ConvertStandardInput(EngineState& engine, TransformMode mode) {
+  LineConverter converter(engine, mode);
+  std::string pending;  // the bytes after the last newline read
+  std::vector<char> chunk(std::size_t{1} << 16);
+  bool readFailed = false;
+  bool writing = true;
+  while (writing) {
+    const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      readFailed = got < 0;
       break;
     }
+    pending.append(chunk.data(), static_cast<std::size_t>(got));
+    std::size_t begin = 0;
+    for (std::size_t newline; writing && (newline = pending.find('\n', begin)) != std::string::npos;
+         begin = newline + 1) {
+      writing = converter.Line(std::string_view(pending).substr(begin, newline - begin));
+    }
+    pending.erase(0, begin);
+    writing = writing && converter.ConvertHeld() && std::fflush(stdout) == 0;
   }
-  std::free(buffer);
-  if (std::ferror(stdin)) {
+  if (writing && !pending.empty()) writing = converter.Line(pending);  // a last line without newline
+  if (writing) converter.ConvertHeld();
+  bool failed = converter.Failed();
+  if (readFailed) {
     PrintMessage("cannot read standard input");
     failed = true;
   }

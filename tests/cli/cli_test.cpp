@@ -525,6 +525,28 @@ void PrintTo(const PointCase& c, std::ostream* os) { *os << c.Name; }
 
 class PointCommand : public testing::TestWithParam<PointCase> {};
 
+// Lines enough for several blocks of pairs, with engine errors inside blocks (the first and
+// the last line of one among them), lines that are not pairs and blank lines between them.
+PointCase ManyLines() {
+  PointCase c{"ManyLinesEngineErrorsInsideBlocks", 7, 3, "", {}, {}};
+  for (int line = 1; line <= 5000; ++line) {
+    if (line == 1 || line == 1030 || line == 2048 || line == 4999) {
+      c.Input += "9e10 9e10\n";
+      c.BadLines.push_back(line);
+    } else if (line % 997 == 0) {
+      c.Input += "no pair\n";
+      c.BadLines.push_back(line);
+    } else if (line % 250 == 0) {
+      c.Input += "  \n";
+    } else {
+      const Point p{-200000.0 + 37.5 * line, 150000.0 + 11.25 * line};
+      c.Input += std::to_string(p.X) + ' ' + std::to_string(p.Y) + '\n';
+      c.Good.push_back(p);
+    }
+  }
+  return c;
+}
+
 TEST_P(PointCommand, ConvertsGoodLinesAndNamesBadOnes) {
   const PointCase& c = GetParam();
   const CliResult result = RunCli(
@@ -570,7 +592,8 @@ INSTANTIATE_TEST_SUITE_P(
                   3,
                   "100000 200000\n9e10 9e10\n-50000,300000\n",
                   {{100000, 200000}, {-50000, 300000}},
-                  {2}}),
+                  {2}},
+        ManyLines()),
     [](const testing::TestParamInfo<PointCase>& row) { return row.param.Name; });
 
 TEST(PointCommand, ConvertsOnePairFromArguments) {
