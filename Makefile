@@ -44,6 +44,17 @@ sanitize: deps
 	cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
+# The tests that convert one file on several threads, under ThreadSanitizer (g++); any report
+# fails. Only those tests and what they link are built.
+TSAN_DIR ?= build-tsan
+.PHONY: tsan
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DMORVANE_TSAN=ON -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_CLI=OFF \
+	  -DMORVANE_BUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target shapefile_thread_tests shapefile_golden_tests
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -L threads
+
 # The shapefile fuzzer (clang, libFuzzer with both sanitizers) for FUZZ_SECONDS; any finding
 # fails. See tests/fuzz/run-fuzzer.sh.
 FUZZ_DIR ?= build-fuzz
