@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/modes.hpp"
+#include "record_reader.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/run_error.hpp"
 
@@ -12,50 +13,7 @@ namespace morvane {
 
 namespace {
 
-constexpr std::size_t kPointSize = 16;
-constexpr std::size_t kPointsPerRun = 256;         // pairs handed to the engine at once
-constexpr std::size_t kMultiPointFixedSize = 36;  // box, NumPoints
-constexpr std::size_t kPartsFixedSize = 40;       // box, NumParts, NumPoints
-
-enum class Layout { Null, Point, MultiPoint, Parts, Unknown };
-
-struct RecordLayout {
-  Layout Kind = Layout::Unknown;
-  bool HasZ = false;          // a Z range and one Z per point are required after the points
-  bool HasPartTypes = false;  // one int32 per part follows the part starts
-};
-
-RecordLayout LayoutOf(std::int32_t type) {
-  switch (type) {
-    case static_cast<std::int32_t>(ShapeType::NullShape):
-      return {Layout::Null};
-    case static_cast<std::int32_t>(ShapeType::Point):
-    case static_cast<std::int32_t>(ShapeType::PointM):
-      return {Layout::Point};
-    case static_cast<std::int32_t>(ShapeType::PointZ):
-      return {Layout::Point, true};
-    case static_cast<std::int32_t>(ShapeType::MultiPoint):
-    case static_cast<std::int32_t>(ShapeType::MultiPointM):
-      return {Layout::MultiPoint};
-    case static_cast<std::int32_t>(ShapeType::MultiPointZ):
-      return {Layout::MultiPoint, true};
-    case static_cast<std::int32_t>(ShapeType::Arc):
-    case static_cast<std::int32_t>(ShapeType::Polygon):
-    case static_cast<std::int32_t>(ShapeType::ArcM):
-    case static_cast<std::int32_t>(ShapeType::PolygonM):
-      return {Layout::Parts};
-    case static_cast<std::int32_t>(ShapeType::ArcZ):
-    case static_cast<std::int32_t>(ShapeType::PolygonZ):
-      return {Layout::Parts, true};
-    case static_cast<std::int32_t>(ShapeType::MultiPatch):
-      return {Layout::Parts, true, true};
-    default:
-      return {};
-  }
-}
-
-// Bytes of the Z range and Z values of `points` points.
-std::uint64_t ZPartSize(std::int64_t points) { return 16 + 8 * static_cast<std::uint64_t>(points); }
+constexpr std::size_t kPointsPerRun = 256;  // pairs handed to the engine at once
 
 // Whole records held in memory, read as the part of the input file they came from: positions
 // and what is left are those of the file, so that damage is reported as from the file.
@@ -131,7 +89,7 @@ class RecordRewriter {
   // `number`: records before the first one this rewrites.
   RecordRewriter(Reader& in, Writer& out, EngineState& engine, TransformMode mode,
                  const std::string& path, Extents& extents, std::uint64_t number = 0)
-      : in_(in), out_(out), engine_(engine), mode_(mode), path_(path), extents_(extents), number_(number) {}
+      : in_(in), reader_(in, path, number), out_(out), engine_(engine), mode_(mode), extents_(extents) {}
 
   // Rewrites the next record; false at the end of the input.
   bool Next();
@@ -140,27 +98,13 @@ class RecordRewriter {
   std::uint64_t Vertices = 0;
 
  private:
-  [[noreturn]] void Damaged(const std::string& what) const {
-    throw RunError("File " + path_ + " is damaged: record " + std::to_string(number_) +
-                   " (at byte " + std::to_string(start_) + ") " + what);
-  }
-  [[noreturn]] void TooShort() const {
-    Damaged("is too short for a " + std::string(ShapeTypeName(type_)) + " (" +
-            std::to_string(content_) + " bytes)");
-  }
-
-  const unsigned char* Take(std::size_t size) {
-    const unsigned char* bytes = in_.Take(size);
-    if (bytes == nullptr) Damaged("is cut short");
-    return bytes;
-  }
   void Copy(std::uint64_t size) {
-    if (!CopyBytes(in_, out_, size)) Damaged("is cut short");
+    if (!CopyBytes(in_, out_, size)) reader_.Damaged("is cut short");
   }
 
-  void RewritePoint(std::uint64_t rest, const RecordLayout& layout);
-  void RewriteMultiPoint(std::uint64_t rest, const RecordLayout& layout);
-  void RewriteParts(std::uint64_t rest, const RecordLayout& layout);
+  void RewritePoint();
+  void RewriteMultiPoint();
+  void RewriteParts();
 
   // Writes the fixed piece that starts with the record's box, to be completed by FinishBox.
   std::uint64_t StartBox(unsigned char* fixed, std::size_t size, std::int32_t points);
@@ -168,120 +112,76 @@ class RecordRewriter {
   void ConvertPoints(std::int64_t count, Extent& extent);
 
   Reader& in_;
+  RecordReader<Reader> reader_;
   Writer& out_;
   EngineState& engine_;
   TransformMode mode_;
-  const std::string& path_;
   Extents& extents_;
-  std::uint64_t number_;       // of the current record, from 1
-  std::uint64_t start_ = 0;    // byte offset of its record header
-  std::uint64_t content_ = 0;  // its content bytes, the shape type included
-  std::int32_t type_ = 0;
 };
 
 template <typename Reader, typename Writer, typename Extents>
 bool RecordRewriter<Reader, Writer, Extents>::Next() {
-  start_ = in_.Position();
   unsigned char header[kRecordHeaderSize];
-  const std::size_t got = in_.Read(header, sizeof header);
-  if (got == 0) return false;
-  ++number_;
-  if (got < sizeof header) Damaged("is cut short");
-  const std::int32_t words = RecordHeader::Decode(header).ContentLength;
-  if (words < 2) Damaged("has a content length of " + std::to_string(words) + " words");
-  content_ = 2 * static_cast<std::uint64_t>(words);
-  if (content_ > in_.Remaining())
-    Damaged("runs past the end of the file (" + std::to_string(content_) + " bytes, " +
-            std::to_string(in_.Remaining()) + " left)");
+  if (!reader_.Begin(header)) return false;
   out_.Write(header, sizeof header);
-
-  const unsigned char* typeBytes = Take(4);
-  type_ = ReadInt32LE(typeBytes);
-  out_.Write(typeBytes, 4);
-  const std::uint64_t rest = content_ - 4;
-  const RecordLayout layout = LayoutOf(type_);
-  switch (layout.Kind) {
+  out_.Write(reader_.TakeType(), 4);
+  switch (reader_.Layout().Kind) {
     case Layout::Null:
-      Copy(rest);
+      Copy(reader_.Rest());
       break;
     case Layout::Point:
-      RewritePoint(rest, layout);
+      RewritePoint();
       break;
     case Layout::MultiPoint:
-      RewriteMultiPoint(rest, layout);
+      RewriteMultiPoint();
       break;
     case Layout::Parts:
-      RewriteParts(rest, layout);
+      RewriteParts();
       break;
     case Layout::Unknown:
-      Damaged("has the unknown shape type " + std::to_string(type_));
+      reader_.UnknownType();
   }
   ++Records;
   return true;
 }
 
 template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::RewritePoint(std::uint64_t rest, const RecordLayout& layout) {
-  if (rest < kPointSize + (layout.HasZ ? 8 : 0)) TooShort();
+void RecordRewriter<Reader, Writer, Extents>::RewritePoint() {
+  reader_.CheckPoint();
   Extent extent;
   ConvertPoints(1, extent);
   extents_.Add(extent);
-  Copy(rest - kPointSize);
+  Copy(reader_.Rest() - kPointSize);
 }
 
 template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::RewriteMultiPoint(std::uint64_t rest, const RecordLayout& layout) {
-  if (rest < kMultiPointFixedSize) TooShort();
+void RecordRewriter<Reader, Writer, Extents>::RewriteMultiPoint() {
   unsigned char fixed[kMultiPointFixedSize];
-  std::memcpy(fixed, Take(sizeof fixed), sizeof fixed);
-  const std::int32_t points = ReadInt32LE(fixed + 32);
-  if (points < 0) Damaged("has a negative number of points (" + std::to_string(points) + ")");
+  const std::int32_t points = reader_.TakeMultiPointFixed(fixed);
   const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
-  if (kMultiPointFixedSize + xySize + (layout.HasZ ? ZPartSize(points) : 0) > rest)
-    Damaged("has " + std::to_string(points) + " points, more than its " +
-            std::to_string(content_) + " bytes hold");
-
   const std::uint64_t boxOffset = StartBox(fixed, sizeof fixed, points);
   Extent extent;
   ConvertPoints(points, extent);
   FinishBox(boxOffset, fixed, extent);
-  Copy(rest - kMultiPointFixedSize - xySize);
+  Copy(reader_.Rest() - kMultiPointFixedSize - xySize);
 }
 
 template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::RewriteParts(std::uint64_t rest, const RecordLayout& layout) {
-  if (rest < kPartsFixedSize) TooShort();
+void RecordRewriter<Reader, Writer, Extents>::RewriteParts() {
   unsigned char fixed[kPartsFixedSize];
-  std::memcpy(fixed, Take(sizeof fixed), sizeof fixed);
-  const std::int32_t parts = ReadInt32LE(fixed + 32);
-  const std::int32_t points = ReadInt32LE(fixed + 36);
-  if (parts < 0 || points < 0)
-    Damaged("has a negative count (" + std::to_string(parts) + " parts, " +
-            std::to_string(points) + " points)");
+  const auto [parts, points] = reader_.TakePartsFixed(fixed);
   const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
-  const std::uint64_t partTypesSize = layout.HasPartTypes ? partsSize : 0;
+  const std::uint64_t partTypesSize = reader_.Layout().HasPartTypes ? partsSize : 0;
   const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
-  if (kPartsFixedSize + partsSize + partTypesSize + xySize +
-          (layout.HasZ ? ZPartSize(points) : 0) > rest)
-    Damaged("has " + std::to_string(parts) + " parts and " + std::to_string(points) +
-            " points, more than its " + std::to_string(content_) + " bytes hold");
 
   const std::uint64_t boxOffset = StartBox(fixed, sizeof fixed, points);
   std::int32_t previous = -1;
-  for (std::int32_t i = 0; i < parts; ++i) {
-    const unsigned char* bytes = Take(4);
-    const std::int32_t first = ReadInt32LE(bytes);
-    if (first <= previous || first >= points)
-      Damaged("has part " + std::to_string(i) + " starting at point " + std::to_string(first) +
-              ", out of order or past its " + std::to_string(points) + " points");
-    previous = first;
-    out_.Write(bytes, 4);
-  }
+  for (std::int32_t i = 0; i < parts; ++i) out_.Write(reader_.TakePartStart(i, previous, points), 4);
   Copy(partTypesSize);
   Extent extent;
   ConvertPoints(points, extent);
   FinishBox(boxOffset, fixed, extent);
-  Copy(rest - kPartsFixedSize - partsSize - partTypesSize - xySize);
+  Copy(reader_.Rest() - kPartsFixedSize - partsSize - partTypesSize - xySize);
 }
 
 template <typename Reader, typename Writer, typename Extents>
@@ -310,7 +210,7 @@ void RecordRewriter<Reader, Writer, Extents>::ConvertPoints(std::int64_t count, 
   double pairs[2 * kPointsPerRun];
   for (std::int64_t done = 0; done < count;) {
     const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(count - done, static_cast<std::int64_t>(runPoints)));
-    const unsigned char* from = Take(n * kPointSize);
+    const unsigned char* from = reader_.Take(n * kPointSize);
     for (std::size_t i = 0; i < 2 * n; ++i) pairs[i] = ReadDoubleLE(from + 8 * i);
     morvane::ConvertPoints(engine_, mode_, std::span<double>(pairs, 2 * n));
     unsigned char* to = out_.Reserve(n * kPointSize);

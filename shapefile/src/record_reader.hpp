@@ -1,0 +1,168 @@
+// Checked reading of the records of a main file, shared by the rewriting of records and the
+// sampling of shapes: each record's header and layout are read piece by piece and checked
+// against its content length and the input before anything depends on them. A record that
+// does not fit throws RunError "File <path> is damaged: record <n> (at byte <offset>) ...".
+//
+// `Reader` is what the records come from: the buffered file, or a block of whole records in
+// memory. It gives Take(size) (nullptr when the input ends first), Read(to, size),
+// Position(), Remaining() and BlockSize().
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "shapefile/byte_order.hpp"
+#include "shapefile/headers.hpp"
+#include "shapefile/run_error.hpp"
+
+namespace morvane {
+
+inline constexpr std::size_t kPointSize = 16;
+inline constexpr std::size_t kMultiPointFixedSize = 36;  // box, NumPoints
+inline constexpr std::size_t kPartsFixedSize = 40;       // box, NumParts, NumPoints
+
+enum class Layout { Null, Point, MultiPoint, Parts, Unknown };
+
+struct RecordLayout {
+  Layout Kind = Layout::Unknown;
+  bool HasZ = false;          // a Z range and one Z per point are required after the points
+  bool HasPartTypes = false;  // one int32 per part follows the part starts
+};
+
+RecordLayout LayoutOf(std::int32_t type);
+
+// Bytes of the Z range and Z values of `points` points.
+inline std::uint64_t ZPartSize(std::int64_t points) { return 16 + 8 * static_cast<std::uint64_t>(points); }
+
+struct PartsCounts {
+  std::int32_t Parts = 0;
+  std::int32_t Points = 0;
+};
+
+template <typename Reader>
+class RecordReader {
+ public:
+  // `number`: records before the first one this reads.
+  RecordReader(Reader& in, const std::string& path, std::uint64_t number = 0)
+      : in_(in), path_(path), number_(number) {}
+
+  // Reads the next record header into `header` and checks its content length against the
+  // input; false at its end.
+  bool Begin(unsigned char (&header)[kRecordHeaderSize]) {
+    start_ = in_.Position();
+    const std::size_t got = in_.Read(header, sizeof header);
+    if (got == 0) return false;
+    ++number_;
+    if (got < sizeof header) Damaged("is cut short");
+    const std::int32_t words = RecordHeader::Decode(header).ContentLength;
+    if (words < 2) Damaged("has a content length of " + std::to_string(words) + " words");
+    content_ = 2 * static_cast<std::uint64_t>(words);
+    if (content_ > in_.Remaining())
+      Damaged("runs past the end of the file (" + std::to_string(content_) + " bytes, " +
+              std::to_string(in_.Remaining()) + " left)");
+    return true;
+  }
+
+  // The shape type after the header, as its 4 bytes; sets Type() and Layout().
+  const unsigned char* TakeType() {
+    const unsigned char* bytes = Take(4);
+    type_ = ReadInt32LE(bytes);
+    layout_ = LayoutOf(type_);
+    return bytes;
+  }
+
+  // Checks that the rest of the record holds a point (and its Z).
+  void CheckPoint() const {
+    if (Rest() < kPointSize + (layout_.HasZ ? 8 : 0)) TooShort();
+  }
+
+  // Copies the 36-byte fixed piece of a multipoint into `fixed`; returns its checked points.
+  std::int32_t TakeMultiPointFixed(unsigned char* fixed) {
+    if (Rest() < kMultiPointFixedSize) TooShort();
+    std::memcpy(fixed, Take(kMultiPointFixedSize), kMultiPointFixedSize);
+    const std::int32_t points = ReadInt32LE(fixed + 32);
+    if (points < 0) Damaged("has a negative number of points (" + std::to_string(points) + ")");
+    const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
+    if (kMultiPointFixedSize + xySize + (layout_.HasZ ? ZPartSize(points) : 0) > Rest())
+      Damaged("has " + std::to_string(points) + " points, more than its " +
+              std::to_string(content_) + " bytes hold");
+    return points;
+  }
+
+  // Copies the 40-byte fixed piece of a parts record into `fixed`; returns its checked counts.
+  PartsCounts TakePartsFixed(unsigned char* fixed) {
+    if (Rest() < kPartsFixedSize) TooShort();
+    std::memcpy(fixed, Take(kPartsFixedSize), kPartsFixedSize);
+    const std::int32_t parts = ReadInt32LE(fixed + 32);
+    const std::int32_t points = ReadInt32LE(fixed + 36);
+    if (parts < 0 || points < 0)
+      Damaged("has a negative count (" + std::to_string(parts) + " parts, " +
+              std::to_string(points) + " points)");
+    const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
+    const std::uint64_t partTypesSize = layout_.HasPartTypes ? partsSize : 0;
+    const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
+    if (kPartsFixedSize + partsSize + partTypesSize + xySize +
+            (layout_.HasZ ? ZPartSize(points) : 0) > Rest())
+      Damaged("has " + std::to_string(parts) + " parts and " + std::to_string(points) +
+              " points, more than its " + std::to_string(content_) + " bytes hold");
+    return {parts, points};
+  }
+
+  // The next part start as its 4 bytes, checked to follow `previous` and to lie before
+  // `points`; `previous` becomes it.
+  const unsigned char* TakePartStart(std::int32_t index, std::int32_t& previous, std::int32_t points) {
+    const unsigned char* bytes = Take(4);
+    const std::int32_t first = ReadInt32LE(bytes);
+    if (first <= previous || first >= points)
+      Damaged("has part " + std::to_string(index) + " starting at point " + std::to_string(first) +
+              ", out of order or past its " + std::to_string(points) + " points");
+    previous = first;
+    return bytes;
+  }
+
+  // The next `size` bytes of the record (at most the block size).
+  const unsigned char* Take(std::size_t size) {
+    const unsigned char* bytes = in_.Take(size);
+    if (bytes == nullptr) Damaged("is cut short");
+    return bytes;
+  }
+
+  // Moves past `size` bytes.
+  void Skip(std::uint64_t size) {
+    while (size > 0) {
+      const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, in_.BlockSize()));
+      Take(chunk);
+      size -= chunk;
+    }
+  }
+
+  // The content bytes after the shape type.
+  std::uint64_t Rest() const { return content_ - 4; }
+  std::int32_t Type() const { return type_; }
+  const RecordLayout& Layout() const { return layout_; }
+
+  [[noreturn]] void Damaged(const std::string& what) const {
+    throw RunError("File " + path_ + " is damaged: record " + std::to_string(number_) +
+                   " (at byte " + std::to_string(start_) + ") " + what);
+  }
+  // For a record whose type has no layout.
+  [[noreturn]] void UnknownType() const { Damaged("has the unknown shape type " + std::to_string(type_)); }
+
+ private:
+  [[noreturn]] void TooShort() const {
+    Damaged("is too short for a " + std::string(ShapeTypeName(type_)) + " (" +
+            std::to_string(content_) + " bytes)");
+  }
+
+  Reader& in_;
+  const std::string& path_;
+  std::uint64_t number_;       // of the current record, from 1
+  std::uint64_t start_ = 0;    // byte offset of its record header
+  std::uint64_t content_ = 0;  // its content bytes, the shape type included
+  std::int32_t type_ = 0;
+  RecordLayout layout_;
+};
+
+}  // namespace morvane
