@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the window with the samples folder selected and its shapefiles listed to
-# docs/screenshot.png, on Qt's offscreen platform (no display needed).
+# Renders the window with the samples folder selected, its shapefiles listed and areas.shp
+# previewed to docs/screenshot.png, on Qt's offscreen platform (no display needed).
 # Usage: scripts/screenshot.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,5 +13,5 @@ fi
 # Sort the tree as a Traditional Chinese desktop would, where that locale exists.
 if locale -a 2>/dev/null | grep -qi '^zh_TW.utf-\?8$'; then export LC_ALL=zh_TW.UTF-8; else export LC_ALL=C.UTF-8; fi
 mkdir -p "$here/docs"
-QT_QPA_PLATFORM=offscreen "$tool" "$here/samples" "$here/docs/screenshot.png"
+QT_QPA_PLATFORM=offscreen "$tool" "$here/samples" "$here/docs/screenshot.png" areas.shp
 echo "Wrote $here/docs/screenshot.png"

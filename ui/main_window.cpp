@@ -19,6 +19,7 @@ namespace {
 // The design's client area, in pixels at 96 dots per inch.
 constexpr int kClientWidth = 712;
 constexpr int kClientHeight = 635;
+constexpr int kPreviewWidth = 480;
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -106,7 +107,7 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   ProgressFill1->setFixedHeight(13);
 
   // Docking: frames and the credit line along the top at full width, bars at the bottom.
-  auto* column = new QVBoxLayout(this);
+  auto* column = new QVBoxLayout;
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   column->addWidget(GroupBox3);
@@ -116,6 +117,16 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   column->addStretch(1);
   column->addWidget(ProgressFill2);
   column->addWidget(ProgressFill1);
+
+  // The preview, right of everything above.
+  Preview = new PreviewPane(DefaultCoastlinePath(), this);
+  Preview->hide();
+  auto* panes = new QHBoxLayout(this);
+  panes->setContentsMargins(0, 0, 0, 0);
+  panes->setSpacing(0);
+  // Both share a wider window in the proportion of their design widths.
+  panes->addLayout(column, kClientWidth);
+  panes->addWidget(Preview, kPreviewWidth);
 
   GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
   RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
@@ -137,6 +148,9 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::ShellTreeView1Change);
   connect(ShellTreeView1, &FolderTree::FolderExpanded, this, &TForm1::ShellTreeView1Expanded);
   connect(LinkLabel1, &LinkLabel::Clicked, this, &TForm1::LinkLabel1Click);
+  connect(CheckListBox1, &QListWidget::currentRowChanged, this, &TForm1::CheckListBox1Click);
+  connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &TForm1::RadioGroupChange);
+  connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &TForm1::RadioGroupChange);
 
   // The settings hold their start values from engine_'s construction; the tree was built
   // with the computer expanded and selected, so the list starts empty.
@@ -168,6 +182,23 @@ void TForm1::ShellTreeView1Expanded() { ShellTreeView1->SortAll(); }
 void TForm1::LinkLabel1Click() {
   // Without a mail program this fails; nothing is shown then.
   QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kContactAddress)));
+}
+
+void TForm1::CheckListBox1Click() {
+  const int row = CheckListBox1->currentRow();
+  if (row < 0) return;
+  if (!Preview->isVisible()) {
+    const int widthBefore = width();
+    Preview->show();
+    resize(widthBefore + kPreviewWidth, height());
+  }
+  Preview->ShowFile(JoinPath(ShellTreeView1->SelectedFolder(), CheckListBox1->Name(row)),
+                    CheckListBox1->item(row)->text(), static_cast<TransformMode>(RadioGroup1->ItemIndex()),
+                    RadioGroup2->ItemIndex());
+}
+
+void TForm1::RadioGroupChange() {
+  Preview->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
 }
 
 void TForm1::ShowError(const QString& message) { dialogs_.ShowError(ErrorBoxText(message)); }

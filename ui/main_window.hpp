@@ -11,6 +11,7 @@
 #include "dialogs.hpp"
 #include "engine/engine_state.hpp"
 #include "folder_tree.hpp"
+#include "preview_pane.hpp"
 #include "shapefile/file_system.hpp"
 #include "widgets/link_label.hpp"
 #include "widgets/pill_button.hpp"
@@ -37,6 +38,8 @@ class TForm1 : public QWidget {
   void ShellTreeView1Change();  // list the selected folder
   void ShellTreeView1Expanded();
   void LinkLabel1Click();
+  void CheckListBox1Click();  // preview the current file
+  void RadioGroupChange();    // preview with the new mode or region
 
   // Shows an error that ended an operation, as the error box.
   void ShowError(const QString& message);
@@ -63,6 +66,8 @@ class TForm1 : public QWidget {
   PillButton* ShapeButton3;
   TiledProgressBar* ProgressFill2;
   TiledProgressBar* ProgressFill1;
+  // Hidden until a file is previewed; it then widens the window by its own width.
+  PreviewPane* Preview;
 
   WindowFeedback feedback_;
   EngineState engine_;

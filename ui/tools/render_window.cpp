@@ -1,5 +1,6 @@
 // Renders the window with a folder selected and its shapefiles listed to a PNG, for the
-// documentation. Usage: morvane-render-window FOLDER OUTPUT.png
+// documentation; with FILE, that file of the list is previewed too.
+// Usage: morvane-render-window FOLDER OUTPUT.png [FILE]
 // Run it on the offscreen platform (QT_QPA_PLATFORM=offscreen) when there is no display.
 #include <QPixmap>
 #include <climits>
@@ -30,8 +31,8 @@ class PrintedDialogs : public morvane::WindowDialogs {
 
 int main(int argc, char** argv) {
   morvane::Application app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s FOLDER OUTPUT.png\n", argv[0]);
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: %s FOLDER OUTPUT.png [FILE]\n", argv[0]);
     return 2;
   }
   morvane::InstallFontSubstitutes();
@@ -48,6 +49,16 @@ int main(int argc, char** argv) {
   if (folder.empty() || tree == nullptr || !tree->SelectPath(folder)) {
     std::fprintf(stderr, "cannot select the folder %s in the tree\n", argv[1]);
     return 1;
+  }
+  if (argc == 4) {
+    auto* list = form.findChild<morvane::CheckList*>(QStringLiteral("CheckListBox1"));
+    int row = 0;
+    while (list != nullptr && row < list->count() && list->Name(row) != argv[3]) ++row;
+    if (list == nullptr || row == list->count()) {
+      std::fprintf(stderr, "%s is not listed in %s\n", argv[3], argv[1]);
+      return 1;
+    }
+    list->setCurrentRow(row);
   }
   QApplication::processEvents();
   if (!form.grab().save(QString::fromLocal8Bit(argv[2]), "PNG")) {

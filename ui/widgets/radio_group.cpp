@@ -19,6 +19,9 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
   }
   buttons_.setExclusive(true);
   SetItemIndex(0);
+  connect(&buttons_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) emit ItemIndexChanged(id);
+  });
 }
 
 void RadioGroup::SetItemIndex(int index) {

@@ -22,6 +22,10 @@ class RadioGroup : public QGroupBox {
   void SetItemIndex(int index);
   QRadioButton* Item(int index) const;
 
+ signals:
+  // Another item was chosen.
+  void ItemIndexChanged(int index);
+
  private:
   QButtonGroup buttons_;
 };

@@ -1,0 +1,397 @@
+// The preview pane of the window, driven like a user would: a file clicked in the list is
+// drawn before and after the chosen conversion, where the engine puts it, over the coastline.
+// The drawn paths are compared with the engine's own conversion of every vertex, read back
+// with an independent shapefile reader.
+#include <shapefil.h>
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <clocale>
+#include <cmath>
+#include <memory>
+
+#include "application.hpp"
+#include "engine/mode_table.hpp"
+#include "engine/modes.hpp"
+#include "fonts.hpp"
+#include "main_window.hpp"
+#include "recording_dialogs.hpp"
+#include "shapefile/folder_listing.hpp"
+#include "shapefile_fixture.hpp"
+
+namespace morvane {
+namespace {
+
+class Quiet : public MessageSink {
+ public:
+  void ShowMessage(const std::string&) override {}
+};
+
+using LonLat = std::pair<double, double>;
+using Path = std::vector<LonLat>;
+
+// The paths a shapefile holds by an independent reader: each part, and each point on its own.
+std::vector<Path> PathsOf(const std::string& shpPath) {
+  std::vector<Path> paths;
+  SHPHandle handle = SHPOpen(shpPath.c_str(), "rb");
+  if (handle == nullptr) return paths;
+  int count = 0;
+  int type = 0;
+  SHPGetInfo(handle, &count, &type, nullptr, nullptr);
+  for (int i = 0; i < count; ++i) {
+    SHPObject* shape = SHPReadObject(handle, i);
+    if (shape == nullptr) continue;
+    const bool points = shape->nParts == 0;
+    for (int v = 0; v < shape->nVertices; ++v) {
+      const bool starts = points || v == 0 ||
+                          std::find(shape->panPartStart, shape->panPartStart + shape->nParts, v) !=
+                              shape->panPartStart + shape->nParts;
+      if (starts) paths.emplace_back();
+      paths.back().push_back({shape->padfX[v], shape->padfY[v]});
+    }
+    SHPDestroyObject(shape);
+  }
+  SHPClose(handle);
+  return paths;
+}
+
+// Every vertex through the engine's modes in turn, each with the region's settings.
+std::vector<Path> Converted(std::vector<Path> paths, const std::vector<TransformMode>& modes, Region region) {
+  Quiet quiet;
+  for (TransformMode mode : modes) {
+    EngineState state(quiet);
+    ApplyTransformSettings(state, mode, region);
+    for (Path& path : paths) {
+      for (LonLat& point : path) ConvertPoint(state, mode, point.first, point.second, point.first, point.second);
+    }
+  }
+  return paths;
+}
+
+// Whether `painted` is `expected` on the map, with vertices that share a pixel left out: in
+// order, first and last kept, each within a hundredth of a pixel.
+bool DrawnAs(const QPolygonF& painted, const Path& expected, const MapView& map) {
+  if (painted.isEmpty()) return false;
+  std::size_t at = 0;
+  const auto near = [&](const QPointF& point, const LonLat& lonLat) {
+    return QLineF(point, map.ToScreen(lonLat.first, lonLat.second)).length() < 0.01;
+  };
+  if (!near(painted.front(), expected.front()) || !near(painted.back(), expected.back())) return false;
+  for (const QPointF& point : painted) {
+    while (at < expected.size() && !near(point, expected[at])) ++at;
+    if (at == expected.size()) return false;
+    ++at;
+  }
+  return true;
+}
+
+double KilometresBetween(const LonLat& a, const LonLat& b) {
+  const double cosine = std::cos((a.second + b.second) / 2 * kPi / 180);
+  return std::hypot((a.first - b.first) * cosine, a.second - b.second) * 111.32;
+}
+
+double KilometresFromCoast(const LonLat& point, const ShapeSample& coast) {
+  double nearest = INFINITY;
+  for (std::size_t i = 0; i + 1 < coast.Coordinates.size(); i += 2) {
+    nearest = std::min(nearest, KilometresBetween(point, {coast.Coordinates[i], coast.Coordinates[i + 1]}));
+  }
+  return nearest;
+}
+
+constexpr TransformMode kTm2ToGeographic = IndexOf(Mode::Twd67Tm2ToTwd67Geographic);
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
+constexpr TransformMode kTwd67Tm2ToTwd97Tm2 = IndexOf(Mode::Twd67Tm2ToTwd97Tm2);
+constexpr TransformMode kTwd97Tm2ToGeographic = IndexOf(Mode::Twd97Tm2ToTwd97Geographic);
+
+}  // namespace
+
+class PreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void hiddenUntilAFileIsClicked();
+  void samplesDrawWhereTheEngineConvertsThem();
+  void afterLayerMovesByTheDatumShift();
+  void wrongRegionLandsAwayFromTheCoast();
+  void everyShapeTypeDrawsAndNullShapesDoNot();
+  void fileWithoutShapesShowsAnEmptyMap();
+  void missingCoastlineStillDrawsTheFile();
+  void wheelZoomsDragPansAndFitShowsTheFile();
+
+ private:
+  template <typename T>
+  T* Control(const char* name) const {
+    return form_->findChild<T*>(QString::fromLatin1(name));
+  }
+  MapView* Map() const { return Control<MapView>("PreviewMap"); }
+  std::string Folder() const { return dir_->path().toStdString(); }
+  void CopySamples();
+  // Lists the folder and clicks `name` in the list; the map is painted.
+  void Preview(const std::string& name);
+  void ChooseMode(TransformMode mode) { QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(mode)), Qt::LeftButton); }
+  void ChooseRegion(Region region) { QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(region), Qt::LeftButton); }
+  void Paint() { Map()->grab(); }
+  void CheckLayer(const PaintedLayer& painted, const std::vector<Path>& expected);
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<test::RecordingDialogs> dialogs_;
+  std::unique_ptr<TForm1> form_;
+};
+
+void PreviewTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  dialogs_ = std::make_unique<test::RecordingDialogs>();
+  form_ = std::make_unique<TForm1>(*dialogs_);
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void PreviewTest::cleanup() {
+  form_.reset();
+  dialogs_.reset();
+  dir_.reset();
+}
+
+void PreviewTest::CopySamples() {
+  const QDir samples(QStringLiteral(MORVANE_SAMPLES_DIR));
+  for (const QString& file : samples.entryList({"*.shp", "*.shx", "*.dbf"}, QDir::Files)) {
+    QVERIFY(QFile::copy(samples.filePath(file), dir_->filePath(file)));
+  }
+}
+
+void PreviewTest::Preview(const std::string& name) {
+  // Listed anew, with whatever the folder holds now.
+  auto* tree = Control<FolderTree>("ShellTreeView1");
+  tree->setCurrentItem(tree->ComputerItem());
+  QVERIFY(tree->SelectPath(Folder()));
+  auto* list = Control<CheckList>("CheckListBox1");
+  for (int row = 0; row < list->count(); ++row) {
+    if (list->Name(row) != name) continue;
+    list->setCurrentRow(-1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    QCOMPARE(list->currentRow(), row);
+    Paint();
+    return;
+  }
+  QFAIL(("not listed: " + name).c_str());
+}
+
+void PreviewTest::CheckLayer(const PaintedLayer& painted, const std::vector<Path>& expected) {
+  QCOMPARE(painted.Paths.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    QVERIFY2(DrawnAs(painted.Paths[i], expected[i], *Map()), qPrintable(QString::number(i)));
+  }
+}
+
+void PreviewTest::hiddenUntilAFileIsClicked() {
+  auto* pane = Control<PreviewPane>("PreviewPane");
+  QVERIFY(pane != nullptr);
+  QVERIFY(!pane->isVisible());
+  QCOMPARE(form_->width(), 712);
+  CopySamples();
+  Preview("roads.shp");
+  QVERIFY(pane->isVisible());
+  // The window widened for it; step two keeps its own width and every control its place.
+  QVERIFY(form_->width() > 712 + 300);
+  QCOMPARE(Control<QGroupBox>("GroupBox1")->width(), 712);
+  QCOMPARE(Control<FolderTree>("ShellTreeView1")->geometry(), QRect(16, 24, 281, 281));
+  QCOMPARE(Control<CheckList>("CheckListBox1")->geometry(), QRect(312, 48, 385, 257));
+  QVERIFY(pane->geometry().left() >= 712);
+  QVERIFY(dialogs_->Boxes.empty());
+}
+
+void PreviewTest::samplesDrawWhereTheEngineConvertsThem() {
+  CopySamples();
+  struct Case {
+    const char* Name;
+    std::size_t Paths;
+  };
+  // Nine towns; two roads, one of two parts; three rivers; three areas, one with a hole.
+  for (const Case& c : {Case{"towns.shp", 9}, Case{"roads.shp", 3}, Case{"河川.shp", 3}, Case{"areas.shp", 4}}) {
+    Preview(c.Name);
+    const std::vector<Path> file = PathsOf(JoinPath(Folder(), c.Name));
+    QCOMPARE(file.size(), c.Paths);
+    // Mode 01 from TM2: before, the grid read back to geographic; after, the mode's output.
+    const std::vector<Path> geographic = Converted(file, {kTm2ToGeographic}, 0);
+    CheckLayer(Map()->PaintedBefore(), geographic);
+    CheckLayer(Map()->PaintedAfter(), geographic);
+    // Mode 02 reads the same numbers as longitudes and latitudes: before, as they are; after,
+    // their grid coordinates read back, which land where the numbers say.
+    ChooseMode(kGeographicToTm2);
+    Paint();
+    CheckLayer(Map()->PaintedBefore(), file);
+    CheckLayer(Map()->PaintedAfter(), Converted(file, {kGeographicToTm2, kTm2ToGeographic}, 0));
+    ChooseMode(kTm2ToGeographic);
+    // Drawn on Taiwan: every vertex within 25 km of the coastline's box around the island.
+    for (const Path& path : geographic) {
+      for (const LonLat& point : path) QVERIFY(point.first > 119.9 && point.first < 122.1 && point.second > 21.8 && point.second < 25.4);
+    }
+  }
+  QVERIFY(!Map()->PaintedCoastline().Paths.empty());
+  QVERIFY(dialogs_->Boxes.empty());
+}
+
+void PreviewTest::afterLayerMovesByTheDatumShift() {
+  CopySamples();
+  ChooseMode(kTwd67Tm2ToTwd97Tm2);  // user mode 11, region 1 Taiwan
+  Preview("towns.shp");
+  const std::vector<Path> file = PathsOf(JoinPath(Folder(), "towns.shp"));
+  CheckLayer(Map()->PaintedBefore(), Converted(file, {kTm2ToGeographic}, 0));
+  CheckLayer(Map()->PaintedAfter(), Converted(file, {kTwd67Tm2ToTwd97Tm2, kTwd97Tm2ToGeographic}, 0));
+  const double metresPerPixel = Map()->MetresPerPixel();
+  for (std::size_t i = 0; i < file.size(); ++i) {
+    const QPointF moved = Map()->PaintedAfter().Paths[i].front() - Map()->PaintedBefore().Paths[i].front();
+    const double east = moved.x() * metresPerPixel;
+    const double north = -moved.y() * metresPerPixel;
+    QVERIFY2(east > 800 && east < 860, qPrintable(QString::number(east)));
+    QVERIFY2(std::fabs(north) < 300, qPrintable(QString::number(north)));
+  }
+}
+
+void PreviewTest::wrongRegionLandsAwayFromTheCoast() {
+  // Kaohsiung harbour in TWD67 TM2 of Taiwan (central meridian 121°E).
+  Quiet quiet;
+  EngineState engine(quiet);
+  ApplyTransformSettings(engine, kGeographicToTm2, 0);
+  double x = 0;
+  double y = 0;
+  ConvertPoint(engine, kGeographicToTm2, 120.28, 22.61, x, y);
+  test::WritePointShapefile(JoinPath(Folder(), "harbour"), {{x, y}});
+
+  const ShapeSample& coast = Map()->Coastline();
+  QVERIFY(coast.VertexCount() > 1000);
+  Preview("harbour.shp");
+  const auto at = [this] { return LonLat{Map()->After().Coordinates[0], Map()->After().Coordinates[1]}; };
+  QVERIFY2(KilometresFromCoast(at(), coast) < 5, qPrintable(QString::number(KilometresFromCoast(at(), coast))));
+  // Read as the islands' zone (119°E) it lands two degrees west, in the sea.
+  ChooseRegion(1);
+  Paint();
+  QVERIFY2(KilometresFromCoast(at(), coast) > 50, qPrintable(QString::number(KilometresFromCoast(at(), coast))));
+  QCOMPARE(Map()->PaintedAfter().Paths.size(), std::size_t{1});
+}
+
+void PreviewTest::everyShapeTypeDrawsAndNullShapesDoNot() {
+  struct Case {
+    const char* Name;
+    int Type;
+    std::vector<std::vector<LonLat>> Parts;  // of one shape; for the point types its points
+    std::size_t Painted;
+  };
+  const std::vector<LonLat> ring = {{121.0, 24.0}, {121.0, 24.2}, {121.2, 24.2}, {121.2, 24.0}, {121.0, 24.0}};
+  const std::vector<LonLat> hole = {{121.05, 24.05}, {121.1, 24.05}, {121.1, 24.1}, {121.05, 24.05}};
+  const std::vector<Case> cases = {
+      {"polygonz", SHPT_POLYGONZ, {ring, hole}, 2},
+      {"polygonm", SHPT_POLYGONM, {ring, hole}, 2},
+      {"arcz", SHPT_ARCZ, {ring}, 1},
+      {"multipointm", SHPT_MULTIPOINTM, {{{121.1, 24.1}, {121.2, 24.2}, {121.3, 24.3}}}, 3},
+      {"multipointz", SHPT_MULTIPOINTZ, {{{121.1, 24.1}, {121.2, 24.2}}}, 2},
+      {"pointz", SHPT_POINTZ, {{{121.1, 24.1}}}, 1},
+      {"pointm", SHPT_POINTM, {{{121.1, 24.1}}}, 1},
+  };
+  ChooseMode(IndexOf(Mode::Twd67GeographicToTwd97Geographic));
+  for (const Case& c : cases) {
+    const std::string stem = JoinPath(Folder(), c.Name);
+    SHPHandle handle = SHPCreate(stem.c_str(), c.Type);
+    QVERIFY(handle != nullptr);
+    std::vector<double> xs;
+    std::vector<double> ys;
+    std::vector<double> zs;
+    std::vector<int> starts;
+    for (const auto& part : c.Parts) {
+      starts.push_back(static_cast<int>(xs.size()));
+      for (const LonLat& point : part) {
+        xs.push_back(point.first);
+        ys.push_back(point.second);
+        zs.push_back(50.0 + static_cast<double>(zs.size()));
+      }
+    }
+    const bool parts = c.Type == SHPT_POLYGONZ || c.Type == SHPT_POLYGONM || c.Type == SHPT_ARCZ;
+    // A null shape first: it draws nothing.
+    SHPObject* null = SHPCreateSimpleObject(SHPT_NULL, 0, nullptr, nullptr, nullptr);
+    SHPWriteObject(handle, -1, null);
+    SHPDestroyObject(null);
+    SHPObject* shape = SHPCreateObject(c.Type, -1, parts ? static_cast<int>(starts.size()) : 0,
+                                       parts ? starts.data() : nullptr, nullptr, static_cast<int>(xs.size()),
+                                       xs.data(), ys.data(), zs.data(), zs.data());
+    SHPWriteObject(handle, -1, shape);
+    SHPDestroyObject(shape);
+    SHPClose(handle);
+    Preview(std::string(c.Name) + ".shp");
+    QVERIFY2(Map()->PaintedBefore().Paths.size() == c.Painted, c.Name);
+    const std::vector<Path> expected =
+        Converted(PathsOf(stem + ".shp"), {IndexOf(Mode::Twd67GeographicToTwd97Geographic)}, 0);
+    CheckLayer(Map()->PaintedAfter(), expected);
+  }
+  QVERIFY(dialogs_->Boxes.empty());
+}
+
+void PreviewTest::fileWithoutShapesShowsAnEmptyMap() {
+  test::WritePointShapefile(JoinPath(Folder(), "empty"), {});
+  const std::string stem = JoinPath(Folder(), "nulls");
+  SHPHandle handle = SHPCreate(stem.c_str(), SHPT_POLYGON);
+  for (int i = 0; i < 3; ++i) {
+    SHPObject* null = SHPCreateSimpleObject(SHPT_NULL, 0, nullptr, nullptr, nullptr);
+    SHPWriteObject(handle, -1, null);
+    SHPDestroyObject(null);
+  }
+  SHPClose(handle);
+  for (const char* name : {"empty.shp", "nulls.shp"}) {
+    Preview(name);
+    QVERIFY(Control<PreviewPane>("PreviewPane")->isVisible());
+    QVERIFY(Map()->PaintedBefore().Paths.empty());
+    QVERIFY(Map()->PaintedAfter().Paths.empty());
+    QVERIFY(!Map()->PaintedCoastline().Paths.empty());  // the empty map shows Taiwan
+    QVERIFY2(Control<PreviewPane>("PreviewPane")->Status().contains(QStringLiteral(" 0 點")),
+             qPrintable(Control<PreviewPane>("PreviewPane")->Status()));
+  }
+  QVERIFY(dialogs_->Boxes.empty());
+}
+
+void PreviewTest::missingCoastlineStillDrawsTheFile() {
+  CopySamples();
+  Control<PreviewPane>("PreviewPane")->LoadCoastline(Folder() + "/no-such-coastline.txt");
+  Preview("roads.shp");
+  QVERIFY(Map()->PaintedCoastline().Paths.empty());
+  CheckLayer(Map()->PaintedAfter(), Converted(PathsOf(JoinPath(Folder(), "roads.shp")), {kTm2ToGeographic}, 0));
+  QVERIFY(dialogs_->Boxes.empty());
+}
+
+void PreviewTest::wheelZoomsDragPansAndFitShowsTheFile() {
+  CopySamples();
+  Preview("areas.shp");
+  const double fitted = Map()->MetresPerPixel();
+  const QPointF first = Map()->PaintedAfter().Paths[0].front();
+  const QPoint centre = Map()->rect().center();
+  QWheelEvent wheel(centre, Map()->mapToGlobal(centre), {}, QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Map(), &wheel);
+  QVERIFY(Map()->MetresPerPixel() < fitted / 1.4);
+  QTest::mousePress(Map(), Qt::LeftButton, {}, centre);
+  QTest::mouseMove(Map(), centre + QPoint(40, 25));
+  QTest::mouseRelease(Map(), Qt::LeftButton, {}, centre + QPoint(40, 25));
+  Paint();
+  // The point under the pointer stayed; the drag then moved everything by the drag.
+  const QPointF zoomedFirst = Map()->PaintedAfter().Paths[0].front();
+  const QPointF expected = QPointF(centre) + (first - QPointF(centre)) * (fitted / Map()->MetresPerPixel()) + QPointF(40, 25);
+  QVERIFY2(QLineF(zoomedFirst, expected).length() < 1.0, qPrintable(QString("%1 %2").arg(zoomedFirst.x()).arg(expected.x())));
+  QTest::mouseClick(Control<QPushButton>("PreviewFit"), Qt::LeftButton);
+  Paint();
+  QCOMPARE(Map()->MetresPerPixel(), fitted);
+  QVERIFY(QLineF(Map()->PaintedAfter().Paths[0].front(), first).length() < 1e-6);
+}
+
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  morvane::Application app(argc, argv);
+  morvane::InstallFontSubstitutes();
+  morvane::PreviewTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "preview_test.moc"

@@ -1,0 +1,153 @@
+#include "map_data.hpp"
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include "engine/messages.hpp"
+#include "engine/modes.hpp"
+
+namespace morvane {
+namespace {
+
+// A preview shows no boxes: the settings step of a mode in range says nothing anyway.
+class SilentSink : public MessageSink {
+ public:
+  void ShowMessage(const std::string&) override {}
+};
+
+SilentSink& Silent() {
+  static SilentSink sink;
+  return sink;
+}
+
+bool IsGeographic(const CoordinateSystem& system) { return system.Kind == GridKind::Geographic; }
+
+// The mode that reads `system` as its source and writes geographic coordinates.
+const ModeRow* InverseOf(const CoordinateSystem& system) {
+  for (const ModeRow& row : kModes) {
+    if (row.Source.System == system.System && row.Source.GridName == system.GridName &&
+        !IsGeographic(row.Source) && IsGeographic(row.Target)) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Converts the pairs one at a time, for a block in which some pair failed.
+void ConvertEach(EngineState& state, TransformMode mode, std::span<double> pairs) {
+  for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+    try {
+      if (std::isnan(pairs[i]) || std::isnan(pairs[i + 1])) continue;
+      ConvertPoint(state, mode, pairs[i], pairs[i + 1], pairs[i], pairs[i + 1]);
+    } catch (const ConversionError&) {
+      pairs[i] = kNaN;
+      pairs[i + 1] = kNaN;
+    }
+  }
+}
+
+constexpr std::size_t kBlockPairs = 4096;
+
+}  // namespace
+
+std::vector<TransformMode> ModesToLonLat(const CoordinateSystem& system) {
+  if (IsGeographic(system)) return {};
+  const ModeRow* inverse = InverseOf(system);
+  if (inverse == nullptr) return {};
+  return {IndexOf(inverse->Id)};
+}
+
+LonLatChain::LonLatChain(std::vector<TransformMode> modes, Region region) : modes_(std::move(modes)) {
+  for (TransformMode mode : modes_) {
+    EngineState& state = states_.emplace_back(Silent());
+    ApplyTransformSettings(state, mode, region);
+  }
+}
+
+LonLatChain LonLatChain::Before(TransformMode mode, Region region) {
+  if (mode >= kModeCount) return LonLatChain({}, region);
+  return LonLatChain(ModesToLonLat(RowOf(mode).Source), region);
+}
+
+LonLatChain LonLatChain::After(TransformMode mode, Region region) {
+  if (mode >= kModeCount) return LonLatChain({}, region);
+  std::vector<TransformMode> modes{mode};
+  for (TransformMode next : ModesToLonLat(RowOf(mode).Target)) modes.push_back(next);
+  return LonLatChain(std::move(modes), region);
+}
+
+void LonLatChain::Convert(std::vector<double>& pairs) {
+  for (std::size_t step = 0; step < modes_.size(); ++step) {
+    for (std::size_t first = 0; first < pairs.size(); first += 2 * kBlockPairs) {
+      const std::size_t size = std::min(2 * kBlockPairs, pairs.size() - first);
+      const std::span<double> block(pairs.data() + first, size);
+      // A block is converted whole when it can be; a pair that failed before (NaN) or fails
+      // now sends it pair by pair, from its values before the step.
+      bool hasNaN = false;
+      for (double value : block) hasNaN = hasNaN || std::isnan(value);
+      if (!hasNaN) {
+        const std::vector<double> before(block.begin(), block.end());
+        try {
+          ConvertPoints(states_[step], modes_[step], block);
+          continue;
+        } catch (const ConversionError&) {
+          std::copy(before.begin(), before.end(), block.begin());
+        }
+      }
+      ConvertEach(states_[step], modes_[step], block);
+    }
+  }
+}
+
+ShapeSample ToLonLat(const ShapeSample& sample, LonLatChain chain) {
+  ShapeSample converted = sample;
+  chain.Convert(converted.Coordinates);
+  return converted;
+}
+
+ShapeSample LoadCoastline(const std::string& path) {
+  ShapeSample coast;
+  std::ifstream in(path);
+  if (!in) return coast;
+  SampledShape shape{ShapeKind::Lines, 0, 0};
+  std::string line;
+  const auto endPath = [&] {
+    if (!coast.Paths.empty() && coast.Paths.back().Count == 0) coast.Paths.pop_back();
+  };
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '>') {
+      endPath();
+      coast.Paths.push_back({static_cast<std::uint32_t>(coast.VertexCount()), 0});
+      continue;
+    }
+    std::istringstream fields(line);
+    double lon = 0;
+    double lat = 0;
+    if (!(fields >> lon >> lat) || coast.Paths.empty()) continue;
+    coast.Coordinates.push_back(lon);
+    coast.Coordinates.push_back(lat);
+    ++coast.Paths.back().Count;
+  }
+  endPath();
+  shape.PathCount = static_cast<std::uint32_t>(coast.Paths.size());
+  if (shape.PathCount > 0) coast.Shapes.push_back(shape);
+  coast.FileVertices = coast.VertexCount();
+  return coast;
+}
+
+std::string FirstExistingFile(const std::vector<std::string>& candidates) {
+  for (const std::string& path : candidates) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return path;
+  }
+  return {};
+}
+
+}  // namespace morvane

@@ -1,0 +1,356 @@
+#include "preview_pane.hpp"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "fonts.hpp"
+#include "shapefile/file_system.hpp"
+#include "texts.hpp"
+
+namespace morvane {
+namespace {
+
+constexpr double kMetresPerDegree = 111320;  // of latitude, and of longitude at the equator
+const QColor kBeforeColour(90, 150, 230);
+const QColor kAfterColour(214, 39, 40);
+const QColor kCoastColour(110, 130, 110);
+const QColor kGraticuleColour(200, 208, 216);
+const QColor kBackground(250, 251, 253);
+
+// Taiwan, Penghu, Kinmen and Matsu: the view of an empty map.
+constexpr double kHomeWest = 118.1;
+constexpr double kHomeSouth = 21.8;
+constexpr double kHomeEast = 122.1;
+constexpr double kHomeNorth = 26.4;
+
+// The step among 1, 2 and 5 times a power of ten nearest below `value`.
+double NiceStep(double value) {
+  const double power = std::pow(10.0, std::floor(std::log10(value)));
+  for (double factor : {5.0, 2.0, 1.0}) {
+    if (factor * power <= value) return factor * power;
+  }
+  return power;
+}
+
+QString DegreeLabel(double value, double step, QChar positive, QChar negative) {
+  const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  return QString::number(std::fabs(value), 'f', decimals) + QChar(0x00b0) +
+         (value < 0 ? negative : positive);
+}
+
+QString DistanceLabel(double metres) {
+  if (metres >= 1000) return QString::number(metres / 1000) + QStringLiteral(" km");
+  return QString::number(metres) + QStringLiteral(" m");
+}
+
+}  // namespace
+
+MapView::MapView(QWidget* parent) : QWidget(parent) {
+  setMinimumSize(240, 240);
+  setMouseTracking(false);
+  setCursor(Qt::OpenHandCursor);
+  Fit();
+}
+
+void MapView::SetCoastline(ShapeSample coastline) {
+  coastline_ = std::move(coastline);
+  update();
+}
+
+void MapView::SetLayers(ShapeSample before, ShapeSample after) {
+  before_ = std::move(before);
+  after_ = std::move(after);
+  update();
+}
+
+void MapView::Fit() {
+  double west = INFINITY;
+  double south = INFINITY;
+  double east = -INFINITY;
+  double north = -INFINITY;
+  for (const ShapeSample* layer : {&before_, &after_}) {
+    for (std::size_t i = 0; i + 1 < layer->Coordinates.size(); i += 2) {
+      const double lon = layer->Coordinates[i];
+      const double lat = layer->Coordinates[i + 1];
+      if (!std::isfinite(lon) || !std::isfinite(lat) || std::fabs(lat) > 89) continue;
+      west = std::min(west, lon);
+      east = std::max(east, lon);
+      south = std::min(south, lat);
+      north = std::max(north, lat);
+    }
+  }
+  if (west > east) {
+    FitBox(kHomeWest, kHomeSouth, kHomeEast, kHomeNorth);
+  } else {
+    // A single point or a tiny file still shows its surroundings.
+    const double margin = std::max({(east - west) * 0.05, (north - south) * 0.05, 0.005});
+    FitBox(west - margin, south - margin, east + margin, north + margin);
+  }
+}
+
+void MapView::FitBox(double west, double south, double east, double north) {
+  centreLongitude_ = (west + east) / 2;
+  centreLatitude_ = (south + north) / 2;
+  const double cosine = std::max(std::cos(centreLatitude_ * (kPi / 180)), 0.01);
+  const double w = std::max(width(), 1);
+  const double h = std::max(height(), 1);
+  pixelsPerDegree_ = std::min(w / ((east - west) * cosine), h / (north - south));
+  if (!std::isfinite(pixelsPerDegree_) || pixelsPerDegree_ <= 0) pixelsPerDegree_ = 100;
+  update();
+}
+
+QPointF MapView::ToScreen(double longitude, double latitude) const {
+  const double cosine = std::cos(centreLatitude_ * (kPi / 180));
+  return {width() / 2.0 + (longitude - centreLongitude_) * pixelsPerDegree_ * cosine,
+          height() / 2.0 - (latitude - centreLatitude_) * pixelsPerDegree_};
+}
+
+QPointF MapView::ToLonLat(QPointF screen) const {
+  const double cosine = std::cos(centreLatitude_ * (kPi / 180));
+  return {centreLongitude_ + (screen.x() - width() / 2.0) / (pixelsPerDegree_ * cosine),
+          centreLatitude_ - (screen.y() - height() / 2.0) / pixelsPerDegree_};
+}
+
+double MapView::MetresPerPixel() const { return kMetresPerDegree / pixelsPerDegree_; }
+
+void MapView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kBackground);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  DrawGraticule(painter);
+  DrawLayer(painter, coastline_, kCoastColour, 1, paintedCoastline_);
+  // The layer before is drawn wider, so that it shows beside the one after where they meet.
+  DrawLayer(painter, before_, kBeforeColour, 4, paintedBefore_);
+  DrawLayer(painter, after_, kAfterColour, 1.5, paintedAfter_);
+  DrawScaleBar(painter);
+  painter.setPen(QColor(150, 150, 150));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColor& colour,
+                        double penWidth, PaintedLayer& painted) const {
+  painted.Paths.clear();
+  const QRectF visible = QRectF(rect()).adjusted(-4, -4, 4, 4);
+  QColor fill = colour;
+  fill.setAlpha(40);
+  for (const SampledShape& shape : layer.Shapes) {
+    QPainterPath rings;
+    rings.setFillRule(Qt::OddEvenFill);
+    for (std::uint32_t p = 0; p < shape.PathCount; ++p) {
+      const SampledPath& path = layer.Paths[shape.FirstPath + p];
+      // One vertex per pixel; a vertex that cannot be drawn (NaN) breaks the path.
+      QPolygonF line;
+      const auto flush = [&] {
+        if (line.isEmpty()) return;
+        painted.Paths.push_back(line);
+        if (shape.Kind == ShapeKind::Points) {
+          painter.setPen(Qt::NoPen);
+          painter.setBrush(colour);
+          for (const QPointF& point : line) {
+            if (visible.contains(point)) painter.drawEllipse(point, penWidth + 1, penWidth + 1);
+          }
+        } else if (shape.Kind == ShapeKind::Polygon && line.size() > 2) {
+          rings.addPolygon(line);
+          rings.closeSubpath();
+        } else {
+          painter.setPen(QPen(colour, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+          painter.setBrush(Qt::NoBrush);
+          if (line.size() == 1) painter.drawPoint(line.front());
+          painter.drawPolyline(line);
+        }
+        line.clear();
+      };
+      QPoint lastPixel;
+      QPointF lastPoint;
+      bool lastDropped = false;
+      for (std::uint32_t i = 0; i < path.Count; ++i) {
+        const double lon = layer.Coordinates[2 * (path.First + i)];
+        const double lat = layer.Coordinates[2 * (path.First + i) + 1];
+        if (!std::isfinite(lon) || !std::isfinite(lat)) {
+          if (lastDropped) line << lastPoint;
+          lastDropped = false;
+          flush();
+          continue;
+        }
+        const QPointF point = ToScreen(lon, lat);
+        const QPoint pixel = point.toPoint();
+        if (!line.isEmpty() && pixel == lastPixel && shape.Kind != ShapeKind::Points) {
+          lastPoint = point;
+          lastDropped = true;
+          continue;
+        }
+        line << point;
+        lastPixel = pixel;
+        lastDropped = false;
+      }
+      if (lastDropped) line << lastPoint;
+      flush();
+    }
+    if (!rings.isEmpty()) {
+      painter.setPen(QPen(colour, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      painter.setBrush(fill);
+      painter.drawPath(rings);
+    }
+  }
+}
+
+void MapView::DrawGraticule(QPainter& painter) const {
+  const QPointF northWest = ToLonLat(QPointF(0, 0));
+  const QPointF southEast = ToLonLat(QPointF(width(), height()));
+  const double span = std::max(southEast.x() - northWest.x(), northWest.y() - southEast.y());
+  if (!(span > 0)) return;
+  const double step = NiceStep(span / 4);
+  painter.setFont(FrameFont());
+  const QFontMetrics metrics(painter.font());
+  painter.setPen(QPen(kGraticuleColour, 1));
+  for (double lon = std::ceil(northWest.x() / step) * step; lon <= southEast.x(); lon += step) {
+    const double x = ToScreen(lon, 0).x();
+    painter.setPen(QPen(kGraticuleColour, 1));
+    painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+    painter.setPen(QColor(90, 100, 110));
+    painter.drawText(QPointF(x + 2, metrics.ascent() + 1), DegreeLabel(lon, step, u'E', u'W'));
+  }
+  for (double lat = std::ceil(southEast.y() / step) * step; lat <= northWest.y(); lat += step) {
+    const double y = ToScreen(0, lat).y();
+    painter.setPen(QPen(kGraticuleColour, 1));
+    painter.drawLine(QPointF(0, y), QPointF(width(), y));
+    painter.setPen(QColor(90, 100, 110));
+    painter.drawText(QPointF(2, y - 2), DegreeLabel(lat, step, u'N', u'S'));
+  }
+}
+
+void MapView::DrawScaleBar(QPainter& painter) const {
+  const double metres = NiceStep(MetresPerPixel() * width() / 4);
+  const double length = metres / MetresPerPixel();
+  const QPointF left(10, height() - 12);
+  const QPointF right = left + QPointF(length, 0);
+  painter.setPen(QPen(Qt::black, 2));
+  painter.drawLine(left, right);
+  painter.drawLine(left, left - QPointF(0, 5));
+  painter.drawLine(right, right - QPointF(0, 5));
+  painter.setFont(FrameFont());
+  painter.drawText(left + QPointF(length + 6, 0), DistanceLabel(metres));
+}
+
+void MapView::wheelEvent(QWheelEvent* event) {
+  const double steps = event->angleDelta().y() / 120.0;
+  if (steps == 0) return;
+  // The point under the pointer stays where it is.
+  const QPointF at = event->position();
+  const QPointF anchor = ToLonLat(at);
+  pixelsPerDegree_ = std::clamp(pixelsPerDegree_ * std::pow(1.25, steps), 1.0, 1e8);
+  const QPointF moved = ToLonLat(at);
+  centreLongitude_ += anchor.x() - moved.x();
+  centreLatitude_ += anchor.y() - moved.y();
+  update();
+  event->accept();
+}
+
+void MapView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  dragging_ = true;
+  dragFrom_ = event->position().toPoint();
+  setCursor(Qt::ClosedHandCursor);
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_) return;
+  const QPoint to = event->position().toPoint();
+  const QPointF from = ToLonLat(dragFrom_);
+  const QPointF here = ToLonLat(to);
+  centreLongitude_ -= here.x() - from.x();
+  centreLatitude_ -= here.y() - from.y();
+  dragFrom_ = to;
+  update();
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  dragging_ = false;
+  setCursor(Qt::OpenHandCursor);
+}
+
+PreviewPane::PreviewPane(const std::string& coastlinePath, QWidget* parent)
+    : QWidget(parent), map_(new MapView(this)), status_(new QLabel(this)), fit_(new QPushButton(this)) {
+  setObjectName(QStringLiteral("PreviewPane"));
+  map_->setObjectName(QStringLiteral("PreviewMap"));
+  status_->setObjectName(QStringLiteral("PreviewStatus"));
+  fit_->setObjectName(QStringLiteral("PreviewFit"));
+  fit_->setText(QStringLiteral("全圖"));
+  setFont(FrameFont());
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setWordWrap(true);
+
+  const auto swatch = [this](const QColor& colour, const QString& caption) {
+    auto* label = new QLabel(this);
+    label->setText(QStringLiteral("<span style='color:%1'>&#9632;</span> %2").arg(colour.name(), caption));
+    return label;
+  };
+  auto* legend = new QHBoxLayout;
+  legend->addWidget(swatch(kBeforeColour, QStringLiteral("轉換前")));
+  legend->addWidget(swatch(kAfterColour, QStringLiteral("轉換後")));
+  legend->addWidget(swatch(kCoastColour, QStringLiteral("海岸線")));
+  legend->addStretch(1);
+  legend->addWidget(fit_);
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(4, 4, 4, 4);
+  column->addWidget(status_);
+  column->addWidget(map_, 1);
+  column->addLayout(legend);
+
+  connect(fit_, &QPushButton::clicked, map_, &MapView::Fit);
+  LoadCoastline(coastlinePath);
+}
+
+void PreviewPane::LoadCoastline(const std::string& path) { map_->SetCoastline(morvane::LoadCoastline(path)); }
+
+void PreviewPane::ShowFile(const std::string& path, const QString& shownName, TransformMode mode, Region region) {
+  shownName_ = shownName;
+  mode_ = mode;
+  region_ = region;
+  try {
+    LocalFileSystem files;
+    sample_ = SampleShapes(files, path);
+  } catch (const std::exception& error) {
+    sample_ = ShapeSample{};
+    map_->SetLayers({}, {});
+    status_->setText(shownName + QStringLiteral(": ") + DisplayText(error.what()));
+    map_->Fit();
+    return;
+  }
+  Redraw();
+  map_->Fit();
+}
+
+void PreviewPane::SetConversion(TransformMode mode, Region region) {
+  if (mode == mode_ && region == region_) return;
+  mode_ = mode;
+  region_ = region;
+  if (!shownName_.isEmpty()) Redraw();
+}
+
+void PreviewPane::Redraw() {
+  map_->SetLayers(ToLonLat(sample_, LonLatChain::Before(mode_, region_)),
+                  ToLonLat(sample_, LonLatChain::After(mode_, region_)));
+  QString text = shownName_ + QStringLiteral(": %1 筆, %2 點").arg(sample_.Records).arg(sample_.FileVertices);
+  if (sample_.Thinned) text += QStringLiteral("（取樣 %1 點）").arg(sample_.VertexCount());
+  status_->setText(text);
+}
+
+std::string DefaultCoastlinePath() {
+  const std::string exe = QCoreApplication::applicationDirPath().toStdString();
+  const std::string name = "/share/morvane/coastline-taiwan.txt";
+  return FirstExistingFile({exe + "/.." + name, exe + "/../.." + name, MORVANE_DATA_DIR "/coastline-taiwan.txt"});
+}
+
+}  // namespace morvane
