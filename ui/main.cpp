@@ -1,6 +1,7 @@
 // Start-up: the application, the fonts, the one window; then the event loop until the window
 // is closed.
 #include <QGuiApplication>
+#include <QSettings>
 #include <cstdio>
 #include <exception>
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
   try {
     morvane::TForm1 form(dialogs);
     dialogs.SetOwner(&form);
+    QSettings settings(QStringLiteral("Morvane"), QStringLiteral("morvane"));
+    form.UseSettings(settings);
     form.show();
     const int status = QApplication::exec();
     dialogs.SetOwner(nullptr);

@@ -1,6 +1,10 @@
 #include "main_window.hpp"
 
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QHBoxLayout>
 #include <QScreen>
 #include <QUrl>
@@ -20,6 +24,11 @@ namespace {
 constexpr int kClientWidth = 712;
 constexpr int kClientHeight = 635;
 constexpr int kPreviewWidth = 480;
+
+// What the window remembers between sessions.
+const QString kFolderKey = QStringLiteral("folder");
+const QString kModeKey = QStringLiteral("mode");
+const QString kRegionKey = QStringLiteral("region");
 
 QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -151,6 +160,7 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   connect(CheckListBox1, &QListWidget::currentRowChanged, this, &TForm1::CheckListBox1Click);
   connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &TForm1::RadioGroupChange);
   connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &TForm1::RadioGroupChange);
+  setAcceptDrops(true);
 
   // The settings hold their start values from engine_'s construction; the tree was built
   // with the computer expanded and selected, so the list starts empty.
@@ -173,6 +183,9 @@ void TForm1::ShapeButton2Click() { CheckListBox1->SetAllTicked(false); }
 
 void TForm1::ShellTreeView1Change() {
   const std::string folder = ShellTreeView1->SelectedFolder();
+  if (settings_ != nullptr && !folder.empty()) {
+    settings_->setValue(kFolderKey, QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
+  }
   // The computer root has no path: its list is empty.
   CheckListBox1->SetNames(folder.empty() ? std::vector<std::string>{} : ListShapefiles(folder));
 }
@@ -198,7 +211,43 @@ void TForm1::CheckListBox1Click() {
 }
 
 void TForm1::RadioGroupChange() {
+  if (settings_ != nullptr) {
+    settings_->setValue(kModeKey, RadioGroup1->ItemIndex());
+    settings_->setValue(kRegionKey, RadioGroup2->ItemIndex());
+  }
   Preview->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
+}
+
+void TForm1::UseSettings(QSettings& settings) {
+  // Read everything before choosing anything: each choice writes the settings.
+  const int mode = settings.value(kModeKey, 0).toInt();
+  const int region = settings.value(kRegionKey, 0).toInt();
+  const QByteArray folder = settings.value(kFolderKey).toByteArray();
+  if (mode >= 0 && mode < RadioGroup1->Count()) RadioGroup1->SetItemIndex(mode);
+  if (region >= 0 && region < RadioGroup2->Count()) RadioGroup2->SetItemIndex(region);
+  if (!folder.isEmpty()) ShellTreeView1->SelectPath(folder.toStdString());
+  settings_ = &settings;
+}
+
+std::string TForm1::DroppedFolder(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QByteArray path = QFile::encodeName(url.toLocalFile());
+    if (QFileInfo(url.toLocalFile()).isDir()) return path.toStdString();
+  }
+  return {};
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFolder(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const std::string folder = DroppedFolder(event->mimeData());
+  if (folder.empty()) return;
+  ShellTreeView1->SelectPath(folder);
+  event->acceptProposedAction();
 }
 
 void TForm1::ShowError(const QString& message) { dialogs_.ShowError(ErrorBoxText(message)); }

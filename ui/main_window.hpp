@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QSettings>
 #include <QWidget>
 
 #include "check_list.hpp"
@@ -46,8 +47,19 @@ class TForm1 : public QWidget {
 
   EngineState& Engine() { return engine_; }
 
+  // Chooses the folder, mode and region that `settings` remember from the last session, and
+  // remembers every later choice there. Without it nothing is remembered.
+  void UseSettings(QSettings& settings);
+
+  // The folder of a drop from a file manager: the first local folder among its URLs, as raw
+  // bytes; empty if there is none.
+  static std::string DroppedFolder(const QMimeData* data);
+
  protected:
   void showEvent(QShowEvent* event) override;
+  // A folder dropped on the window is selected in the tree.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   WindowDialogs& dialogs_;
@@ -73,6 +85,7 @@ class TForm1 : public QWidget {
   EngineState engine_;
   LocalFileSystem files_;
   bool centred_ = false;
+  QSettings* settings_ = nullptr;
 };
 
 }  // namespace morvane

@@ -1,0 +1,114 @@
+// What the window keeps between sessions (the last folder, mode and region) and a folder
+// dropped on it from a file manager.
+#include <sys/stat.h>
+
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <clocale>
+#include <memory>
+
+#include "application.hpp"
+#include "fonts.hpp"
+#include "main_window.hpp"
+#include "recording_dialogs.hpp"
+#include "shapefile/folder_listing.hpp"
+#include "shapefile_fixture.hpp"
+
+namespace morvane {
+
+class WindowMemoryTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void lastFolderModeAndRegionComeBack();
+  void droppedFolderIsSelected();
+
+ private:
+  template <typename T>
+  T* Control(TForm1& form, const char* name) const {
+    return form.findChild<T*>(QString::fromLatin1(name));
+  }
+  std::unique_ptr<TForm1> NewWindow() {
+    auto form = std::make_unique<TForm1>(dialogs_);
+    form->show();
+    return form;
+  }
+  std::string Folder() const { return dir_->path().toStdString(); }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  test::RecordingDialogs dialogs_;
+};
+
+void WindowMemoryTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  QVERIFY(::mkdir((Folder() + "/maps").c_str(), 0755) == 0);
+  test::WritePointShapefile(Folder() + "/maps/roads", {{250000, 2650000}});
+}
+
+void WindowMemoryTest::cleanup() { dir_.reset(); }
+
+void WindowMemoryTest::lastFolderModeAndRegionComeBack() {
+  const QString file = dir_->filePath(QStringLiteral("morvane.ini"));
+  {
+    QSettings settings(file, QSettings::IniFormat);
+    auto form = NewWindow();
+    form->UseSettings(settings);
+    // Nothing remembered yet: the start-up choices.
+    QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), 0);
+    QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder().empty());
+    QTest::mouseClick(Control<RadioGroup>(*form, "RadioGroup1")->Item(10), Qt::LeftButton);
+    QTest::mouseClick(Control<RadioGroup>(*form, "RadioGroup2")->Item(1), Qt::LeftButton);
+    QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectPath(Folder() + "/maps"));
+  }
+  QSettings settings(file, QSettings::IniFormat);
+  auto form = NewWindow();
+  form->UseSettings(settings);
+  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), 10);
+  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup2")->ItemIndex(), 1);
+  QCOMPARE(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder(), Folder() + "/maps");
+  QCOMPARE(Control<CheckList>(*form, "CheckListBox1")->count(), 1);
+
+  // A window without settings remembers nothing and starts as designed.
+  auto plain = NewWindow();
+  QCOMPARE(Control<RadioGroup>(*plain, "RadioGroup1")->ItemIndex(), 0);
+  QVERIFY(Control<FolderTree>(*plain, "ShellTreeView1")->SelectedFolder().empty());
+  QVERIFY(dialogs_.Boxes.empty());
+}
+
+void WindowMemoryTest::droppedFolderIsSelected() {
+  auto form = NewWindow();
+  const auto drop = [&form](const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = form->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &dropped);
+    return enter.isAccepted();
+  };
+  const QString maps = dir_->filePath(QStringLiteral("maps"));
+  // A file or a web address is refused; the first folder among the URLs is taken.
+  QVERIFY(!drop({QUrl::fromLocalFile(maps + QStringLiteral("/roads.shp"))}));
+  QVERIFY(!drop({QUrl(QStringLiteral("https://example.org/maps"))}));
+  QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder().empty());
+  QVERIFY(drop({QUrl::fromLocalFile(maps + QStringLiteral("/roads.shp")), QUrl::fromLocalFile(maps)}));
+  QCOMPARE(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder(), Folder() + "/maps");
+  QCOMPARE(Control<CheckList>(*form, "CheckListBox1")->count(), 1);
+}
+
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  morvane::Application app(argc, argv);
+  morvane::InstallFontSubstitutes();
+  morvane::WindowMemoryTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_memory_test.moc"
