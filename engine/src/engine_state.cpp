@@ -2,6 +2,8 @@
 
 #include <cfenv>
 
+#include "engine/processor.hpp"
+
 namespace morvane {
 
 const TmSettingsGrid& SettingsGridCache::Derive(const TransformSettings& settings) {
@@ -11,7 +13,7 @@ const TmSettingsGrid& SettingsGridCache::Derive(const TransformSettings& setting
   std::fegetexceptflag(&before, kTrappedFlags);
   std::feclearexcept(kTrappedFlags);
   grid_ = TmSettingsGridOf(settings);
-  __asm__ __volatile__("" : : "m"(grid_) : "memory");  // computed before the flags are read
+  processor::Materialise(grid_);  // computed before the flags are read
   const int raised = std::fetestexcept(kTrappedFlags);
   std::fesetexceptflag(&before, kTrappedFlags);
   if (raised != 0) std::feraiseexcept(raised);

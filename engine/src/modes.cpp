@@ -10,6 +10,8 @@
 #include "engine/datum_shift.hpp"
 #include "engine/lambert_conic.hpp"
 #include "engine/mode_table.hpp"
+#include "engine/processor.hpp"
+#include "engine/tm_shortcuts.hpp"
 #include "engine/transverse_mercator.hpp"
 
 namespace morvane {
@@ -28,12 +30,7 @@ const std::array<std::string_view, kRegionCount> kRegionCaptions = [] {
 
 namespace {
 
-// Forces `value` to be fully computed here: the compiler may otherwise move the arithmetic
-// that produces it past the flag test that follows.
-template <typename T>
-void Materialise(const T& value) {
-  __asm__ __volatile__("" : : "m"(value) : "memory");
-}
+using processor::Materialise;
 
 // Ends the conversion with a FloatingPointError if the step that produced `value` raised an
 // invalid operation, a division by zero or an overflow.

@@ -16,6 +16,7 @@
 #include "engine/constants.hpp"
 #include "engine/datum_shift.hpp"
 #include "engine/modes.hpp"
+#include "engine/tm_shortcuts.hpp"
 #include "engine/transverse_mercator.hpp"
 #include "test_support.hpp"
 

@@ -18,6 +18,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/processor.hpp"
+
 namespace morvane {
 
 using Extended = long double;
@@ -49,18 +51,8 @@ inline constexpr int kTrappedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 // conversion waits for the one before; the steps of several points, interleaved, do not.
 inline constexpr std::size_t kMaxLanes = 16;
 
-// The trapped flags that are raised: fetestexcept(kTrappedFlags), which on x86-64 reads the
-// x87 status word and the SSE status register, without the call.
-inline int RaisedFloatingPointFlags() noexcept {
-#if defined(__x86_64__) && defined(__GNUC__)
-  unsigned short x87;
-  unsigned int sse;
-  __asm__ __volatile__("fnstsw %0\n\tstmxcsr %1" : "=m"(x87), "=m"(sse) : : "memory");
-  return (x87 | static_cast<int>(sse)) & kTrappedFlags;
-#else
-  return std::fetestexcept(kTrappedFlags);
-#endif
-}
+// The trapped flags that are raised: fetestexcept(kTrappedFlags), on x86-64 without the call.
+inline int RaisedFloatingPointFlags() noexcept { return processor::RaisedFlags(kTrappedFlags); }
 
 // Whether a trapped flag is raised.
 inline bool FloatingPointFlagsRaised() noexcept { return RaisedFloatingPointFlags() != 0; }

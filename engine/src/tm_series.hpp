@@ -1,0 +1,284 @@
+// The Transverse Mercator series of both families, each polynomial written once over the
+// number type: the plain operations (transverse_mercator.cpp) take them in extended precision,
+// the shortcuts (tm_shortcuts.cpp) in double, so that the two cannot drift apart.
+//
+// The series are those of the UTM manual of the US Defense Mapping Agency, DMA TM 8358.2, "The
+// Universal Grids: Universal Transverse Mercator (UTM) and Universal Polar Stereographic
+// (UPS)", 1989, in its variables: p, the longitude difference in units of 10^4 arc-seconds;
+// q, the distance from the central meridian in units of 10^6 m; sin 1" turning radians into
+// arc-seconds. Forward, the northing is I + II p^2 + III p^4 + A6 and the easting
+// IV p + V p^3 + B5; inverse, the latitude is phi' - VII q^2 + VIII q^4 - D6 and the longitude
+// difference IX q - X q^3 + E5, at the footpoint latitude phi'. The manual folds the scale
+// factor k0 into each term; here it multiplies the sums (forward) or divides the grid
+// coordinates (inverse), and I is the meridian arc (meridian_arc.hpp).
+//
+// Snyder, "Map Projections: A Working Manual", USGS Professional Paper 1395, 1987, eqs. 8-9,
+// 8-10, 8-17 and 8-18, is the same expansion to the same orders in A = (lambda - lambda0) cos
+// phi and D = x / (N1 k0); its fifth- and sixth-order terms carry other eta^2 parts (8-9 has
+// 72C - 58e'^2 where B5 has 14 eta^2 - 58 t^2 eta^2), so its results differ in the last
+// micrometres and it is not the reference here.
+//
+// Notation: t = tan phi, t2 = t^2, eta2 = e'^2 cos^2 phi, nu the prime-vertical and rho the
+// meridian radius of curvature, s = 10^4 sin 1" and sigma = sin 1".
+#pragma once
+
+#include <cmath>
+
+#include "engine/constants.hpp"
+#include "engine/extended.hpp"
+#include "engine/footpoint.hpp"
+#include "engine/meridian_arc.hpp"
+#include "engine/transverse_mercator.hpp"
+
+namespace morvane::tm {
+
+inline double AsDouble(Extended v) { return static_cast<double>(v); }
+
+// A value narrowed to double and held in extended precision again, where the settings family
+// rounds an intermediate result.
+inline Extended Narrowed(Extended v) { return static_cast<double>(v); }
+
+template <bool kNarrow>
+Extended MaybeNarrowed(Extended v) {
+  if constexpr (kNarrow) {
+    return Narrowed(v);
+  } else {
+    return v;
+  }
+}
+
+// ---- The quantities the series are taken in ----------------------------------------------
+
+// s = 10^4 sin 1": the forward series use the double nearest 1/3600; sigma = sin 1": the
+// inverse series 1/60 times 1/60 in extended precision.
+inline Extended ForwardArcSecondSine() { return std::sin(AsDouble(kDegToRad * kArcSecondDouble)) * 10000; }
+inline Extended InverseArcSecondSine() { return std::sin(AsDouble(kDegToRad * kOneOver60 * kOneOver60)); }
+
+// p: the longitude difference in arc-seconds times 10^-4.
+inline Extended LongitudeDifference(Extended longitude, Extended centralMeridian) {
+  return (longitude - centralMeridian) * 60 * 60 * 0.0001L;
+}
+
+// The sine, cosine and tangent of a latitude in radians, which the easting and the northing
+// of a point share.
+struct LatitudeTrig {
+  Extended Phi;
+  Extended Sin;
+  Extended Cos;
+  Extended Tan;
+};
+
+inline LatitudeTrig TrigOf(Extended phi) {
+  const double angle = AsDouble(phi);
+  return {phi, std::sin(angle), std::cos(angle), std::tan(angle)};
+}
+
+// phi: the latitude in radians, narrowed to double in the settings family.
+template <bool kNarrow>
+Extended ForwardLatitude(Extended latitude) {
+  return MaybeNarrowed<kNarrow>(latitude * kDegToRad);
+}
+
+// ---- The polynomials in t^2 and eta^2 ----------------------------------------------------
+
+// Easting: of V (p^3) and B5 (p^5).
+template <typename T>
+T EastingFactor3(T t2, T eta2) {
+  return 1 - t2 + eta2;
+}
+template <typename T>
+T EastingFactor5(T t2, T eta2) {
+  return 5 - 18 * t2 + t2 * t2 + 14 * eta2 - 58 * t2 * eta2;
+}
+
+// Northing: of III (p^4) and A6 (p^6). kMagnitude gives the same with every coefficient made
+// positive, which bounds what the rounding of the terms can lose.
+template <typename T, bool kMagnitude = false>
+T NorthingFactor4(T t2, T eta2) {
+  constexpr T sign = kMagnitude ? 1 : -1;
+  return 5 + sign * t2 + 9 * eta2 + 4 * eta2 * eta2;
+}
+template <typename T, bool kMagnitude = false>
+T NorthingFactor6(T t2, T eta2) {
+  constexpr T sign = kMagnitude ? 1 : -1;
+  return 61 + sign * 58 * t2 + t2 * t2 + 270 * eta2 + sign * 330 * t2 * eta2;
+}
+
+// Latitude: of VIII (q^4) and D6 (q^6).
+template <typename T>
+T LatitudeFactor4(T t2, T eta2) {
+  return 5 + 3 * t2 + eta2 - 4 * eta2 * eta2 - 9 * t2 * eta2;
+}
+template <typename T>
+T LatitudeFactor6(T t2, T eta2) {
+  return 61 + 90 * t2 + 45 * t2 * t2 + 46 * eta2 - 252 * t2 * eta2;
+}
+
+// Longitude: of X (q^3) and E5 (q^5).
+template <typename T>
+T LongitudeFactor3(T t2, T eta2) {
+  return 1 + 2 * t2 + eta2;
+}
+template <typename T>
+T LongitudeFactor5(T t2, T eta2) {
+  return 5 + 28 * t2 + 24 * t2 * t2 + 6 * eta2 + 8 * t2 * eta2;
+}
+
+// The powers of ten that undo the scaling of q, held as the extended constants are, in either
+// type (each double is the double nearest the power).
+static_assert(static_cast<double>(1e24L) == 1e24 && static_cast<double>(1e30L) == 1e30 &&
+              static_cast<double>(1e36L) == 1e36);
+
+// ---- Forward ----------------------------------------------------------------------------
+
+// The northing's coefficients without their polynomials or powers of p: II, III and A6 are
+// P2 p^2, P4 factor4 p^4 and P6 factor6 p^6, from s cos phi and s^2 sin phi cos phi.
+template <typename T>
+struct NorthingScales {
+  T P2, P4, P6;
+};
+
+template <typename T>
+NorthingScales<T> NorthingScalesOf(T nu, T s, T sinPhi, T cosPhi) {
+  const T sc = s * cosPhi;
+  const T s2sc = s * sinPhi * sc;  // s^2 sin cos
+  const T sc2 = sc * sc;
+  return {nu * s2sc * T(0.5), nu * s2sc * sc2 * (T(1) / 24), nu * s2sc * sc2 * sc2 * (T(1) / 720)};
+}
+
+// What the easting series reads of a grid: TmEastingConstants.
+//
+// E = k0 (IV p + V p^3 + B5) + FE, with IV = nu s cos phi, V = nu (s cos phi)^3 / 6 factor3 and
+// B5 = nu (s cos phi)^5 / 120 factor5. kNarrow rounds p, s, nu, eta^2, the three terms and the
+// result to double, as the settings family does.
+template <bool kNarrow>
+Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig) {
+  const Extended p = MaybeNarrowed<kNarrow>(LongitudeDifference(longitude, grid.CentralMeridian));
+  const Extended s = MaybeNarrowed<kNarrow>(ForwardArcSecondSine());
+  const Extended nu =
+      MaybeNarrowed<kNarrow>(grid.NuAxis / std::sqrt(AsDouble(1 - grid.E2 * trig.Sin * trig.Sin)));
+  const Extended eta2 = MaybeNarrowed<kNarrow>(grid.Ep2 * trig.Cos * trig.Cos);
+  const Extended t2 = trig.Tan * trig.Tan;
+
+  const Extended sc = s * trig.Cos;
+  const Extended sc3 = sc * sc * sc;
+  const Extended sc5 = sc3 * sc * sc;
+  const Extended p1 = MaybeNarrowed<kNarrow>(nu * sc);
+  const Extended p3 = MaybeNarrowed<kNarrow>(nu * sc3 * (1.0L / 6) * EastingFactor3(t2, eta2));
+  const Extended p5 = MaybeNarrowed<kNarrow>(nu * sc5 * (1.0L / 120) * EastingFactor5(t2, eta2));
+  const Extended pp = p * p;
+  const Extended series = p1 * p + p3 * (pp * p) + p5 * (pp * pp * p);
+  return MaybeNarrowed<kNarrow>(grid.ScaleFactor * series + grid.FalseEasting);
+}
+
+// N = k0 (I + II p^2 + III p^4 + A6), I being a given meridian arc length at the latitude.
+inline Extended NorthingSeriesAt(const TmEllipsoid& ellipsoid, Extended scaleFactor,
+                                 Extended centralMeridian, Extended longitude,
+                                 const LatitudeTrig& trig, Extended arc) {
+  const Extended p = LongitudeDifference(longitude, centralMeridian);
+  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * trig.Sin * trig.Sin));
+  const Extended eta2 = ellipsoid.Ep2 * trig.Cos * trig.Cos;
+  const Extended t2 = trig.Tan * trig.Tan;
+  const NorthingScales<Extended> k = NorthingScalesOf(nu, ForwardArcSecondSine(), trig.Sin, trig.Cos);
+  const Extended p2 = k.P2;
+  const Extended p4 = k.P4 * NorthingFactor4(t2, eta2);
+  const Extended p6 = k.P6 * NorthingFactor6(t2, eta2);
+  const Extended pp = p * p;
+  return scaleFactor * (arc + p2 * pp + p4 * (pp * pp) + p6 * (pp * pp * pp));
+}
+
+inline Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
+                               Extended scaleFactor, Extended centralMeridian, Extended longitude,
+                               const LatitudeTrig& trig) {
+  return NorthingSeriesAt(ellipsoid, scaleFactor, centralMeridian, longitude, trig,
+                          MeridianArcLength(meridian, trig.Phi));
+}
+
+// ---- Inverse ----------------------------------------------------------------------------
+
+// The latitude's terms VII q^2, VIII q^4 and D6 (the series is the first minus the second plus
+// the third, in arc-seconds), from base = t / (nu rho sigma) and 1 / nu^2 at the footpoint.
+template <typename T>
+struct LatitudeTerms {
+  T Q2, Q4, Q6;
+};
+
+template <typename T>
+LatitudeTerms<T> LatitudeTermsOf(T base, T inverseNu2, T t2, T eta2, T qq) {
+  const T q2 = base * T(1e12L) * T(0.5);
+  const T q4 = base * inverseNu2 * T(1e24L) * (T(1) / 24) * LatitudeFactor4(t2, eta2);
+  const T q6 = base * (inverseNu2 * inverseNu2) * T(1e36L) * (T(1) / 720) * LatitudeFactor6(t2, eta2);
+  return {q2 * qq, q4 * (qq * qq), q6 * (qq * qq * qq)};
+}
+
+template <typename T>
+T LatitudeSum(const LatitudeTerms<T>& terms) {
+  return terms.Q2 - terms.Q4 + terms.Q6;
+}
+
+// The longitude's first term IX q, from base = 1 / (nu cos phi sigma) at the footpoint.
+template <typename T>
+T LongitudeFirstTerm(T base, T q) {
+  return base * T(1e6L) * q;
+}
+
+// Its terms X q^3 and E5 (the series is IX q minus the first plus the second).
+template <typename T>
+struct LongitudeTerms {
+  T Q3, Q5;
+};
+
+template <typename T>
+LongitudeTerms<T> LongitudeTermsOf(T base, T inverseNu2, T t2, T eta2, T q, T qq) {
+  const T q3 = base * inverseNu2 * T(1e18L) * (T(1) / 6) * LongitudeFactor3(t2, eta2);
+  const T q5 = base * (inverseNu2 * inverseNu2) * T(1e30L) * (T(1) / 120) * LongitudeFactor5(t2, eta2);
+  return {q3 * (qq * q), q5 * (qq * qq * q)};
+}
+
+// The quantities at a footpoint latitude (degrees) with the scaled distance q.
+inline TmFootpoint QuantitiesAt(const TmEllipsoid& ellipsoid, Extended latitudeDegrees, Extended q) {
+  const Extended phi = latitudeDegrees * kDegToRad;
+  const Extended sinPhi = std::sin(AsDouble(phi));
+  const Extended cosPhi = std::cos(AsDouble(phi));
+  const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
+  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(w));
+  return {phi,
+          nu,
+          nu * (1 - ellipsoid.E2) / w,
+          ellipsoid.Ep2 * cosPhi * cosPhi,
+          std::tan(AsDouble(phi)),
+          cosPhi,
+          q};
+}
+
+// ---- The constants of the two families ---------------------------------------------------
+
+inline TmEllipsoid EllipsoidOf(Extended a, Extended b) {
+  const Extended a2 = a * a;
+  const Extended b2 = b * b;
+  return {a, b, (a2 - b2) / a2, (a2 - b2) / b2};
+}
+
+// The fixed TWD97 grid's constants, which depend on nothing: derived on first use.
+struct Fixed97Constants {
+  TmEllipsoid Ellipsoid;
+  MeridianArc Arc;
+  FootpointSearch Footpoint;
+};
+
+inline const Fixed97Constants& Fixed97() {
+  static const Fixed97Constants constants = [] {
+    const TmEllipsoid grs80 =
+        EllipsoidOf(kGrs80SemiMajorAxis, kGrs80SemiMajorAxis - kGrs80SemiMajorAxis * kGrs80Flattening);
+    const MeridianArc arc = MeridianArcOf(grs80.A, grs80.B);
+    return Fixed97Constants{grs80, arc, FootpointSearchOf(arc)};
+  }();
+  return constants;
+}
+
+inline TmEastingConstants Fixed97Grid(Extended centralMeridian) {
+  const TmEllipsoid& grs80 = Fixed97().Ellipsoid;
+  return {grs80.A, grs80.E2, grs80.Ep2, kTm2ScaleFactor, kTm2FalseEasting, centralMeridian};
+}
+
+}  // namespace morvane::tm

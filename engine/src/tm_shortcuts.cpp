@@ -1,0 +1,252 @@
+// The shortcuts of tm_shortcuts.hpp. Each takes the series of tm_series.hpp, partly in double
+// or from fewer library calls, with an allowance for what that can lose, and keeps its result
+// only where NarrowsAlike says that it rounds as the plain operation's does; otherwise it runs
+// the plain operation's own series.
+#include "engine/tm_shortcuts.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "engine/constants.hpp"
+#include "multiple_angles.hpp"
+#include "tm_series.hpp"
+
+namespace morvane {
+
+using tm::AsDouble;
+using tm::ForwardLatitude;
+using tm::LatitudeTrig;
+using tm::TrigOf;
+
+// ---- Forward ----------------------------------------------------------------------------
+
+namespace {
+
+// The terms of the northing series after the arc, II p^2 + III p^4 + A6, in double from the
+// narrowed inputs, and how far they may lie from the same terms in extended precision.
+// Their allowance is at least 7e-15 of their value, far more than a unit in its last place:
+// where they make up the northing, the check fails. An ellipsoid with e^2 of 1/2 or more (no
+// earth ellipsoid comes near) gets no allowance at all: there 1 - e^2 sin^2 may vanish for
+// the extended terms and not for these, and only the extended terms show what that raises.
+struct SeriesRest {
+  double Value;
+  double Error;
+};
+
+SeriesRest NorthingRest(const TmEllipsoid& ellipsoid, Extended centralMeridian, Extended longitude,
+                        const LatitudeTrig& trig) {
+  const double p = AsDouble(tm::LongitudeDifference(longitude, centralMeridian));
+  const double sinPhi = AsDouble(trig.Sin);
+  const double cosPhi = AsDouble(trig.Cos);
+  const double tanPhi = AsDouble(trig.Tan);
+  const double w = 1 - AsDouble(ellipsoid.E2) * sinPhi * sinPhi;
+  const double nu = AsDouble(ellipsoid.A) / std::sqrt(w);
+  const double eta2 = AsDouble(ellipsoid.Ep2) * cosPhi * cosPhi;
+  const double t2 = tanPhi * tanPhi;
+  const tm::NorthingScales<double> k =
+      tm::NorthingScalesOf(nu, AsDouble(tm::ForwardArcSecondSine()), sinPhi, cosPhi);
+  const double pp = p * p;
+  const double base2 = k.P2 * pp;
+  const double base4 = k.P4 * (pp * pp);
+  const double base6 = k.P6 * (pp * pp * pp);
+  const double value = base2 + base4 * tm::NorthingFactor4(t2, eta2) + base6 * tm::NorthingFactor6(t2, eta2);
+  // Counted in units of 2^-53: the narrowed inputs, the roundings of each product and sum, and
+  // the double constants 1/24 and 1/720, under 20 for the first term, 40 for the second and 55
+  // for the third (on the magnitudes of the parts of their factors, so that a cancellation there
+  // is allowed for); three times that.
+  const double error = 7e-15 * std::fabs(base2) +
+                       1.4e-14 * std::fabs(base4) * tm::NorthingFactor4<double, true>(t2, eta2) +
+                       1.9e-14 * std::fabs(base6) * tm::NorthingFactor6<double, true>(t2, eta2);
+  return {value, ellipsoid.E2 < 0.5L ? error : std::numeric_limits<double>::infinity()};
+}
+
+// The northing narrowed to double, as narrowing tm::NorthingSeries gives it. The arc's term in
+// sin 2phi comes from the same sine as there; those in sin 4phi, 6phi and 8phi, whose
+// coefficients are a thousand times smaller, from it and cos 2phi by the double-angle
+// formulas, within about 2e-14 m; the terms after the arc come in double. Only a northing
+// that close to a rounding boundary (about one in fifty) takes the four sines and the series
+// in extended precision.
+double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
+                        Extended scaleFactor, Extended centralMeridian, Extended longitude,
+                        const LatitudeTrig& trig) {
+  const MultipleAngles<Extended> m = MultipleAnglesOfDouble<Extended>(
+      std::sin(AsDouble(2 * trig.Phi)), (trig.Cos - trig.Sin) * (trig.Cos + trig.Sin));
+  const Extended sineTerms = MeridianArcSineTerms(meridian, m.S2, m.S4, m.S6, m.S8);
+  // The terms after the arc in double, about a ten-thousandth of the northing.
+  const SeriesRest rest = NorthingRest(ellipsoid, centralMeridian, longitude, trig);
+  const Extended value = scaleFactor * ((meridian.G * trig.Phi + sineTerms) + rest.Value);
+  const double narrowed = AsDouble(value);
+  // 60 times the difference in the sine terms and the allowance of the terms after the arc,
+  // both scaled as the northing is, and the rounding of the sums.
+  const Extended error = std::fabs(scaleFactor) * (6e-14L * std::fabs(meridian.Gc4) +
+                                                   1e-15L * std::fabs(meridian.Gc6) + rest.Error) +
+                         std::fabs(value) * 0x1p-60L;
+  if (NarrowsAlike(value, narrowed, error)) return narrowed;
+  return AsDouble(tm::NorthingSeries(ellipsoid, meridian, scaleFactor, centralMeridian, longitude, trig));
+}
+
+}  // namespace
+
+// Equals narrowing TmForward(grid, ...).
+GridPointDouble TmForwardNarrowed(const TmSettingsGrid& grid, double longitude, double latitude) {
+  const LatitudeTrig trig = TrigOf(ForwardLatitude<true>(latitude));
+  return {AsDouble(tm::EastingSeries<true>(grid.Easting, longitude, trig)),
+          NarrowedNorthing(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
+                           longitude, trig)};
+}
+
+// Equals narrowing Tm2Forward97(centralMeridian, ...).
+GridPointDouble Tm2ForwardNarrowed97(Extended centralMeridian, Extended longitude, Extended latitude) {
+  const tm::Fixed97Constants& fixed = tm::Fixed97();
+  const LatitudeTrig trig = TrigOf(ForwardLatitude<false>(latitude));
+  return {AsDouble(tm::EastingSeries<false>(tm::Fixed97Grid(centralMeridian), longitude, trig)),
+          NarrowedNorthing(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian, longitude,
+                           trig)};
+}
+
+// Equals Tm2ForwardNarrowed97 point by point.
+void Tm2ForwardNarrowed97Lanes(Extended centralMeridian, const GeographicPoint* points, std::size_t count,
+                               GridPointDouble* out) {
+  const tm::Fixed97Constants& fixed = tm::Fixed97();
+  const TmEastingConstants grid = tm::Fixed97Grid(centralMeridian);
+  LatitudeTrig trig[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) trig[i] = TrigOf(ForwardLatitude<false>(points[i].Latitude));
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = {AsDouble(tm::EastingSeries<false>(grid, points[i].Longitude, trig[i])),
+              NarrowedNorthing(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian,
+                               points[i].Longitude, trig[i])};
+  }
+}
+
+// ---- Inverse ----------------------------------------------------------------------------
+
+namespace {
+
+// The latitude and the longitude of a grid point narrowed to double, as narrowing
+// GeographicAtFootpoint(tm::QuantitiesAt(...)) gives them: from the footpoint of the search and
+// the sine and cosine there exactly as in the operations, the longitude's first term in
+// extended precision as there, the rest of both series in double (within about 1e-15 of their
+// size, which is a thousandth of the longitude's and a small part of the latitude's), and
+// checked to round as the operations' results do. A result too close to a rounding boundary,
+// about one in a hundred, comes from the operations' own series.
+//
+// In radians (inRadians), the results are those of the operations times DegToRad, narrowed as
+// the geocentric conversion narrows them before taking their sines and cosines.
+GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended latitudeDegrees,
+                                         Extended q, Extended centralMeridian, bool inRadians) {
+  const Extended phi = latitudeDegrees * kDegToRad;
+  const double sinPhi = std::sin(AsDouble(phi));
+  const double cosPhi = std::cos(AsDouble(phi));
+  const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
+  const Extended sigma = tm::InverseArcSecondSine();
+  // 1 / (nu cos sigma) as the longitude series has it, nu being a / sqrt w, with one division
+  // instead of two: within 2^-61 of its value there.
+  const Extended base = std::sqrt(AsDouble(w)) / (ellipsoid.A * cosPhi * sigma);
+  const Extended first = tm::LongitudeFirstTerm(base, q);
+
+  const double e2 = AsDouble(ellipsoid.E2);
+  const double sigmaD = AsDouble(sigma);
+  const double longitudeBase = AsDouble(base);
+  const double t = sinPhi / cosPhi;
+  const double t2 = t * t;
+  // Beyond 70 degrees the powers of the tangent make the terms large and cancelling.
+  const bool nearPole = !(t2 < 7.5);
+  const double eta2 = AsDouble(ellipsoid.Ep2) * cosPhi * cosPhi;
+  const double inverseNu2 = (longitudeBase * cosPhi * sigmaD) * (longitudeBase * cosPhi * sigmaD);
+  const double qD = AsDouble(q);
+  const double qq = qD * qD;
+  // t / (nu rho sigma), rho being nu (1 - e^2) / w.
+  const double latitudeBase = t * AsDouble(w) * inverseNu2 / ((1 - e2) * sigmaD);
+  const tm::LatitudeTerms<double> latitudeTerms = tm::LatitudeTermsOf(latitudeBase, inverseNu2, t2, eta2, qq);
+  const double latitudeSeries = tm::LatitudeSum(latitudeTerms);
+  const tm::LongitudeTerms<double> longitudeTerms =
+      tm::LongitudeTermsOf(longitudeBase, inverseNu2, t2, eta2, qD, qq);
+  const double rest = -longitudeTerms.Q3 + longitudeTerms.Q5;
+
+  // The footpoint latitude in degrees where the operation has phi / DegToRad: the two differ
+  // by the roundings of the product and the quotient, 2^-63 of the latitude.
+  const Extended degreesLatitude = latitudeDegrees - latitudeSeries * kOneOver3600;
+  const Extended degreesLongitude = (first + rest) * kOneOver3600 + centralMeridian;
+  // 4e-15 of each term in double, three times what their inputs and arithmetic can lose.
+  const double latitudeSize =
+      std::fabs(latitudeTerms.Q2) + std::fabs(latitudeTerms.Q4) + std::fabs(latitudeTerms.Q6);
+  const double longitudeSize = std::fabs(longitudeTerms.Q3) + std::fabs(longitudeTerms.Q5);
+  // The sums round differently from the operations' by at most a unit of the last place each
+  // (2^-63 relative); twice that is allowed for, and twice what the latitude in degrees and the
+  // first term of the longitude differ by.
+  Extended latitudeError =
+      latitudeSize * (4e-15 / 3600) + std::fabs(degreesLatitude) * (0x1p-61L + 0x1p-62L);
+  Extended longitudeError = longitudeSize * (4e-15 / 3600) +
+                            std::fabs(first) * (1.0L / 3600) * (0x1p-61L + 0x1p-60L) +
+                            std::fabs(degreesLongitude) * 0x1p-61L;
+  const Extended scale = inRadians ? kDegToRad : 1;
+  const Extended latitude = degreesLatitude * scale;
+  const Extended longitude = degreesLongitude * scale;
+  if (inRadians) {  // and the rounding of the product
+    latitudeError = latitudeError * kDegToRad + std::fabs(latitude) * 0x1p-62L;
+    longitudeError = longitudeError * kDegToRad + std::fabs(longitude) * 0x1p-62L;
+  }
+  const GeographicPointDouble narrowed{AsDouble(longitude), AsDouble(latitude)};
+  if (!nearPole && NarrowsAlike(latitude, narrowed.Latitude, latitudeError) &&
+      NarrowsAlike(longitude, narrowed.Longitude, longitudeError)) {
+    return narrowed;
+  }
+  const GeographicPoint exact =
+      GeographicAtFootpoint(tm::QuantitiesAt(ellipsoid, latitudeDegrees, q), centralMeridian);
+  return {AsDouble(exact.Longitude * scale), AsDouble(exact.Latitude * scale)};
+}
+
+// The footpoint latitude (degrees) of a grid point and its q, as the inverse operations find them.
+struct FootpointAndQ {
+  Extended Latitude;
+  Extended Q;
+};
+
+FootpointAndQ SettingsFootpoint(const TmSettingsGrid& grid, double easting, double northing) {
+  const Extended target = tm::Narrowed(northing / grid.ScaleFactor);
+  return {FootpointLatitude(grid.Footpoint, target, kSettingsFootpointMaxSteps),
+          (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L};
+}
+
+FootpointAndQ Fixed97Footpoint(Extended easting, Extended northing) {
+  return {FootpointLatitude(tm::Fixed97().Footpoint, northing * kTm97InverseScaleFactor,
+                            kFixedFootpointMaxSteps),
+          (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L};
+}
+
+}  // namespace
+
+// Equals narrowing TmLatitude and TmLongitude with the grid's settings.
+GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing,
+                                           bool inRadians) {
+  const FootpointAndQ fp = SettingsFootpoint(grid, easting, northing);
+  return GeographicNarrowed(grid.Ellipsoid, fp.Latitude, fp.Q, grid.CentralMeridian, inRadians);
+}
+
+// Equals TmGeographicNarrowed point by point.
+void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
+                               bool inRadians, GeographicPointDouble* out) {
+  FootpointAndQ fp[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) fp[i] = SettingsFootpoint(grid, points[2 * i], points[2 * i + 1]);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = GeographicNarrowed(grid.Ellipsoid, fp[i].Latitude, fp[i].Q, grid.CentralMeridian, inRadians);
+  }
+}
+
+// Equals Tm2Longitude97 and Tm2Latitude97 times DegToRad, narrowed.
+GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing) {
+  const FootpointAndQ fp = Fixed97Footpoint(easting, northing);
+  return GeographicNarrowed(tm::Fixed97().Ellipsoid, fp.Latitude, fp.Q, centralMeridian, true);
+}
+
+// Equals Tm2RadiansNarrowed97 point by point.
+void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, std::size_t count,
+                               GeographicPointDouble* out) {
+  FootpointAndQ fp[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) fp[i] = Fixed97Footpoint(points[2 * i], points[2 * i + 1]);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = GeographicNarrowed(tm::Fixed97().Ellipsoid, fp[i].Latitude, fp[i].Q, centralMeridian, true);
+  }
+}
+
+}  // namespace morvane
