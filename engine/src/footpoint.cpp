@@ -350,6 +350,10 @@ Extended FootpointLatitude(const FootpointSearch& search, Extended target, int m
   return FootpointByReplay(search.Arc, target, maxSteps);
 }
 
+void FootpointLatitudes(const FootpointSearch& search, Extended* targets, std::size_t count, int maxSteps) {
+  for (std::size_t i = 0; i < count; ++i) targets[i] = FootpointLatitude(search, targets[i], maxSteps);
+}
+
 Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {
   // Callers with an arc of their own mostly search it many times over.
   thread_local MeridianArc lastArc{};

@@ -1,22 +1,9 @@
-// The Transverse Mercator series of both families, each polynomial written once over the
-// number type: the plain operations (transverse_mercator.cpp) take them in extended precision,
-// the shortcuts (tm_shortcuts.cpp) in double, so that the two cannot drift apart.
-//
-// The series are those of the UTM manual of the US Defense Mapping Agency, DMA TM 8358.2, "The
-// Universal Grids: Universal Transverse Mercator (UTM) and Universal Polar Stereographic
-// (UPS)", 1989, in its variables: p, the longitude difference in units of 10^4 arc-seconds;
-// q, the distance from the central meridian in units of 10^6 m; sin 1" turning radians into
-// arc-seconds. Forward, the northing is I + II p^2 + III p^4 + A6 and the easting
-// IV p + V p^3 + B5; inverse, the latitude is phi' - VII q^2 + VIII q^4 - D6 and the longitude
-// difference IX q - X q^3 + E5, at the footpoint latitude phi'. The manual folds the scale
-// factor k0 into each term; here it multiplies the sums (forward) or divides the grid
-// coordinates (inverse), and I is the meridian arc (meridian_arc.hpp).
-//
-// Snyder, "Map Projections: A Working Manual", USGS Professional Paper 1395, 1987, eqs. 8-9,
-// 8-10, 8-17 and 8-18, is the same expansion to the same orders in A = (lambda - lambda0) cos
-// phi and D = x / (N1 k0); its fifth- and sixth-order terms carry other eta^2 parts (8-9 has
-// 72C - 58e'^2 where B5 has 14 eta^2 - 58 t^2 eta^2), so its results differ in the last
-// micrometres and it is not the reference here.
+// The polynomials and coefficient terms of the Transverse Mercator series, each written once
+// over the number type: the plain series (transverse_mercator.cpp, where their source is named)
+// take them in extended precision, the shortcuts (tm_shortcuts.cpp) in double, so that the two
+// cannot drift apart. The names of the terms are those of that source: forward, the northing
+// I + II p^2 + III p^4 + A6 and the easting IV p + V p^3 + B5; inverse, the latitude
+// phi' - VII q^2 + VIII q^4 - D6 and the longitude difference IX q - X q^3 + E5.
 //
 // Notation: t = tan phi, t2 = t^2, eta2 = e'^2 cos^2 phi, nu the prime-vertical and rho the
 // meridian radius of curvature, s = 10^4 sin 1" and sigma = sin 1".
@@ -146,54 +133,6 @@ NorthingScales<T> NorthingScalesOf(T nu, T s, T sinPhi, T cosPhi) {
   return {nu * s2sc * T(0.5), nu * s2sc * sc2 * (T(1) / 24), nu * s2sc * sc2 * sc2 * (T(1) / 720)};
 }
 
-// What the easting series reads of a grid: TmEastingConstants.
-//
-// E = k0 (IV p + V p^3 + B5) + FE, with IV = nu s cos phi, V = nu (s cos phi)^3 / 6 factor3 and
-// B5 = nu (s cos phi)^5 / 120 factor5. kNarrow rounds p, s, nu, eta^2, the three terms and the
-// result to double, as the settings family does.
-template <bool kNarrow>
-Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig) {
-  const Extended p = MaybeNarrowed<kNarrow>(LongitudeDifference(longitude, grid.CentralMeridian));
-  const Extended s = MaybeNarrowed<kNarrow>(ForwardArcSecondSine());
-  const Extended nu =
-      MaybeNarrowed<kNarrow>(grid.NuAxis / std::sqrt(AsDouble(1 - grid.E2 * trig.Sin * trig.Sin)));
-  const Extended eta2 = MaybeNarrowed<kNarrow>(grid.Ep2 * trig.Cos * trig.Cos);
-  const Extended t2 = trig.Tan * trig.Tan;
-
-  const Extended sc = s * trig.Cos;
-  const Extended sc3 = sc * sc * sc;
-  const Extended sc5 = sc3 * sc * sc;
-  const Extended p1 = MaybeNarrowed<kNarrow>(nu * sc);
-  const Extended p3 = MaybeNarrowed<kNarrow>(nu * sc3 * (1.0L / 6) * EastingFactor3(t2, eta2));
-  const Extended p5 = MaybeNarrowed<kNarrow>(nu * sc5 * (1.0L / 120) * EastingFactor5(t2, eta2));
-  const Extended pp = p * p;
-  const Extended series = p1 * p + p3 * (pp * p) + p5 * (pp * pp * p);
-  return MaybeNarrowed<kNarrow>(grid.ScaleFactor * series + grid.FalseEasting);
-}
-
-// N = k0 (I + II p^2 + III p^4 + A6), I being a given meridian arc length at the latitude.
-inline Extended NorthingSeriesAt(const TmEllipsoid& ellipsoid, Extended scaleFactor,
-                                 Extended centralMeridian, Extended longitude,
-                                 const LatitudeTrig& trig, Extended arc) {
-  const Extended p = LongitudeDifference(longitude, centralMeridian);
-  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * trig.Sin * trig.Sin));
-  const Extended eta2 = ellipsoid.Ep2 * trig.Cos * trig.Cos;
-  const Extended t2 = trig.Tan * trig.Tan;
-  const NorthingScales<Extended> k = NorthingScalesOf(nu, ForwardArcSecondSine(), trig.Sin, trig.Cos);
-  const Extended p2 = k.P2;
-  const Extended p4 = k.P4 * NorthingFactor4(t2, eta2);
-  const Extended p6 = k.P6 * NorthingFactor6(t2, eta2);
-  const Extended pp = p * p;
-  return scaleFactor * (arc + p2 * pp + p4 * (pp * pp) + p6 * (pp * pp * pp));
-}
-
-inline Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
-                               Extended scaleFactor, Extended centralMeridian, Extended longitude,
-                               const LatitudeTrig& trig) {
-  return NorthingSeriesAt(ellipsoid, scaleFactor, centralMeridian, longitude, trig,
-                          MeridianArcLength(meridian, trig.Phi));
-}
-
 // ---- Inverse ----------------------------------------------------------------------------
 
 // The latitude's terms VII q^2, VIII q^4 and D6 (the series is the first minus the second plus
@@ -235,21 +174,21 @@ LongitudeTerms<T> LongitudeTermsOf(T base, T inverseNu2, T t2, T eta2, T q, T qq
   return {q3 * (qq * q), q5 * (qq * qq * q)};
 }
 
+// ---- The plain series (transverse_mercator.cpp) ------------------------------------------
+
+// The easting series of a grid; kNarrow rounds as the settings family does.
+template <bool kNarrow>
+Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig);
+
+// The northing series around a given meridian arc length at the point's latitude, and around
+// the arc of `meridian` there.
+Extended NorthingSeriesAt(const TmEllipsoid& ellipsoid, Extended scaleFactor, Extended centralMeridian,
+                          Extended longitude, const LatitudeTrig& trig, Extended arc);
+Extended NorthingSeries(const TmEllipsoid& ellipsoid, const MeridianArc& meridian, Extended scaleFactor,
+                        Extended centralMeridian, Extended longitude, const LatitudeTrig& trig);
+
 // The quantities at a footpoint latitude (degrees) with the scaled distance q.
-inline TmFootpoint QuantitiesAt(const TmEllipsoid& ellipsoid, Extended latitudeDegrees, Extended q) {
-  const Extended phi = latitudeDegrees * kDegToRad;
-  const Extended sinPhi = std::sin(AsDouble(phi));
-  const Extended cosPhi = std::cos(AsDouble(phi));
-  const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
-  const Extended nu = ellipsoid.A / std::sqrt(AsDouble(w));
-  return {phi,
-          nu,
-          nu * (1 - ellipsoid.E2) / w,
-          ellipsoid.Ep2 * cosPhi * cosPhi,
-          std::tan(AsDouble(phi)),
-          cosPhi,
-          q};
-}
+TmFootpoint QuantitiesAt(const TmEllipsoid& ellipsoid, Extended latitudeDegrees, Extended q);
 
 // ---- The constants of the two families ---------------------------------------------------
 

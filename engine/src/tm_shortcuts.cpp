@@ -69,8 +69,9 @@ SeriesRest NorthingRest(const TmEllipsoid& ellipsoid, Extended centralMeridian, 
 double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
                         Extended scaleFactor, Extended centralMeridian, Extended longitude,
                         const LatitudeTrig& trig) {
-  const MultipleAngles<Extended> m = MultipleAnglesOfDouble<Extended>(
-      std::sin(AsDouble(2 * trig.Phi)), (trig.Cos - trig.Sin) * (trig.Cos + trig.Sin));
+  const Extended s2 = std::sin(AsDouble(2 * trig.Phi));
+  const Extended c2 = (trig.Cos - trig.Sin) * (trig.Cos + trig.Sin);
+  const MultipleAngles<Extended> m = MultipleAnglesOfDouble(s2, c2);
   const Extended sineTerms = MeridianArcSineTerms(meridian, m.S2, m.S4, m.S6, m.S8);
   // The terms after the arc in double, about a ten-thousandth of the northing.
   const SeriesRest rest = NorthingRest(ellipsoid, centralMeridian, longitude, trig);
@@ -196,22 +197,19 @@ GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended 
   return {AsDouble(exact.Longitude * scale), AsDouble(exact.Latitude * scale)};
 }
 
-// The footpoint latitude (degrees) of a grid point and its q, as the inverse operations find them.
-struct FootpointAndQ {
-  Extended Latitude;
+// The target of the footpoint search for a grid point and its q, as the inverse operations
+// take them.
+struct TargetAndQ {
+  Extended Target;  // m of meridian arc
   Extended Q;
 };
 
-FootpointAndQ SettingsFootpoint(const TmSettingsGrid& grid, double easting, double northing) {
-  const Extended target = tm::Narrowed(northing / grid.ScaleFactor);
-  return {FootpointLatitude(grid.Footpoint, target, kSettingsFootpointMaxSteps),
-          (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L};
+TargetAndQ SettingsTarget(const TmSettingsGrid& grid, double easting, double northing) {
+  return {tm::Narrowed(northing / grid.ScaleFactor), (easting - grid.FalseEasting) / grid.ScaleFactor * 0.000001L};
 }
 
-FootpointAndQ Fixed97Footpoint(Extended easting, Extended northing) {
-  return {FootpointLatitude(tm::Fixed97().Footpoint, northing * kTm97InverseScaleFactor,
-                            kFixedFootpointMaxSteps),
-          (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L};
+TargetAndQ Fixed97Target(Extended easting, Extended northing) {
+  return {northing * kTm97InverseScaleFactor, (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L};
 }
 
 }  // namespace
@@ -219,33 +217,49 @@ FootpointAndQ Fixed97Footpoint(Extended easting, Extended northing) {
 // Equals narrowing TmLatitude and TmLongitude with the grid's settings.
 GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double easting, double northing,
                                            bool inRadians) {
-  const FootpointAndQ fp = SettingsFootpoint(grid, easting, northing);
-  return GeographicNarrowed(grid.Ellipsoid, fp.Latitude, fp.Q, grid.CentralMeridian, inRadians);
+  const TargetAndQ point = SettingsTarget(grid, easting, northing);
+  const Extended footpoint = FootpointLatitude(grid.Footpoint, point.Target, kSettingsFootpointMaxSteps);
+  return GeographicNarrowed(grid.Ellipsoid, footpoint, point.Q, grid.CentralMeridian, inRadians);
 }
 
 // Equals TmGeographicNarrowed point by point.
 void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
                                bool inRadians, GeographicPointDouble* out) {
-  FootpointAndQ fp[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) fp[i] = SettingsFootpoint(grid, points[2 * i], points[2 * i + 1]);
+  Extended footpoints[kMaxLanes];  // the targets until the search
+  Extended q[kMaxLanes];
   for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(grid.Ellipsoid, fp[i].Latitude, fp[i].Q, grid.CentralMeridian, inRadians);
+    const TargetAndQ point = SettingsTarget(grid, points[2 * i], points[2 * i + 1]);
+    footpoints[i] = point.Target;
+    q[i] = point.Q;
+  }
+  FootpointLatitudes(grid.Footpoint, footpoints, count, kSettingsFootpointMaxSteps);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = GeographicNarrowed(grid.Ellipsoid, footpoints[i], q[i], grid.CentralMeridian, inRadians);
   }
 }
 
 // Equals Tm2Longitude97 and Tm2Latitude97 times DegToRad, narrowed.
 GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended easting, Extended northing) {
-  const FootpointAndQ fp = Fixed97Footpoint(easting, northing);
-  return GeographicNarrowed(tm::Fixed97().Ellipsoid, fp.Latitude, fp.Q, centralMeridian, true);
+  const tm::Fixed97Constants& fixed = tm::Fixed97();
+  const TargetAndQ point = Fixed97Target(easting, northing);
+  const Extended footpoint = FootpointLatitude(fixed.Footpoint, point.Target, kFixedFootpointMaxSteps);
+  return GeographicNarrowed(fixed.Ellipsoid, footpoint, point.Q, centralMeridian, true);
 }
 
 // Equals Tm2RadiansNarrowed97 point by point.
 void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, std::size_t count,
                                GeographicPointDouble* out) {
-  FootpointAndQ fp[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) fp[i] = Fixed97Footpoint(points[2 * i], points[2 * i + 1]);
+  const tm::Fixed97Constants& fixed = tm::Fixed97();
+  Extended footpoints[kMaxLanes];  // the targets until the search
+  Extended q[kMaxLanes];
   for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(tm::Fixed97().Ellipsoid, fp[i].Latitude, fp[i].Q, centralMeridian, true);
+    const TargetAndQ point = Fixed97Target(points[2 * i], points[2 * i + 1]);
+    footpoints[i] = point.Target;
+    q[i] = point.Q;
+  }
+  FootpointLatitudes(fixed.Footpoint, footpoints, count, kFixedFootpointMaxSteps);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = GeographicNarrowed(fixed.Ellipsoid, footpoints[i], q[i], centralMeridian, true);
   }
 }
 

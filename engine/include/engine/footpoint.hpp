@@ -2,6 +2,8 @@
 // is a given length, found as a bisection of -90..90 degrees finds it.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/meridian_arc.hpp"
 
 namespace morvane {
@@ -42,5 +44,10 @@ FootpointSearch FootpointSearchOf(const MeridianArc& arc);
 Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps);
 Extended FootpointLatitude(const FootpointSearch& search, Extended target, int maxSteps);
 Extended FootpointLatitudeByBisection(const MeridianArc& arc, Extended target, int maxSteps);
+
+// FootpointLatitude(search, ...) of `count` targets at once, in place: each target becomes its
+// footpoint, exactly as FootpointLatitude gives it. The several-point forms of the inverse take
+// their footpoints in one call.
+void FootpointLatitudes(const FootpointSearch& search, Extended* targets, std::size_t count, int maxSteps);
 
 }  // namespace morvane
