@@ -1,3 +1,14 @@
+// The Lambert conformal conic on the ellipsoid, in the formulas of Snyder, "Map Projections: A
+// Working Manual", USGS Professional Paper 1395, 1987, chapter 15 with the general conic
+// formulas of chapter 14. The grid's constants n, F and rho0 (eqs. 15-8, 15-10, 15-7a) come from
+// lambert_grid.cpp.
+//  - Forward: rho = a F t^n (15-7) with t of eq. 15-9 (LambertT), theta = n (lambda - lambda0)
+//    (14-4), x = rho sin theta (14-1) and y = rho0 - rho cos theta (14-2), plus the false
+//    origin.
+//  - Inverse: rho = sign(n) sqrt(x^2 + (rho0 - y)^2) (14-10), theta = arctan(x / (rho0 - y))
+//    (14-11, taken with atan2 after the signs are turned for n < 0), t = (rho / (a F))^(1/n)
+//    (15-11), then phi = pi/2 - 2 arctan(t ((1 - e sin phi) / (1 + e sin phi))^(e/2)) (7-9)
+//    iterated from phi = pi/2 - 2 arctan t (7-11), and lambda = theta / n + lambda0 (14-9).
 #include "engine/lambert_conic.hpp"
 
 #include <cmath>

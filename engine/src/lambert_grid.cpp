@@ -14,11 +14,14 @@ bool WithinLatitudeLimit(double phi) {
 
 }  // namespace
 
+// m = cos phi / sqrt(1 - e^2 sin^2 phi): Snyder, "Map Projections: A Working Manual" (1987),
+// eq. 14-15.
 double LambertM(const LambertParameters& grid, double phi) {
   const double s = grid.Eccentricity * std::sin(phi);
   return std::cos(phi) / std::sqrt(1 - s * s);
 }
 
+// t = tan(pi/4 - phi/2) / ((1 - e sin phi) / (1 + e sin phi))^(e/2): Snyder eq. 15-9.
 double LambertT(const LambertParameters& grid, double phi) {
   const double s = grid.Eccentricity * std::sin(phi);
   return std::tan(kQuarterPi - phi * 0.5) / std::pow((1 - s) / (1 + s), grid.HalfEccentricity);
@@ -58,6 +61,8 @@ LambertStatus SetLambertParameters(LambertParameters& grid, double a, double f,
   next.Eccentricity = std::sqrt(next.EccentricitySquared);
   next.HalfEccentricity = next.Eccentricity * 0.5;
 
+  // The cone constant n (Snyder eq. 15-8; sin phi1 for one standard parallel), F = m1 / (n t1^n)
+  // (15-10) and rho0 = a F t0^n (15-7a).
   const double t0 = LambertT(next, originLatitude);
   const double m1 = LambertM(next, firstParallel);
   const double t1 = LambertT(next, firstParallel);
