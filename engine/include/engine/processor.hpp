@@ -14,10 +14,13 @@
 #include <cstddef>
 #include <cstdint>
 
+// 1 where the x86-64 instructions are used; a build may set it to 0 to run the portable forms.
+#ifndef MORVANE_X87_ASSEMBLY
 #if defined(__x86_64__) && defined(__GNUC__)
 #define MORVANE_X87_ASSEMBLY 1
 #else
 #define MORVANE_X87_ASSEMBLY 0
+#endif
 #endif
 
 namespace morvane::processor {
