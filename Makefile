@@ -7,7 +7,7 @@ ifeq ($(CI),true)
 CMAKE_FLAGS += -DMORVANE_WERROR=ON
 endif
 
-.PHONY: all deps configure build test run bench install clean
+.PHONY: all deps configure build test run bench install package clean
 
 all: build
 
@@ -31,6 +31,10 @@ bench: build
 
 install: build
 	cmake --install $(BUILD_DIR)
+
+# The Debian package $(BUILD_DIR)/morvane_<version>_amd64.deb.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 clean:
 	rm -rf $(BUILD_DIR)
