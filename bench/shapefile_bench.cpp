@@ -236,36 +236,42 @@ int main(int argc, char** argv) {
               megabytes / copy.Wall);
 
   SilentFeedback feedback;
+  // One thread, and as many as the processor has (the default of the window and the command line).
+  std::vector<unsigned> threadCounts = {1};
+  if (morvane::CoreCount() > 1) threadCounts.push_back(morvane::CoreCount());
   for (TransformMode mode : {TransformMode{0}, TransformMode{10}}) {
-    morvane::EngineState engine(feedback);
-    morvane::ApplyTransformSettings(engine, mode, 0);
-    morvane::ShapefileStats stats;
-    const Timing convert = Measure([&] {
-      morvane::ConvertShapefile(engine, folder, "polygons.shp", mode, feedback, files, &stats);
-    });
-    RemoveOutputs(base);
-    const double peak = PeakMiB();
-    // The engine alone on every tenth polygon's vertices, generated beforehand.
-    constexpr int kSampleStep = 10;
-    std::vector<double> xy;
-    for (int p = 0; p < polygons; p += kSampleStep) {
-      for (int v = 0; v < vertices; ++v) {
-        double x = 0, y = 0;
-        Vertex(p, v, vertices, x, y);
-        xy.push_back(x);
-        xy.push_back(y);
+    for (const unsigned threads : threadCounts) {
+      morvane::EngineState engine(feedback);
+      morvane::ApplyTransformSettings(engine, mode, 0);
+      morvane::ShapefileStats stats;
+      const Timing convert = Measure([&] {
+        morvane::ConvertShapefile(engine, folder, "polygons.shp", mode, feedback, files, &stats, {threads});
+      });
+      RemoveOutputs(base);
+      const double peak = PeakMiB();
+      // The engine alone on every tenth polygon's vertices, generated beforehand.
+      constexpr int kSampleStep = 10;
+      std::vector<double> xy;
+      for (int p = 0; p < polygons; p += kSampleStep) {
+        for (int v = 0; v < vertices; ++v) {
+          double x = 0, y = 0;
+          Vertex(p, v, vertices, x, y);
+          xy.push_back(x);
+          xy.push_back(y);
+        }
       }
+      const Timing sample = Measure([&] { morvane::ConvertPoints(engine, mode, xy); });
+      const double sink = xy[0];
+      const double sampled = static_cast<double>(xy.size() / 2);
+      const double engineCpu = sample.Cpu * static_cast<double>(stats.Vertices) / sampled;
+      std::printf("mode index %u, %u thread%s: %.3f s [%.3f s CPU], %.3f million vertices/s [%.3f per "
+                  "CPU second], %.1f x the plain copy; engine alone %.3f CPU s for as many points, %.0f%% "
+                  "of the conversion's CPU time; process peak memory so far %.1f MiB%s\n",
+                  mode, threads, threads == 1 ? "" : "s", convert.Wall, convert.Cpu,
+                  static_cast<double>(stats.Vertices) / convert.Wall / 1e6,
+                  static_cast<double>(stats.Vertices) / convert.Cpu / 1e6, convert.Wall / copy.Wall, engineCpu,
+                  100.0 * engineCpu / convert.Cpu, peak, sink == 0 ? " " : "");
     }
-    const Timing sample = Measure([&] { morvane::ConvertPoints(engine, mode, xy); });
-    const double sink = xy[0];
-    const double sampled = static_cast<double>(xy.size() / 2);
-    const double engineCpu = sample.Cpu * static_cast<double>(stats.Vertices) / sampled;
-    std::printf("mode index %u: %.3f s [%.3f s CPU], %.3f million vertices/s [%.3f per CPU second], "
-                "%.1f x the plain copy; engine alone %.3f CPU s for as many points, %.0f%% of the "
-                "conversion's CPU time; process peak memory so far %.1f MiB%s\n",
-                mode, convert.Wall, convert.Cpu, static_cast<double>(stats.Vertices) / convert.Wall / 1e6,
-                static_cast<double>(stats.Vertices) / convert.Cpu / 1e6, convert.Wall / copy.Wall, engineCpu,
-                100.0 * engineCpu / convert.Cpu, peak, sink == 0 ? " " : "");
   }
   std::filesystem::remove_all(folder);
   return 0;
