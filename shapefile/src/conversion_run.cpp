@@ -21,25 +21,6 @@ namespace {
 constexpr char kCompletionText[] = "已完成!! 請按確定";
 constexpr char kCompletionCaption[] = "Message";
 
-// The companion stem + extension, or else the one name in its folder that differs from it
-// only in the letter case of the extension.
-std::optional<std::string> FindCompanion(FileSystem& files, const std::string& stem,
-                                         const std::string& extension) {
-  const std::string exact = stem + extension;
-  if (files.IsRegularFile(exact)) return exact;
-  const std::size_t slash = stem.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : stem.substr(0, slash == 0 ? 1 : slash);
-  const std::string stemName = slash == std::string::npos ? stem : stem.substr(slash + 1);
-  for (const std::string& name : files.ListFolder(folder)) {
-    if (name.size() != stemName.size() + extension.size()) continue;
-    if (name.compare(0, stemName.size(), stemName) != 0) continue;
-    if (!EndsWithIgnoringCase(name, extension)) continue;
-    const std::string path = slash == std::string::npos ? name : JoinPath(folder, name);
-    if (files.IsRegularFile(path)) return path;
-  }
-  return std::nullopt;
-}
-
 [[noreturn]] void ShortHeader(const std::string& path) {
   throw RunError("File " + path + " is damaged: its header is shorter than 100 bytes");
 }

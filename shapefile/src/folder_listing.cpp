@@ -25,6 +25,23 @@ std::vector<std::string> ListShapefiles(const std::string& folder) {
   return names;
 }
 
+std::optional<std::string> FindCompanion(FileSystem& files, const std::string& stem,
+                                         const std::string& extension) {
+  const std::string exact = stem + extension;
+  if (files.IsRegularFile(exact)) return exact;
+  const std::size_t slash = stem.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : stem.substr(0, slash == 0 ? 1 : slash);
+  const std::string stemName = slash == std::string::npos ? stem : stem.substr(slash + 1);
+  for (const std::string& name : files.ListFolder(folder)) {
+    if (name.size() != stemName.size() + extension.size()) continue;
+    if (name.compare(0, stemName.size(), stemName) != 0) continue;
+    if (!EndsWithIgnoringCase(name, extension)) continue;
+    const std::string path = slash == std::string::npos ? name : JoinPath(folder, name);
+    if (files.IsRegularFile(path)) return path;
+  }
+  return std::nullopt;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;

@@ -1,11 +1,14 @@
 // The directory search behind the file list: the names in a folder that match "*.shp".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace morvane {
+
+class FileSystem;
 
 // Bare names (no folder) of the entries of `folder` whose name ends in ".shp" in any letter
 // case, files and folders alike, in the order the directory delivers them. Names are the
@@ -20,5 +23,11 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // Whether `name` ends in `suffix`, ASCII letters compared without regard to case. Bytes
 // outside ASCII are compared exactly, so multi-byte names (Big5) are never folded.
 bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix);
+
+// A companion of a main file: stem + extension (e.g. "maps/roads" + ".shx") when that file
+// exists, or else the one name in its folder that differs from it only in the letter case of
+// the extension ("maps/roads.SHX"); nullopt when there is none.
+std::optional<std::string> FindCompanion(FileSystem& files, const std::string& stem,
+                                         const std::string& extension);
 
 }  // namespace morvane

@@ -1,0 +1,351 @@
+// The check of an input against the mode's source system: what it concludes from the header
+// box, the first records and the .prj, what it says, and how little it reads.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/modes.hpp"
+#include "shapefile/input_check.hpp"
+#include "shapefile/projection_file.hpp"
+#include "shapefile/target_system.hpp"
+#include "shapefile_fixtures.hpp"
+
+namespace morvane::test {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+class QuietSink : public MessageSink {
+ public:
+  void ShowMessage(const std::string&) override {}
+};
+
+// .prj texts as GDAL writes them for the EPSG systems, in the ESRI dialect and its own.
+const std::string kTwd97TmTaiwan =
+    R"(PROJCS["TWD_1997_TM_Taiwan",GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",250000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",121.0],PARAMETER["Scale_Factor",0.9999],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])";
+const std::string kTwd67TmPenghu =
+    R"(PROJCS["TWD_1967_TM_Penghu",GEOGCS["GCS_TWD_1967",DATUM["D_TWD_1967",SPHEROID["GRS_1967_Truncated",6378160.0,298.25]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",250000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",119.0],PARAMETER["Scale_Factor",0.9999],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])";
+const std::string kTwd67Tm2Epsg =
+    R"(PROJCS["TWD67 / TM2 zone 121",GEOGCS["TWD67",DATUM["Taiwan_Datum_1967",SPHEROID["GRS 1967 Modified",6378160,298.25,AUTHORITY["EPSG","7050"]],AUTHORITY["EPSG","1025"]],PRIMEM["Greenwich",0,AUTHORITY["EPSG","8901"]],UNIT["degree",0.0174532925199433,AUTHORITY["EPSG","9122"]],AUTHORITY["EPSG","3821"]],PROJECTION["Transverse_Mercator"],PARAMETER["latitude_of_origin",0],PARAMETER["central_meridian",121],PARAMETER["scale_factor",0.9999],PARAMETER["false_easting",250000],PARAMETER["false_northing",0],UNIT["metre",1,AUTHORITY["EPSG","9001"]],AXIS["Easting",EAST],AXIS["Northing",NORTH],AUTHORITY["EPSG","3828"]])";
+const std::string kWgs84Utm51 =
+    R"(PROJCS["WGS_1984_UTM_Zone_51N",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",500000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",123.0],PARAMETER["Scale_Factor",0.9996],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])";
+const std::string kGcsWgs84 =
+    R"(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
+const std::string kGcsTwd97 =
+    R"(GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
+
+// ---- reading .prj files ------------------------------------------------------------------
+
+struct PrjCase {
+  const char* Name;
+  std::string Text;
+  std::optional<NamedSystem> Expected;
+};
+
+void PrintTo(const PrjCase& c, std::ostream* os) { *os << c.Name; }
+
+class ProjectionFiles : public testing::TestWithParam<PrjCase> {};
+
+TEST_P(ProjectionFiles, NameTheirSystem) {
+  const PrjCase& c = GetParam();
+  const std::optional<NamedSystem> parsed = ParseProjectionFile(c.Text);
+  ASSERT_EQ(parsed.has_value(), c.Expected.has_value());
+  if (!parsed) return;
+  EXPECT_EQ(parsed->Datum, c.Expected->Datum);
+  EXPECT_EQ(parsed->Grid, c.Expected->Grid);
+  EXPECT_EQ(parsed->CentralMeridian, c.Expected->CentralMeridian);
+}
+
+const NamedSystem kTwd97Tm2_121{NamedDatum::Twd97, NamedGrid::Tm2, 121.0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProjectionFiles,
+    testing::Values(
+        PrjCase{"EsriTwd97Taiwan", kTwd97TmTaiwan, kTwd97Tm2_121},
+        PrjCase{"EsriTwd67Penghu", kTwd67TmPenghu, NamedSystem{NamedDatum::Twd67, NamedGrid::Tm2, 119.0}},
+        PrjCase{"EpsgTwd67Tm2WithAxesAndAuthorities", kTwd67Tm2Epsg,
+                NamedSystem{NamedDatum::Twd67, NamedGrid::Tm2, 121.0}},
+        PrjCase{"EpsgTwd97Tm2ZoneNameOnly",
+                R"(PROJCS["TWD97 / TM2 zone 119",GEOGCS["TWD97",DATUM["Taiwan_Datum_1997",SPHEROID["GRS 1980",6378137,298.257222101]]],PROJECTION["Transverse_Mercator"],UNIT["metre",1]])",
+                NamedSystem{NamedDatum::Twd97, NamedGrid::Tm2, 119.0}},
+        PrjCase{"EsriUtm51", kWgs84Utm51, NamedSystem{NamedDatum::Wgs84, NamedGrid::Utm, 123.0}},
+        PrjCase{"UtmZoneFromTheName",
+                R"(PROJCS["WGS 84 / UTM zone 50N",GEOGCS["WGS 84",DATUM["WGS_1984",SPHEROID["WGS 84",6378137,298.257223563]]],PROJECTION["Transverse_Mercator"]])",
+                NamedSystem{NamedDatum::Wgs84, NamedGrid::Utm, 117.0}},
+        PrjCase{"GcsWgs84", kGcsWgs84, NamedSystem{NamedDatum::Wgs84, NamedGrid::Geographic, std::nullopt}},
+        PrjCase{"GcsTwd67WithByteOrderMarkAndNewline",
+                "\xEF\xBB\xBFGEOGCS[\"GCS_TWD_1967\",DATUM[\"D_TWD_1967\",SPHEROID[\"GRS_1967_Truncated\",6378160.0,298.25]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]\r\n",
+                NamedSystem{NamedDatum::Twd67, NamedGrid::Geographic, std::nullopt}},
+        PrjCase{"TwoDegreeGridInFeetIsNotKnown",
+                R"wkt(PROJCS["TWD97 / TM2 zone 121 (ftUS)",GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",820208.3],PARAMETER["Central_Meridian",121.0],PARAMETER["Scale_Factor",0.9999],UNIT["Foot_US",0.3048006096012192]])wkt",
+                std::nullopt},
+        PrjCase{"OtherProjection",
+                R"(PROJCS["WGS_1984_Web_Mercator",GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]]],PROJECTION["Mercator_Auxiliary_Sphere"],UNIT["Meter",1.0]])",
+                std::nullopt},
+        PrjCase{"UnknownDatum",
+                R"(GEOGCS["GCS_Tokyo",DATUM["D_Tokyo",SPHEROID["Bessel_1841",6377397.155,299.1528128]]])", std::nullopt},
+        PrjCase{"CutShort", kTwd97TmTaiwan.substr(0, 120), std::nullopt},
+        PrjCase{"NotWkt", "EPSG:3826", std::nullopt},
+        PrjCase{"Empty", "", std::nullopt}),
+    [](const testing::TestParamInfo<PrjCase>& row) { return row.param.Name; });
+
+// Morvane's own name_1.prj names the target system that the engine converted to.
+TEST(ProjectionFiles, OwnOutputsNameTheTargetSystem) {
+  struct Own {
+    TransformMode Mode;
+    Region RegionIndex;
+    NamedSystem Expected;
+  };
+  const std::vector<Own> cases = {
+      {1, 0, {NamedDatum::Twd67, NamedGrid::Tm2, 121.0}},
+      {1, 1, {NamedDatum::Twd67, NamedGrid::Tm2, 119.0}},
+      {3, 1, {NamedDatum::Twd67, NamedGrid::Tm3, 118.0}},
+      {5, 0, {NamedDatum::Twd67, NamedGrid::Utm, 123.0}},
+      {7, 2, {NamedDatum::Wgs84, NamedGrid::Lambert, 110.0}},
+      {10, 0, {NamedDatum::Twd97, NamedGrid::Tm2, 121.0}},
+      {13, 1, {NamedDatum::Twd97, NamedGrid::Tm2, 119.0}},
+      {8, 0, {NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt}},
+      {14, 0, {NamedDatum::Wgs84, NamedGrid::Geographic, std::nullopt}},
+      {0, 0, {NamedDatum::Twd67, NamedGrid::Geographic, std::nullopt}},
+  };
+  for (const Own& own : cases) {
+    SCOPED_TRACE("mode index " + std::to_string(own.Mode));
+    QuietSink sink;
+    EngineState engine(sink);
+    ApplyTransformSettings(engine, own.Mode, own.RegionIndex);
+    const std::optional<NamedSystem> parsed =
+        ParseProjectionFile(*TargetSystemWkt(own.Mode, engine.Settings, engine.Lambert));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->Datum, own.Expected.Datum);
+    EXPECT_EQ(parsed->Grid, own.Expected.Grid);
+    ASSERT_EQ(parsed->CentralMeridian.has_value(), own.Expected.CentralMeridian.has_value());
+    if (parsed->CentralMeridian) {
+      EXPECT_NEAR(*parsed->CentralMeridian, *own.Expected.CentralMeridian, 1e-9);
+    }
+  }
+}
+
+// ---- the check ----------------------------------------------------------------------------
+
+// Around Taipei and Kaohsiung, in each source system (rounded: the check is about extents).
+const std::vector<XY> kDegrees = {{120.3, 22.6}, {121.5, 25.0}};
+const std::vector<XY> kTm2Metres = {{180000, 2500000}, {305000, 2770000}};
+const std::vector<XY> kTm3Metres = {{380000, 2500000}, {405000, 2770000}};
+const std::vector<XY> kUtmMetres = {{230000, 2500000}, {350000, 2770000}};
+const std::vector<XY> kPenghuDegrees = {{119.5, 23.5}, {119.7, 23.7}};
+// The mainland grid around Beijing and Guangzhou; the same places on the initial grid, in
+// which the Lambert modes of the other regions read.
+const std::vector<XY> kMainlandLambert = {{500000, 2500000}, {700000, 4500000}};
+const std::vector<XY> kInitialLambert = {{8700000, 5600000}, {8800000, 5700000}};
+
+enum class Header { Extent, Zero, NaN };
+
+struct CheckCase {
+  const char* Name;
+  int Mode;    // as the captions number them
+  int Region;  // likewise
+  std::vector<XY> Points;
+  InputVerdict Verdict;
+  std::string Reason;  // a part of the reason; empty: the reason is empty
+  std::string Prj = "";
+  std::string Fits = "";
+  Header Box = Header::Extent;
+};
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.Name; }
+
+class InputChecks : public testing::TestWithParam<CheckCase> {};
+
+Shapefile PointFile(const std::vector<XY>& points, Header header) {
+  std::vector<RecordContent> records;
+  for (const XY& point : points) records.push_back(PointRecord(ShapeType::Point, point));
+  std::optional<Box> box;
+  if (header == Header::Zero) box = Box{};
+  if (header == Header::NaN) box = Box{kNaN, kNaN, kNaN, kNaN};
+  return BuildShapefile(ShapeType::Point, records, box);
+}
+
+TEST_P(InputChecks, GiveTheirVerdictAndReason) {
+  const CheckCase& c = GetParam();
+  TempFolder folder;
+  WriteShapefile(folder, "input", PointFile(c.Points, c.Box));
+  if (!c.Prj.empty()) WriteFileBytes(folder / "input.prj", Bytes(c.Prj.begin(), c.Prj.end()));
+  LocalFileSystem files;
+
+  const TransformMode mode = static_cast<TransformMode>(c.Mode - 1);
+  const InputCheck check = CheckInput(folder / "input.shp", mode, c.Region - 1, files);
+
+  EXPECT_EQ(check.Verdict, c.Verdict) << check.Reason;
+  if (c.Reason.empty()) {
+    EXPECT_EQ(check.Reason, "");
+  } else {
+    EXPECT_NE(check.Reason.find(c.Reason), std::string::npos) << check.Reason;
+  }
+  EXPECT_EQ(FittingModesText(check.FittingModes, c.Region - 1), c.Fits);
+  EXPECT_EQ(PassesCheck(check), c.Verdict == InputVerdict::Plausible);
+}
+
+constexpr InputVerdict kPlausible = InputVerdict::Plausible;
+constexpr InputVerdict kImplausible = InputVerdict::Implausible;
+constexpr InputVerdict kMismatch = InputVerdict::Mismatch;
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryModeWithItsOwnSource, InputChecks,
+    testing::Values(CheckCase{"Mode1", 1, 1, kTm2Metres, kPlausible, ""},
+                    CheckCase{"Mode2", 2, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode3", 3, 1, kTm3Metres, kPlausible, ""},
+                    CheckCase{"Mode4", 4, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode5", 5, 1, kUtmMetres, kPlausible, ""},
+                    CheckCase{"Mode6", 6, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode7Mainland", 7, 3, kMainlandLambert, kPlausible, ""},
+                    CheckCase{"Mode7Taiwan", 7, 1, kInitialLambert, kPlausible, ""},
+                    CheckCase{"Mode8Mainland", 8, 3, {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, ""},
+                    CheckCase{"Mode9", 9, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode10", 10, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode11", 11, 1, kTm2Metres, kPlausible, ""},
+                    CheckCase{"Mode12", 12, 1, kTm2Metres, kPlausible, ""},
+                    CheckCase{"Mode13", 13, 1, kTm2Metres, kPlausible, ""},
+                    CheckCase{"Mode14", 14, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode15", 15, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode16", 16, 1, kDegrees, kPlausible, ""},
+                    CheckCase{"Mode2Islands", 2, 2, kPenghuDegrees, kPlausible, ""},
+                    CheckCase{"Mode1Islands", 1, 2, {{180000, 2560000}, {260000, 2900000}}, kPlausible, ""}),
+    [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    WrongCoordinates, InputChecks,
+    testing::Values(
+        CheckCase{"Tm2MetresToAGeographicMode", 2, 1, kTm2Metres, kImplausible,
+                  "its coordinates (x 180000 to 305000, y 2500000 to 2770000) lie outside the plausible TWD67 "
+                  "longitude and latitude of Taiwan (x 118.75 to 123.25, y 20.75 to 26.75); they look like "
+                  "metres of a Transverse Mercator grid"},
+        CheckCase{"DegreesToAGridMode", 11, 1, kDegrees, kImplausible,
+                  "lie outside the plausible TWD67 TM2 grid (central meridian 121°E) of Taiwan (x 15656 to "
+                  "484344, y 2295176 to 2961623); they look like longitude and latitude in degrees"},
+        CheckCase{"DegreesToTheLambertGrid", 7, 3, kDegrees, kImplausible,
+                  "they look like longitude and latitude in degrees"},
+        CheckCase{"TaiwanDataWithTheIslandsRegion", 14, 2, kDegrees, kImplausible,
+                  "of Penghu, Kinmen and Matsu (x 117.25 to 120.75, y 22.25 to 26.75); they look like another "
+                  "region: Taiwan"},
+        CheckCase{"IslandsDataWithTheTaiwanRegion", 2, 1, {{118.3, 24.4}, {119.9, 26.2}}, kImplausible,
+                  "they look like another region: Penghu, Kinmen and Matsu"},
+        CheckCase{"NowhereNear", 1, 1, {{-5e7, 1}, {3, 9e9}}, kImplausible, "(x -50000000 to 3, y 1 to 9000000000) lie outside"},
+        CheckCase{"NotANumber", 9, 1, {{121, 24}, {kNaN, 24}}, kImplausible,
+                  "some of its coordinates are not numbers (NaN or infinite)", "", "", Header::NaN},
+        CheckCase{"InfinitePoint", 2, 1, {{121, 24}, {std::numeric_limits<double>::infinity(), 24}}, kImplausible,
+                  "not numbers", "", "", Header::Zero}),
+    [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    ProjectionFileAgainstTheMode, InputChecks,
+    testing::Values(
+        CheckCase{"Twd97PrjWithATwd67Mode", 11, 1, kTm2Metres, kMismatch,
+                  "its .prj names the TWD97 TM2 grid (central meridian 121°E), but mode 11 converts from the "
+                  "TWD67 TM2 grid (central meridian 121°E)",
+                  kTwd97TmTaiwan, "12, 13"},
+        CheckCase{"Twd67PrjWithATwd97Mode", 12, 1, kTm2Metres, kMismatch,
+                  "its .prj names the TWD67 TM2 grid (central meridian 121°E), but mode 12 converts from the "
+                  "TWD97 TM2 grid",
+                  kTwd67Tm2Epsg, "1, 11"},
+        CheckCase{"PenghuGridWithTheTaiwanRegion", 1, 1, kTm2Metres, kMismatch, "(central meridian 119°E)",
+                  kTwd67TmPenghu, "1 (region 2), 11 (region 2)"},
+        CheckCase{"MatchingPrj", 13, 1, kTm2Metres, kPlausible, "", kTwd97TmTaiwan, "12, 13"},
+        CheckCase{"GeographicPrjFitsEveryModeOfItsDatum", 16, 1, kDegrees, kPlausible, "", kGcsWgs84, "8, 16"},
+        CheckCase{"GeographicPrjOfAnotherDatum", 16, 1, kDegrees, kMismatch,
+                  "its .prj names the TWD97 longitude and latitude, but mode 16 converts from the WGS84 longitude "
+                  "and latitude",
+                  kGcsTwd97, "8, 10, 14"},
+        CheckCase{"WgsUtmIsNotTheTwd67Utm", 5, 1, kUtmMetres, kMismatch, "WGS84 UTM grid (central meridian 123°E)",
+                  kWgs84Utm51, ""},
+        CheckCase{"LambertModesTakeAnyDatum", 8, 3, {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, "", kGcsTwd97,
+                  "8, 10, 14"},
+        CheckCase{"MismatchAndWrongCoordinates", 2, 1, kTm2Metres, kMismatch,
+                  "but mode 2 converts from the TWD67 longitude and latitude; its coordinates", kTwd97TmTaiwan,
+                  "12, 13"},
+        CheckCase{"UnknownPrjSaysNothing", 2, 1, kDegrees, kPlausible, "", "PROJCS[\"Some local grid\"]"}),
+    [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    WhatTheHeaderSays, InputChecks,
+    testing::Values(CheckCase{"EmptyFile", 2, 1, {}, kPlausible, "it holds no points", "", "", Header::Zero},
+                    CheckCase{"ZeroHeaderBoxRealRecords", 2, 1, kTm2Metres, kImplausible,
+                              "(x 180000 to 305000, y 2500000 to 2770000) lie outside", "", "", Header::Zero},
+                    CheckCase{"ZeroHeaderBoxPlausibleRecords", 2, 1, kDegrees, kPlausible, "", "", "", Header::Zero},
+                    CheckCase{"NaNHeaderBoxPlausibleRecords", 1, 1, kTm2Metres, kPlausible, "", "", "", Header::NaN}),
+    [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
+
+TEST(InputCheck, FindsTheProjectionFileInAnyLetterCase) {
+  TempFolder folder;
+  WriteShapefile(folder, "roads", PointFile(kTm2Metres, Header::Extent));
+  WriteFileBytes(folder / "roads.PRJ", Bytes(kTwd97TmTaiwan.begin(), kTwd97TmTaiwan.end()));
+  LocalFileSystem files;
+  EXPECT_EQ(CheckInput(folder / "roads.shp", 10, 0, files).Verdict, InputVerdict::Mismatch);
+  EXPECT_EQ(CheckInput(folder / "roads.shp", 11, 0, files).Verdict, InputVerdict::Plausible);
+}
+
+TEST(InputCheck, AFileThatCannotBeReadIsLeftToTheConversion) {
+  TempFolder folder;
+  WriteFileBytes(folder / "short.shp", Bytes(60, 0));
+  LocalFileSystem files;
+  const InputCheck cut = CheckInput(folder / "short.shp", 0, 0, files);
+  EXPECT_EQ(cut.Verdict, InputVerdict::Unchecked);
+  EXPECT_NE(cut.Reason.find("header is shorter than 100 bytes"), std::string::npos) << cut.Reason;
+  EXPECT_TRUE(PassesCheck(cut));
+  const InputCheck missing = CheckInput(folder / "gone.shp", 0, 0, files);
+  EXPECT_EQ(missing.Verdict, InputVerdict::Unchecked);
+  EXPECT_EQ(missing.Reason, "Cannot open file " + (folder / "gone.shp"));
+}
+
+// A main file of `good` point records and then one of an unknown shape type.
+Shapefile DamagedAfter(std::size_t good, Header header) {
+  std::vector<RecordContent> records(good, PointRecord(ShapeType::Point, {121.0, 24.0}));
+  records.push_back(ContentBuilder(77).Double(1).Double(2).Build());
+  Shapefile file = BuildShapefile(ShapeType::Point, records, Box{121, 24, 121, 24});
+  if (header == Header::Zero) file = BuildShapefile(ShapeType::Point, records, Box{});
+  return file;
+}
+
+// The check reads the header, and the records only when the header says nothing, and then
+// no more than the limit: damage further on is not seen, damage within it is.
+TEST(InputCheck, ReadsNoMoreThanItNeeds) {
+  TempFolder folder;
+  LocalFileSystem files;
+  const auto verdict = [&](std::size_t good, Header header) {
+    WriteShapefile(folder, "f", DamagedAfter(good, header));
+    return CheckInput(folder / "f.shp", 1, 0, files).Verdict;
+  };
+  EXPECT_EQ(verdict(0, Header::Extent), InputVerdict::Plausible);
+  EXPECT_EQ(verdict(kCheckedRecordLimit, Header::Zero), InputVerdict::Plausible);
+  EXPECT_EQ(verdict(kCheckedRecordLimit - 1, Header::Zero), InputVerdict::Unchecked);
+}
+
+// The grid extents come from the engine: the corners of the region's box with its margin,
+// converted, lie inside them, and the geographic ones are the box itself.
+TEST(InputCheck, GridExtentsHoldTheRegionConverted) {
+  QuietSink sink;
+  EngineState engine(sink);
+  ApplyTransformSettings(engine, 1, 0);  // TWD67 geographic to TM2, Taiwan
+  const Box tm2 = PlausibleExtent(0, 0);
+  for (const XY corner : std::vector<XY>{{118.75, 20.75}, {123.25, 20.75}, {118.75, 26.75}, {123.25, 26.75}}) {
+    double x = 0;
+    double y = 0;
+    ConvertPoint(engine, 1, corner.X, corner.Y, x, y);
+    EXPECT_GE(x, tm2.Xmin);
+    EXPECT_LE(x, tm2.Xmax);
+    EXPECT_GE(y, tm2.Ymin);
+    EXPECT_LE(y, tm2.Ymax);
+  }
+  const Box geographic = PlausibleExtent(1, 1);
+  EXPECT_EQ(geographic.Xmin, 117.25);
+  EXPECT_EQ(geographic.Ymax, 26.75);
+  // The islands' grid lies around its own meridian, west of Taiwan's.
+  EXPECT_LT(PlausibleExtent(0, 1).Xmax, tm2.Xmax);
+  EXPECT_GT(PlausibleExtent(0, 1).Ymin, tm2.Ymin);
+}
+
+}  // namespace
+}  // namespace morvane::test
