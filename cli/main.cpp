@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check_command.hpp"
 #include "command_line.hpp"
 #include "convert_command.hpp"
 #include "messages.hpp"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--quiet] PATH...\n"
+    "       morvane-cli check --mode M --region R PATH...\n"
     "       morvane-cli point --mode M --region R [X Y]\n"
     "       morvane-cli modes\n"
     "       morvane-cli COMMAND --help\n";
@@ -30,6 +32,7 @@ constexpr std::string_view kMainHelp =
     "\n"
     "commands:\n"
     "  convert   convert .shp files, or every .shp file of a folder\n"
+    "  check     tell whether .shp files look like the source system of a mode\n"
     "  point     convert coordinate pairs given as arguments or on standard input\n"
     "  modes     list the 16 modes and 3 regions that --mode and --region take\n"
     "\n"
@@ -59,6 +62,27 @@ constexpr std::string_view kConvertHelp =
     "\n"
     "Messages go to standard error. Exit status: 0 every file converted,\n"
     "1 a file failed, 2 usage error.\n";
+
+constexpr std::string_view kCheckUsage = "usage: morvane-cli check --mode M --region R PATH...\n";
+
+constexpr std::string_view kCheckHelp =
+    "\n"
+    "Tells, for each .shp file (or every *.shp entry of a folder), whether it looks\n"
+    "like the source system of the mode in the region, and writes nothing. It reads\n"
+    "the header's bounding box (or, when that is empty or zero, the first records)\n"
+    "and the .prj beside the file. One line per file on standard output:\n"
+    "  PATH: plausible\n"
+    "  PATH: implausible: the coordinates lie outside the source's extent, and what\n"
+    "        they look like instead (degrees, metres of a grid, another region)\n"
+    "  PATH: mismatch: the .prj names another datum or grid than the source\n"
+    "  PATH: not checked: the file cannot be read\n"
+    "followed by the modes that fit the system its .prj names, when it names one.\n"
+    "\n"
+    "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
+    "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Exit status: 0 every file plausible, 1 otherwise, 2 usage error.\n";
 
 constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [X Y]\n";
 
@@ -90,6 +114,7 @@ constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"
                                         KnownOption{"jobs", true}, KnownOption{"threads", true},
                                         KnownOption{"keep-going", false},
                                         KnownOption{"quiet", false}};
+constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 
 int RunModesCommand(const ParsedArguments& parsed) {
@@ -106,8 +131,9 @@ struct Command {
   int (*Run)(const ParsedArguments&);
 };
 
-const std::array<Command, 3> kCommands = {{
+const std::array<Command, 4> kCommands = {{
     {"convert", kConvertOptions, kConvertUsage, kConvertHelp, RunConvertCommand},
+    {"check", kCheckOptions, kCheckUsage, kCheckHelp, RunCheckCommand},
     {"point", kPointOptions, kPointUsage, kPointHelp, RunPointCommand},
     {"modes", {}, kModesUsage, kModesHelp, RunModesCommand},
 }};

@@ -428,6 +428,58 @@ TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
   EXPECT_EQ(RunCliOnTerminal(quiet), "");
 }
 
+// ---- check --------------------------------------------------------------------------------
+
+const std::string kTwd97TmTaiwanPrj =
+    R"(PROJCS["TWD_1997_TM_Taiwan",GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",250000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",121.0],PARAMETER["Scale_Factor",0.9999],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])";
+
+// Three inputs for a mode that reads TWD67 TM2 metres (11): one in TM2, one in degrees, and one
+// in TM2 whose .prj says TWD97.
+void WriteCheckInputs(const TempDir& dir) {
+  WritePointShapefile(dir.Path(), "grid", {{250000, 2650000}, {300000, 2700000}});
+  WritePointShapefile(dir.Path(), "degrees", SamplePoints(3, 121.0, 24.0));
+  WritePointShapefile(dir.Path(), "twd97", {{250000, 2650000}});
+  WriteFile(dir / "twd97.prj", kTwd97TmTaiwanPrj);
+}
+
+TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
+  TempDir dir;
+  WriteCheckInputs(dir);
+  const auto before = FolderContents(dir.Path());
+
+  const CliResult all = RunCli({"check", "--mode", "11", "--region", "1", (dir / "grid.shp").string(),
+                                (dir / "degrees.shp").string(), (dir / "twd97.shp").string()});
+
+  EXPECT_EQ(all.Status, 1);
+  EXPECT_EQ(all.Err, "");
+  std::istringstream lines(all.Out);
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, (dir / "grid.shp").string() + ": plausible");
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line.rfind((dir / "degrees.shp").string() + ": implausible: its coordinates (x 121 to 121.02, y 24 to 24.014)", 0), 0u) << line;
+  EXPECT_TRUE(line.ends_with("they look like longitude and latitude in degrees")) << line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, (dir / "twd97.shp").string() +
+                      ": mismatch: its .prj names the TWD97 TM2 grid (central meridian 121°E), but mode 11 "
+                      "converts from the TWD67 TM2 grid (central meridian 121°E); modes that fit its .prj: 12, 13");
+  EXPECT_FALSE(std::getline(lines, line));
+  EXPECT_EQ(FolderContents(dir.Path()), before);
+
+  // Every file plausible: exit 0; the fitting modes are listed also then.
+  const CliResult fitting = RunCli({"check", "--mode", "12", "--region", "1", (dir / "twd97.shp").string()});
+  EXPECT_EQ(fitting.Status, 0);
+  EXPECT_EQ(fitting.Out, (dir / "twd97.shp").string() + ": plausible; modes that fit its .prj: 12, 13\n");
+  // A folder stands for its shapefiles; a file that cannot be read is not plausible.
+  WriteFile(dir / "broken.shp", "short");
+  const CliResult folder = RunCli({"check", "--mode", "2", "--region", "1", dir.Path().string()});
+  EXPECT_EQ(folder.Status, 1);
+  EXPECT_NE(folder.Out.find((dir / "degrees.shp").string() + ": plausible\n"), std::string::npos) << folder.Out;
+  EXPECT_NE(folder.Out.find((dir / "broken.shp").string() + ": not checked: File "), std::string::npos) << folder.Out;
+  const CliResult usage = RunCli({"check", "--mode", "2", dir.Path().string()});
+  EXPECT_EQ(usage.Status, 2);
+}
+
 // ---- usage errors and help ------------------------------------------------------------
 
 TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
@@ -474,7 +526,7 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
 
 TEST(CommandLine, HelpOnEveryCommand) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--help"}, {"convert", "--help"}, {"point", "-h"}, {"modes", "--help"}}) {
+           {"--help"}, {"convert", "--help"}, {"check", "--help"}, {"point", "-h"}, {"modes", "--help"}}) {
     SCOPED_TRACE(args.front());
     const CliResult result = RunCli(args);
     EXPECT_EQ(result.Status, 0);
