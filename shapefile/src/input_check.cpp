@@ -9,6 +9,7 @@
 
 #include "engine/constants.hpp"
 #include "engine/engine_state.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "shapefile/buffered_io.hpp"
 #include "shapefile/folder_listing.hpp"
@@ -21,50 +22,35 @@ namespace {
 
 // ---- the source and target system of each mode ------------------------------------------
 
-// A coordinate system as the modes read and write it. The Lambert modes apply no datum shift:
-// their geographic side is on the grid's own ellipsoid, so any datum is theirs (Unknown).
+// A coordinate system of the mode table as a .prj would name it. The Lambert modes apply no
+// datum shift: their geographic side is on the grid's own ellipsoid, so any datum is theirs
+// (Unknown).
 struct ModeSystem {
   NamedDatum Datum;
   NamedGrid Grid;
 };
 
-constexpr ModeSystem k67Geographic{NamedDatum::Twd67, NamedGrid::Geographic};
-constexpr ModeSystem k67Tm2{NamedDatum::Twd67, NamedGrid::Tm2};
-constexpr ModeSystem k67Tm3{NamedDatum::Twd67, NamedGrid::Tm3};
-constexpr ModeSystem k67Utm{NamedDatum::Twd67, NamedGrid::Utm};
-constexpr ModeSystem kLambertGeographic{NamedDatum::Unknown, NamedGrid::Geographic};
-constexpr ModeSystem kLambertGrid{NamedDatum::Unknown, NamedGrid::Lambert};
-constexpr ModeSystem k97Geographic{NamedDatum::Twd97, NamedGrid::Geographic};
-constexpr ModeSystem k97Tm2{NamedDatum::Twd97, NamedGrid::Tm2};
-constexpr ModeSystem k84Geographic{NamedDatum::Wgs84, NamedGrid::Geographic};
+ModeSystem AsNamed(const CoordinateSystem& system) {
+  ModeSystem named{NamedDatum::Unknown, NamedGrid::Geographic};
+  switch (system.System) {
+    case Datum::Twd67: named.Datum = NamedDatum::Twd67; break;
+    case Datum::Twd97: named.Datum = NamedDatum::Twd97; break;
+    case Datum::Wgs84: named.Datum = NamedDatum::Wgs84; break;
+    case Datum::LambertGrid: break;
+  }
+  if (system.Kind == GridKind::Lambert) named.Grid = NamedGrid::Lambert;
+  if (system.GridName == "TM2") named.Grid = NamedGrid::Tm2;
+  if (system.GridName == "TM3") named.Grid = NamedGrid::Tm3;
+  if (system.GridName == "UTM") named.Grid = NamedGrid::Utm;
+  return named;
+}
 
-struct ModeSystems {
-  ModeSystem Source;
-  ModeSystem Target;
-};
-
-constexpr std::array<ModeSystems, kModeCount> kModeSystems = {{
-    {k67Tm2, k67Geographic},              // 1
-    {k67Geographic, k67Tm2},              // 2
-    {k67Tm3, k67Geographic},              // 3
-    {k67Geographic, k67Tm3},              // 4
-    {k67Utm, k67Geographic},              // 5
-    {k67Geographic, k67Utm},              // 6
-    {kLambertGrid, kLambertGeographic},   // 7
-    {kLambertGeographic, kLambertGrid},   // 8
-    {k67Geographic, k97Geographic},       // 9
-    {k97Geographic, k67Geographic},       // 10
-    {k67Tm2, k97Tm2},                     // 11
-    {k97Tm2, k67Tm2},                     // 12
-    {k97Tm2, k97Geographic},              // 13
-    {k97Geographic, k97Tm2},              // 14
-    {k67Geographic, k84Geographic},       // 15
-    {k84Geographic, k67Geographic},       // 16
-}};
+ModeSystem SourceOf(TransformMode mode) { return AsNamed(RowOf(mode).Source); }
+ModeSystem TargetOf(TransformMode mode) { return AsNamed(RowOf(mode).Target); }
 
 bool SameSystem(const ModeSystem& a, const ModeSystem& b) { return a.Datum == b.Datum && a.Grid == b.Grid; }
 
-bool IsGeographic(TransformMode mode) { return kModeSystems[mode].Source.Grid == NamedGrid::Geographic; }
+bool IsGeographic(TransformMode mode) { return SourceOf(mode).Grid == NamedGrid::Geographic; }
 
 class SilentMessages : public MessageSink {
  public:
@@ -72,15 +58,21 @@ class SilentMessages : public MessageSink {
 };
 
 // The central meridian of the source grid of `mode` in `region`, as a run after start-up
-// sets it; none for geographic sources.
+// sets it (a region that keeps the value keeps the mode's own or the start value); none for
+// geographic sources.
 std::optional<double> SourceCentralMeridian(TransformMode mode, Region region) {
-  const NamedGrid grid = kModeSystems[mode].Source.Grid;
-  if (grid == NamedGrid::Geographic) return std::nullopt;
-  SilentMessages messages;
-  EngineState engine(messages);
-  ApplyTransformSettings(engine, mode, region);
-  if (grid == NamedGrid::Lambert) return engine.Lambert.CentralMeridian * 180.0 / kPi;
-  return static_cast<double>(engine.Settings.CentralMeridian);
+  const ModeRow& row = RowOf(mode);
+  switch (SourceOf(mode).Grid) {
+    case NamedGrid::Geographic:
+      return std::nullopt;
+    case NamedGrid::Lambert:
+      return kMainlandCentralMeridian * 180.0 / kPi;
+    default:
+      break;
+  }
+  const std::optional<Extended> meridian =
+      row.Meridians[static_cast<std::size_t>(region)] ? row.Meridians[static_cast<std::size_t>(region)] : row.GridMeridian;
+  return static_cast<double>(meridian.value_or(TransformSettings{}.CentralMeridian));
 }
 
 // ---- plausible extents -------------------------------------------------------------------
@@ -106,7 +98,7 @@ Box WithMargin(const Box& box) {
 // The mode that converts longitude and latitude into the source grid of `mode`.
 std::optional<TransformMode> ForwardModeOf(TransformMode mode) {
   for (TransformMode forward = 0; forward < kModeCount; ++forward) {
-    if (IsGeographic(forward) && SameSystem(kModeSystems[forward].Target, kModeSystems[mode].Source)) return forward;
+    if (IsGeographic(forward) && SameSystem(TargetOf(forward), SourceOf(mode))) return forward;
   }
   return std::nullopt;
 }
@@ -142,7 +134,7 @@ Box ConvertedBoundary(TransformMode forward, Region region, const Box& box) {
 Box DeriveExtent(TransformMode mode, Region region) {
   Box area = WithMargin(kRegionBoxes[static_cast<std::size_t>(region)]);
   if (IsGeographic(mode)) return area;
-  if (kModeSystems[mode].Source.Grid != NamedGrid::Lambert) {
+  if (SourceOf(mode).Grid != NamedGrid::Lambert) {
     const double meridian = *SourceCentralMeridian(mode, region);
     area.Xmin = std::max(area.Xmin, meridian - kTmHalfWidthDegrees);
     area.Xmax = std::min(area.Xmax, meridian + kTmHalfWidthDegrees);
@@ -170,8 +162,6 @@ bool Inside(const Box& box, const Box& extent) {
 
 // ---- texts -------------------------------------------------------------------------------
 
-constexpr std::array<const char*, kRegionCount> kRegionNames = {"Taiwan", "Penghu, Kinmen and Matsu",
-                                                                 "the mainland"};
 
 // Whole metres for grid values, four decimals for degrees, no trailing zeros.
 std::string Number(double value) {
@@ -208,7 +198,11 @@ std::string SystemName(NamedDatum datum, NamedGrid grid, std::optional<double> m
   return name;
 }
 
-std::string ModeNumber(TransformMode mode) { return std::to_string(mode + 1); }
+std::string ModeNumber(TransformMode mode) { return std::to_string(RowOf(mode).Number); }
+
+std::string RegionName(Region region) {
+  return region == kMainlandRegion ? "the mainland" : std::string(kRegions[static_cast<std::size_t>(region)].Description);
+}
 
 // ---- the coordinates ---------------------------------------------------------------------
 
@@ -218,11 +212,11 @@ std::string LookAlike(const Box& box, TransformMode mode, Region region) {
   const ExtentTable& extents = Extents();
   for (Region other = 0; other < kRegionCount; ++other) {
     if (other != region && Inside(box, extents[mode][static_cast<std::size_t>(other)]))
-      return "; they look like another region: " + std::string(kRegionNames[static_cast<std::size_t>(other)]);
+      return "; they look like another region: " + std::string(RegionName(other));
   }
   const auto anywhere = [&](auto&& kind) {
     for (TransformMode other = 0; other < kModeCount; ++other) {
-      if (!kind(kModeSystems[other].Source.Grid)) continue;
+      if (!kind(SourceOf(other).Grid)) continue;
       for (const Box& extent : extents[other]) {
         if (Inside(box, extent)) return true;
       }
@@ -239,10 +233,10 @@ std::string LookAlike(const Box& box, TransformMode mode, Region region) {
 }
 
 std::string CoordinatesReason(const Box& box, TransformMode mode, Region region) {
-  const ModeSystem& source = kModeSystems[mode].Source;
+  const ModeSystem source = SourceOf(mode);
   return "its coordinates (" + BoxText(box) + ") lie outside the plausible " +
          SystemName(source.Datum, source.Grid, SourceCentralMeridian(mode, region)) + " of " +
-         kRegionNames[static_cast<std::size_t>(region)] + " (" + BoxText(PlausibleExtent(mode, region)) + ")" +
+         RegionName(region) + " (" + BoxText(PlausibleExtent(mode, region)) + ")" +
          LookAlike(box, mode, region);
 }
 
@@ -362,7 +356,7 @@ bool SameMeridian(std::optional<double> a, std::optional<double> b) {
 }
 
 bool SourceIs(const NamedSystem& named, TransformMode mode, Region region) {
-  const ModeSystem& source = kModeSystems[mode].Source;
+  const ModeSystem source = SourceOf(mode);
   if (named.Grid != source.Grid) return false;
   // The Lambert modes read longitude and latitude of any datum as their grid's own.
   if (source.Datum != NamedDatum::Unknown && named.Datum != source.Datum) return false;
@@ -384,7 +378,7 @@ std::vector<ModeFit> FitsOf(const NamedSystem& named, Region chosen) {
 }
 
 std::string MismatchReason(const NamedSystem& named, TransformMode mode, Region region) {
-  const ModeSystem& source = kModeSystems[mode].Source;
+  const ModeSystem source = SourceOf(mode);
   return "its .prj names the " + SystemName(named.Datum, named.Grid, named.CentralMeridian) + ", but mode " +
          ModeNumber(mode) + " converts from the " +
          SystemName(source.Datum, source.Grid, SourceCentralMeridian(mode, region));
@@ -441,7 +435,8 @@ std::string FittingModesText(const std::vector<ModeFit>& fits, Region chosen) {
   for (const ModeFit& fit : fits) {
     if (!text.empty()) text += ", ";
     text += ModeNumber(fit.Mode);
-    if (fit.RegionIndex != chosen) text += " (region " + std::to_string(fit.RegionIndex + 1) + ")";
+    if (fit.RegionIndex != chosen)
+      text += " (region " + std::to_string(kRegions[static_cast<std::size_t>(fit.RegionIndex)].Number) + ")";
   }
   return text;
 }

@@ -137,10 +137,9 @@ const std::vector<XY> kTm2Metres = {{180000, 2500000}, {305000, 2770000}};
 const std::vector<XY> kTm3Metres = {{380000, 2500000}, {405000, 2770000}};
 const std::vector<XY> kUtmMetres = {{230000, 2500000}, {350000, 2770000}};
 const std::vector<XY> kPenghuDegrees = {{119.5, 23.5}, {119.7, 23.7}};
-// The mainland grid around Beijing and Guangzhou; the same places on the initial grid, in
-// which the Lambert modes of the other regions read.
+// The mainland grid around Guangzhou and Beijing, and around Taiwan.
 const std::vector<XY> kMainlandLambert = {{500000, 2500000}, {700000, 4500000}};
-const std::vector<XY> kInitialLambert = {{8700000, 5600000}, {8800000, 5700000}};
+const std::vector<XY> kTaiwanLambert = {{1000000, 1500000}, {1200000, 1900000}};
 
 enum class Header { Extent, Zero, NaN };
 
@@ -202,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CheckCase{"Mode5", 5, 1, kUtmMetres, kPlausible, ""},
                     CheckCase{"Mode6", 6, 1, kDegrees, kPlausible, ""},
                     CheckCase{"Mode7Mainland", 7, 3, kMainlandLambert, kPlausible, ""},
-                    CheckCase{"Mode7Taiwan", 7, 1, kInitialLambert, kPlausible, ""},
+                    CheckCase{"Mode7Taiwan", 7, 1, kTaiwanLambert, kPlausible, ""},
                     CheckCase{"Mode8Mainland", 8, 3, {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, ""},
                     CheckCase{"Mode9", 9, 1, kDegrees, kPlausible, ""},
                     CheckCase{"Mode10", 10, 1, kDegrees, kPlausible, ""},
