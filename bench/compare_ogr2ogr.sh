@@ -2,8 +2,9 @@
 # Whole files: morvane-cli convert against GDAL's ogr2ogr with the same transformation given as
 # a PROJ pipeline (-ct), and against cp of the same three files, on a generated Polygon
 # shapefile of five million vertices in TWD67 TM2 (a second copy in TWD67 geographic
-# coordinates serves the forward mode). Each tool runs in turn, three rounds, and the best
-# round of each counts. ConvertPoints alone on the same vertices, timed in each round too, gives
+# coordinates serves the forward mode). Each tool runs in turn, three rounds, and the median of
+# each tool's rounds counts (the best is shown beside it); the processor and the compiler flags
+# of the build are printed first. ConvertPoints alone on the same vertices, timed in each round too, gives
 # the share of the conversion spent outside the engine (reading, writing, the index and the
 # table, making the outputs durable and moving them into place).
 #
@@ -37,6 +38,7 @@ cases=(
   "TWD67 TM2 to TWD67 geographic (inverse)|1|tm2|+proj=pipeline +step +inv $twd67_tm2 +step +proj=unitconvert +xy_in=rad +xy_out=deg"
 )
 
+"$generator" --machine
 echo "generating the input in $work"
 "$generator" --write "$work/tm2" 50000 100
 "$cli" convert --quiet --mode 1 --region 1 "$work/tm2.shp"
@@ -53,6 +55,9 @@ seconds() { # runs "$@" and prints its wall-clock seconds
 }
 best() { # the smallest of its arguments
   printf '%s\n' "$@" | sort -g | head -n1
+}
+median() { # the middle one of its arguments, or the mean of the two middle ones
+  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 copy_files() {
@@ -79,16 +84,25 @@ for ((round = 1; round <= rounds; round++)); do
 done
 
 echo
-copy=$(best ${times[cp]})
-printf '%-42s %9s %9s %12s %9s %16s\n' "best of $rounds rounds" "morvane" "ogr2ogr" "ogr2ogr/mv" "cp" "outside engine"
+copy=$(median ${times[cp]})
+printf '%-42s %9s %9s %12s %9s %16s\n' "median of $rounds alternating rounds" "morvane" "ogr2ogr" "ogr2ogr/mv" "cp" \
+  "outside engine"
 for entry in "${cases[@]}"; do
   IFS='|' read -r name mode input pipeline <<<"$entry"
-  m=$(best ${times[$name.morvane]})
-  o=$(best ${times[$name.ogr2ogr]})
-  engine=$(best ${times[$name.engine]})
+  m=$(median ${times[$name.morvane]})
+  o=$(median ${times[$name.ogr2ogr]})
+  engine=$(median ${times[$name.engine]})
   outside=$(echo "100 * ($m - $engine) / $m" | bc -l)
   printf '%-42s %8.3fs %8.3fs %11.2fx %8.3fs %6.3fs, %4.1f%%\n' "$name" "$m" "$o" \
     "$(echo "$o / $m" | bc -l)" "$copy" "$(echo "$m - $engine" | bc -l)" "$outside"
 done
-echo "(outside engine: the command line's best time less the best of ConvertPoints alone on the same"
-echo " vertices, read into memory first, as a share of the command line's time)"
+echo "(outside engine: the command line's median time less the median of ConvertPoints alone on the"
+echo " same vertices, read into memory first, as a share of the command line's time)"
+echo
+printf '%-42s %9s %9s %12s\n' "best of $rounds rounds" "morvane" "ogr2ogr" "ogr2ogr/mv"
+for entry in "${cases[@]}"; do
+  IFS='|' read -r name mode input pipeline <<<"$entry"
+  m=$(best ${times[$name.morvane]})
+  o=$(best ${times[$name.ogr2ogr]})
+  printf '%-42s %8.3fs %8.3fs %11.2fx\n' "$name" "$m" "$o" "$(echo "$o / $m" | bc -l)"
+done

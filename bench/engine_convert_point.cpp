@@ -14,6 +14,7 @@
 #include "engine/constants.hpp"
 #include "engine/modes.hpp"
 #include "engine/transverse_mercator.hpp"
+#include "machine.hpp"
 
 namespace morvane {
 namespace {
@@ -116,6 +117,9 @@ void RegisterAll() {
 int main(int argc, char** argv) {
   morvane::RegisterAll();
   benchmark::Initialize(&argc, argv);
+  // In the context block that heads the report (and its JSON form).
+  benchmark::AddCustomContext("processor", morvane::bench::ProcessorModel());
+  benchmark::AddCustomContext("compiler", morvane::bench::BuildFlags());
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -9,6 +9,7 @@
 //   bench_shapefile --write BASE [polygons [vertices]]    only writes BASE.shp, .shx and .dbf
 //   bench_shapefile --engine FILE.shp MODE REGION          ConvertPoints alone on the file's
 //                                                          vertices (command-line numbering)
+//   bench_shapefile --machine                              prints the processor and the compiler flags
 #include <stdlib.h>
 #include <sys/resource.h>
 
@@ -26,6 +27,7 @@
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/headers.hpp"
+#include "machine.hpp"
 
 namespace {
 
@@ -215,6 +217,11 @@ int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "--engine") {
     return TimeEngineOnly(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   }
+  if (argc == 2 && std::string(argv[1]) == "--machine") {  // for scripts that print it
+    morvane::bench::PrintMachine(stdout);
+    return 0;
+  }
+  morvane::bench::PrintMachine(stdout);
   const int polygons = argc > 1 ? std::atoi(argv[1]) : 50000;
   const int vertices = argc > 2 ? std::atoi(argv[2]) : 100;
   std::string folder = (std::filesystem::temp_directory_path() / "morvane-bench-XXXXXX").string();

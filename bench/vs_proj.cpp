@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "bench_points.hpp"
+#include "machine.hpp"
 #include "engine/constants.hpp"
 
 namespace morvane::bench {
@@ -195,6 +196,7 @@ double MaxDifferenceMm(const Coordinates& ours, const Coordinates& theirs, bool 
 }
 
 int Run(int rounds) {
+  PrintMachine(stdout);
   PJ_CONTEXT* context = proj_context_create();
   std::printf("PROJ %s; %zu points per mode, %d rounds of %d passes, best round counts; CPU ns per point\n",
               proj_info().version, kPointCount, rounds, kRepeats);
