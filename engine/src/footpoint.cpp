@@ -216,7 +216,7 @@ Extended FootpointByReplay(const MeridianArc& arc, Extended target, int maxSteps
   return mid;
 }
 
-// The bisection's result found directly. The midpoints are -90 + 180 t for binary fractions t,
+// The bisection's result found directly (RootModelOf, then SearchNearRoot). The midpoints are -90 + 180 t for binary fractions t,
 // one more binary digit at each step. While a midpoint lies outside the set of latitudes whose
 // arc is within the tolerance, the search moves towards that set, so the bracket keeps holding
 // it; the first midpoint inside is the one with the fewest binary digits in the set. The set is
@@ -229,8 +229,15 @@ Extended FootpointByReplay(const MeridianArc& arc, Extended target, int maxSteps
 //     the widened set, where the model decides both the side and the miss for certain.
 //  3. If that fraction also lies in the set narrowed by the band, it is the result; otherwise
 //     the four-sine arc at it decides, and if it misses, the replay above takes over.
-bool DirectFootpoint(const FootpointSearch& search, Extended target, int maxSteps,
-                     Extended& result) {
+// Step 1 for one target: the root and the set's half-widths, or false where the guided search
+// does not apply.
+struct RootModel {
+  Extended Root;  // degrees
+  double Outer;   // degrees: the half-width of the widened set
+  double Inner;   // degrees: of the narrowed set
+};
+
+bool RootModelOf(const FootpointSearch& search, Extended target, RootModel& model) {
   if (!search.Guided) return false;
   if (!(std::fabs(AsDouble(target)) < search.Terms.TargetLimit)) return false;
 
@@ -258,7 +265,16 @@ bool DirectFootpoint(const FootpointSearch& search, Extended target, int maxStep
   const double perSlope = k.DegreesPerMetre * (1 - x * (1 - x * (1 - x)));
   const double outer = (kFootpointTolerance + search.Band) * perSlope;  // degrees
   const double inner = (kFootpointTolerance - search.Band) * perSlope;
+  model = {root, outer, inner};
+  return true;
+}
 
+// Steps 2 and 3 from the model.
+bool SearchNearRoot(const FootpointSearch& search, Extended target, int maxSteps, const RootModel& model,
+                    Extended& result) {
+  const Extended root = model.Root;
+  const double outer = model.Outer;
+  const double inner = model.Inner;
   // The ends of the widened set in units of 2^-62 of the bracket, a few units wider still.
   constexpr Extended kUnitsPerDegree = 0x1p62L / 180;
   const Extended first = (root - outer - kFootpointLowerBound) * kUnitsPerDegree;
@@ -345,13 +361,27 @@ FootpointSearch FootpointSearchOf(const MeridianArc& arc) {
 }
 
 Extended FootpointLatitude(const FootpointSearch& search, Extended target, int maxSteps) {
+  RootModel model;
   Extended result;
-  if (DirectFootpoint(search, target, maxSteps, result)) return result;
+  if (RootModelOf(search, target, model) && SearchNearRoot(search, target, maxSteps, model, result)) {
+    return result;
+  }
   return FootpointByReplay(search.Arc, target, maxSteps);
 }
 
 void FootpointLatitudes(const FootpointSearch& search, Extended* targets, std::size_t count, int maxSteps) {
-  for (std::size_t i = 0; i < count; ++i) targets[i] = FootpointLatitude(search, targets[i], maxSteps);
+  // Stage by stage: all the roots, then all the searches near them.
+  RootModel models[kMaxLanes];
+  bool modelled[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) modelled[i] = RootModelOf(search, targets[i], models[i]);
+  for (std::size_t i = 0; i < count; ++i) {
+    Extended result;
+    if (modelled[i] && SearchNearRoot(search, targets[i], maxSteps, models[i], result)) {
+      targets[i] = result;
+    } else {
+      targets[i] = FootpointByReplay(search.Arc, targets[i], maxSteps);
+    }
+  }
 }
 
 Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps) {

@@ -424,6 +424,17 @@ bool GridToGeographicLanes(const TmSettingsGrid& grid, const double* p, std::siz
   return true;
 }
 
+// G2.
+bool GeographicToGridLanes(const TmSettingsGrid& grid, const double* p, std::size_t count, double* r) {
+  GridPointDouble out[kMaxLanes];
+  TmForwardNarrowedLanes(grid, p, count, out);
+  for (std::size_t i = 0; i < count; ++i) {
+    r[2 * i] = out[i].Easting;
+    r[2 * i + 1] = out[i].Northing;
+  }
+  return true;
+}
+
 // D1 to D4.
 bool GeographicToGeographicLanes(const DatumChain& chain, const double* p, std::size_t count, double* r) {
   GeocentricPoint source[kMaxLanes];
@@ -537,9 +548,9 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
         return [&grid](const double* p, std::size_t n, double* r) { return GridToGeographicLanes(grid, p, n, r); };
       });
     case Chain::GeographicToGrid:
-      // The forward chain keeps the processor busy on its own: one point at a time.
-      return convert([&](FastPass& pass, double x, double y, double& ox, double& oy) {
-        GeographicToGrid(pass, state, x, y, ox, oy);
+      return convertInLanes([&] {
+        const TmSettingsGrid& grid = state.Grids.For(state.Settings);
+        return [&grid](const double* p, std::size_t n, double* r) { return GeographicToGridLanes(grid, p, n, r); };
       });
     case Chain::LambertToGeographic:
       return convertInLanes([&] {

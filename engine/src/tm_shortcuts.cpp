@@ -60,16 +60,19 @@ SeriesRest NorthingRest(const TmEllipsoid& ellipsoid, Extended centralMeridian, 
   return {value, ellipsoid.E2 < 0.5L ? error : std::numeric_limits<double>::infinity()};
 }
 
-// The northing narrowed to double, as narrowing tm::NorthingSeries gives it. The arc's term in
-// sin 2phi comes from the same sine as there; those in sin 4phi, 6phi and 8phi, whose
-// coefficients are a thousand times smaller, from it and cos 2phi by the double-angle
-// formulas, within about 2e-14 m; the terms after the arc come in double. Only a northing
-// that close to a rounding boundary (about one in fifty) takes the four sines and the series
-// in extended precision.
+// The northing narrowed to double, as narrowing tm::NorthingSeries gives it, without a sine of
+// its own. sin 2phi comes from the sine and cosine that the easting shares, 2 sin phi cos phi,
+// where the series calls the library on 2 phi: each of the three library values lies within a
+// unit in its last place (2^-52 of itself) of the exact one, so the two differ by at most
+// 3 2^-52 (6.7e-16) of sin 2phi, which the allowance takes as 1e-15 of |G c2| (1.6e-11 m on the
+// earth). The terms in sin 4phi, 6phi and 8phi, whose coefficients are a thousand times
+// smaller, come from it and cos 2phi by the double-angle formulas, within about 2e-14 m; the
+// terms after the arc come in double. Only a northing that close to a rounding boundary (about
+// one in eleven) takes the four sines and the series in extended precision.
 double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
                         Extended scaleFactor, Extended centralMeridian, Extended longitude,
                         const LatitudeTrig& trig) {
-  const Extended s2 = std::sin(AsDouble(2 * trig.Phi));
+  const Extended s2 = 2 * trig.Sin * trig.Cos;
   const Extended c2 = (trig.Cos - trig.Sin) * (trig.Cos + trig.Sin);
   const MultipleAngles<Extended> m = MultipleAnglesOfDouble(s2, c2);
   const Extended sineTerms = MeridianArcSineTerms(meridian, m.S2, m.S4, m.S6, m.S8);
@@ -77,9 +80,11 @@ double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridia
   const SeriesRest rest = NorthingRest(ellipsoid, centralMeridian, longitude, trig);
   const Extended value = scaleFactor * ((meridian.G * trig.Phi + sineTerms) + rest.Value);
   const double narrowed = AsDouble(value);
-  // 60 times the difference in the sine terms and the allowance of the terms after the arc,
-  // both scaled as the northing is, and the rounding of the sums.
-  const Extended error = std::fabs(scaleFactor) * (6e-14L * std::fabs(meridian.Gc4) +
+  // The difference in the term in sin 2phi, 60 times that in the other sine terms and the
+  // allowance of the terms after the arc, all scaled as the northing is, and the rounding of
+  // the sums.
+  const Extended error = std::fabs(scaleFactor) * (1e-15L * std::fabs(meridian.Gc2) +
+                                                   6e-14L * std::fabs(meridian.Gc4) +
                                                    1e-15L * std::fabs(meridian.Gc6) + rest.Error) +
                          std::fabs(value) * 0x1p-60L;
   if (NarrowsAlike(value, narrowed, error)) return narrowed;
@@ -94,6 +99,20 @@ GridPointDouble TmForwardNarrowed(const TmSettingsGrid& grid, double longitude, 
   return {AsDouble(tm::EastingSeries<true>(grid.Easting, longitude, trig)),
           NarrowedNorthing(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
                            longitude, trig)};
+}
+
+// Equals TmForwardNarrowed point by point.
+void TmForwardNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
+                            GridPointDouble* out) {
+  LatitudeTrig trig[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) trig[i] = TrigOf(ForwardLatitude<true>(points[2 * i + 1]));
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i].Easting = AsDouble(tm::EastingSeries<true>(grid.Easting, points[2 * i], trig[i]));
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i].Northing = NarrowedNorthing(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
+                                       points[2 * i], trig[i]);
+  }
 }
 
 // Equals narrowing Tm2Forward97(centralMeridian, ...).
@@ -133,11 +152,23 @@ namespace {
 //
 // In radians (inRadians), the results are those of the operations times DegToRad, narrowed as
 // the geocentric conversion narrows them before taking their sines and cosines.
+//
+// The sine and cosine come first, for all the points of a several-point form before any of
+// their series.
+struct FootpointSines {
+  double Sin, Cos;
+};
+
+FootpointSines SinesAt(Extended latitudeDegrees) {
+  const double phi = AsDouble(latitudeDegrees * kDegToRad);
+  return {std::sin(phi), std::cos(phi)};
+}
+
 GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended latitudeDegrees,
-                                         Extended q, Extended centralMeridian, bool inRadians) {
-  const Extended phi = latitudeDegrees * kDegToRad;
-  const double sinPhi = std::sin(AsDouble(phi));
-  const double cosPhi = std::cos(AsDouble(phi));
+                                         FootpointSines sines, Extended q, Extended centralMeridian,
+                                         bool inRadians) {
+  const double sinPhi = sines.Sin;
+  const double cosPhi = sines.Cos;
   const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
   const Extended sigma = tm::InverseArcSecondSine();
   // 1 / (nu cos sigma) as the longitude series has it, nu being a / sqrt w, with one division
@@ -219,7 +250,8 @@ GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double ea
                                            bool inRadians) {
   const TargetAndQ point = SettingsTarget(grid, easting, northing);
   const Extended footpoint = FootpointLatitude(grid.Footpoint, point.Target, kSettingsFootpointMaxSteps);
-  return GeographicNarrowed(grid.Ellipsoid, footpoint, point.Q, grid.CentralMeridian, inRadians);
+  return GeographicNarrowed(grid.Ellipsoid, footpoint, SinesAt(footpoint), point.Q, grid.CentralMeridian,
+                            inRadians);
 }
 
 // Equals TmGeographicNarrowed point by point.
@@ -233,8 +265,10 @@ void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points,
     q[i] = point.Q;
   }
   FootpointLatitudes(grid.Footpoint, footpoints, count, kSettingsFootpointMaxSteps);
+  FootpointSines sines[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) sines[i] = SinesAt(footpoints[i]);
   for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(grid.Ellipsoid, footpoints[i], q[i], grid.CentralMeridian, inRadians);
+    out[i] = GeographicNarrowed(grid.Ellipsoid, footpoints[i], sines[i], q[i], grid.CentralMeridian, inRadians);
   }
 }
 
@@ -243,7 +277,7 @@ GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended ea
   const tm::Fixed97Constants& fixed = tm::Fixed97();
   const TargetAndQ point = Fixed97Target(easting, northing);
   const Extended footpoint = FootpointLatitude(fixed.Footpoint, point.Target, kFixedFootpointMaxSteps);
-  return GeographicNarrowed(fixed.Ellipsoid, footpoint, point.Q, centralMeridian, true);
+  return GeographicNarrowed(fixed.Ellipsoid, footpoint, SinesAt(footpoint), point.Q, centralMeridian, true);
 }
 
 // Equals Tm2RadiansNarrowed97 point by point.
@@ -258,8 +292,10 @@ void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, s
     q[i] = point.Q;
   }
   FootpointLatitudes(fixed.Footpoint, footpoints, count, kFixedFootpointMaxSteps);
+  FootpointSines sines[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) sines[i] = SinesAt(footpoints[i]);
   for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(fixed.Ellipsoid, footpoints[i], q[i], centralMeridian, true);
+    out[i] = GeographicNarrowed(fixed.Ellipsoid, footpoints[i], sines[i], q[i], centralMeridian, true);
   }
 }
 

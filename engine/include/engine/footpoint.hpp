@@ -45,9 +45,9 @@ Extended FootpointLatitude(const MeridianArc& arc, Extended target, int maxSteps
 Extended FootpointLatitude(const FootpointSearch& search, Extended target, int maxSteps);
 Extended FootpointLatitudeByBisection(const MeridianArc& arc, Extended target, int maxSteps);
 
-// FootpointLatitude(search, ...) of `count` targets at once, in place: each target becomes its
-// footpoint, exactly as FootpointLatitude gives it. The several-point forms of the inverse take
-// their footpoints in one call.
+// FootpointLatitude(search, ...) of `count` (at most kMaxLanes) targets at once, in place: each
+// target becomes its footpoint, exactly as FootpointLatitude gives it, stage by stage for all
+// the targets so that the processor overlaps their chains.
 void FootpointLatitudes(const FootpointSearch& search, Extended* targets, std::size_t count, int maxSteps);
 
 }  // namespace morvane

@@ -23,6 +23,12 @@ struct GridPointDouble {
 GridPointDouble TmForwardNarrowed(const TmSettingsGrid& grid, double longitude, double latitude);
 GridPointDouble Tm2ForwardNarrowed97(Extended centralMeridian, Extended longitude, Extended latitude);
 
+// TmForwardNarrowed of `count` (at most kMaxLanes) points at once, given as longitude, latitude
+// pairs, with exactly its results: stage by stage, the sines of all the points, then all the
+// eastings, then all the northings, so that the processor overlaps the points' chains.
+void TmForwardNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
+                            GridPointDouble* out);
+
 // Tm2ForwardNarrowed97 of `count` (at most kMaxLanes) points at once, with exactly its results.
 void Tm2ForwardNarrowed97Lanes(Extended centralMeridian, const GeographicPoint* points, std::size_t count,
                                GridPointDouble* out);
