@@ -75,7 +75,7 @@ class PendingOutputs {
   // The same error, naming the final output instead of its temporary.
   [[noreturn]] void Rethrow(const FileError& error) const {
     for (const Output& output : outputs_) {
-      if (error.Path() == output.Temporary) throw FileError(error.Operation(), output.Final);
+      if (error.Path() == output.Temporary) throw FileError(error.Operation(), output.Final, error.Reason());
     }
     throw error;
   }
@@ -104,7 +104,7 @@ class PendingOutputs {
       }
     } catch (const FileError& error) {
       PutBack(asides, placed);
-      throw FileError(error.Operation(), moving);
+      throw FileError(error.Operation(), moving, error.Reason());
     }
     committed_ = true;
     for (const Output& aside : asides) files_.Remove(aside.Temporary);
@@ -155,6 +155,7 @@ Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
   BufferedWriter out(*output);
   ShapefileHeader header;
   if (in.Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ShortHeader(inputPath);
+  CheckMainFileHeader(header, in.FileSize(), inputPath);
   out.Write(header.Bytes.data(), kFileHeaderSize);
 
   const RewriteResult records =

@@ -2,6 +2,7 @@
 
 #include "engine/modes.hpp"
 #include "shapefile/byte_order.hpp"
+#include "shapefile/run_error.hpp"
 
 namespace morvane {
 
@@ -23,6 +24,21 @@ std::string_view ShapeTypeName(std::int32_t code) {
     case 31: return "MultiPatch";
     default: return "UnknownShapeType";
   }
+}
+
+bool IsKnownShapeType(std::int32_t code) {
+  return ShapeTypeName(code) != "UnknownShapeType";
+}
+
+void CheckMainFileHeader(const ShapefileHeader& header, std::uint64_t fileSize, const std::string& path) {
+  const unsigned char* bytes = header.Bytes.data();
+  if (ReadInt32BE(bytes) != kShapefileFileCode || ReadInt32LE(bytes + 28) != kShapefileVersion ||
+      !IsKnownShapeType(ReadInt32LE(bytes + kHeaderShapeTypeOffset)))
+    throw RunError("File " + path + " is not a shapefile");
+  const std::int64_t stated = 2 * static_cast<std::int64_t>(ReadInt32BE(bytes + 24));
+  if (stated > 0 && static_cast<std::uint64_t>(stated) > fileSize)
+    throw RunError("File " + path + " is damaged: its header gives a length of " +
+                   std::to_string(stated) + " bytes, the file has " + std::to_string(fileSize));
 }
 
 RecordHeader RecordHeader::Decode(const unsigned char* bytes) {

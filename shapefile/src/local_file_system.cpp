@@ -20,9 +20,18 @@ constexpr std::size_t kCopyBlockSize = std::size_t{1} << 20;
 // written, so that the fsync that ends it has little left to wait for.
 constexpr off_t kWritebackPiece = off_t{8} << 20;
 
-bool IsRegularDescriptor(int fd) {
+// Why the open file `fd` is not a regular file, or empty if it is one.
+std::string NotRegularReason(int fd) {
   struct stat info;
-  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (::fstat(fd, &info) != 0) return SystemReason(errno);
+  if (S_ISREG(info.st_mode)) return {};
+  if (S_ISDIR(info.st_mode)) return SystemReason(EISDIR);
+  return "Not a regular file";
+}
+
+// The error of the failed call just made, with the system's reason.
+[[noreturn]] void ThrowLastError(FileOperation operation, const std::string& path) {
+  throw FileError(operation, path, SystemReason(errno));
 }
 
 // Reads until `size` bytes or the end of the file; -1 on an error.
@@ -67,13 +76,13 @@ class LocalFile : public File {
 
   std::size_t Read(void* buffer, std::size_t size) override {
     const ssize_t n = ReadFully(fd_, buffer, size);
-    if (n < 0) throw FileError(FileOperation::Read, path_);
+    if (n < 0) ThrowLastError(FileOperation::Read, path_);
     return static_cast<std::size_t>(n);
   }
 
   void Write(const void* data, std::size_t size) override {
     written_ = true;
-    if (!WriteFully(fd_, data, size)) throw FileError(FileOperation::Write, path_);
+    if (!WriteFully(fd_, data, size)) ThrowLastError(FileOperation::Write, path_);
     StartWriteback();
   }
 
@@ -81,22 +90,24 @@ class LocalFile : public File {
 
   void Seek(std::uint64_t offset) override {
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
-      throw FileError(written_ ? FileOperation::Write : FileOperation::Read, path_);
+      ThrowLastError(written_ ? FileOperation::Write : FileOperation::Read, path_);
   }
 
   std::uint64_t Size() override {
     struct stat info;
-    if (::fstat(fd_, &info) != 0) throw FileError(FileOperation::Read, path_);
+    if (::fstat(fd_, &info) != 0) ThrowLastError(FileOperation::Read, path_);
     return static_cast<std::uint64_t>(info.st_size);
   }
 
   void Close() override {
     const int fd = fd_;
     fd_ = -1;
-    // A full disk or a failing device may only show at fsync or close.
-    const bool synced = !written_ || ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (written_ && !(synced && closed)) throw FileError(FileOperation::Write, path_);
+    // A full disk or a failing device may only show at fsync or close; the first failure's
+    // reason is the one reported.
+    int failure = 0;
+    if (written_ && ::fsync(fd) != 0) failure = errno;
+    if (::close(fd) != 0 && failure == 0) failure = errno;
+    if (written_ && failure != 0) throw FileError(FileOperation::Write, path_, SystemReason(failure));
   }
 
  private:
@@ -119,10 +130,11 @@ class LocalFile : public File {
 
 std::unique_ptr<File> OpenRegular(const std::string& path, int flags, FileOperation failure) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) throw FileError(failure, path);
-  if (!IsRegularDescriptor(fd)) {
+  if (fd < 0) ThrowLastError(failure, path);
+  const std::string notRegular = NotRegularReason(fd);
+  if (!notRegular.empty()) {
     ::close(fd);
-    throw FileError(failure, path);
+    throw FileError(failure, path, notRegular);
   }
   return std::make_unique<LocalFile>(fd, path);
 }
@@ -170,7 +182,7 @@ std::unique_ptr<File> LocalFileSystem::Create(const std::string& path) {
 }
 
 void LocalFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(FileOperation::Write, to);
+  if (::rename(from.c_str(), to.c_str()) != 0) ThrowLastError(FileOperation::Write, to);
 }
 
 std::vector<std::string> LocalFileSystem::ListFolder(const std::string& folder) {

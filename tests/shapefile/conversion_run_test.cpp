@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 #include <utility>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/extended.hpp"
+#include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/output_names.hpp"
@@ -189,6 +191,17 @@ TEST(ConversionRun, MainFileWithOnlyItsHeaderGivesTheConvertedHeaderAlone) {
   ExpectConverted(folder, "empty", expected, "empty.dbf");
 }
 
+TEST(ConversionRun, MainFileLongerThanItsHeaderSaysIsConvertedToItsEnd) {
+  TempFolder folder;
+  Shapefile roads = Roads();
+  // The header counts only the first record; the others are converted all the same.
+  WriteInt32BE(roads.Main.data() + 24, static_cast<std::int32_t>(roads.RecordStarts[1] - kRecordHeaderSize) / 2);
+  WriteShapefile(folder, "roads", roads);
+  Harness run;
+  run.Convert(folder, {{"roads.shp", true}});
+  ExpectConverted(folder, "roads", run.Expected(roads), "roads.dbf");
+}
+
 // Fails the n-th write of any kind: a write to an open file, a close that flushes it, a copy.
 class FailingFileSystem : public LocalFileSystem {
  public:
@@ -298,16 +311,36 @@ TEST(ConversionRun, FailedMoveIntoPlaceNamesTheOutputAndRemovesTheTemporaries) {
 TEST(ConversionRun, DamagedInputEndsTheRunKeepingEarlierOutputsAndWhatWasConvertedBefore) {
   struct Case {
     const char* Name;
-    std::size_t MainSize;  // the damaged main file is cut to this many bytes
+    std::function<void(Bytes&)> Damage;  // done to the main file
     std::string Message;
   };
   const Shapefile roads = Roads();
+  const auto cutTo = [](std::size_t size) { return [size](Bytes& main) { main.resize(size); }; };
+  // Cut, with the header's length saying so, so that the records are read.
+  const auto cutWithLength = [](std::size_t size) {
+    return [size](Bytes& main) {
+      main.resize(size);
+      WriteInt32BE(main.data() + 24, static_cast<std::int32_t>(size / 2));
+    };
+  };
+  const auto setInt32 = [](std::size_t at, std::int32_t value, bool bigEndian) {
+    return [=](Bytes& main) { bigEndian ? WriteInt32BE(main.data() + at, value) : WriteInt32LE(main.data() + at, value); };
+  };
+  const std::string text = "name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n" + std::string(120, 'z');
   const std::vector<Case> cases = {
-      {"main file cut inside its header", 60, " is damaged: its header is shorter than 100 bytes"},
+      {"main file cut inside its header", cutTo(60), " is damaged: its header is shorter than 100 bytes"},
       // The third record holds 4 + 32 + 8 + 2 * 4 + 3 * 16 = 100 bytes.
-      {"main file cut inside a record", roads.Main.size() - 3,
+      {"main file cut inside a record", cutWithLength(roads.Main.size() - 3),
        " is damaged: record 3 (at byte " + std::to_string(roads.RecordStarts[2] - kRecordHeaderSize) +
            ") runs past the end of the file (100 bytes, 97 left)"},
+      {"main file shorter than its header says", cutTo(roads.Main.size() - 3),
+       " is damaged: its header gives a length of " + std::to_string(roads.Main.size()) +
+           " bytes, the file has " + std::to_string(roads.Main.size() - 3)},
+      {"a text file", [&](Bytes& main) { main.assign(text.begin(), text.end()); }, " is not a shapefile"},
+      {"another file code", setInt32(0, 9995, true), " is not a shapefile"},
+      {"the file code in the wrong byte order", setInt32(0, 9994, false), " is not a shapefile"},
+      {"another version", setInt32(28, 1001, false), " is not a shapefile"},
+      {"an unknown shape type", setInt32(32, 7, false), " is not a shapefile"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -315,7 +348,7 @@ TEST(ConversionRun, DamagedInputEndsTheRunKeepingEarlierOutputsAndWhatWasConvert
     WriteShapefile(folder, "first", roads);
     WriteShapefile(folder, "roads", roads);
     Bytes damaged = roads.Main;
-    damaged.resize(c.MainSize);
+    c.Damage(damaged);
     WriteFileBytes(folder / "roads.shp", damaged);
     WriteFileBytes(folder / "roads_1.shp", {'o', 'l', 'd'});
     Harness run;
@@ -387,7 +420,7 @@ TEST(ConversionRun, MainFileThatCannotBeOpenedEndsTheRun) {
   Harness run;
   EXPECT_THROW(
       try { run.Convert(folder, {{"folder.shp", true}, {"gone.shp", true}}); } catch (const FileError& e) {
-        EXPECT_EQ(e.what(), "Cannot open file " + (folder / "folder.shp"));
+        EXPECT_EQ(e.what(), "Cannot open file " + (folder / "folder.shp") + ": Is a directory");
         throw;
       },
       FileError);

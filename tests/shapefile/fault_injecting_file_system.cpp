@@ -12,31 +12,31 @@ class FaultInjectingFile : public File {
       : owner_(owner), file_(std::move(file)), path_(std::move(path)) {}
 
   std::size_t Read(void* buffer, std::size_t size) override {
-    if (owner_.Fails(FileCall::Read, path_)) throw FileError(FileOperation::Read, path_);
+    if (owner_.Fails(FileCall::Read, path_)) throw owner_.Failure(FileOperation::Read, path_);
     return file_->Read(buffer, size);
   }
   void Write(const void* data, std::size_t size) override {
     written_ = true;
     if (owner_.Fails(FileCall::Write, path_)) {
       file_->Write(data, size / 2);
-      throw FileError(FileOperation::Write, path_);
+      throw owner_.Failure(FileOperation::Write, path_);
     }
     file_->Write(data, size);
   }
   void SeekToStart() override { Seek(0); }
   void Seek(std::uint64_t offset) override {
     if (owner_.Fails(FileCall::Seek, path_))
-      throw FileError(written_ ? FileOperation::Write : FileOperation::Read, path_);
+      throw owner_.Failure(written_ ? FileOperation::Write : FileOperation::Read, path_);
     file_->Seek(offset);
   }
   std::uint64_t Size() override {
-    if (owner_.Fails(FileCall::Size, path_)) throw FileError(FileOperation::Read, path_);
+    if (owner_.Fails(FileCall::Size, path_)) throw owner_.Failure(FileOperation::Read, path_);
     return file_->Size();
   }
   void Close() override {
     const bool fails = owner_.Fails(FileCall::Close, path_);
     file_->Close();
-    if (fails) throw FileError(written_ ? FileOperation::Write : FileOperation::Read, path_);
+    if (fails) throw owner_.Failure(written_ ? FileOperation::Write : FileOperation::Read, path_);
   }
 
  private:
@@ -71,33 +71,37 @@ bool FaultInjectingFileSystem::Fails(FileCall call, const std::string& path) {
   return true;
 }
 
+FileError FaultInjectingFileSystem::Failure(FileOperation operation, const std::string& path) const {
+  return FileError(operation, path, errorNumber_ == 0 ? std::string() : SystemReason(errorNumber_));
+}
+
 bool FaultInjectingFileSystem::Remove(const std::string& path) {
   if (Fails(FileCall::Delete, path)) return false;
   return real_.Remove(path);
 }
 
 void FaultInjectingFileSystem::CopyNoOverwrite(const std::string& from, const std::string& to) {
-  if (Fails(FileCall::Copy, to)) throw FileError(FileOperation::Write, to);
+  if (Fails(FileCall::Copy, to)) throw Failure(FileOperation::Write, to);
   real_.CopyNoOverwrite(from, to);
 }
 
 std::unique_ptr<File> FaultInjectingFileSystem::OpenRead(const std::string& path) {
-  if (Fails(FileCall::Open, path)) throw FileError(FileOperation::Open, path);
+  if (Fails(FileCall::Open, path)) throw Failure(FileOperation::Open, path);
   return std::make_unique<FaultInjectingFile>(*this, real_.OpenRead(path), path);
 }
 
 std::unique_ptr<File> FaultInjectingFileSystem::OpenReadWrite(const std::string& path) {
-  if (Fails(FileCall::Open, path)) throw FileError(FileOperation::Open, path);
+  if (Fails(FileCall::Open, path)) throw Failure(FileOperation::Open, path);
   return std::make_unique<FaultInjectingFile>(*this, real_.OpenReadWrite(path), path);
 }
 
 std::unique_ptr<File> FaultInjectingFileSystem::Create(const std::string& path) {
-  if (Fails(FileCall::Create, path)) throw FileError(FileOperation::Create, path);
+  if (Fails(FileCall::Create, path)) throw Failure(FileOperation::Create, path);
   return std::make_unique<FaultInjectingFile>(*this, real_.Create(path), path);
 }
 
 void FaultInjectingFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (Fails(FileCall::Rename, to)) throw FileError(FileOperation::Write, to);
+  if (Fails(FileCall::Rename, to)) throw Failure(FileOperation::Write, to);
   real_.Rename(from, to);
 }
 

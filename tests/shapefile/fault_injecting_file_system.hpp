@@ -40,8 +40,9 @@ class FaultInjectingFileSystem : public FileSystem {
   //  - copy: FileError naming the target, which is not created;
   //  - rename: FileError naming the target; nothing is renamed;
   //  - delete: returns false and the file stays.
-  FaultInjectingFileSystem(FileSystem& real, std::vector<FileCall> kinds, int failAt)
-      : real_(real), kinds_(std::move(kinds)), failAt_(failAt) {}
+  // `errorNumber`, if not 0, is the errno the failure gives as its reason (EACCES, ENOSPC).
+  FaultInjectingFileSystem(FileSystem& real, std::vector<FileCall> kinds, int failAt, int errorNumber = 0)
+      : real_(real), kinds_(std::move(kinds)), failAt_(failAt), errorNumber_(errorNumber) {}
 
   bool IsRegularFile(const std::string& path) override { return real_.IsRegularFile(path); }
   bool Remove(const std::string& path) override;
@@ -58,11 +59,14 @@ class FaultInjectingFileSystem : public FileSystem {
 
   // Counts a call of `call` on `path`; true if it is the one to fail.
   bool Fails(FileCall call, const std::string& path);
+  // The error of the failing call.
+  FileError Failure(FileOperation operation, const std::string& path) const;
 
  private:
   FileSystem& real_;
   std::vector<FileCall> kinds_;
   int failAt_;
+  int errorNumber_;
   int calls_ = 0;
   std::optional<InjectedFault> fault_;
 };

@@ -33,14 +33,14 @@ TEST(LocalFileSystem, CopyRefusesToOverwriteAndFailuresNameTheFile) {
   files.CopyNoOverwrite(folder / "from", folder / "to");
   EXPECT_EQ(ReadFileBytes(folder / "to"), (Bytes{1, 2, 3}));
   EXPECT_EQ(ErrorOf([&] { files.CopyNoOverwrite(folder / "from", folder / "taken"); }),
-            "Cannot create file " + (folder / "taken"));
+            "Cannot create file " + (folder / "taken") + ": File exists");
   EXPECT_EQ(ReadFileBytes(folder / "taken"), Bytes{9});
   EXPECT_EQ(ErrorOf([&] { files.CopyNoOverwrite(folder / "missing", folder / "new"); }),
-            "Cannot open file " + (folder / "missing"));
+            "Cannot open file " + (folder / "missing") + ": No such file or directory");
   EXPECT_FALSE(files.IsRegularFile(folder / "new"));
 
-  EXPECT_EQ(ErrorOf([&] { files.OpenRead(folder / "sub"); }), "Cannot open file " + (folder / "sub"));
-  EXPECT_EQ(ErrorOf([&] { files.Create(folder / "none/x"); }), "Cannot create file " + (folder / "none/x"));
+  EXPECT_EQ(ErrorOf([&] { files.OpenRead(folder / "sub"); }), "Cannot open file " + (folder / "sub") + ": Is a directory");
+  EXPECT_EQ(ErrorOf([&] { files.Create(folder / "none/x"); }), "Cannot create file " + (folder / "none/x") + ": No such file or directory");
   EXPECT_FALSE(files.IsRegularFile(folder / "sub"));
   EXPECT_TRUE(files.Remove(folder / "missing"));
 }

@@ -407,7 +407,7 @@ void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
   Click("ShapeButton3");
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("gone.shp") + "."));
+  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("gone.shp") + ": No such file or directory."));
   QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 0);
 
   // A folder named like a shapefile fails the same way.
@@ -419,7 +419,7 @@ void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
   Click("ShapeButton3");
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("d.shp") + "."));
+  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("d.shp") + ": Is a directory."));
 
   // The window goes on: the next run over a good file completes.
   QVERIFY(::rmdir(InFolder("d.shp").c_str()) == 0);

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "engine/engine_state.hpp"
@@ -51,12 +52,26 @@ enum class ShapeType : std::int32_t {
 // "Point", "ArcZ", ... for the published codes, "UnknownShapeType" for any other.
 std::string_view ShapeTypeName(std::int32_t code);
 
+inline constexpr std::int32_t kShapefileFileCode = 9994;
+inline constexpr std::int32_t kShapefileVersion = 1000;
+
 // A file header as its 100 bytes in file order.
 struct ShapefileHeader {
   std::array<unsigned char, kFileHeaderSize> Bytes{};
 
   unsigned char* Box() { return Bytes.data() + kHeaderBoxOffset; }
 };
+
+// Whether `code` is one of the published shape types.
+bool IsKnownShapeType(std::int32_t code);
+
+// Checks the header of a main file of `fileSize` bytes before its records are read. Throws
+// RunError "File <path> is not a shapefile" unless the file code is 9994, the version 1000
+// and the shape type a published one, and "File <path> is damaged: ..." if the file is
+// shorter than the length its header gives. A longer file is accepted: its records are read
+// to the file's real end, so records appended by a tool that left the length as it was are
+// converted, and bytes after the last record that are no record report a damaged record.
+void CheckMainFileHeader(const ShapefileHeader& header, std::uint64_t fileSize, const std::string& path);
 
 // The header in front of every record of the main file.
 struct RecordHeader {

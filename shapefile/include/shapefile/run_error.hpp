@@ -18,17 +18,24 @@ class RunError : public std::runtime_error {
 enum class FileOperation { Open, Create, Read, Write };
 
 // A failed file operation on one path: "Cannot open file %s", "Cannot create file %s",
-// "Cannot read file %s" or "Cannot write file %s".
+// "Cannot read file %s" or "Cannot write file %s", followed by ": " and the reason when the
+// system gave one ("Cannot create file /d/towns_1.shp: Permission denied").
 class FileError : public RunError {
  public:
-  FileError(FileOperation operation, const std::string& path);
+  FileError(FileOperation operation, const std::string& path, const std::string& reason = {});
 
   FileOperation Operation() const noexcept { return operation_; }
   const std::string& Path() const noexcept { return path_; }
+  // The system's words for the cause, empty if none is known.
+  const std::string& Reason() const noexcept { return reason_; }
 
  private:
   FileOperation operation_;
   std::string path_;
+  std::string reason_;
 };
+
+// The system's text for an errno value: "Permission denied", "No space left on device".
+std::string SystemReason(int errorNumber);
 
 }  // namespace morvane
