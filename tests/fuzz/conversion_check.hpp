@@ -14,6 +14,11 @@
 // failed in the engine (ConversionError). Any other exception is a finding; so is a crash, a
 // read or write outside a buffer, or a hang, which the sanitizers and libFuzzer report.
 //
+// A main file whose header is not a shapefile's (file code 9994, version 1000, a published
+// shape type) must be refused as "File in/f.shp is not a shapefile", and one shorter than its
+// header's length as damaged, before any record is read; the second conversion, which does
+// not look at the header, is then held to the reading of the records below.
+//
 // The expected result comes from reading the main file's records independently of the code
 // under test: the layout of each record's own shape type, bounded by its content length, with
 // counts and part starts that must fit. A file whose records all fit must convert (unless the

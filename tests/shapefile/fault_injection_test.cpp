@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
 #include <map>
 #include <string>
@@ -185,6 +186,46 @@ TEST(FaultInjection, EveryFailingFileOperationEndsTheRunNamingTheFileAndLeavesNo
       ExpectFolderAfter(s, feedback.Finished, "");
     }
     EXPECT_GT(injected, 0) << "the run makes no such call";
+  }
+}
+
+TEST(FaultInjection, FailuresGiveTheSystemsReasonAfterTheirTextWhicheverFileFails) {
+  struct Case {
+    FileCall Kind;
+    int Call;  // the n-th of its kind
+    int ErrorNumber;
+    const char* Reason;
+  };
+  // The first create is a temporary main file, the last rename moves an output into place,
+  // and a write fails as a disk that fills up: each error must name the final output.
+  const std::vector<Case> cases = {
+      {FileCall::Create, 1, EACCES, "Permission denied"},
+      {FileCall::Create, 1, EROFS, "Read-only file system"},
+      {FileCall::Open, 1, EACCES, "Permission denied"},
+      {FileCall::Write, 3, ENOSPC, "No space left on device"},
+      {FileCall::Close, 2, ENOSPC, "No space left on device"},
+      {FileCall::Copy, 2, EDQUOT, "Disk quota exceeded"},
+      {FileCall::Read, 2, EIO, "Input/output error"},
+      {FileCall::Rename, 4, EACCES, "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(FileCallName(c.Kind)) + " " + std::to_string(c.Call) + ", " + c.Reason);
+    Scenario s;
+    LocalFileSystem local;
+    FaultInjectingFileSystem files(local, {c.Kind}, c.Call, c.ErrorNumber);
+    CountingFeedback feedback;
+    EngineState engine(feedback);
+    try {
+      RunConversion(engine, s.Items(), s.Folder.Path(), kGeographicToTm2, 0, feedback, files);
+      ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+      ASSERT_TRUE(files.Fault());
+      const std::string path = FinalPathOf(files.Fault()->Path);
+      EXPECT_EQ(e.Path(), path);
+      EXPECT_EQ(e.Reason(), c.Reason);
+      EXPECT_EQ(std::string(e.what()), std::string(FileError(e.Operation(), path).what()) + ": " + c.Reason);
+    }
+    ExpectFolderAfter(s, feedback.Finished, "");
   }
 }
 

@@ -1,0 +1,134 @@
+// The conversion run on a real full disk and a real read-only folder: small tmpfs mounts where
+// the test may mount them, a folder without write permission where permissions count.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shapefile/conversion_run.hpp"
+#include "shapefile/output_names.hpp"
+#include "shapefile_fixtures.hpp"
+
+namespace morvane::test {
+namespace {
+
+constexpr TransformMode kGeographicToTm2 = 1;
+
+class QuietFeedback : public RunFeedback {
+ public:
+  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
+  void ShowCompletion(const std::string&, const std::string&) override {}
+  void SetOverallProgress(int) override {}
+  void SetFileProgress(int) override {}
+};
+
+// A tmpfs of a few hundred kilobytes mounted on a fresh folder, unmounted and removed at the
+// end. Mounted() is false where the process may not mount.
+class SmallTmpfs {
+ public:
+  explicit SmallTmpfs(std::size_t bytes) : options_("size=" + std::to_string(bytes)) {
+    char pattern[] = "/tmp/morvane-tmpfs-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) return;
+    path_ = pattern;
+    mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options_.c_str()) == 0;
+  }
+  ~SmallTmpfs() {
+    if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+    if (!path_.empty()) ::rmdir(path_.c_str());
+  }
+  SmallTmpfs(const SmallTmpfs&) = delete;
+  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+
+  bool Mounted() const { return mounted_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& Path() const { return path_; }
+  bool MakeReadOnly() {
+    return ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
+                   options_.c_str()) == 0;
+  }
+
+ private:
+  std::string options_;
+  std::string path_;
+  bool mounted_ = false;
+};
+
+// One polygon of 20000 points: a main file of about 320 KB.
+Shapefile BigPolygon() {
+  std::vector<XY> ring;
+  for (int i = 0; i < 20000; ++i) ring.push_back({120.0 + 1e-5 * i, 22.0 + 3e-5 * (i % 977)});
+  return BuildShapefile(ShapeType::Polygon, {PartsRecord(ShapeType::Polygon, {0}, ring)});
+}
+
+void WriteShapefileAt(const std::string& stem, const Shapefile& file) {
+  WriteFileBytes(stem + ".shp", file.Main);
+  WriteFileBytes(stem + ".shx", file.Index);
+  WriteFileBytes(stem + ".dbf", {'t', 'a', 'b', 'l', 'e'});
+}
+
+std::map<std::string, Bytes> Snapshot(const std::string& folder) {
+  std::map<std::string, Bytes> files;
+  LocalFileSystem local;
+  for (const std::string& name : local.ListFolder(folder)) files[name] = ReadFileBytes(folder + "/" + name);
+  return files;
+}
+
+// Converts big.shp in `folder`; returns the error's text, or "" if it converted.
+std::string ConvertBig(const std::string& folder) {
+  QuietFeedback feedback;
+  EngineState engine(feedback);
+  LocalFileSystem files;
+  try {
+    RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, 0, feedback, files);
+  } catch (const FileError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+TEST(DiskErrors, FullDiskNamesTheOutputAndItsCauseAndLeavesOnlyTheInputs) {
+  const Shapefile big = BigPolygon();
+  // Room for the inputs and a part of the outputs only.
+  SmallTmpfs disk(big.Main.size() + big.Index.size() + 64 * 1024);
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+  WriteShapefileAt(disk / "big", big);
+  const std::map<std::string, Bytes> before = Snapshot(disk.Path());
+
+  EXPECT_EQ(ConvertBig(disk.Path()), "Cannot write file " + (disk / "big_1.shp") + ": No space left on device");
+  EXPECT_EQ(Snapshot(disk.Path()), before);
+}
+
+TEST(DiskErrors, ReadOnlyFolderNamesTheOutputAndItsCause) {
+  const Shapefile big = BigPolygon();
+  SmallTmpfs disk(4 * big.Main.size());
+  if (disk.Mounted()) {
+    SCOPED_TRACE("read-only tmpfs");
+    WriteShapefileAt(disk / "big", big);
+    const std::map<std::string, Bytes> before = Snapshot(disk.Path());
+    ASSERT_TRUE(disk.MakeReadOnly());
+    EXPECT_EQ(ConvertBig(disk.Path()), "Cannot create file " + (disk / "big_1.shp") + ": Read-only file system");
+    EXPECT_EQ(Snapshot(disk.Path()), before);
+  }
+  // Permission bits do not stop the superuser, so this case needs an ordinary user.
+  if (::geteuid() != 0) {
+    SCOPED_TRACE("folder without write permission");
+    TempFolder folder;
+    WriteShapefileAt(folder / "big", big);
+    const std::map<std::string, Bytes> before = Snapshot(folder.Path());
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
+    const std::string error = ConvertBig(folder.Path());
+    ::chmod(folder.Path().c_str(), 0755);
+    EXPECT_EQ(error, "Cannot create file " + (folder / "big_1.shp") + ": Permission denied");
+    EXPECT_EQ(Snapshot(folder.Path()), before);
+  }
+  if (!disk.Mounted() && ::geteuid() == 0) GTEST_SKIP() << "cannot mount a tmpfs here and permissions do not count";
+}
+
+}  // namespace
+}  // namespace morvane::test
