@@ -1,5 +1,6 @@
 #include "check_list.hpp"
 
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include "texts.hpp"
@@ -57,5 +58,13 @@ std::vector<RunItem> CheckList::Items() const {
   for (int i = 0; i < count(); ++i) items.push_back(RunItem{Name(i), IsTicked(i)});
   return items;
 }
+
+void CheckList::SetWarning(int index, const QString& reason) {
+  QListWidgetItem* marked = item(index);
+  marked->setToolTip(reason);
+  marked->setIcon(reason.isEmpty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
+}
+
+bool CheckList::HasWarning(int index) const { return !item(index)->icon().isNull(); }
 
 }  // namespace morvane

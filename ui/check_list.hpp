@@ -27,6 +27,11 @@ class CheckList : public QListWidget {
 
   // The items as the run takes them: raw names and ticks, in list order.
   std::vector<RunItem> Items() const;
+
+  // Marks an item whose input check failed: a warning icon, and `reason` as its tooltip. An
+  // empty reason clears the mark.
+  void SetWarning(int index, const QString& reason);
+  bool HasWarning(int index) const;
 };
 
 }  // namespace morvane

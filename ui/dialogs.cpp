@@ -1,6 +1,7 @@
 #include "dialogs.hpp"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace morvane {
 namespace {
@@ -22,6 +23,19 @@ void MessageBoxDialogs::ShowCompletion(const QString& text, const QString& capti
 
 void MessageBoxDialogs::ShowError(const QString& text) {
   ShowBox(owner_, QMessageBox::Critical, title_, text);
+}
+
+SuspiciousFilesChoice MessageBoxDialogs::AskAboutSuspiciousFiles(const QString& files) {
+  QMessageBox box(QMessageBox::Question, title_,
+                  QStringLiteral("下列檔案的坐標看來不是所選轉換方式的來源坐標系統：\n\n") + files +
+                      QStringLiteral("\n\n仍要轉換這些檔案嗎？"),
+                  QMessageBox::NoButton, owner_);
+  QPushButton* convert = box.addButton(QStringLiteral("照樣轉換"), QMessageBox::AcceptRole);
+  QPushButton* leaveOut = box.addButton(QStringLiteral("略過這些檔案"), QMessageBox::RejectRole);
+  box.setDefaultButton(leaveOut);
+  box.setEscapeButton(leaveOut);
+  box.exec();
+  return box.clickedButton() == convert ? SuspiciousFilesChoice::ConvertAnyway : SuspiciousFilesChoice::LeaveOut;
 }
 
 }  // namespace morvane

@@ -9,6 +9,9 @@ class QWidget;
 
 namespace morvane {
 
+// What to do with ticked files whose input check failed.
+enum class SuspiciousFilesChoice { ConvertAnyway, LeaveOut };
+
 class WindowDialogs {
  public:
   virtual ~WindowDialogs() = default;
@@ -19,6 +22,9 @@ class WindowDialogs {
   // The error box: an error icon, an OK button, the application's title as caption. `text`
   // is shown as given (see ErrorBoxText).
   virtual void ShowError(const QString& text) = 0;
+  // The question before a run with suspicious ticked files: `files` lists them with their
+  // reasons, one per line; the answer converts them anyway or leaves them out.
+  virtual SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) = 0;
 };
 
 // The program's boxes: modal QMessageBoxes over the owner window.
@@ -33,6 +39,7 @@ class MessageBoxDialogs : public WindowDialogs {
   void ShowMessage(const QString& text) override;
   void ShowCompletion(const QString& text, const QString& caption) override;
   void ShowError(const QString& text) override;
+  SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override;
 
  private:
   QString title_;

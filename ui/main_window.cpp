@@ -170,7 +170,7 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
 void TForm1::ShapeButton3Click() {
   try {
     const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
-    RunConversion(engine_, CheckListBox1->Items(), ShellTreeView1->SelectedFolder(), mode,
+    RunConversion(engine_, ItemsToConvert(), ShellTreeView1->SelectedFolder(), mode,
                   RadioGroup2->ItemIndex(), feedback_, files_);
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
@@ -188,6 +188,44 @@ void TForm1::ShellTreeView1Change() {
   }
   // The computer root has no path: its list is empty.
   CheckListBox1->SetNames(folder.empty() ? std::vector<std::string>{} : ListShapefiles(folder));
+  CheckListedFiles();
+}
+
+void TForm1::CheckListedFiles() {
+  const std::string folder = ShellTreeView1->SelectedFolder();
+  const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
+  const Region region = RadioGroup2->ItemIndex();
+  checks_.clear();
+  for (int i = 0; i < CheckListBox1->count(); ++i) {
+    checks_.push_back(CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files_));
+    const InputCheck& check = checks_.back();
+    QString reason;
+    if (!PassesCheck(check)) {
+      reason = DisplayText(check.Reason);
+      // A hint only: the user's choice of mode stays as it is.
+      if (!check.FittingModes.empty())
+        reason += QStringLiteral("\n符合其 .prj 的轉換方式：") + DisplayText(FittingModesText(check.FittingModes, region));
+    }
+    CheckListBox1->SetWarning(i, reason);
+  }
+}
+
+std::vector<RunItem> TForm1::ItemsToConvert() {
+  // The files may have changed since they were listed.
+  CheckListedFiles();
+  std::vector<RunItem> items = CheckListBox1->Items();
+  QString suspicious;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!items[i].Ticked || PassesCheck(checks_[i])) continue;
+    if (!suspicious.isEmpty()) suspicious += u'\n';
+    suspicious += DisplayText(items[i].Text) + QStringLiteral(": ") + DisplayText(checks_[i].Reason);
+  }
+  if (suspicious.isEmpty() || dialogs_.AskAboutSuspiciousFiles(suspicious) == SuspiciousFilesChoice::ConvertAnyway)
+    return items;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!PassesCheck(checks_[i])) items[i].Ticked = false;
+  }
+  return items;
 }
 
 void TForm1::ShellTreeView1Expanded() { ShellTreeView1->SortAll(); }
@@ -216,6 +254,7 @@ void TForm1::RadioGroupChange() {
     settings_->setValue(kRegionKey, RadioGroup2->ItemIndex());
   }
   Preview->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
+  CheckListedFiles();
 }
 
 void TForm1::UseSettings(QSettings& settings) {

@@ -14,6 +14,7 @@
 #include "folder_tree.hpp"
 #include "preview_pane.hpp"
 #include "shapefile/file_system.hpp"
+#include "shapefile/input_check.hpp"
 #include "widgets/link_label.hpp"
 #include "widgets/pill_button.hpp"
 #include "widgets/radio_group.hpp"
@@ -80,6 +81,14 @@ class TForm1 : public QWidget {
   TiledProgressBar* ProgressFill1;
   // Hidden until a file is previewed; it then widens the window by its own width.
   PreviewPane* Preview;
+
+  // Checks every listed file against the chosen mode and region, and marks those that fail.
+  void CheckListedFiles();
+  // The items to convert: the list's, with the suspicious ticked ones left out if the user
+  // says so when asked.
+  std::vector<RunItem> ItemsToConvert();
+
+  std::vector<InputCheck> checks_;  // of the listed files, in list order
 
   WindowFeedback feedback_;
   EngineState engine_;

@@ -88,6 +88,8 @@ class MainWindowTest : public QObject {
   void unopenableFileShowsErrorBoxAndWindowStaysUsable();
   void big5NamesAreListedAndConverted();
   void samplesConvertToGeographic();
+  void suspiciousFilesAreMarkedWithTheirReasons();
+  void suspiciousFilesAreAskedAboutOnceAtTheRun();
   void creditLineOpensMailLink();
   void escapedErrorIsShownAndLoopGoesOn();
 
@@ -484,6 +486,121 @@ void MainWindowTest::samplesConvertToGeographic() {
     std::memcpy(box, header.constData() + 36, sizeof box);
     QVERIFY2(box[0] > 119.9 && box[2] < 122.1 && box[1] > 21.8 && box[3] < 25.4, output.c_str());
   }
+}
+
+namespace {
+
+// grid: TWD67 TM2 metres; degrees: longitude and latitude; twd97: TM2 metres whose .prj says
+// TWD97. Listed in the directory's order, so found by name.
+void WriteSuspiciousFolder(const std::string& folder) {
+  test::WritePointShapefile(JoinPath(folder, "grid"), {{250000, 2650000}, {300000, 2700000}});
+  test::WritePointShapefile(JoinPath(folder, "degrees"), {{121.0, 24.0}, {121.5, 25.0}});
+  test::WritePointShapefile(JoinPath(folder, "twd97"), {{250000, 2650000}});
+  FILE* prj = std::fopen(JoinPath(folder, "twd97.prj").c_str(), "wb");
+  QVERIFY(prj != nullptr);
+  std::fputs(
+      "PROJCS[\"TWD_1997_TM_Taiwan\",GEOGCS[\"GCS_TWD_1997\",DATUM[\"D_TWD_1997\",SPHEROID[\"GRS_1980\",6378137.0,"
+      "298.257222101]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]],PROJECTION[\"Transverse_Mercator\"],"
+      "PARAMETER[\"False_Easting\",250000.0],PARAMETER[\"False_Northing\",0.0],PARAMETER[\"Central_Meridian\",121.0],"
+      "PARAMETER[\"Scale_Factor\",0.9999],PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]",
+      prj);
+  std::fclose(prj);
+}
+
+int RowOf(const CheckList* list, const std::string& name) {
+  for (int i = 0; i < list->count(); ++i) {
+    if (list->Name(i) == name) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
+  WriteSuspiciousFolder(Folder());
+  QVERIFY(SelectFolder(Folder()));
+  const int grid = RowOf(List(), "grid.shp");
+  const int degrees = RowOf(List(), "degrees.shp");
+  const int twd97 = RowOf(List(), "twd97.shp");
+  QVERIFY(grid >= 0 && degrees >= 0 && twd97 >= 0);
+
+  // Mode 01 reads TWD67 TM2 metres.
+  QVERIFY(!List()->HasWarning(grid));
+  QCOMPARE(List()->item(grid)->toolTip(), QString());
+  QVERIFY(List()->HasWarning(degrees));
+  QVERIFY2(List()->item(degrees)->toolTip().endsWith(QStringLiteral("they look like longitude and latitude in degrees")),
+           qPrintable(List()->item(degrees)->toolTip()));
+  QVERIFY(List()->HasWarning(twd97));
+  QVERIFY(List()->item(twd97)->toolTip().startsWith(QStringLiteral("its .prj names the TWD97 TM2 grid")));
+  // The modes that would fit its .prj are suggested, the choice is left as it was.
+  QVERIFY2(List()->item(twd97)->toolTip().endsWith(QStringLiteral("\n符合其 .prj 的轉換方式：12, 13")),
+           qPrintable(List()->item(twd97)->toolTip()));
+  QCOMPARE(Control<RadioGroup>("RadioGroup1")->ItemIndex(), 0);
+
+  // Another mode: mode 12 reads TWD97 TM2, so the .prj fits and the grid file has no .prj.
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(11), Qt::LeftButton);
+  QVERIFY(!List()->HasWarning(twd97));
+  QVERIFY(!List()->HasWarning(grid));
+  QVERIFY(List()->HasWarning(degrees));
+  // A geographic mode with the islands' region: degrees of Taiwan look like another region.
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(1), Qt::LeftButton);
+  QVERIFY(!List()->HasWarning(degrees));
+  QVERIFY(List()->HasWarning(grid));
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  QVERIFY(List()->HasWarning(degrees));
+  QVERIFY(List()->item(degrees)->toolTip().endsWith(QStringLiteral("they look like another region: Taiwan")));
+  QVERIFY(dialogs_->Boxes.empty());
+  QVERIFY(dialogs_->Questions.empty());
+}
+
+void MainWindowTest::suspiciousFilesAreAskedAboutOnceAtTheRun() {
+  WriteSuspiciousFolder(Folder());
+  QVERIFY(SelectFolder(Folder()));
+
+  // Leave them out: only the plausible file is converted, and the run completes as ever.
+  dialogs_->Answer = SuspiciousFilesChoice::LeaveOut;
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Questions.size(), std::size_t{1});
+  const QString& asked = dialogs_->Questions[0];
+  QVERIFY2(asked.contains(QStringLiteral("degrees.shp: its coordinates")), qPrintable(asked));
+  QVERIFY2(asked.contains(QStringLiteral("twd97.shp: its .prj names")), qPrintable(asked));
+  QVERIFY(!asked.contains(QStringLiteral("grid.shp")));
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QVERIFY(test::FileExists(InFolder("grid_1.shp")));
+  QVERIFY(!test::FileExists(InFolder("degrees_1.shp")));
+  QVERIFY(!test::FileExists(InFolder("twd97_1.shp")));
+  // The list keeps its ticks.
+  for (int i = 0; i < List()->count(); ++i) QVERIFY(List()->IsTicked(i));
+
+  // Unticked suspicious files are not asked about.
+  List()->SetTicked(RowOf(List(), "twd97.shp"), false);
+  dialogs_->Questions.clear();
+  dialogs_->Boxes.clear();
+  dialogs_->Answer = SuspiciousFilesChoice::ConvertAnyway;
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Questions.size(), std::size_t{1});
+  QVERIFY(!dialogs_->Questions[0].contains(QStringLiteral("twd97.shp")));
+  QVERIFY(test::FileExists(InFolder("degrees_1.shp")));
+  QVERIFY(!test::FileExists(InFolder("twd97_1.shp")));
+
+  // Convert anyway: every ticked file, the suspicious ones included.
+  List()->SetTicked(RowOf(List(), "twd97.shp"), true);
+  dialogs_->Questions.clear();
+  dialogs_->Boxes.clear();
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Questions.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QVERIFY(test::FileExists(InFolder("twd97_1.shp")));
+
+  // Nothing suspicious ticked: no question.
+  QVERIFY(Reselect(Folder()));
+  List()->SetAllTicked(false);
+  List()->SetTicked(RowOf(List(), "grid.shp"), true);
+  dialogs_->Questions.clear();
+  Click("ShapeButton3");
+  QVERIFY(dialogs_->Questions.empty());
 }
 
 void MainWindowTest::creditLineOpensMailLink() {

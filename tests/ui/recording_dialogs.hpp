@@ -23,8 +23,15 @@ class RecordingDialogs : public WindowDialogs {
     Boxes.push_back({BoxKind::Completion, caption, text});
   }
   void ShowError(const QString& text) override { Boxes.push_back({BoxKind::Error, {}, text}); }
+  // Questions are kept apart from the boxes, and answered with `Answer`.
+  SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override {
+    Questions.push_back(files);
+    return Answer;
+  }
 
   std::vector<ShownBox> Boxes;
+  std::vector<QString> Questions;
+  SuspiciousFilesChoice Answer = SuspiciousFilesChoice::ConvertAnyway;
 };
 
 }  // namespace morvane::test
