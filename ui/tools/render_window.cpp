@@ -20,6 +20,10 @@ class PrintedDialogs : public morvane::WindowDialogs {
   void ShowMessage(const QString& text) override { Print(QString(), text); }
   void ShowCompletion(const QString& text, const QString& caption) override { Print(caption, text); }
   void ShowError(const QString& text) override { Print(QStringLiteral("error"), text); }
+  morvane::SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override {
+    Print(QStringLiteral("question"), files);
+    return morvane::SuspiciousFilesChoice::LeaveOut;
+  }
 
  private:
   static void Print(const QString& caption, const QString& text) {
