@@ -68,7 +68,7 @@ SeriesRest NorthingRest(const TmEllipsoid& ellipsoid, Extended centralMeridian, 
 // earth). The terms in sin 4phi, 6phi and 8phi, whose coefficients are a thousand times
 // smaller, come from it and cos 2phi by the double-angle formulas, within about 2e-14 m; the
 // terms after the arc come in double. Only a northing that close to a rounding boundary (about
-// one in eleven) takes the four sines and the series in extended precision.
+// one in twelve on Taiwan's points) takes the four sines and the series in extended precision.
 double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
                         Extended scaleFactor, Extended centralMeridian, Extended longitude,
                         const LatitudeTrig& trig) {
