@@ -53,6 +53,8 @@ void ConvertEach(EngineState& state, TransformMode mode, std::span<double> pairs
 }
 
 constexpr std::size_t kBlockPairs = 4096;
+// Longitudes up to a turn either way still draw where they belong on a flat map.
+constexpr double kMaxLongitude = 360;
 
 }  // namespace
 
@@ -107,8 +109,21 @@ void LonLatChain::Convert(std::vector<double>& pairs) {
 
 ShapeSample ToLonLat(const ShapeSample& sample, LonLatChain chain) {
   ShapeSample converted = sample;
-  chain.Convert(converted.Coordinates);
+  std::vector<double>& pairs = converted.Coordinates;
+  chain.Convert(pairs);
+  for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
+    if (!(std::fabs(pairs[i]) <= kMaxLongitude && std::fabs(pairs[i + 1]) <= 90)) {
+      pairs[i] = kNaN;
+      pairs[i + 1] = kNaN;
+    }
+  }
   return converted;
+}
+
+std::size_t UndrawableVertices(const ShapeSample& layer) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < layer.Coordinates.size(); i += 2) count += std::isnan(layer.Coordinates[i]) ? 1 : 0;
+  return count;
 }
 
 ShapeSample LoadCoastline(const std::string& path) {

@@ -41,8 +41,12 @@ class LonLatChain {
   std::vector<EngineState> states_;
 };
 
-// The sample with its coordinates taken through `chain`; paths and shapes as they were.
+// The sample with its coordinates taken through `chain`; paths and shapes as they were. A pair
+// that does not come out as a longitude and a latitude (the wrong mode's numbers) becomes NaN.
 ShapeSample ToLonLat(const ShapeSample& sample, LonLatChain chain);
+
+// The vertices of a layer that cannot be drawn (NaN).
+std::size_t UndrawableVertices(const ShapeSample& layer);
 
 // The coastline file: '#' starts a comment line, '>' starts a line of points, every other line
 // holds a longitude and a latitude. One Lines shape with a path per line. A missing or

@@ -25,6 +25,9 @@ const QColor kCoastColour(110, 130, 110);
 const QColor kGraticuleColour(200, 208, 216);
 const QColor kBackground(250, 251, 253);
 
+// Layers with more vertices are drawn without antialiasing.
+constexpr std::size_t kAntialiasedVertices = 20000;
+
 // Taiwan, Penghu, Kinmen and Matsu: the view of an empty map.
 constexpr double kHomeWest = 118.1;
 constexpr double kHomeSouth = 21.8;
@@ -139,9 +142,27 @@ void MapView::paintEvent(QPaintEvent*) {
 void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColor& colour,
                         double penWidth, PaintedLayer& painted) const {
   painted.Paths.clear();
-  const QRectF visible = QRectF(rect()).adjusted(-4, -4, 4, 4);
+  // A large layer is drawn without antialiasing, which would cost most of its time.
+  painter.setRenderHint(QPainter::Antialiasing, layer.VertexCount() <= kAntialiasedVertices);
+  const QPen pen(colour, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   QColor fill = colour;
   fill.setAlpha(40);
+  // Shapes and paths that cover less than a pixel or two are drawn as dots, one per pixel.
+  const int columns = width() + 2;
+  std::vector<bool> dotted(static_cast<std::size_t>(columns) * static_cast<std::size_t>(height() + 2));
+  std::vector<QPointF> dots;
+  const auto dot = [&](const QPointF& point) {
+    const int x = static_cast<int>(std::floor(point.x())) + 1;
+    const int y = static_cast<int>(std::floor(point.y())) + 1;
+    // Off the map: handed to the painter like any path, which clips it.
+    if (x < 0 || y < 0 || x >= columns || y >= height() + 2) return true;
+    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x);
+    if (dotted[at]) return false;
+    dotted[at] = true;
+    dots.push_back(point);
+    return true;
+  };
+  painter.setPen(pen);
   for (const SampledShape& shape : layer.Shapes) {
     QPainterPath rings;
     rings.setFillRule(Qt::OddEvenFill);
@@ -151,20 +172,17 @@ void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColo
       QPolygonF line;
       const auto flush = [&] {
         if (line.isEmpty()) return;
-        painted.Paths.push_back(line);
-        if (shape.Kind == ShapeKind::Points) {
-          painter.setPen(Qt::NoPen);
-          painter.setBrush(colour);
+        const QRectF extent = line.boundingRect();
+        if (shape.Kind == ShapeKind::Points || (extent.width() < 2 && extent.height() < 2)) {
           for (const QPointF& point : line) {
-            if (visible.contains(point)) painter.drawEllipse(point, penWidth + 1, penWidth + 1);
+            if (dot(point)) painted.Paths.push_back(QPolygonF{point});
           }
         } else if (shape.Kind == ShapeKind::Polygon && line.size() > 2) {
+          painted.Paths.push_back(line);
           rings.addPolygon(line);
           rings.closeSubpath();
         } else {
-          painter.setPen(QPen(colour, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-          painter.setBrush(Qt::NoBrush);
-          if (line.size() == 1) painter.drawPoint(line.front());
+          painted.Paths.push_back(line);
           painter.drawPolyline(line);
         }
         line.clear();
@@ -196,11 +214,14 @@ void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColo
       flush();
     }
     if (!rings.isEmpty()) {
-      painter.setPen(QPen(colour, penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
       painter.setBrush(fill);
       painter.drawPath(rings);
+      painter.setBrush(Qt::NoBrush);
     }
   }
+  painter.setPen(QPen(colour, penWidth + 2, Qt::SolidLine, Qt::RoundCap));
+  painter.drawPoints(dots.data(), static_cast<int>(dots.size()));
+  painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
 void MapView::DrawGraticule(QPainter& painter) const {
@@ -247,7 +268,7 @@ void MapView::wheelEvent(QWheelEvent* event) {
   // The point under the pointer stays where it is.
   const QPointF at = event->position();
   const QPointF anchor = ToLonLat(at);
-  pixelsPerDegree_ = std::clamp(pixelsPerDegree_ * std::pow(1.25, steps), 1.0, 1e8);
+  pixelsPerDegree_ = std::clamp(pixelsPerDegree_ * std::pow(1.25, steps), 1.0, 1e6);
   const QPointF moved = ToLonLat(at);
   centreLongitude_ += anchor.x() - moved.x();
   centreLatitude_ += anchor.y() - moved.y();
@@ -344,6 +365,11 @@ void PreviewPane::Redraw() {
                   ToLonLat(sample_, LonLatChain::After(mode_, region_)));
   QString text = shownName_ + QStringLiteral(": %1 筆, %2 點").arg(sample_.Records).arg(sample_.FileVertices);
   if (sample_.Thinned) text += QStringLiteral("（取樣 %1 點）").arg(sample_.VertexCount());
+  const std::size_t before = UndrawableVertices(map_->Before());
+  const std::size_t after = UndrawableVertices(map_->After());
+  if (before + after > 0) {
+    text += QStringLiteral("；無法繪出的點：轉換前 %1、轉換後 %2").arg(before).arg(after);
+  }
   status_->setText(text);
 }
 

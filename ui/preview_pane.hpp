@@ -16,8 +16,9 @@
 
 namespace morvane {
 
-// One layer as the last paint drew it, in widget pixels: each drawn path (a single point for a
-// point shape), after thinning to one vertex per pixel.
+// One layer as the last paint drew it, in widget pixels: each drawn path after thinning to one
+// vertex per pixel, and each dot (a point, or a path within two pixels) as a path of one
+// vertex; a dot on a pixel that already has one is not drawn again.
 struct PaintedLayer {
   std::vector<QPolygonF> Paths;
 };

@@ -1,8 +1,9 @@
 #include "shapefile/shape_sample.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <unordered_set>
+#include <vector>
 
 #include "record_reader.hpp"
 #include "shapefile/buffered_io.hpp"
@@ -34,11 +35,63 @@ ShapeKind KindOf(std::int32_t type) {
   }
 }
 
+// A set of grid cells, open addressing: the cells of the dots kept, at most one per vertex.
+class CellSet {
+ public:
+  bool Contains(std::uint64_t cell) const {
+    if (slots_.empty()) return false;
+    for (std::size_t at = Slot(cell);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == cell) return true;
+      if (slots_[at] == kEmpty) return false;
+    }
+  }
+  // Adds `cell`; false if it was there already.
+  bool Insert(std::uint64_t cell) {
+    if (2 * (size_ + 1) > slots_.size()) Grow();
+    for (std::size_t at = Slot(cell);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == cell) return false;
+      if (slots_[at] == kEmpty) {
+        slots_[at] = cell;
+        ++size_;
+        return true;
+      }
+    }
+  }
+  // Empties the set and lets it grow again from small, so that a set of few cells stays in
+  // the cache.
+  void Clear() {
+    slots_.clear();
+    shift_ = 64;
+    size_ = 0;
+  }
+
+ private:
+  static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};  // no cell is numbered so
+  std::size_t Slot(std::uint64_t cell) const {
+    return static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> shift_);
+  }
+  void Grow() {
+    const std::vector<std::uint64_t> old = std::move(slots_);
+    slots_.assign(std::max<std::size_t>(64, 2 * old.size()), kEmpty);
+    shift_ = 64 - std::countr_zero(slots_.size());
+    size_ = 0;
+    for (std::uint64_t cell : old) {
+      if (cell != kEmpty) Insert(cell);
+    }
+  }
+
+  std::vector<std::uint64_t> slots_;  // a power of two of them
+  int shift_ = 64;                     // keeps the top bits of the hash that index them
+  std::size_t size_ = 0;
+};
+
 // Builds the sample shape by shape, path by path, vertex by vertex, thinning as it goes.
 class Sampler {
  public:
   Sampler(ShapeSample& sample, std::size_t maxVertices, double cell)
-      : sample_(sample), maxVertices_(std::max<std::size_t>(maxVertices, 1)), cell_(cell) {}
+      : sample_(sample), maxVertices_(std::max<std::size_t>(maxVertices, 1)) {
+    SetCell(cell);
+  }
 
   void BeginShape(ShapeKind kind) {
     kind_ = kind;
@@ -62,21 +115,26 @@ class Sampler {
       sample_.Thinned = true;
       return;
     }
+    const std::uint64_t cell = cell_ > 0 ? Cell(x, y) : 0;
     // Points never share a path with a neighbour: each is a path of its own.
     if (kind_ == ShapeKind::Points) {
+      if (cell_ > 0 && occupied_.Contains(cell)) {
+        sample_.Thinned = true;
+        return;
+      }
       BeginPath();
-      Keep(x, y);
+      Keep(x, y, cell);
       EndPath();
       return;
     }
-    if (cell_ > 0 && sample_.VertexCount() > pathFirst_ && Cell(x, y) == lastCell_) {
+    if (cell_ > 0 && sample_.VertexCount() > pathFirst_ && cell == lastCell_) {
       pendingX_ = x;
       pendingY_ = y;
       hasPending_ = true;
       sample_.Thinned = true;
       return;
     }
-    Keep(x, y);
+    Keep(x, y, cell);
   }
   void EndPath() {
     if (!pathOpen_) return;
@@ -85,12 +143,12 @@ class Sampler {
     if (count == 0) return;
     if (cell_ > 0 && count == 1) {
       // The whole path lies in one cell: one vertex there, unless the cell has one already.
-      if (!occupied_.insert(lastCell_).second) {
+      if (!occupied_.Insert(lastCell_)) {
         Drop(pathFirst_);
         return;
       }
     } else if (hasPending_) {
-      Keep(pendingX_, pendingY_);
+      Keep(pendingX_, pendingY_, cell_ > 0 ? Cell(pendingX_, pendingY_) : 0);
     }
     hasPending_ = false;
     sample_.Paths.push_back({static_cast<std::uint32_t>(pathFirst_),
@@ -99,16 +157,25 @@ class Sampler {
 
  private:
   std::uint64_t Cell(double x, double y) const {
-    const double cx = std::clamp(std::floor(x / cell_), -kCellLimit, kCellLimit) + kCellLimit;
-    const double cy = std::clamp(std::floor(y / cell_), -kCellLimit, kCellLimit) + kCellLimit;
+    const double cx = std::clamp(std::floor(x * perCell_), -kCellLimit, kCellLimit) + kCellLimit;
+    const double cy = std::clamp(std::floor(y * perCell_), -kCellLimit, kCellLimit) + kCellLimit;
     return (static_cast<std::uint64_t>(cx) << 31) | static_cast<std::uint64_t>(cy);
   }
 
-  void Keep(double x, double y) {
-    if (sample_.VertexCount() >= maxVertices_) Coarsen();
+  // Keeps (x, y), which lies in `cell` of the grid as it is.
+  void Keep(double x, double y, std::uint64_t cell) {
+    if (sample_.VertexCount() >= maxVertices_) {
+      Coarsen();
+      cell = Cell(x, y);
+    }
     sample_.Coordinates.push_back(x);
     sample_.Coordinates.push_back(y);
-    if (cell_ > 0) lastCell_ = Cell(x, y);
+    lastCell_ = cell;
+  }
+
+  void SetCell(double cell) {
+    cell_ = cell;
+    perCell_ = cell > 0 ? 1 / cell : 0;
   }
 
   void Drop(std::size_t fromVertex) {
@@ -120,9 +187,9 @@ class Sampler {
   // open shape and path are thinned with the rest and stay open.
   void Coarsen() {
     sample_.Thinned = true;
-    if (cell_ <= 0) cell_ = 1e-6;
+    if (cell_ <= 0) SetCell(1e-6);
     while (sample_.VertexCount() >= maxVertices_ / 2 + 1) {
-      cell_ *= 2;
+      SetCell(2 * cell_);
       Replay();
     }
   }
@@ -141,7 +208,7 @@ class Sampler {
     sample_.Coordinates.clear();
     sample_.Paths.clear();
     sample_.Shapes.clear();
-    occupied_.clear();
+    occupied_.Clear();
 
     const auto replayPath = [&](const SampledPath& path) {
       BeginPath();
@@ -172,7 +239,8 @@ class Sampler {
 
   ShapeSample& sample_;
   std::size_t maxVertices_;
-  double cell_;  // 0: nothing is thinned
+  double cell_ = 0;  // 0: nothing is thinned
+  double perCell_ = 0;
   ShapeKind kind_ = ShapeKind::Points;
   std::size_t shapeFirstPath_ = 0;
   std::size_t pathFirst_ = 0;
@@ -181,7 +249,7 @@ class Sampler {
   bool hasPending_ = false;
   double pendingX_ = 0;
   double pendingY_ = 0;
-  std::unordered_set<std::uint64_t> occupied_;
+  CellSet occupied_;
 };
 
 // The cell of the grid over the header's box; 0 when the whole file fits the sample.

@@ -219,13 +219,19 @@ void PreviewTest::samplesDrawWhereTheEngineConvertsThem() {
     const std::vector<Path> geographic = Converted(file, {kTm2ToGeographic}, 0);
     CheckLayer(Map()->PaintedBefore(), geographic);
     CheckLayer(Map()->PaintedAfter(), geographic);
-    // Mode 02 reads the same numbers as longitudes and latitudes: before, as they are; after,
-    // their grid coordinates read back, which land where the numbers say.
+    // Mode 02 reads the same numbers as longitudes and latitudes, which they cannot be:
+    // nothing draws, and the status counts every vertex of both layers as undrawable.
     ChooseMode(kGeographicToTm2);
     Paint();
-    CheckLayer(Map()->PaintedBefore(), file);
-    CheckLayer(Map()->PaintedAfter(), Converted(file, {kGeographicToTm2, kTm2ToGeographic}, 0));
+    QVERIFY(Map()->PaintedBefore().Paths.empty());
+    QVERIFY(Map()->PaintedAfter().Paths.empty());
+    std::size_t vertices = 0;
+    for (const Path& path : file) vertices += path.size();
+    const QString undrawable = QStringLiteral("無法繪出的點：轉換前 %1、轉換後 %1").arg(vertices);
+    QVERIFY2(Control<PreviewPane>("PreviewPane")->Status().contains(undrawable),
+             qPrintable(Control<PreviewPane>("PreviewPane")->Status()));
     ChooseMode(kTm2ToGeographic);
+    QVERIFY(!Control<PreviewPane>("PreviewPane")->Status().contains(QStringLiteral("無法繪出")));
     // Drawn on Taiwan: every vertex within 25 km of the coastline's box around the island.
     for (const Path& path : geographic) {
       for (const LonLat& point : path) QVERIFY(point.first > 119.9 && point.first < 122.1 && point.second > 21.8 && point.second < 25.4);

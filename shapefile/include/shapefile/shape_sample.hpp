@@ -19,8 +19,8 @@
 
 namespace morvane {
 
-inline constexpr std::size_t kDefaultSampleVertices = std::size_t{1} << 18;
-inline constexpr double kSampleGridCells = 2048;
+inline constexpr std::size_t kDefaultSampleVertices = std::size_t{1} << 16;
+inline constexpr double kSampleGridCells = 1024;
 
 enum class ShapeKind {
   Points,   // Point, MultiPoint: each vertex on its own
