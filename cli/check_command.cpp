@@ -34,7 +34,8 @@ std::string CheckLine(const std::string& path, const InputCheck& check, Region r
 int RunCheckCommand(const ParsedArguments& parsed) {
   const ModeAndRegion choice = RequireModeAndRegion(parsed);
   if (parsed.Operands.empty()) throw UsageError("no PATH to check");
-  LocalFileSystem files;
+  LocalFileSystem local;
+  ListingCacheFileSystem files(local);  // each folder listed once for all the .prj lookups
   bool allPlausible = true;
   for (const ShapefileJob& job : ListJobs(parsed.Operands)) {
     const std::string path = JoinPath(job.Folder, job.Item);

@@ -195,9 +195,10 @@ void TForm1::CheckListedFiles() {
   const std::string folder = ShellTreeView1->SelectedFolder();
   const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
   const Region region = RadioGroup2->ItemIndex();
+  ListingCacheFileSystem files(files_);  // the folder is listed once for all the .prj lookups
   checks_.clear();
   for (int i = 0; i < CheckListBox1->count(); ++i) {
-    checks_.push_back(CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files_));
+    checks_.push_back(CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files));
     const InputCheck& check = checks_.back();
     QString reason;
     if (!PassesCheck(check)) {

@@ -42,6 +42,12 @@ std::optional<std::string> FindCompanion(FileSystem& files, const std::string& s
   return std::nullopt;
 }
 
+std::vector<std::string> ListingCacheFileSystem::ListFolder(const std::string& folder) {
+  auto [entry, added] = listings_.try_emplace(folder);
+  if (added) entry->second = files_.ListFolder(folder);
+  return entry->second;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (folder.back() == '/') return folder + name;

@@ -326,7 +326,8 @@ SeenPoints ReadPoints(File& file, const std::string& path) {
   if (UsableBox(stated)) return {stated, false};
 
   file.SeekToStart();
-  BufferedReader in(file);
+  constexpr std::size_t kScanBlockSize = 64 * 1024;  // enough for the first records, as a rule
+  BufferedReader in(file, kScanBlockSize);
   in.Take(kFileHeaderSize);
   return ScanFirstRecords(in, path);
 }

@@ -1,14 +1,16 @@
 // The directory search behind the file list: the names in a folder that match "*.shp".
 #pragma once
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace morvane {
+#include "shapefile/file_system.hpp"
 
-class FileSystem;
+namespace morvane {
 
 // Bare names (no folder) of the entries of `folder` whose name ends in ".shp" in any letter
 // case, files and folders alike, in the order the directory delivers them. Names are the
@@ -29,5 +31,27 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix);
 // the extension ("maps/roads.SHX"); nullopt when there is none.
 std::optional<std::string> FindCompanion(FileSystem& files, const std::string& stem,
                                          const std::string& extension);
+
+// Another FileSystem whose folder listings are read once and kept, for looking up the
+// companions of many files of one folder in a row (each lookup of a missing companion lists
+// the folder). Everything else goes straight through. For reading only: a listing does not
+// follow later changes of the folder.
+class ListingCacheFileSystem : public FileSystem {
+ public:
+  explicit ListingCacheFileSystem(FileSystem& files) : files_(files) {}
+
+  bool IsRegularFile(const std::string& path) override { return files_.IsRegularFile(path); }
+  bool Remove(const std::string& path) override { return files_.Remove(path); }
+  void CopyNoOverwrite(const std::string& from, const std::string& to) override { files_.CopyNoOverwrite(from, to); }
+  std::unique_ptr<File> OpenRead(const std::string& path) override { return files_.OpenRead(path); }
+  std::unique_ptr<File> OpenReadWrite(const std::string& path) override { return files_.OpenReadWrite(path); }
+  std::unique_ptr<File> Create(const std::string& path) override { return files_.Create(path); }
+  void Rename(const std::string& from, const std::string& to) override { files_.Rename(from, to); }
+  std::vector<std::string> ListFolder(const std::string& folder) override;
+
+ private:
+  FileSystem& files_;
+  std::map<std::string, std::vector<std::string>> listings_;
+};
 
 }  // namespace morvane
