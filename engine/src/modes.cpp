@@ -424,14 +424,19 @@ bool GridToGeographicLanes(const TmSettingsGrid& grid, const double* p, std::siz
   return true;
 }
 
+// Grid points as easting, northing pairs.
+void StoreGridPoints(const GridPointDouble* points, std::size_t count, double* r) {
+  for (std::size_t i = 0; i < count; ++i) {
+    r[2 * i] = points[i].Easting;
+    r[2 * i + 1] = points[i].Northing;
+  }
+}
+
 // G2.
 bool GeographicToGridLanes(const TmSettingsGrid& grid, const double* p, std::size_t count, double* r) {
   GridPointDouble out[kMaxLanes];
   TmForwardNarrowedLanes(grid, p, count, out);
-  for (std::size_t i = 0; i < count; ++i) {
-    r[2 * i] = out[i].Easting;
-    r[2 * i + 1] = out[i].Northing;
-  }
+  StoreGridPoints(out, count, r);
   return true;
 }
 
@@ -459,10 +464,7 @@ bool Twd67GridToTwd97GridLanes(const TmSettingsGrid& grid, Extended centralMerid
   ShiftFromGeocentricLanes(k67To97, source, count, g97);
   GridPointDouble out[kMaxLanes];
   Tm2ForwardNarrowed97Lanes(centralMeridian, g97, count, out);
-  for (std::size_t i = 0; i < count; ++i) {
-    r[2 * i] = out[i].Easting;
-    r[2 * i + 1] = out[i].Northing;
-  }
+  StoreGridPoints(out, count, r);
   return true;
 }
 

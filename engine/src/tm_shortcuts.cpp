@@ -243,6 +243,27 @@ TargetAndQ Fixed97Target(Extended easting, Extended northing) {
   return {northing * kTm97InverseScaleFactor, (easting - kTm2FalseEasting) * kTm97InverseScaleFactor * 0.000001L};
 }
 
+// The several-point inverse of either family, stage by stage: the targets and q of all the
+// points, their footpoints, the sines and cosines there, then the series.
+template <typename TargetOf>
+void GeographicNarrowedInStages(const TmEllipsoid& ellipsoid, const FootpointSearch& search, int maxSteps,
+                                Extended centralMeridian, bool inRadians, const double* points,
+                                std::size_t count, const TargetOf& targetOf, GeographicPointDouble* out) {
+  Extended footpoints[kMaxLanes];  // the targets until the search
+  Extended q[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) {
+    const TargetAndQ point = targetOf(points[2 * i], points[2 * i + 1]);
+    footpoints[i] = point.Target;
+    q[i] = point.Q;
+  }
+  FootpointLatitudes(search, footpoints, count, maxSteps);
+  FootpointSines sines[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) sines[i] = SinesAt(footpoints[i]);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = GeographicNarrowed(ellipsoid, footpoints[i], sines[i], q[i], centralMeridian, inRadians);
+  }
+}
+
 }  // namespace
 
 // Equals narrowing TmLatitude and TmLongitude with the grid's settings.
@@ -257,19 +278,9 @@ GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double ea
 // Equals TmGeographicNarrowed point by point.
 void TmGeographicNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
                                bool inRadians, GeographicPointDouble* out) {
-  Extended footpoints[kMaxLanes];  // the targets until the search
-  Extended q[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) {
-    const TargetAndQ point = SettingsTarget(grid, points[2 * i], points[2 * i + 1]);
-    footpoints[i] = point.Target;
-    q[i] = point.Q;
-  }
-  FootpointLatitudes(grid.Footpoint, footpoints, count, kSettingsFootpointMaxSteps);
-  FootpointSines sines[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) sines[i] = SinesAt(footpoints[i]);
-  for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(grid.Ellipsoid, footpoints[i], sines[i], q[i], grid.CentralMeridian, inRadians);
-  }
+  const auto targetOf = [&grid](double easting, double northing) { return SettingsTarget(grid, easting, northing); };
+  GeographicNarrowedInStages(grid.Ellipsoid, grid.Footpoint, kSettingsFootpointMaxSteps, grid.CentralMeridian,
+                             inRadians, points, count, targetOf, out);
 }
 
 // Equals Tm2Longitude97 and Tm2Latitude97 times DegToRad, narrowed.
@@ -284,19 +295,9 @@ GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended ea
 void Tm2RadiansNarrowed97Lanes(Extended centralMeridian, const double* points, std::size_t count,
                                GeographicPointDouble* out) {
   const tm::Fixed97Constants& fixed = tm::Fixed97();
-  Extended footpoints[kMaxLanes];  // the targets until the search
-  Extended q[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) {
-    const TargetAndQ point = Fixed97Target(points[2 * i], points[2 * i + 1]);
-    footpoints[i] = point.Target;
-    q[i] = point.Q;
-  }
-  FootpointLatitudes(fixed.Footpoint, footpoints, count, kFixedFootpointMaxSteps);
-  FootpointSines sines[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) sines[i] = SinesAt(footpoints[i]);
-  for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(fixed.Ellipsoid, footpoints[i], sines[i], q[i], centralMeridian, true);
-  }
+  const auto targetOf = [](double easting, double northing) { return Fixed97Target(easting, northing); };
+  GeographicNarrowedInStages(fixed.Ellipsoid, fixed.Footpoint, kFixedFootpointMaxSteps, centralMeridian, true,
+                             points, count, targetOf, out);
 }
 
 }  // namespace morvane
