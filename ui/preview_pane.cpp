@@ -25,6 +25,12 @@ const QColor kCoastColour(110, 130, 110);
 const QColor kGraticuleColour(200, 208, 216);
 const QColor kBackground(250, 251, 253);
 
+// The map's centre stays off the poles, where its longitudes would fold.
+constexpr double kMaxCentreLatitude = 85;
+
+// Pixels off the map beyond which a point is drawn as if there.
+constexpr double kFarOff = 1e7;
+
 // Layers with more vertices are drawn without antialiasing.
 constexpr std::size_t kAntialiasedVertices = 20000;
 
@@ -112,8 +118,10 @@ void MapView::FitBox(double west, double south, double east, double north) {
 
 QPointF MapView::ToScreen(double longitude, double latitude) const {
   const double cosine = std::cos(centreLatitude_ * (kPi / 180));
-  return {width() / 2.0 + (longitude - centreLongitude_) * pixelsPerDegree_ * cosine,
-          height() / 2.0 - (latitude - centreLatitude_) * pixelsPerDegree_};
+  // Far off the map every point is as good as any other, and stays within the painter's range.
+  const auto clamped = [](double value) { return std::clamp(value, -kFarOff, kFarOff); };
+  return {clamped(width() / 2.0 + (longitude - centreLongitude_) * pixelsPerDegree_ * cosine),
+          clamped(height() / 2.0 - (latitude - centreLatitude_) * pixelsPerDegree_)};
 }
 
 QPointF MapView::ToLonLat(QPointF screen) const {
@@ -271,7 +279,7 @@ void MapView::wheelEvent(QWheelEvent* event) {
   pixelsPerDegree_ = std::clamp(pixelsPerDegree_ * std::pow(1.25, steps), 1.0, 1e6);
   const QPointF moved = ToLonLat(at);
   centreLongitude_ += anchor.x() - moved.x();
-  centreLatitude_ += anchor.y() - moved.y();
+  centreLatitude_ = std::clamp(centreLatitude_ + anchor.y() - moved.y(), -kMaxCentreLatitude, kMaxCentreLatitude);
   update();
   event->accept();
 }
@@ -289,7 +297,7 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
   const QPointF from = ToLonLat(dragFrom_);
   const QPointF here = ToLonLat(to);
   centreLongitude_ -= here.x() - from.x();
-  centreLatitude_ -= here.y() - from.y();
+  centreLatitude_ = std::clamp(centreLatitude_ - (here.y() - from.y()), -kMaxCentreLatitude, kMaxCentreLatitude);
   dragFrom_ = to;
   update();
 }

@@ -354,6 +354,7 @@ ShapeSample SampleShapes(FileSystem& files, const std::string& shpPath, std::siz
   ShapefileHeader header;
   if (in.Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize)
     throw RunError("File " + shpPath + " is damaged: its header is shorter than 100 bytes");
+  CheckMainFileHeader(header, in.FileSize(), shpPath);
   ShapeSample sample;
   Sampler sampler(sample, maxVertices, GridCell(header, in.FileSize(), maxVertices));
   ShapeReader reader(in, shpPath, sampler, sample, maxVertices);

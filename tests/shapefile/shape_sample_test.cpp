@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <string>
@@ -157,6 +158,13 @@ TEST(SampleShapes, LargeFilesAreThinnedToTheBoundKeepingOnlyTheirOwnVertices) {
   }
 }
 
+ShapefileHeader ReadHeader(const std::string& path) {
+  ShapefileHeader header;
+  const Bytes bytes = ReadFileBytes(path);
+  std::copy_n(bytes.begin(), kFileHeaderSize, header.Bytes.begin());
+  return header;
+}
+
 TEST(SampleShapes, DamagedFilesFailAsTheirConversionDoes) {
   const std::vector<XY> line = {{1, 1}, {2, 3}, {3, 2}, {5, 5}, {6, 6}};
   const std::vector<std::vector<RecordContent>> damaged = {
@@ -165,11 +173,27 @@ TEST(SampleShapes, DamagedFilesFailAsTheirConversionDoes) {
       {ContentBuilder(8).Box({}).Int(-5).Build()},
       {PointRecord(ShapeType::Point, {1, 1}), ContentBuilder(7).Point({121, 23}).Build()},
   };
+  // The header's own checks come first, with the conversion's words.
+  {
+    TempFolder folder;
+    Shapefile file = BuildShapefile(ShapeType::Arc, {PartsRecord(ShapeType::Arc, {0}, line)});
+    WriteInt32BE(file.Main.data(), 9995);
+    WriteShapefile(folder, "other", file);
+    LocalFileSystem files;
+    try {
+      SampleShapes(files, folder / "other.shp");
+      ADD_FAILURE() << "no error";
+    } catch (const RunError& error) {
+      EXPECT_EQ(error.what(), "File " + (folder / "other.shp") + " is not a shapefile");
+    }
+  }
   for (const auto& records : damaged) {
     TempFolder folder;
     WriteShapefile(folder, "bad", BuildShapefile(ShapeType::Arc, records));
     const std::string path = folder / "bad.shp";
     LocalFileSystem files;
+    const ShapefileHeader header = ReadHeader(path);
+    CheckMainFileHeader(header, std::filesystem::file_size(path), path);
     std::string converting;
     try {
       const auto input = files.OpenRead(path);
