@@ -11,6 +11,7 @@
 #include "check_command.hpp"
 #include "command_line.hpp"
 #include "convert_command.hpp"
+#include "interruption.hpp"
 #include "messages.hpp"
 #include "mode_descriptions.hpp"
 #include "point_command.hpp"
@@ -184,6 +185,7 @@ int Main(std::span<const std::string> args) {
 }  // namespace morvane
 
 int main(int argc, char** argv) {
+  morvane::RemoveTemporariesOnInterruption();
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
     return morvane::Main(args);

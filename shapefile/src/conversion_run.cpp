@@ -10,6 +10,7 @@
 #include "shapefile/buffered_io.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/headers.hpp"
+#include "shapefile/live_temporaries.hpp"
 #include "shapefile/output_names.hpp"
 #include "shapefile/records.hpp"
 #include "shapefile/target_system.hpp"
@@ -51,6 +52,7 @@ class PendingOutputs {
       : files_(files), dropped_(std::move(dropped)) {
     for (const std::string& final : written) {
       outputs_.push_back({final, NewTemporary(final)});
+      RegisterTemporary(outputs_.back().Temporary);  // before it exists, for a stop by a signal
       files_.Remove(outputs_.back().Temporary);  // left by an earlier process of the same id
     }
     std::vector<std::string> finals = written;
@@ -58,8 +60,10 @@ class PendingOutputs {
     RemoveAbandonedTemporaries(files_, finals);  // left by runs that were killed
   }
   ~PendingOutputs() {
-    if (committed_) return;
-    for (const Output& output : outputs_) files_.Remove(output.Temporary);
+    for (const Output& output : outputs_) {
+      if (!committed_) files_.Remove(output.Temporary);
+      ForgetTemporary(output.Temporary);
+    }
   }
   PendingOutputs(const PendingOutputs&) = delete;
   PendingOutputs& operator=(const PendingOutputs&) = delete;
@@ -85,6 +89,7 @@ class PendingOutputs {
   // all of them back: the outputs are then either all new or all as they were. The earlier
   // files moved aside are removed last; one that cannot be is left under its temporary name.
   void Commit() {
+    const auto hold = HoldOffRemoval();  // a stop by a signal waits until all are in place
     std::vector<Output> asides;  // earlier outputs and where they were moved
     std::size_t placed = 0;      // temporaries renamed into place
     std::string moving;          // the output being moved, which an error names

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shapefile/file_system.hpp"
+#include "shapefile/live_temporaries.hpp"
 
 namespace morvane {
 
@@ -129,8 +130,14 @@ class LocalFile : public File {
 };
 
 std::unique_ptr<File> OpenRegular(const std::string& path, int flags, FileOperation failure) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) ThrowLastError(failure, path);
+  int fd = -1;
+  {
+    // A file is not created while a stopped process removes its temporaries.
+    std::shared_lock<std::shared_mutex> hold;
+    if ((flags & O_CREAT) != 0) hold = HoldOffRemoval();
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) ThrowLastError(failure, path);
+  }
   const std::string notRegular = NotRegularReason(fd);
   if (!notRegular.empty()) {
     ::close(fd);

@@ -1,6 +1,7 @@
-// morvane-cli killed with SIGKILL in the middle of a large file: the outputs under their final
-// names are still the earlier, complete ones, and the next run of the same file removes the
-// temporary that the killed run left and puts complete outputs in place.
+// morvane-cli stopped in the middle of a large file. Killed with SIGKILL, the outputs under
+// their final names are still the earlier, complete ones, and the next run of the same file
+// removes the temporary that the killed run left and puts complete outputs in place. Stopped
+// by SIGTERM, SIGINT or SIGHUP, it removes its temporaries itself before it exits.
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <thread>
@@ -110,6 +113,46 @@ TEST(KilledRun, LeavesTheEarlierOutputsAndItsTemporaryGoesWithTheNextRun) {
   EXPECT_TRUE(ReadFileBytes(folder / "big_1.shx") == expected.Index);
   EXPECT_EQ(ReadFileBytes(folder / "big_1.dbf"), ReadFileBytes(folder / "big.dbf"));
   for (const std::string& name : folder.Names()) EXPECT_FALSE(IsTemporaryOutputName(name)) << name << " left";
+}
+
+// Waits until the run started as `pid` has written into a temporary main file in `folder`;
+// false if it ended first or the minute passed.
+bool WaitForTemporary(const TempFolder& folder, pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (WrittenTemporary(folder)) return true;
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return false;
+}
+
+TEST(StoppedRun, SignalsEndTheRunWithTheShellsStatusAndRemoveItsTemporaries) {
+  struct Case {
+    int Signal;
+    int Status;
+  };
+  const Shapefile big = BigFile();
+  for (const Case c : {Case{SIGTERM, 143}, Case{SIGINT, 130}, Case{SIGHUP, 129}}) {
+    SCOPED_TRACE(strsignal(c.Signal));
+    TempFolder folder;
+    WriteShapefile(folder, "big", big);
+    for (const char* name : {"big_1.shp", "big_1.dbf"}) WriteFileBytes(folder / name, {'e', 'a', 'r', 'l', 'i', 'e', 'r'});
+    const std::vector<std::string> before = folder.Names();
+
+    const pid_t run = StartConversion(folder / "big.shp");
+    ASSERT_GT(run, 0) << "cannot start " << MORVANE_CLI_PATH;
+    const bool writing = WaitForTemporary(folder, run);
+    ::kill(run, c.Signal);
+    int status = 0;
+    ::waitpid(run, &status, 0);
+    ASSERT_TRUE(writing) << "the run ended or wrote nothing before it could be stopped";
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself, not by the program";
+    EXPECT_EQ(WEXITSTATUS(status), c.Status);
+    EXPECT_EQ(folder.Names(), before);  // no temporary, no new output
+    EXPECT_EQ(ReadFileBytes(folder / "big_1.shp"), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+  }
 }
 
 }  // namespace
