@@ -216,11 +216,12 @@ Extended FootpointByReplay(const MeridianArc& arc, Extended target, int maxSteps
   return mid;
 }
 
-// The bisection's result found directly (RootModelOf, then SearchNearRoot). The midpoints are -90 + 180 t for binary fractions t,
-// one more binary digit at each step. While a midpoint lies outside the set of latitudes whose
-// arc is within the tolerance, the search moves towards that set, so the bracket keeps holding
-// it; the first midpoint inside is the one with the fewest binary digits in the set. The set is
-// taken from a linear model of the arc at an accurate guess:
+// The bisection's result found directly (step 1 RootModelOf, steps 2 and 3 SearchNearRoot). The
+// midpoints are -90 + 180 t for binary fractions t, one more binary digit at each step. While a
+// midpoint lies outside the set of latitudes whose arc is within the tolerance, the search moves
+// towards that set, so the bracket keeps holding it; the first midpoint inside is the one with
+// the fewest binary digits in the set. The set is taken from a linear model of the arc at an
+// accurate guess:
 //  1. The series of the footpoint in the rectifying latitude target / G (to n^4, a guess within
 //     about 1e-13 radians), with its sines from one sine/cosine pair and those at the guess by
 //     the addition formulas, gives the arc there within about 1e-11 m, its slope, and the root.
@@ -229,6 +230,7 @@ Extended FootpointByReplay(const MeridianArc& arc, Extended target, int maxSteps
 //     the widened set, where the model decides both the side and the miss for certain.
 //  3. If that fraction also lies in the set narrowed by the band, it is the result; otherwise
 //     the four-sine arc at it decides, and if it misses, the replay above takes over.
+//
 // Step 1 for one target: the root and the set's half-widths, or false where the guided search
 // does not apply.
 struct RootModel {
