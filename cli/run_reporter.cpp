@@ -53,6 +53,7 @@ void RunReporter::FileFinished(unsigned job) {
 void RunReporter::EndProgress() {
   const std::lock_guard lock(mutex_);
   EraseLocked();
+  ended_ = true;  // the summary and any message after it stay the last lines
 }
 
 // "morvane-cli: 33% (1 of 3 files) | file 45%", one figure per busy job, cut to the width
@@ -76,7 +77,7 @@ std::string RunReporter::ProgressLine() const {
 }
 
 void RunReporter::RedrawLocked() {
-  if (!showProgress_) return;
+  if (!showProgress_ || ended_) return;
   std::string line = ProgressLine();
   if (line == drawn_) return;
   WriteStderr("\r\033[K" + line);

@@ -23,7 +23,7 @@ class RunReporter {
   void FileStarted(unsigned job);
   void FileProgress(unsigned job, int percent);
   void FileFinished(unsigned job);
-  // Erases the progress line; call before the summary.
+  // Erases the progress line for good; call before the summary.
   void EndProgress();
 
  private:
@@ -39,6 +39,7 @@ class RunReporter {
   std::size_t filesFinished_ = 0;
   std::vector<int> filePercent_;  // per job; kIdle when it converts nothing
   std::string drawn_;             // the progress line on screen, empty if none
+  bool ended_ = false;            // EndProgress was called: no more progress lines
   std::size_t width_;             // terminal columns
 };
 

@@ -428,6 +428,20 @@ TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
   EXPECT_EQ(RunCliOnTerminal(quiet), "");
 }
 
+TEST(ConvertCommand, ProgressLineIsErasedBeforeTheSummaryAndNotDrawnAgain) {
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "a", SamplePoints(50, 121.0, 24.0));
+  WritePointShapefile(dir.Path(), "b", SamplePoints(50, 121.1, 24.1));
+  const std::string shown = RunCliOnTerminal({"convert", "--mode", "2", "--region", "1", dir.Path().string()});
+
+  // The terminal turns the summary's newline into a carriage return and a line feed.
+  const std::size_t summary = shown.rfind("\r\033[Kmorvane-cli: 2 files converted, ");
+  ASSERT_NE(summary, std::string::npos) << shown;
+  const std::string last = shown.substr(summary + 3);
+  EXPECT_TRUE(last.ends_with(" seconds\r\n")) << "after the summary: " << last;
+  EXPECT_EQ(last.find('\r'), last.size() - 2) << "drawn again after the summary: " << last;
+}
+
 // ---- check --------------------------------------------------------------------------------
 
 const std::string kTwd97TmTaiwanPrj =
