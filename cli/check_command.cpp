@@ -37,7 +37,8 @@ int RunCheckCommand(const ParsedArguments& parsed) {
   LocalFileSystem local;
   ListingCacheFileSystem files(local);  // each folder listed once for all the .prj lookups
   bool allPlausible = true;
-  for (const ShapefileJob& job : ListJobs(parsed.Operands)) {
+  std::vector<std::string> earlierOutputs;  // what a folder conversion leaves out is not checked
+  for (const ShapefileJob& job : ListJobs(parsed.Operands, earlierOutputs)) {
     const std::string path = JoinPath(job.Folder, job.Item);
     const InputCheck check = CheckInput(path, choice.ModeIndex, choice.RegionIndex, files);
     allPlausible = allPlausible && check.Verdict == InputVerdict::Plausible;

@@ -3,13 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
-#include <numeric>
-#include <thread>
+#include <memory>
 
 #include "engine/engine_state.hpp"
 #include "messages.hpp"
@@ -30,108 +27,57 @@ bool IsFolder(const std::string& path) {
   return fs::is_directory(path, error);
 }
 
-// The folder as one spelling, so that "data", "./data" and "data/../data" compare equal.
-std::string CanonicalFolder(const std::string& folder) {
-  const fs::path path = folder.empty() ? fs::path(".") : fs::path(folder);
-  std::error_code error;
-  fs::path canonical = fs::weakly_canonical(path, error);
-  if (error) canonical = fs::absolute(path, error).lexically_normal();
-  return canonical.string();
-}
+// The run's feedback on standard error: messages and the progress line of every job.
+class CommandLineFeedback : public RunFeedback {
+ public:
+  explicit CommandLineFeedback(RunReporter& reporter, unsigned slots) : reporter_(reporter) {
+    for (unsigned slot = 0; slot < slots; ++slot) slots_.push_back(std::make_unique<JobFeedback>(reporter, slot));
+  }
 
-// Every file the run reads or writes for a job, with whether it writes it. Companions are
-// taken by their lower-case names, the ones that outputs are written under.
-std::vector<std::pair<std::string, bool>> TouchedFiles(const ShapefileJob& job,
-                                                       const std::string& canonicalFolder) {
-  const ShapefileNames names = BuildShapefileNames(canonicalFolder, job.Item);
-  return {{names.InputMain, false}, {names.Stem + ".shx", false}, {names.Stem + ".dbf", false},
-          {names.OutputMain, true}, {names.OutputIndex, true},    {names.OutputTable, true}};
-}
+  void ShowMessage(const std::string& text) override { reporter_.Message(text); }
+  void ShowCompletion(const std::string&, const std::string&) override {}
+  void SetOverallProgress(int) override {}
+  void SetFileProgress(int percent) override { slots_[0]->SetFileProgress(percent); }
+  void OnBytesRead(std::uint64_t done, std::uint64_t total) override { slots_[0]->OnBytesRead(done, total); }
+  RunFeedback& ForSlot(unsigned slot) override { return *slots_.at(slot); }
+  void FileStarted(unsigned slot, const std::string&) override { reporter_.FileStarted(slot); }
+  void FileFinished(unsigned slot) override { reporter_.FileFinished(slot); }
 
-std::size_t FindRoot(std::vector<std::size_t>& parent, std::size_t i) {
-  while (parent[i] != i) i = parent[i] = parent[parent[i]];
-  return i;
-}
-
-// What the jobs share while they convert.
-struct SharedRun {
-  const std::vector<ShapefileJob>& Jobs;
-  const std::vector<std::vector<std::size_t>>& Groups;
-  TransformMode Mode;
-  Region RegionIndex;
-  bool KeepGoing;
-  ConversionThreads Threads;  // per file
-  RunReporter& Reporter;
-  std::atomic<std::size_t> NextGroup{0};
-  std::atomic<bool> Stop{false};
-  std::atomic<std::size_t> Converted{0};
-  std::atomic<std::size_t> Failed{0};
-  std::atomic<std::uint64_t> Vertices{0};
+ private:
+  RunReporter& reporter_;
+  std::vector<std::unique_ptr<JobFeedback>> slots_;
 };
-
-void ConvertOne(SharedRun& run, unsigned slot, EngineState& engine, JobFeedback& feedback,
-                FileSystem& files, const ShapefileJob& job) {
-  run.Reporter.FileStarted(slot);
-  ShapefileStats stats;
-  bool converted = false;
-  try {
-    converted = ConvertShapefile(engine, job.Folder, job.Item, run.Mode, feedback, files, &stats,
-                                 run.Threads) ==
-                ShapefileOutcome::Converted;
-  } catch (const RunError& error) {
-    run.Reporter.Message(error.what());  // already names the file
-  } catch (const std::exception& error) {
-    // Engine errors say what went wrong but not where.
-    run.Reporter.Message(JoinPath(job.Folder, job.Item) + ": " + error.what());
-  }
-  run.Reporter.FileFinished(slot);
-  if (converted) {
-    ++run.Converted;
-    run.Vertices += stats.Vertices;
-  } else {
-    ++run.Failed;
-    if (!run.KeepGoing) run.Stop = true;
-  }
-}
-
-// One job: its own engine state, set up from the start values as a run after start-up is,
-// then groups taken in order until none is left or a failure stops the run.
-void RunJob(SharedRun& run, unsigned slot) {
-  JobFeedback feedback(run.Reporter, slot);
-  EngineState engine(feedback);
-  ApplyTransformSettings(engine, run.Mode, run.RegionIndex);
-  LocalFileSystem files;
-  for (;;) {
-    const std::size_t group = run.NextGroup++;
-    if (group >= run.Groups.size()) return;
-    for (const std::size_t index : run.Groups[group]) {
-      if (run.Stop) return;
-      ConvertOne(run, slot, engine, feedback, files, run.Jobs[index]);
-    }
-  }
-}
 
 std::string CountOf(std::size_t count, const char* noun) {
   return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
 }
 
-std::string Summary(const SharedRun& run, double seconds) {
-  const std::size_t total = run.Jobs.size();
-  const std::size_t skipped = total - run.Converted - run.Failed;
-  std::string text = run.Converted == total
-                         ? CountOf(total, "file") + " converted"
-                         : std::to_string(run.Converted) + " of " + CountOf(total, "file") +
-                               " converted, " + std::to_string(run.Failed) + " failed";
-  if (skipped > 0) text += ", " + std::to_string(skipped) + " not begun";
+std::string Summary(const RunSummary& run, double seconds) {
+  std::string text = run.AllConverted() || run.Files == 0
+                         ? CountOf(run.Files, "file") + " converted"
+                         : std::to_string(run.Converted) + " of " + CountOf(run.Files, "file") + " converted";
+  if (!run.Failed.empty()) text += ", " + std::to_string(run.Failed.size()) + " failed";
+  if (!run.Skipped.empty()) text += ", " + std::to_string(run.Skipped.size()) + " skipped";
+  if (run.NotBegun() > 0) text += ", " + std::to_string(run.NotBegun()) + " not begun";
   char figures[64];
   std::snprintf(figures, sizeof figures, ", %llu vertices, %.2f seconds",
-                static_cast<unsigned long long>(run.Vertices.load()), seconds);
+                static_cast<unsigned long long>(run.Vertices), seconds);
   return text + figures;
+}
+
+// The files the run did not convert, one line each, with their reasons.
+std::vector<std::string> ProblemLines(const RunSummary& run) {
+  std::vector<std::string> lines;
+  for (const FileProblem& problem : run.Failed) lines.push_back("failed: " + problem.Reason);
+  for (const FileProblem& problem : run.Skipped) {
+    lines.push_back("skipped: " + problem.Path + ": " + problem.Reason + " (--overwrite replaces it)");
+  }
+  return lines;
 }
 
 }  // namespace
 
-std::vector<ShapefileJob> ListJobs(const std::vector<std::string>& operands) {
+std::vector<ShapefileJob> ListJobs(const std::vector<std::string>& operands, std::vector<std::string>& leftOut) {
   for (const std::string& operand : operands) {
     if (!IsFolder(operand) && !EndsWithIgnoringCase(operand, ".shp")) {
       throw UsageError("'" + operand + "' is neither a folder nor a .shp file");
@@ -140,9 +86,16 @@ std::vector<ShapefileJob> ListJobs(const std::vector<std::string>& operands) {
   std::vector<ShapefileJob> jobs;
   for (const std::string& operand : operands) {
     if (IsFolder(operand)) {
-      const std::vector<std::string> names = ListShapefiles(operand);
-      if (names.empty()) PrintMessage(operand + ": no .shp files in this folder");
-      for (const std::string& name : names) jobs.push_back({operand, name});
+      LocalFileSystem files;
+      const std::vector<ListedShapefile> listed = ListShapefilesMarked(files, operand);
+      if (listed.empty()) PrintMessage(operand + ": no .shp files in this folder");
+      for (const ListedShapefile& entry : listed) {
+        // Converting an output again would convert twice; named on its own it is converted.
+        if (entry.EarlierOutput)
+          leftOut.push_back(JoinPath(operand, entry.Name));
+        else
+          jobs.push_back({operand, entry.Name});
+      }
     } else {
       // A bare name stays bare (the working folder), so messages show it as typed.
       const fs::path path(operand);
@@ -150,43 +103,6 @@ std::vector<ShapefileJob> ListJobs(const std::vector<std::string>& operands) {
     }
   }
   return jobs;
-}
-
-std::vector<std::vector<std::size_t>> GroupDependentJobs(const std::vector<ShapefileJob>& jobs) {
-  std::vector<std::size_t> parent(jobs.size());
-  std::iota(parent.begin(), parent.end(), std::size_t{0});
-
-  // For every file: the jobs that touch it, and whether any of them writes it.
-  struct FileUse {
-    std::vector<std::size_t> Jobs;
-    bool Written = false;
-  };
-  std::map<std::string, FileUse> uses;
-  std::map<std::string, std::string> canonicalFolders;
-  for (std::size_t i = 0; i < jobs.size(); ++i) {
-    auto [folder, added] = canonicalFolders.try_emplace(jobs[i].Folder);
-    if (added) folder->second = CanonicalFolder(jobs[i].Folder);
-    for (const auto& [file, written] : TouchedFiles(jobs[i], folder->second)) {
-      FileUse& use = uses[file];
-      use.Jobs.push_back(i);
-      use.Written = use.Written || written;
-    }
-  }
-  for (const auto& [file, use] : uses) {
-    if (!use.Written) continue;  // jobs that only read a file may run side by side
-    for (const std::size_t job : use.Jobs) {
-      parent[FindRoot(parent, job)] = FindRoot(parent, use.Jobs.front());
-    }
-  }
-
-  std::vector<std::vector<std::size_t>> groups;
-  std::map<std::size_t, std::size_t> groupOfRoot;
-  for (std::size_t i = 0; i < jobs.size(); ++i) {
-    const auto [entry, added] = groupOfRoot.try_emplace(FindRoot(parent, i), groups.size());
-    if (added) groups.emplace_back();
-    groups[entry->second].push_back(i);
-  }
-  return groups;
 }
 
 int RunConvertCommand(const ParsedArguments& parsed) {
@@ -201,31 +117,38 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   if (parsed.Operands.empty()) throw UsageError("no PATH to convert");
   const bool quiet = parsed.Has("quiet");
 
-  const std::vector<ShapefileJob> jobs = ListJobs(parsed.Operands);
-  const std::vector<std::vector<std::size_t>> groups = GroupDependentJobs(jobs);
-  const unsigned workers = static_cast<unsigned>(
-      std::max<std::size_t>(1, std::min<std::size_t>(jobCount, groups.size())));
+  std::vector<std::string> leftOut;
+  const std::vector<ShapefileJob> jobs = ListJobs(parsed.Operands, leftOut);
+  const unsigned workers = static_cast<unsigned>(std::max<std::size_t>(
+      1, std::min<std::size_t>(jobCount, jobCount > 1 ? GroupDependentJobs(jobs).size() : 1)));
 
   // Files at once and threads per file share the cores rather than multiply them.
   ConversionThreads perFile;
   perFile.Count = threadCount != 0 ? threadCount : std::max(1u, CoreCount() / workers);
 
   RunReporter reporter(!quiet && isatty(STDERR_FILENO) == 1, jobs.size(), workers);
-  SharedRun run{jobs,    groups,  choice.ModeIndex, choice.RegionIndex, parsed.Has("keep-going"),
-                perFile, reporter};
-  if (workers == 1) {
-    RunJob(run, 0);
-  } else {
-    std::vector<std::jthread> threads;
-    for (unsigned slot = 0; slot < workers; ++slot) {
-      threads.emplace_back([&run, slot] { RunJob(run, slot); });
-    }
-  }
+  CommandLineFeedback feedback(reporter, workers);
+  RunOptions options;
+  options.KeepGoing = parsed.Has("keep-going");
+  options.Jobs = workers;
+  options.ReplaceOutputs = parsed.Has("overwrite");
+  options.Threads = perFile;
+  // The run sets up each job's engine state from this one, as a run after start-up is.
+  EngineState engine(feedback);
+  LocalFileSystem files;
+  const RunSummary summary =
+      RunConversion(engine, jobs, choice.ModeIndex, choice.RegionIndex, options, feedback, files);
   reporter.EndProgress();
 
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  if (!quiet) reporter.Message(Summary(run, elapsed.count()));
-  return run.Converted == jobs.size() ? 0 : 1;
+  if (!quiet) {
+    std::string text = Summary(summary, elapsed.count());
+    if (!leftOut.empty()) text += "; " + CountOf(leftOut.size(), "earlier output") + " left out";
+    reporter.Message(text);
+    for (const std::string& line : ProblemLines(summary)) reporter.Message(line);
+    for (const std::string& path : leftOut) reporter.Message("left out: " + path + ": the output of an earlier conversion");
+  }
+  return summary.AllConverted() || jobs.empty() ? 0 : 1;
 }
 
 }  // namespace morvane

@@ -20,7 +20,7 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--quiet] PATH...\n"
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--quiet] PATH...\n"
     "       morvane-cli check --mode M --region R PATH...\n"
     "       morvane-cli point --mode M --region R [X Y]\n"
     "       morvane-cli modes\n"
@@ -41,14 +41,16 @@ constexpr std::string_view kMainHelp =
     "for the whole manual. --version prints the version.\n";
 
 constexpr std::string_view kConvertUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--quiet] PATH...\n";
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--quiet] PATH...\n";
 
 constexpr std::string_view kConvertHelp =
     "\n"
     "Converts shapefiles. Each PATH is a .shp file or a folder, meaning every *.shp\n"
-    "entry in it. For roads.shp the converted copies roads_1.shp, roads_1.shx and\n"
-    "roads_1.dbf, the target system roads_1.prj and a copy of roads.cpg (if any) are\n"
-    "written beside it (replacing earlier ones); roads.shx and roads.dbf must exist.\n"
+    "entry in it except the outputs of earlier conversions (roads_1.shp beside\n"
+    "roads.shp; name one to convert it). For roads.shp the converted copies\n"
+    "roads_1.shp, roads_1.shx and roads_1.dbf, the target system roads_1.prj and a\n"
+    "copy of roads.cpg (if any) are written beside it; roads.shx and roads.dbf must\n"
+    "exist. A file whose outputs exist is skipped unless --overwrite is given.\n"
     "Input files are never changed.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
@@ -58,6 +60,7 @@ constexpr std::string_view kConvertHelp =
     "                 processor's cores shared out among the --jobs files; 1 for one)\n"
     "  --keep-going   go on after a file fails, and report every failure;\n"
     "                 by default the first failure ends the run\n"
+    "  --overwrite    replace the outputs of earlier conversions\n"
     "  --quiet        no progress display and no summary line\n"
     "  -h, --help     show this help\n"
     "\n"
@@ -113,7 +116,7 @@ constexpr std::string_view kModesHelp =
 
 constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
                                         KnownOption{"jobs", true}, KnownOption{"threads", true},
-                                        KnownOption{"keep-going", false},
+                                        KnownOption{"keep-going", false}, KnownOption{"overwrite", false},
                                         KnownOption{"quiet", false}};
 constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};

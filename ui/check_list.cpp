@@ -8,7 +8,8 @@
 namespace morvane {
 namespace {
 
-constexpr int kNameRole = Qt::UserRole;  // QByteArray: the raw name
+constexpr int kNameRole = Qt::UserRole;               // QByteArray: the raw name
+constexpr int kEarlierOutputRole = Qt::UserRole + 1;  // bool
 constexpr int kItemHeight = 14;
 
 class FixedHeightDelegate : public QStyledItemDelegate {
@@ -28,14 +29,27 @@ CheckList::CheckList(QWidget* parent) : QListWidget(parent) {
 }
 
 void CheckList::SetNames(const std::vector<std::string>& names) {
+  std::vector<ListedShapefile> entries;
+  for (const std::string& name : names) entries.push_back({name, false});
+  SetEntries(entries);
+}
+
+void CheckList::SetEntries(const std::vector<ListedShapefile>& entries) {
   clear();
-  for (const std::string& name : names) {
-    auto* item = new QListWidgetItem(DisplayText(name), this);
-    item->setData(kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  for (const ListedShapefile& entry : entries) {
+    auto* item = new QListWidgetItem(DisplayText(entry.Name), this);
+    item->setData(kNameRole, QByteArray(entry.Name.data(), static_cast<qsizetype>(entry.Name.size())));
+    item->setData(kEarlierOutputRole, entry.EarlierOutput);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(Qt::Checked);
+    item->setCheckState(entry.EarlierOutput ? Qt::Unchecked : Qt::Checked);
+    if (entry.EarlierOutput) {
+      item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+      item->setToolTip(QStringLiteral("之前轉換的輸出檔：再轉換一次會轉換兩次"));
+    }
   }
 }
+
+bool CheckList::IsEarlierOutput(int index) const { return item(index)->data(kEarlierOutputRole).toBool(); }
 
 void CheckList::SetAllTicked(bool ticked) {
   for (int i = 0; i < count(); ++i) SetTicked(i, ticked);

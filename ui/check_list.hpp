@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shapefile/conversion_run.hpp"
+#include "shapefile/folder_listing.hpp"
 
 namespace morvane {
 
@@ -19,6 +20,11 @@ class CheckList : public QListWidget {
 
   // Replaces the whole list with `names`, every item ticked.
   void SetNames(const std::vector<std::string>& names);
+  // Replaces the whole list with `entries`: each ticked, but the outputs of earlier
+  // conversions, which are unticked and marked with an icon and a tooltip saying why.
+  void SetEntries(const std::vector<ListedShapefile>& entries);
+  // Whether item `index` is marked as the output of an earlier conversion.
+  bool IsEarlierOutput(int index) const;
   void SetAllTicked(bool ticked);
 
   bool IsTicked(int index) const;

@@ -38,4 +38,10 @@ SuspiciousFilesChoice MessageBoxDialogs::AskAboutSuspiciousFiles(const QString& 
   return box.clickedButton() == convert ? SuspiciousFilesChoice::ConvertAnyway : SuspiciousFilesChoice::LeaveOut;
 }
 
+bool MessageBoxDialogs::AskYesNo(const QString& text) {
+  QMessageBox box(QMessageBox::Question, title_, text, QMessageBox::Yes | QMessageBox::No, owner_);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace morvane

@@ -25,6 +25,8 @@ class WindowDialogs {
   // The question before a run with suspicious ticked files: `files` lists them with their
   // reasons, one per line; the answer converts them anyway or leaves them out.
   virtual SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) = 0;
+  // A question with Yes and No buttons, the application's title as caption; true for Yes.
+  virtual bool AskYesNo(const QString& text) = 0;
 };
 
 // The program's boxes: modal QMessageBoxes over the owner window.
@@ -40,6 +42,7 @@ class MessageBoxDialogs : public WindowDialogs {
   void ShowCompletion(const QString& text, const QString& caption) override;
   void ShowError(const QString& text) override;
   SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override;
+  bool AskYesNo(const QString& text) override;
 
  private:
   QString title_;

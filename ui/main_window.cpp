@@ -170,8 +170,13 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
 void TForm1::ShapeButton3Click() {
   try {
     const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
-    RunConversion(engine_, ItemsToConvert(), ShellTreeView1->SelectedFolder(), mode,
-                  RadioGroup2->ItemIndex(), feedback_, files_);
+    const std::string folder = ShellTreeView1->SelectedFolder();
+    const RunSummary summary =
+        RunConversion(engine_, ItemsToConvert(), folder, mode, RadioGroup2->ItemIndex(), feedback_, files_);
+    if (summary.Files == 0)
+      dialogs_.ShowMessage(NothingToConvertText(!folder.empty()));
+    else if (!summary.AllConverted())
+      dialogs_.ShowCompletion(RunSummaryText(summary), QStringLiteral("Message"));
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
   }
@@ -187,7 +192,7 @@ void TForm1::ShellTreeView1Change() {
     settings_->setValue(kFolderKey, QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
   }
   // The computer root has no path: its list is empty.
-  CheckListBox1->SetNames(folder.empty() ? std::vector<std::string>{} : ListShapefiles(folder));
+  CheckListBox1->SetEntries(folder.empty() ? std::vector<ListedShapefile>{} : ListShapefilesMarked(files_, folder));
   CheckListedFiles();
 }
 

@@ -4,6 +4,9 @@
 
 #include <QString>
 #include <string>
+#include <vector>
+
+#include "shapefile/conversion_run.hpp"
 
 namespace morvane {
 
@@ -21,5 +24,15 @@ QString ErrorBoxText(const QString& message);
 // encoding of names on old Windows disks and archives. Only for showing: the bytes
 // themselves are what the program keeps and opens.
 QString DisplayText(const std::string& bytes);
+
+// The question before a run replaces the outputs of earlier conversions, listing them.
+QString ReplaceQuestionText(const std::vector<std::string>& outputs);
+
+// The box at the end of a run that did not convert every file: how many were converted, and
+// each file that was not with its reason.
+QString RunSummaryText(const RunSummary& summary);
+
+// What a press of the run button with nothing to convert says.
+QString NothingToConvertText(bool folderChosen);
 
 }  // namespace morvane

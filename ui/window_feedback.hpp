@@ -19,6 +19,8 @@ class WindowFeedback : public RunFeedback {
   void ShowCompletion(const std::string& text, const std::string& caption) override;
   void SetOverallProgress(int percent) override;
   void SetFileProgress(int percent) override;
+  void ShowError(const std::string& text) override;
+  bool ConfirmReplace(const std::vector<std::string>& outputs) override;
 
  private:
   WindowDialogs& dialogs_;

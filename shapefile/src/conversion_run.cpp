@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -139,11 +142,6 @@ class PendingOutputs {
   bool committed_ = false;
 };
 
-// name_1.prj, name_1.cpg: beside name_1.shp, with its base.
-std::string SiblingOutput(const ShapefileNames& names, const char* extension) {
-  return names.OutputMain.substr(0, names.OutputMain.size() - 4) + extension;
-}
-
 void WriteTextFile(FileSystem& files, const std::string& path, const std::string& text) {
   std::unique_ptr<File> file = files.Create(path);
   file->Write(text.data(), text.size());
@@ -199,14 +197,12 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   const ShapefileNames names = BuildShapefileNames(folder, item);
   std::unique_ptr<File> input = files.OpenRead(names.InputMain);
   const std::optional<std::string> index = FindCompanion(files, names.Stem, ".shx");
-  if (!index) {
-    feedback.ShowMessage(names.Stem + ".shx Not found");
-    return ShapefileOutcome::EndRun;
-  }
-  const std::optional<std::string> table = FindCompanion(files, names.Stem, ".dbf");
-  if (!table) {
-    feedback.ShowMessage(names.Stem + ".dbf Not found");
-    return ShapefileOutcome::EndRun;
+  const std::optional<std::string> table = index ? FindCompanion(files, names.Stem, ".dbf") : std::nullopt;
+  if (!index || !table) {
+    const std::string missing = names.Stem + (index ? ".dbf" : ".shx") + " Not found";
+    feedback.ShowMessage(missing);
+    if (stats != nullptr) stats->Missing = missing;
+    return ShapefileOutcome::MissingCompanion;
   }
 
   // The system the converted coordinates are in (none for a mode that converts nothing), and
@@ -214,8 +210,8 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   // describes the source system and is never carried.
   const std::optional<std::string> system = TargetSystemWkt(mode, engine.Settings, engine.Lambert);
   const std::optional<std::string> codePage = FindCompanion(files, names.Stem, ".cpg");
-  const std::string projectionOutput = SiblingOutput(names, ".prj");
-  const std::string codePageOutput = SiblingOutput(names, ".cpg");
+  const std::string& projectionOutput = names.OutputProjection;
+  const std::string& codePageOutput = names.OutputCodePage;
   std::vector<std::string> written = {names.OutputMain, names.OutputIndex, names.OutputTable};
   std::vector<std::string> dropped;
   (system ? written : dropped).push_back(projectionOutput);
@@ -240,23 +236,183 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   return ShapefileOutcome::Converted;
 }
 
-void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
-                   const std::string& folder, TransformMode mode, Region region,
-                   RunFeedback& feedback, FileSystem& files, const ConversionThreads& threads) {
-  ApplyTransformSettings(engine, mode, region);
-  std::int64_t ticked = 0;
-  for (const RunItem& item : items) ticked += item.Ticked ? 1 : 0;
-
-  std::int64_t started = 0;
+std::vector<ShapefileJob> TickedJobs(const std::string& folder, const std::vector<RunItem>& items) {
+  std::vector<ShapefileJob> jobs;
   for (const RunItem& item : items) {
-    if (!item.Ticked) continue;
-    feedback.SetOverallProgress(static_cast<int>(started * 100 / ticked));
-    ++started;
-    if (ConvertShapefile(engine, folder, item.Text, mode, feedback, files, nullptr, threads) == ShapefileOutcome::EndRun)
-      break;
+    if (item.Ticked) jobs.push_back({folder, item.Text});
   }
-  feedback.SetOverallProgress(100);
-  feedback.ShowCompletion(kCompletionText, kCompletionCaption);
+  return jobs;
+}
+
+namespace {
+
+// The earlier outputs that converting `job` would replace: its main file, index and table
+// (a .prj or .cpg alone is not a conversion's). None when a companion is missing: that file
+// fails before anything is written.
+std::vector<std::string> ExistingOutputs(FileSystem& files, const ShapefileJob& job) {
+  const ShapefileNames names = BuildShapefileNames(job.Folder, job.Item);
+  if (!FindCompanion(files, names.Stem, ".shx") || !FindCompanion(files, names.Stem, ".dbf")) return {};
+  std::vector<std::string> existing;
+  for (const std::string& output : {names.OutputMain, names.OutputIndex, names.OutputTable}) {
+    if (files.IsRegularFile(output)) existing.push_back(output);
+  }
+  return existing;
+}
+
+// What happened to one job.
+struct JobResult {
+  enum class Kind { NotBegun, Converted, Failed, Skipped } Outcome = Kind::NotBegun;
+  std::string Reason;
+  std::uint64_t Vertices = 0;
+};
+
+// The jobs a run converts and what it knows of them, shared by its slots.
+class RunState {
+ public:
+  RunState(const std::vector<ShapefileJob>& jobs, TransformMode mode, const RunOptions& options,
+           RunFeedback& feedback)
+      : jobs_(jobs), mode_(mode), options_(options), feedback_(feedback), results_(jobs.size()) {}
+
+  // Leaves out the jobs whose outputs exist, unless they may be replaced: asked once.
+  void ScreenExistingOutputs(FileSystem& files) {
+    std::vector<std::size_t> replacing;
+    std::vector<std::string> outputs;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      const std::vector<std::string> existing = ExistingOutputs(files, jobs_[i]);
+      if (existing.empty()) continue;
+      replacing.push_back(i);
+      outputs.push_back(existing.front());
+    }
+    if (replacing.empty() || options_.ReplaceOutputs || feedback_.ConfirmReplace(outputs)) return;
+    for (std::size_t k = 0; k < replacing.size(); ++k) {
+      results_[replacing[k]] = {JobResult::Kind::Skipped, outputs[k] + " already exists", 0};
+    }
+  }
+
+  // Converts job `index` with `engine`, unless the run has stopped or it was left out.
+  void Convert(std::size_t index, unsigned slot, std::size_t ticked, EngineState& engine, RunFeedback& slotFeedback,
+               FileSystem& files) {
+    {
+      std::lock_guard lock(mutex_);
+      if (results_[index].Outcome == JobResult::Kind::Skipped) return;
+      if (stopped_ || feedback_.StopRequested()) {
+        stopped_ = true;
+        return;
+      }
+      feedback_.SetOverallProgress(static_cast<int>(started_ * 100 / ticked));
+      ++started_;
+    }
+    const ShapefileJob& job = jobs_[index];
+    const std::string path = JoinPath(job.Folder, job.Item);
+    feedback_.FileStarted(slot, path);
+    JobResult result;
+    try {
+      ShapefileStats stats;
+      if (ConvertShapefile(engine, job.Folder, job.Item, mode_, slotFeedback, files, &stats, options_.Threads) ==
+          ShapefileOutcome::Converted) {
+        result = {JobResult::Kind::Converted, "", stats.Vertices};
+      } else {
+        result = {JobResult::Kind::Failed, stats.Missing, 0};  // its message has been shown
+      }
+    } catch (const RunError& error) {
+      result = {JobResult::Kind::Failed, error.what(), 0};  // names the file already
+      slotFeedback.ShowError(result.Reason);
+    } catch (const std::exception& error) {
+      // Engine errors say what went wrong but not where.
+      result = {JobResult::Kind::Failed, path + ": " + error.what(), 0};
+      slotFeedback.ShowError(result.Reason);
+    }
+    feedback_.FileFinished(slot);
+    std::lock_guard lock(mutex_);
+    if (result.Outcome == JobResult::Kind::Failed && !options_.KeepGoing) stopped_ = true;
+    results_[index] = std::move(result);
+  }
+
+  // The jobs not left out.
+  std::size_t ToConvert() const {
+    return static_cast<std::size_t>(std::count_if(results_.begin(), results_.end(), [](const JobResult& result) {
+      return result.Outcome != JobResult::Kind::Skipped;
+    }));
+  }
+
+  RunSummary Summary() const {
+    RunSummary summary;
+    summary.Files = jobs_.size();
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      const JobResult& result = results_[i];
+      const std::string path = JoinPath(jobs_[i].Folder, jobs_[i].Item);
+      switch (result.Outcome) {
+        case JobResult::Kind::Converted:
+          ++summary.Converted;
+          summary.Vertices += result.Vertices;
+          break;
+        case JobResult::Kind::Failed:
+          summary.Failed.push_back({path, result.Reason});
+          break;
+        case JobResult::Kind::Skipped:
+          summary.Skipped.push_back({path, result.Reason});
+          break;
+        case JobResult::Kind::NotBegun:
+          break;
+      }
+    }
+    return summary;
+  }
+
+ private:
+  const std::vector<ShapefileJob>& jobs_;
+  const TransformMode mode_;
+  const RunOptions& options_;
+  RunFeedback& feedback_;
+  std::mutex mutex_;
+  std::vector<JobResult> results_;
+  std::int64_t started_ = 0;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
+                         Region region, const RunOptions& options, RunFeedback& feedback, FileSystem& files) {
+  ApplyTransformSettings(engine, mode, region);
+  RunState run(jobs, mode, options, feedback);
+  run.ScreenExistingOutputs(files);
+  const std::size_t ticked = std::max<std::size_t>(1, run.ToConvert());
+
+  const std::vector<std::vector<std::size_t>> groups =
+      options.Jobs > 1 ? GroupDependentJobs(jobs) : std::vector<std::vector<std::size_t>>{};
+  const unsigned slots = static_cast<unsigned>(std::min<std::size_t>(std::max(1u, options.Jobs), std::max<std::size_t>(1, groups.size())));
+  if (slots <= 1) {
+    for (std::size_t i = 0; i < jobs.size(); ++i) run.Convert(i, 0, ticked, engine, feedback, files);
+  } else {
+    // Each slot converts whole groups with an engine state of its own, set up as the run's.
+    std::atomic<std::size_t> nextGroup{0};
+    std::vector<std::jthread> threads;
+    for (unsigned slot = 0; slot < slots; ++slot) {
+      threads.emplace_back([&, slot] {
+        RunFeedback& slotFeedback = feedback.ForSlot(slot);
+        EngineState slotEngine(slotFeedback);
+        slotEngine.Settings = engine.Settings;
+        slotEngine.Lambert = engine.Lambert;
+        for (std::size_t group = nextGroup++; group < groups.size(); group = nextGroup++) {
+          for (const std::size_t index : groups[group]) run.Convert(index, slot, ticked, slotEngine, slotFeedback, files);
+        }
+      });
+    }
+  }
+  const RunSummary summary = run.Summary();
+  // The bar reaches 100 only when every file was converted; otherwise it stays where the last
+  // file began, and the caller says what was not converted.
+  if (summary.AllConverted()) {
+    feedback.SetOverallProgress(100);
+    feedback.ShowCompletion(kCompletionText, kCompletionCaption);
+  }
+  return summary;
+}
+
+RunSummary RunConversion(EngineState& engine, const std::vector<RunItem>& items, const std::string& folder,
+                         TransformMode mode, Region region, RunFeedback& feedback, FileSystem& files) {
+  return RunConversion(engine, TickedJobs(folder, items), mode, region, RunOptions{}, feedback, files);
 }
 
 }  // namespace morvane

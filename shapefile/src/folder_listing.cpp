@@ -1,6 +1,7 @@
 #include "shapefile/folder_listing.hpp"
 
 #include "shapefile/file_system.hpp"
+#include "shapefile/target_system.hpp"
 
 namespace morvane {
 
@@ -19,8 +20,8 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
   return true;
 }
 
-std::vector<std::string> ListShapefiles(const std::string& folder) {
-  std::vector<std::string> names = LocalFileSystem().ListFolder(folder);
+std::vector<std::string> ListShapefiles(FileSystem& files, const std::string& folder) {
+  std::vector<std::string> names = files.ListFolder(folder);
   std::erase_if(names, [](const std::string& name) { return !EndsWithIgnoringCase(name, ".shp"); });
   return names;
 }
@@ -46,6 +47,56 @@ std::vector<std::string> ListingCacheFileSystem::ListFolder(const std::string& f
   auto [entry, added] = listings_.try_emplace(folder);
   if (added) entry->second = files_.ListFolder(folder);
   return entry->second;
+}
+
+namespace {
+
+// name without its four-character extension.
+std::string_view BaseOf(std::string_view name) { return name.substr(0, name.size() - 4); }
+
+// Whether `shapefiles` holds the input that `name` would be the output of: "roads.shp" (in
+// any case) for "roads_1.shp".
+bool HasInputBeside(std::string_view name, const std::vector<std::string>& shapefiles) {
+  const std::string_view base = BaseOf(name);
+  if (base.size() < 3 || base.substr(base.size() - 2) != "_1") return false;
+  const std::string_view inputBase = base.substr(0, base.size() - 2);
+  for (const std::string& other : shapefiles) {
+    if (BaseOf(other) == inputBase) return true;
+  }
+  return false;
+}
+
+// Whether the .prj beside `shapefile` (lower-case extension, or any case) is one this program
+// wrote.
+bool HasOwnProjection(FileSystem& files, const std::string& folder, std::string_view shapefile,
+                      const std::vector<std::string>& names) {
+  const std::string_view base = BaseOf(shapefile);
+  for (const std::string& name : names) {
+    if (name.size() != base.size() + 4 || BaseOf(name) != base || !EndsWithIgnoringCase(name, ".prj")) continue;
+    const std::string path = JoinPath(folder, name);
+    if (!files.IsRegularFile(path)) continue;
+    try {
+      std::unique_ptr<File> file = files.OpenRead(path);
+      std::string text(4096, '\0');  // the systems this program writes are far shorter
+      text.resize(file->Read(text.data(), text.size()));
+      if (IsOwnTargetSystem(text)) return true;
+    } catch (const FileError&) {
+      // An unreadable .prj says nothing.
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::string& folder) {
+  const std::vector<std::string> names = files.ListFolder(folder);
+  const std::vector<std::string> shapefiles = ListShapefiles(files, folder);
+  std::vector<ListedShapefile> listed;
+  for (const std::string& name : shapefiles) {
+    listed.push_back({name, HasInputBeside(name, shapefiles) || HasOwnProjection(files, folder, name, names)});
+  }
+  return listed;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

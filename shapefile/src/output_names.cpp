@@ -57,7 +57,13 @@ ShapefileNames BuildShapefileNames(const std::string& folder, const std::string&
   names.OutputMain = base + "_1.shp";
   names.OutputIndex = base + "_1.shx";
   names.OutputTable = base + "_1.dbf";
+  names.OutputProjection = base + "_1.prj";
+  names.OutputCodePage = base + "_1.cpg";
   return names;
+}
+
+std::vector<std::string> OutputsOf(const ShapefileNames& names) {
+  return {names.OutputMain, names.OutputIndex, names.OutputTable, names.OutputProjection, names.OutputCodePage};
 }
 
 std::string TemporaryOutputPath(const std::string& finalPath, unsigned long pid, unsigned long n) {

@@ -149,3 +149,47 @@ std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSe
 }
 
 }  // namespace morvane
+
+namespace morvane {
+
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// "121", "120.5": the central meridian as Digits prints it.
+bool IsMeridianDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (const char c : text) {
+    if ((c < '0' || c > '9') && c != '.' && c != '-') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsOwnTargetSystem(std::string_view wkt) {
+  constexpr std::string_view kOpening = "PROJCS[\"";
+  if (!StartsWith(wkt, kOpening)) return false;
+  wkt.remove_prefix(kOpening.size());
+  const std::size_t close = wkt.find('"');
+  if (close == std::string_view::npos) return false;
+  std::string_view name = wkt.substr(0, close);
+  bool named = false;
+  for (const std::string_view datum : {"TWD_1967_", "TWD_1997_", "WGS_1984_", "Lambert_Grid_"}) {
+    if (StartsWith(name, datum)) {
+      name.remove_prefix(datum.size());
+      named = true;
+      break;
+    }
+  }
+  if (!named) return false;
+  if (name == "Lambert_Conformal_Conic") return true;
+  for (const std::string_view grid : {"TM2_", "TM3_", "UTM_"}) {
+    if (StartsWith(name, grid) && name.size() > grid.size() + 1 && name.back() == 'E') {
+      return IsMeridianDigits(name.substr(grid.size(), name.size() - grid.size() - 1));
+    }
+  }
+  return false;
+}
+
+}  // namespace morvane

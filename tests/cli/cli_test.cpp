@@ -276,9 +276,10 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
   EXPECT_EQ(ReadFile(dir / "beta.shp"), inputBytes);
 
   // A .shp operand converts that file alone, with --quiet leaving stderr empty.
+  // Its earlier outputs are replaced with --overwrite.
   fs::remove(dir / "gamma_1.shp");
   const CliResult single =
-      RunCli({"convert", "--mode=2", "--region=2", "--quiet", (dir / "gamma.shp").string()});
+      RunCli({"convert", "--mode=2", "--region=2", "--quiet", "--overwrite", (dir / "gamma.shp").string()});
   EXPECT_EQ(single.Status, 0) << single.Err;
   EXPECT_EQ(single.Err, "");
   EXPECT_TRUE(Exists(dir / "gamma_1.shp"));
@@ -320,7 +321,15 @@ TEST_P(ConvertFailures, MissingCompanions) {
   }
   ASSERT_GE(result.Err.size(), expected.size());
   EXPECT_EQ(result.Err.substr(0, expected.size()), expected);
-  EXPECT_EQ(ParseSummary(result.Err.substr(expected.size())).first, c.Counts) << result.Err;
+  // The summary, then each failure with its reason.
+  const std::string after = result.Err.substr(expected.size());
+  const std::size_t summaryEnd = after.find('\n') + 1;
+  EXPECT_EQ(ParseSummary(after.substr(0, summaryEnd)).first, c.Counts) << result.Err;
+  std::string failures;
+  for (const std::string& file : c.Messages) {
+    failures += "morvane-cli: failed: " + (dir / file).string() + " Not found\n";
+  }
+  EXPECT_EQ(after.substr(summaryEnd), failures);
 
   for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
     const bool wanted =
@@ -425,6 +434,7 @@ TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
 
   std::vector<std::string> quiet = base;
   quiet.push_back("--quiet");
+  quiet.push_back("--overwrite");
   EXPECT_EQ(RunCliOnTerminal(quiet), "");
 }
 

@@ -33,7 +33,8 @@ class NoMessages : public MessageSink {
 };
 
 pid_t StartConversion(const std::string& shapefile) {
-  std::vector<std::string> args = {MORVANE_CLI_PATH, "convert", "--mode", "2", "--region", "1", "--quiet", shapefile};
+  std::vector<std::string> args = {MORVANE_CLI_PATH, "convert", "--mode", "2", "--region", "1", "--quiet",
+                                   "--overwrite", shapefile};
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -36,7 +36,15 @@ class RecordingFeedback : public RunFeedback {
   void SetOverallProgress(int percent) override { Events.push_back("overall " + std::to_string(percent)); }
   void SetFileProgress(int percent) override { Events.push_back("file " + std::to_string(percent)); }
   void OnBytesRead(std::uint64_t done, std::uint64_t total) override { LastBytesRead = {done, total}; }
+  void ShowError(const std::string& text) override { Events.push_back("error " + text); }
+  bool ConfirmReplace(const std::vector<std::string>& outputs) override {
+    std::string event = "replace?";
+    for (const std::string& output : outputs) event += " " + output;
+    Events.push_back(event);
+    return Replace;
+  }
 
+  bool Replace = true;  // the answer to the question before outputs are replaced
   std::vector<std::string> Events;
   std::pair<std::uint64_t, std::uint64_t> LastBytesRead;
 };
@@ -54,9 +62,9 @@ struct Harness {
   EngineState engine{feedback};
   LocalFileSystem local;
 
-  void Convert(const TempFolder& folder, const std::vector<RunItem>& items,
-               TransformMode mode = kGeographicToTm2, Region region = 0, FileSystem* files = nullptr) {
-    RunConversion(engine, items, folder.Path(), mode, region, feedback, files != nullptr ? *files : local);
+  RunSummary Convert(const TempFolder& folder, const std::vector<RunItem>& items,
+                     TransformMode mode = kGeographicToTm2, Region region = 0, FileSystem* files = nullptr) {
+    return RunConversion(engine, items, folder.Path(), mode, region, feedback, files != nullptr ? *files : local);
   }
   Shapefile Expected(const Shapefile& input, TransformMode mode = kGeographicToTm2, Region region = 0) {
     RecordingFeedback quiet;
@@ -103,20 +111,22 @@ TEST(ConversionRun, TickedItemsAreConvertedInListOrderWithTheBarsSetBeforeAndAft
   EXPECT_EQ(folder.Names().size(), inputs.size() + 12);  // .shp, .shx, .dbf and .prj of three
 }
 
-TEST(ConversionRun, EmptyListOrNothingTickedTouchesNoFileAndCompletes) {
+TEST(ConversionRun, EmptyListOrNothingTickedTouchesNoFileAndDoesNotComplete) {
   const std::vector<std::vector<RunItem>> lists = {{}, {{"roads.shp", false}, {"rivers.shp", false}}};
   for (const std::vector<RunItem>& items : lists) {
     TempFolder folder;
     WriteShapefile(folder, "roads", Roads());
     const std::map<std::string, Bytes> before = Snapshot(folder);
     Harness run;
-    run.Convert(folder, items);
-    EXPECT_EQ(run.feedback.Events, (std::vector<std::string>{"overall 100", kCompletion}));
+    const RunSummary summary = run.Convert(folder, items);
+    EXPECT_EQ(summary.Files, 0u);
+    EXPECT_FALSE(summary.AllConverted());
+    EXPECT_TRUE(run.feedback.Events.empty());  // the front end says there was nothing to convert
     EXPECT_EQ(Snapshot(folder), before);
   }
 }
 
-TEST(ConversionRun, MissingCompanionIsReportedAndEndsTheRunButCompletes) {
+TEST(ConversionRun, MissingCompanionIsReportedAndTheOthersAreConvertedWithoutCompletion) {
   struct Case {
     std::vector<std::string> Removed;  // from the second of three shapefiles
     std::string Reported;
@@ -127,13 +137,18 @@ TEST(ConversionRun, MissingCompanionIsReportedAndEndsTheRunButCompletes) {
     for (const char* base : {"a", "b", "c"}) WriteShapefile(folder, base, Roads());
     for (const std::string& name : c.Removed) LocalFileSystem().Remove(folder / name);
     Harness run;
-    run.Convert(folder, {{"a.shp", true}, {"b.shp", true}, {"c.shp", true}});
+    const RunSummary summary = run.Convert(folder, {{"a.shp", true}, {"b.shp", true}, {"c.shp", true}});
+    const std::string missing = (folder / c.Reported) + " Not found";
     EXPECT_EQ(run.feedback.Events,
-              (std::vector<std::string>{"overall 0", "file 100", "overall 33",
-                                        "message " + (folder / c.Reported) + " Not found", "overall 100",
-                                        kCompletion}));
+              (std::vector<std::string>{"overall 0", "file 100", "overall 33", "message " + missing, "overall 66",
+                                        "file 100"}));
+    EXPECT_EQ(summary.Converted, 2u);
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Path, folder / "b.shp");
+    EXPECT_EQ(summary.Failed[0].Reason, missing);
     ExpectConverted(folder, "a", run.Expected(Roads()), "a.dbf");
-    for (const char* output : {"b_1.shp", "b_1.shx", "b_1.dbf", "c_1.shp"})
+    ExpectConverted(folder, "c", run.Expected(Roads()), "c.dbf");
+    for (const char* output : {"b_1.shp", "b_1.shx", "b_1.dbf"})
       EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / output)) << output;
     EXPECT_FALSE(AnyTemporary(folder));
   }
@@ -164,19 +179,47 @@ TEST(ConversionRun, NamesInBig5AreUsedAsTheirBytes) {
   TempFolder folder;
   const std::string taipei = "\xA5\x78\xA5\x5F";  // two characters in Big5
   WriteShapefile(folder, taipei, Roads());
-  EXPECT_EQ(ListShapefiles(folder.Path()), std::vector<std::string>{taipei + ".shp"});
+  LocalFileSystem local;
+  EXPECT_EQ(ListShapefiles(local, folder.Path()), std::vector<std::string>{taipei + ".shp"});
   Harness run;
   run.Convert(folder, {{taipei + ".shp", true}});
   ExpectConverted(folder, taipei, run.Expected(Roads()), taipei + ".dbf");
 }
 
-TEST(ConversionRun, EarlierOutputsAreReplaced) {
-  TempFolder folder;
-  WriteShapefile(folder, "roads", Roads());
-  for (const char* output : {"roads_1.shp", "roads_1.shx", "roads_1.dbf"}) WriteFileBytes(folder / output, {'o', 'l', 'd'});
-  Harness run;
-  run.Convert(folder, {{"roads.shp", true}});
-  ExpectConverted(folder, "roads", run.Expected(Roads()), "roads.dbf");
+// Earlier outputs are replaced only after one question for the whole run; a "no" leaves those
+// files out and converts the others.
+TEST(ConversionRun, EarlierOutputsAreReplacedOnlyAfterAskingOnce) {
+  for (const bool replace : {true, false}) {
+    SCOPED_TRACE(replace);
+    TempFolder folder;
+    for (const char* base : {"roads", "rivers", "new"}) WriteShapefile(folder, base, Roads());
+    for (const char* output : {"roads_1.shp", "roads_1.shx", "roads_1.dbf", "rivers_1.dbf"})
+      WriteFileBytes(folder / output, {'o', 'l', 'd'});
+    Harness run;
+    run.feedback.Replace = replace;
+    const RunSummary summary =
+        run.Convert(folder, {{"roads.shp", true}, {"new.shp", true}, {"rivers.shp", true}});
+    ASSERT_FALSE(run.feedback.Events.empty());
+    EXPECT_EQ(run.feedback.Events[0], "replace? " + (folder / "roads_1.shp") + " " + (folder / "rivers_1.dbf"));
+    EXPECT_EQ(std::count_if(run.feedback.Events.begin(), run.feedback.Events.end(),
+                            [](const std::string& e) { return e.rfind("replace?", 0) == 0; }),
+              1);
+    ExpectConverted(folder, "new", run.Expected(Roads()), "new.dbf");
+    if (replace) {
+      EXPECT_TRUE(summary.AllConverted());
+      EXPECT_EQ(run.feedback.Events.back(), kCompletion);
+      ExpectConverted(folder, "roads", run.Expected(Roads()), "roads.dbf");
+      ExpectConverted(folder, "rivers", run.Expected(Roads()), "rivers.dbf");
+    } else {
+      EXPECT_EQ(summary.Converted, 1u);
+      ASSERT_EQ(summary.Skipped.size(), 2u);
+      EXPECT_EQ(summary.Skipped[0].Path, folder / "roads.shp");
+      EXPECT_EQ(summary.Skipped[1].Reason, (folder / "rivers_1.dbf") + " already exists");
+      EXPECT_NE(run.feedback.Events.back(), kCompletion);
+      EXPECT_EQ(ReadFileBytes(folder / "roads_1.shp"), (Bytes{'o', 'l', 'd'}));
+      EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "rivers_1.shp"));
+    }
+  }
 }
 
 TEST(ConversionRun, MainFileWithOnlyItsHeaderGivesTheConvertedHeaderAlone) {
@@ -264,21 +307,22 @@ TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
     SCOPED_TRACE("write " + std::to_string(failAt));
     FailingFileSystem files(failAt);
     Harness run;
-    try {
-      run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files);
-    } catch (const FileError& error) {
+    const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files);
+    if (!summary.Failed.empty()) {
       ++failures;
-      const std::string text = error.what();
+      const std::string text = summary.Failed[0].Reason;
       EXPECT_TRUE(text == "Cannot write file " + (folder / "roads_1.shp") ||
                   text == "Cannot write file " + (folder / "roads_1.shx") ||
                   text == "Cannot write file " + (folder / "roads_1.dbf") ||
                   text == "Cannot write file " + (folder / "roads_1.prj") ||
                   text == "Cannot write file " + (folder / "roads_1.cpg"))
           << text;
-      EXPECT_EQ(run.feedback.Events, std::vector<std::string>{"overall 0"});
+      EXPECT_EQ(run.feedback.Events,
+                (std::vector<std::string>{"replace? " + (folder / "roads_1.shp"), "overall 0", "error " + text}));
       EXPECT_EQ(Snapshot(folder), before);
       continue;
     }
+    EXPECT_TRUE(summary.AllConverted());
     EXPECT_EQ(files.Writes(), failAt - 1);  // every write was tried once without the failure
     break;
   }
@@ -299,16 +343,13 @@ TEST(ConversionRun, FailedMoveIntoPlaceNamesTheOutputAndRemovesTheTemporaries) {
   const std::map<std::string, Bytes> before = Snapshot(folder);
   FailingRename files;
   Harness run;
-  EXPECT_THROW(
-      try { run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files); } catch (const FileError& e) {
-        EXPECT_STREQ(e.what(), ("Cannot write file " + (folder / "roads_1.shp")).c_str());
-        throw;
-      },
-      FileError);
+  const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files);
+  ASSERT_EQ(summary.Failed.size(), 1u);
+  EXPECT_EQ(summary.Failed[0].Reason, "Cannot write file " + (folder / "roads_1.shp"));
   EXPECT_EQ(Snapshot(folder), before);
 }
 
-TEST(ConversionRun, DamagedInputEndsTheRunKeepingEarlierOutputsAndWhatWasConvertedBefore) {
+TEST(ConversionRun, DamagedInputIsReportedKeepingItsEarlierOutputsAndTheRunGoesOn) {
   struct Case {
     const char* Name;
     std::function<void(Bytes&)> Damage;  // done to the main file
@@ -352,13 +393,14 @@ TEST(ConversionRun, DamagedInputEndsTheRunKeepingEarlierOutputsAndWhatWasConvert
     WriteFileBytes(folder / "roads.shp", damaged);
     WriteFileBytes(folder / "roads_1.shp", {'o', 'l', 'd'});
     Harness run;
-    try {
-      run.Convert(folder, {{"first.shp", true}, {"roads.shp", true}, {"first.shp", true}});
-      ADD_FAILURE() << "no error";
-    } catch (const RunError& error) {
-      EXPECT_EQ(error.what(), "File " + (folder / "roads.shp") + c.Message);
-    }
-    EXPECT_EQ(run.feedback.Events, (std::vector<std::string>{"overall 0", "file 100", "overall 33"}));
+    const RunSummary summary = run.Convert(folder, {{"first.shp", true}, {"roads.shp", true}, {"first.shp", true}});
+    const std::string error = "File " + (folder / "roads.shp") + c.Message;
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Reason, error);
+    EXPECT_EQ(summary.Converted, 2u);
+    EXPECT_EQ(run.feedback.Events,
+              (std::vector<std::string>{"replace? " + (folder / "roads_1.shp"), "overall 0", "file 100", "overall 33",
+                                        "error " + error, "overall 66", "file 100"}));
     ExpectConverted(folder, "first", run.Expected(roads), "first.dbf");
     EXPECT_EQ(ReadFileBytes(folder / "roads_1.shp"), (Bytes{'o', 'l', 'd'}));
     EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "roads_1.shx"));
@@ -371,17 +413,15 @@ TEST(ConversionRun, IndexWithoutAFullHeaderIsReportedAsDamaged) {
   WriteShapefile(folder, "roads", Roads());
   WriteFileBytes(folder / "roads.shx", Bytes(99, 0));
   Harness run;
-  EXPECT_THROW(
-      try { run.Convert(folder, {{"roads.shp", true}}); } catch (const RunError& e) {
-        EXPECT_EQ(e.what(), "File " + (folder / "roads.shx") + " is damaged: its header is shorter than 100 bytes");
-        throw;
-      },
-      RunError);
+  const RunSummary summary = run.Convert(folder, {{"roads.shp", true}});
+  ASSERT_EQ(summary.Failed.size(), 1u);
+  EXPECT_EQ(summary.Failed[0].Reason,
+            "File " + (folder / "roads.shx") + " is damaged: its header is shorter than 100 bytes");
   EXPECT_FALSE(AnyTemporary(folder));
   EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "roads_1.shp"));
 }
 
-TEST(ConversionRun, EngineErrorsEndTheRunUnchangedAndLeaveNothing) {
+TEST(ConversionRun, EngineErrorsNameTheFileAndLeaveNothing) {
   struct Case {
     const char* Name;
     TransformMode Mode;
@@ -404,27 +444,42 @@ TEST(ConversionRun, EngineErrorsEndTheRunUnchangedAndLeaveNothing) {
                                                    Box{120, 22, 122, 25}));
     const std::map<std::string, Bytes> before = Snapshot(folder);
     Harness run;
-    try {
-      run.Convert(folder, {{"roads.shp", true}}, c.Mode, c.RegionIndex);
-      ADD_FAILURE() << "no error";
-    } catch (const ConversionError& error) {
-      EXPECT_EQ(error.what(), c.Message);
-    }
+    const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, c.Mode, c.RegionIndex);
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Reason, (folder / "roads.shp") + ": " + c.Message);
+    EXPECT_EQ(run.feedback.Events.back(), "error " + summary.Failed[0].Reason);
     EXPECT_EQ(Snapshot(folder), before);
   }
 }
 
-TEST(ConversionRun, MainFileThatCannotBeOpenedEndsTheRun) {
+TEST(ConversionRun, MainFilesThatCannotBeOpenedAreEachReported) {
   TempFolder folder;
   ASSERT_EQ(::mkdir((folder / "folder.shp").c_str(), 0755), 0);
   Harness run;
-  EXPECT_THROW(
-      try { run.Convert(folder, {{"folder.shp", true}, {"gone.shp", true}}); } catch (const FileError& e) {
-        EXPECT_EQ(e.what(), "Cannot open file " + (folder / "folder.shp") + ": Is a directory");
-        throw;
-      },
-      FileError);
-  EXPECT_EQ(run.feedback.Events, std::vector<std::string>{"overall 0"});
+  const RunSummary summary = run.Convert(folder, {{"folder.shp", true}, {"gone.shp", true}});
+  const std::string first = "Cannot open file " + (folder / "folder.shp") + ": Is a directory";
+  const std::string second = "Cannot open file " + (folder / "gone.shp") + ": No such file or directory";
+  EXPECT_EQ(run.feedback.Events,
+            (std::vector<std::string>{"overall 0", "error " + first, "overall 50", "error " + second}));
+  ASSERT_EQ(summary.Failed.size(), 2u);
+  EXPECT_EQ(summary.Failed[1].Reason, second);
+  EXPECT_EQ(summary.Converted, 0u);
+}
+
+// Without keep-going no file is begun after one has failed.
+TEST(ConversionRun, StopAtTheFirstFailureLeavesTheRestNotBegun) {
+  TempFolder folder;
+  for (const char* base : {"a", "b", "c"}) WriteShapefile(folder, base, Roads());
+  LocalFileSystem().Remove(folder / "a.dbf");
+  Harness run;
+  RunOptions options;
+  options.KeepGoing = false;
+  const RunSummary summary = RunConversion(run.engine, {{folder.Path(), "a.shp"}, {folder.Path(), "b.shp"},
+                                                        {folder.Path(), "c.shp"}},
+                                           kGeographicToTm2, 0, options, run.feedback, run.local);
+  EXPECT_EQ(summary.Failed.size(), 1u);
+  EXPECT_EQ(summary.NotBegun(), 2u);
+  EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "b_1.shp"));
 }
 
 TEST(ConversionRun, IndependentReaderFindsTheConvertedCoordinatesAndBoxes) {

@@ -26,6 +26,7 @@ class QuietFeedback : public RunFeedback {
   void ShowCompletion(const std::string&, const std::string&) override {}
   void SetOverallProgress(int) override {}
   void SetFileProgress(int) override {}
+  void ShowError(const std::string&) override {}  // the summary holds the error
 };
 
 // A tmpfs of a few hundred kilobytes mounted on a fresh folder, unmounted and removed at the
@@ -84,12 +85,8 @@ std::string ConvertBig(const std::string& folder) {
   QuietFeedback feedback;
   EngineState engine(feedback);
   LocalFileSystem files;
-  try {
-    RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, 0, feedback, files);
-  } catch (const FileError& error) {
-    return error.what();
-  }
-  return "";
+  const RunSummary summary = RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, 0, feedback, files);
+  return summary.Failed.empty() ? "" : summary.Failed[0].Reason;
 }
 
 TEST(DiskErrors, FullDiskNamesTheOutputAndItsCauseAndLeavesOnlyTheInputs) {

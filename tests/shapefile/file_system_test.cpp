@@ -66,10 +66,11 @@ TEST(ListShapefiles, ListsFilesAndFoldersEndingInShpInAnyCase) {
   for (const char* name : {"a.shp", "B.SHP", "c.Shp", "e.shpx", "shp", "f.shp.bak", "\xA5\x78.shp", "g.\xC0HP"})
     WriteFileBytes(folder / name, {});
   ASSERT_EQ(::mkdir((folder / "d.shp").c_str(), 0755), 0);
-  std::vector<std::string> names = ListShapefiles(folder.Path());
+  LocalFileSystem local;
+  std::vector<std::string> names = ListShapefiles(local, folder.Path());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"B.SHP", "a.shp", "c.Shp", "d.shp", "\xA5\x78.shp"}));
-  EXPECT_TRUE(ListShapefiles(folder / "missing").empty());
+  EXPECT_TRUE(ListShapefiles(local, folder / "missing").empty());
 }
 
 TEST(JoinPath, AddsOneSeparator) {

@@ -21,6 +21,7 @@
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
+#include "texts.hpp"
 
 namespace morvane {
 namespace {
@@ -83,8 +84,9 @@ class MainWindowTest : public QObject {
   void treeReadsFoldersOnExpansionAndSorts();
   void rightClickSelectsAFolder();
   void runConvertsTickedFilesWithChosenModeAndRegion();
-  void runWithEmptyListAppliesSettingsAndCompletes();
-  void missingCompanionEndsRunWithMessage();
+  void runWithEmptyListAppliesSettingsAndSaysSo();
+  void missingCompanionIsReportedAndTheOthersConverted();
+  void secondRunMarksEarlierOutputsAndAsksBeforeReplacing();
   void unopenableFileShowsErrorBoxAndWindowStaysUsable();
   void big5NamesAreListedAndConverted();
   void samplesConvertToGeographic();
@@ -239,7 +241,8 @@ void MainWindowTest::listingTakesShapefilesInDirectoryOrder() {
     QVERIFY(List()->IsTicked(i));
   }
   // The directory's own order, not sorted; the folder d.shp is listed like a file.
-  QCOMPARE(names, ListShapefiles(Folder()));
+  LocalFileSystem local;
+  QCOMPARE(names, ListShapefiles(local, Folder()));
   shown.sort();
   QCOMPARE(shown, (QStringList{"a.shp", "b.SHP", "d.shp"}));
 
@@ -362,14 +365,26 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   QVERIFY(sink.Messages.empty());
 }
 
-void MainWindowTest::runWithEmptyListAppliesSettingsAndCompletes() {
+void MainWindowTest::runWithEmptyListAppliesSettingsAndSaysSo() {
   QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(2), Qt::LeftButton);
   QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
   Click("ShapeButton3");
+  // No folder chosen: no completion, a message that nothing was converted.
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
-  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 100);
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Message);
+  QCOMPARE(dialogs_->Boxes[0].Text, NothingToConvertText(false));
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 0);
   QCOMPARE(Control<TiledProgressBar>("ProgressFill2")->Percent(), 0);
+
+  // A folder with nothing ticked says the same of the ticks.
+  test::WritePointShapefile(InFolder("one"), {{250000, 2650000}});
+  QVERIFY(SelectFolder(Folder()));
+  Click("ShapeButton2");
+  dialogs_->Boxes.clear();
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Text, NothingToConvertText(true));
+  QVERIFY(!test::FileExists(InFolder("one_1.shp")));
 
   MessageSinkStub sink;
   EngineState reference(sink);
@@ -382,7 +397,7 @@ void MainWindowTest::runWithEmptyListAppliesSettingsAndCompletes() {
   QVERIFY(applied.ScaleFactor != start.ScaleFactor || applied.CentralMeridian != start.CentralMeridian);
 }
 
-void MainWindowTest::missingCompanionEndsRunWithMessage() {
+void MainWindowTest::missingCompanionIsReportedAndTheOthersConverted() {
   for (const char* stem : {"one", "two", "three"}) test::WritePointShapefile(InFolder(stem), {{250000, 2650000}});
   QVERIFY(SelectFolder(Folder()));
   // The second item in list order loses its table.
@@ -393,12 +408,53 @@ void MainWindowTest::missingCompanionEndsRunWithMessage() {
   Click("ShapeButton3");
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Message);
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString(InFolder(stems[1]) + ".dbf Not found"));
+  const QString missing = QString::fromStdString(InFolder(stems[1]) + ".dbf Not found");
+  QCOMPARE(dialogs_->Boxes[0].Text, missing);
+  // Not "已完成": the summary of what was converted and what was not.
   QCOMPARE(dialogs_->Boxes[1].Kind, BoxKind::Completion);
+  QVERIFY(dialogs_->Boxes[1].Text != kCompletionText);
+  QVERIFY(dialogs_->Boxes[1].Text.startsWith(QStringLiteral("已轉換 2 個檔案，共 3 個。")));
+  QVERIFY(dialogs_->Boxes[1].Text.contains(missing));
   QVERIFY(test::FileExists(InFolder(stems[0] + "_1.shp")));
   QVERIFY(!test::FileExists(InFolder(stems[1] + "_1.shp")));
-  QVERIFY(!test::FileExists(InFolder(stems[2] + "_1.shp")));
-  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 100);
+  QVERIFY(test::FileExists(InFolder(stems[2] + "_1.shp")));
+  QVERIFY(Control<TiledProgressBar>("ProgressFill1")->Percent() < 100);
+}
+
+void MainWindowTest::secondRunMarksEarlierOutputsAndAsksBeforeReplacing() {
+  test::WritePointShapefile(InFolder("roads"), {{250000, 2650000}});
+  QVERIFY(SelectFolder(Folder()));
+  Click("ShapeButton3");
+  QCOMPARE(dialogs_->Boxes.back().Text, kCompletionText);
+  const auto bytesOf = [](const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  const QByteArray first = bytesOf(InFolder("roads_1.shp"));
+  QVERIFY(!first.isEmpty());
+
+  // Listed again, the output is unticked and marked; the input stays ticked.
+  QVERIFY(Reselect(Folder()));
+  QCOMPARE(List()->count(), 2);
+  for (int i = 0; i < 2; ++i) {
+    const bool output = List()->Name(i) == "roads_1.shp";
+    QCOMPARE(List()->IsEarlierOutput(i), output);
+    QCOMPARE(List()->IsTicked(i), !output);
+    QCOMPARE(List()->item(i)->toolTip().isEmpty(), !output);
+  }
+
+  // Answered "no": nothing is replaced, and the summary says the file was skipped.
+  for (const bool replace : {false, true}) {
+    dialogs_->Boxes.clear();
+    dialogs_->ReplaceAnswer = replace;
+    Click("ShapeButton3");
+    QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+    QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Question);
+    QVERIFY(dialogs_->Boxes[0].Text.contains(QString::fromStdString(InFolder("roads_1.shp"))));
+    QCOMPARE(dialogs_->Boxes[1].Text == kCompletionText, replace);
+    QVERIFY(!test::FileExists(InFolder("roads_1_1.shp")));
+  }
+  QCOMPARE(bytesOf(InFolder("roads_1.shp")), first);
 }
 
 void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
@@ -407,9 +463,10 @@ void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
   QVERIFY(::unlink(InFolder("gone.shp").c_str()) == 0);  // vanished since the list was filled
 
   Click("ShapeButton3");
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
   QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("gone.shp") + ": No such file or directory."));
+  QVERIFY(dialogs_->Boxes[1].Text.startsWith(QStringLiteral("已轉換 0 個檔案，共 1 個。")));
   QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 0);
 
   // A folder named like a shapefile fails the same way.
@@ -419,7 +476,7 @@ void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
   QVERIFY(Reselect(Folder()));
   dialogs_->Boxes.clear();
   Click("ShapeButton3");
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
   QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("d.shp") + ": Is a directory."));
 
@@ -584,14 +641,17 @@ void MainWindowTest::suspiciousFilesAreAskedAboutOnceAtTheRun() {
   QVERIFY(test::FileExists(InFolder("degrees_1.shp")));
   QVERIFY(!test::FileExists(InFolder("twd97_1.shp")));
 
-  // Convert anyway: every ticked file, the suspicious ones included.
+  // Convert anyway: every ticked file, the suspicious ones included (the outputs of the runs
+  // before are replaced after their own question).
   List()->SetTicked(RowOf(List(), "twd97.shp"), true);
   dialogs_->Questions.clear();
   dialogs_->Boxes.clear();
+  dialogs_->ReplaceAnswer = true;
   Click("ShapeButton3");
   QCOMPARE(dialogs_->Questions.size(), std::size_t{1});
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Question);
+  QCOMPARE(dialogs_->Boxes[1].Kind, BoxKind::Completion);
   QVERIFY(test::FileExists(InFolder("twd97_1.shp")));
 
   // Nothing suspicious ticked: no question.

@@ -8,7 +8,7 @@
 
 namespace morvane::test {
 
-enum class BoxKind { Message, Completion, Error };
+enum class BoxKind { Message, Completion, Error, Question };
 
 struct ShownBox {
   BoxKind Kind;
@@ -28,10 +28,15 @@ class RecordingDialogs : public WindowDialogs {
     Questions.push_back(files);
     return Answer;
   }
+  bool AskYesNo(const QString& text) override {
+    Boxes.push_back({BoxKind::Question, {}, text});
+    return ReplaceAnswer;
+  }
 
   std::vector<ShownBox> Boxes;
   std::vector<QString> Questions;
   SuspiciousFilesChoice Answer = SuspiciousFilesChoice::ConvertAnyway;
+  bool ReplaceAnswer = false;  // the answer to every yes-or-no question
 };
 
 }  // namespace morvane::test

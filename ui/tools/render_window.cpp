@@ -24,6 +24,10 @@ class PrintedDialogs : public morvane::WindowDialogs {
     Print(QStringLiteral("question"), files);
     return morvane::SuspiciousFilesChoice::LeaveOut;
   }
+  bool AskYesNo(const QString& text) override {
+    Print(QStringLiteral("question, answered no"), text);
+    return false;
+  }
 
  private:
   static void Print(const QString& caption, const QString& text) {

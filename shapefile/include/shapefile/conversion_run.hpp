@@ -27,6 +27,23 @@ class RunFeedback : public MessageSink {
   // Bytes of the current input main file read so far; for front ends that show finer
   // progress. The default ignores it.
   virtual void OnBytesRead(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
+
+  // An error that ended the conversion of one file; the window's error box. By default a
+  // plain message.
+  virtual void ShowError(const std::string& text) { ShowMessage(text); }
+  // Asked at most once per run, before anything is written, with the outputs that the run
+  // would replace: true replaces them, false leaves those files out. By default nothing is
+  // replaced.
+  virtual bool ConfirmReplace(const std::vector<std::string>& /*outputs*/) { return false; }
+  // Whether the run is to stop before the next file; asked between files.
+  virtual bool StopRequested() { return false; }
+
+  // For runs that convert several files side by side (RunOptions::Jobs > 1): the feedback of
+  // each slot, where its engine messages and per-file progress go, and when a slot begins and
+  // ends a file. Then every call may come from any of the slots' threads.
+  virtual RunFeedback& ForSlot(unsigned /*slot*/) { return *this; }
+  virtual void FileStarted(unsigned /*slot*/, const std::string& /*path*/) {}
+  virtual void FileFinished(unsigned /*slot*/) {}
 };
 
 // One entry of the file list: the bare file name as the folder listing gave it, and its tick.
@@ -35,10 +52,45 @@ struct RunItem {
   bool Ticked = true;
 };
 
+// One shapefile to convert: its folder and its bare main file name.
+struct ShapefileJob {
+  std::string Folder;
+  std::string Item;
+};
+
+// The ticked items of a file list, in list order, as jobs in `folder`.
+std::vector<ShapefileJob> TickedJobs(const std::string& folder, const std::vector<RunItem>& items);
+
+// How a run goes about its files.
+struct RunOptions {
+  bool KeepGoing = true;        // false: no file is begun after one has failed
+  unsigned Jobs = 1;            // files converted side by side, each with its own engine state
+  bool ReplaceOutputs = false;  // replace earlier outputs without asking
+  ConversionThreads Threads;    // that convert the records of each file
+};
+
+// A file that a run did not convert, and why.
+struct FileProblem {
+  std::string Path;    // the input main file
+  std::string Reason;  // the error's text, which names the file
+};
+
+// What a run did.
+struct RunSummary {
+  std::size_t Files = 0;      // asked for
+  std::size_t Converted = 0;  // all outputs in place
+  std::vector<FileProblem> Failed;   // begun and failed, nothing written; in list order
+  std::vector<FileProblem> Skipped;  // left out before anything was written
+  std::uint64_t Vertices = 0;
+
+  std::size_t NotBegun() const { return Files - Converted - Failed.size() - Skipped.size(); }
+  bool AllConverted() const { return Files > 0 && Converted == Files; }
+};
+
 // What converting one shapefile did.
 enum class ShapefileOutcome {
   Converted,  // all outputs are in place
-  EndRun,     // a companion file is missing; the message has been shown, nothing was written
+  MissingCompanion,  // the message has been shown, nothing was written
 };
 
 // Figures of one converted shapefile, for summaries.
@@ -46,6 +98,7 @@ struct ShapefileStats {
   std::uint64_t Records = 0;
   std::uint64_t Vertices = 0;
   std::uint64_t BytesRead = 0;
+  std::string Missing;  // for ShapefileOutcome::MissingCompanion: the message about the missing companion
 };
 
 // Converts folder/item with `mode` and sets the per-file bar to 100. The settings step must
@@ -75,11 +128,27 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
                                   ShapefileStats* stats = nullptr,
                                   const ConversionThreads& threads = {});
 
-// The whole run of the run button: settings step, ticked count, each ticked item in order,
-// overall bar to 100 and the completion box "已完成!! 請按確定" with the caption "Message".
-// An error that ends the run propagates (no completion box); the caller shows it.
-void RunConversion(EngineState& engine, const std::vector<RunItem>& items,
-                   const std::string& folder, TransformMode mode, Region region,
-                   RunFeedback& feedback, FileSystem& files, const ConversionThreads& threads = {});
+// A whole run, for the window and the command line alike: the settings step, then every job
+// in order (several side by side with options.Jobs, those that share files one after
+// another), the overall bar before each file and, when all were converted, at 100 at the end. A file that cannot be
+// converted (a missing companion, an error of the file system, a damaged file, an engine
+// error) is reported (its message, or ShowError with the error naming the file) and written
+// nothing; the run goes on with the next file unless !options.KeepGoing. Before anything is
+// written, a file whose outputs exist is converted only with options.ReplaceOutputs or after
+// feedback.ConfirmReplace, asked once for all of them; otherwise it is skipped. The completion
+// box "已完成!! 請按確定" with the caption "Message" is shown only when every file was
+// converted; otherwise the caller tells the user from the summary.
+RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
+                         Region region, const RunOptions& options, RunFeedback& feedback, FileSystem& files);
+
+// The window's run: the ticked items of its list in `folder`, converting every file it can.
+RunSummary RunConversion(EngineState& engine, const std::vector<RunItem>& items,
+                         const std::string& folder, TransformMode mode, Region region,
+                         RunFeedback& feedback, FileSystem& files);
+
+// Sets of job indexes that must run one after the other, in order: jobs whose outputs are
+// another job's inputs or outputs (a.shp next to a_1.shp, or a.shp and a.SHP, which share
+// their outputs). Each set is in ascending order and the sets are ordered by their first job.
+std::vector<std::vector<std::size_t>> GroupDependentJobs(const std::vector<ShapefileJob>& jobs);
 
 }  // namespace morvane

@@ -15,7 +15,18 @@ namespace morvane {
 // Bare names (no folder) of the entries of `folder` whose name ends in ".shp" in any letter
 // case, files and folders alike, in the order the directory delivers them. Names are the
 // platform's raw bytes, never re-encoded. A folder that cannot be searched gives an empty list.
-std::vector<std::string> ListShapefiles(const std::string& folder);
+std::vector<std::string> ListShapefiles(FileSystem& files, const std::string& folder);
+
+// A listed shapefile, and whether it looks like the output of an earlier conversion: a
+// name_1.shp beside its name.shp, or one whose .prj this program wrote. Converting it again
+// would convert twice.
+struct ListedShapefile {
+  std::string Name;
+  bool EarlierOutput = false;
+};
+
+// ListShapefiles with each name marked.
+std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::string& folder);
 
 // folder + separator + name, the way the run builds its paths. The separator is "/"; a folder
 // that already ends in one gets no second, and an empty folder (the working folder) gives the

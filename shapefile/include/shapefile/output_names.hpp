@@ -17,7 +17,13 @@ struct ShapefileNames {
   std::string OutputMain;   // <folder of InputMain>/<base>_1.shp
   std::string OutputIndex;  // <base>_1.shx
   std::string OutputTable;  // <base>_1.dbf
+  std::string OutputProjection;  // <base>_1.prj, the target system
+  std::string OutputCodePage;    // <base>_1.cpg, a copy of the input's
 };
+
+// Every file a conversion of `names` writes, or removes when it has nothing to write there:
+// main file, index, table, .prj and .cpg.
+std::vector<std::string> OutputsOf(const ShapefileNames& names);
 
 // The base is the item's file name without its extension (the last "." and what follows), so
 // "a.b.shp" gives "a.b_1.shp". The outputs go beside the input main file.

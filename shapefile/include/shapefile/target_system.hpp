@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/lambert_grid.hpp"
 #include "engine/settings.hpp"
@@ -17,5 +18,10 @@ namespace morvane {
 // An out-of-range mode converts nothing, so its outputs have no known system: nullopt.
 std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSettings& settings,
                                            const LambertParameters& lambert);
+
+// Whether `wkt` is a projected system as TargetSystemWkt names it ("TWD_1997_TM2_121E",
+// "WGS_1984_Lambert_Conformal_Conic"): the .prj of an earlier conversion. Geographic systems
+// are written as other programs write them and are not told apart.
+bool IsOwnTargetSystem(std::string_view wkt);
 
 }  // namespace morvane
