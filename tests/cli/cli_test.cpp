@@ -285,6 +285,38 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
   EXPECT_TRUE(Exists(dir / "gamma_1.shp"));
 }
 
+// A second conversion of a folder neither converts its outputs again nor replaces them
+// without --overwrite; an output named on its own is converted.
+TEST(ConvertCommand, SecondRunLeavesEarlierOutputsAloneUnlessTold) {
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "roads", SamplePoints(3, 121.0, 24.0));
+  const std::vector<std::string> base = {"convert", "--mode", "2", "--region", "1", dir.Path().string()};
+  ASSERT_EQ(RunCli(base).Status, 0);
+  const std::string first = ReadFile(dir / "roads_1.shp");
+
+  const CliResult again = RunCli(base);
+  EXPECT_EQ(again.Status, 1);
+  EXPECT_NE(again.Err.find("morvane-cli: skipped: " + (dir / "roads.shp").string() + ": " +
+                           (dir / "roads_1.shp").string() + " already exists (--overwrite replaces it)\n"),
+            std::string::npos)
+      << again.Err;
+  EXPECT_NE(again.Err.find("left out: " + (dir / "roads_1.shp").string()), std::string::npos) << again.Err;
+  EXPECT_FALSE(Exists(dir / "roads_1_1.shp"));
+  EXPECT_EQ(ReadFile(dir / "roads_1.shp"), first);
+
+  std::vector<std::string> overwrite = base;
+  overwrite.push_back("--overwrite");
+  const CliResult replaced = RunCli(overwrite);
+  EXPECT_EQ(replaced.Status, 0) << replaced.Err;
+  EXPECT_FALSE(Exists(dir / "roads_1_1.shp"));
+  EXPECT_EQ(ReadFile(dir / "roads_1.shp"), first);  // the same conversion again
+
+  // Back from the grid: the output's own coordinates are what mode 1 takes.
+  const CliResult named = RunCli({"convert", "--mode", "1", "--region", "1", (dir / "roads_1.shp").string()});
+  EXPECT_EQ(named.Status, 0) << named.Err;
+  EXPECT_TRUE(Exists(dir / "roads_1_1.shp"));
+}
+
 struct FailureCase {
   const char* Name;
   bool KeepGoing;

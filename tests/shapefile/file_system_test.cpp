@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "shapefile/file_system.hpp"
 #include "shapefile/folder_listing.hpp"
+#include "shapefile/target_system.hpp"
 #include "shapefile_fixtures.hpp"
 
 namespace morvane::test {
@@ -22,6 +24,14 @@ std::string ErrorOf(Operation operation) {
   }
   return "no error";
 }
+
+// An engine state with its messages dropped, for the systems a conversion would write.
+struct EngineStateForListing {
+  struct Quiet : MessageSink {
+    void ShowMessage(const std::string&) override {}
+  } Messages;
+  EngineState State{Messages};
+};
 
 TEST(LocalFileSystem, CopyRefusesToOverwriteAndFailuresNameTheFile) {
   TempFolder folder;
@@ -78,6 +88,60 @@ TEST(JoinPath, AddsOneSeparator) {
   EXPECT_EQ(JoinPath("/data/", "roads.shp"), "/data/roads.shp");
   EXPECT_EQ(JoinPath("/", "data"), "/data");
   EXPECT_EQ(JoinPath("", "roads.shp"), "roads.shp");
+}
+
+
+// The outputs of an earlier conversion are marked: by their name beside the input, or by the
+// .prj this program writes. Systems other programs write, and names that only look alike, are not.
+TEST(ListShapefilesMarked, MarksTheOutputsOfEarlierConversions) {
+  TempFolder folder;
+  LocalFileSystem local;
+  EngineStateForListing engine;
+  const std::string ownPrj = *TargetSystemWkt(13, engine.State.Settings, engine.State.Lambert);
+  const std::string otherPrj =
+      "PROJCS[\"TWD_1997_TM_Taiwan\",GEOGCS[\"GCS_TWD_1997\",DATUM[\"D_TWD_1997\",SPHEROID[\"GRS_1980\","
+      "6378137.0,298.257222101]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]],"
+      "PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"False_Easting\",250000.0],UNIT[\"Meter\",1.0]]";
+  struct Entry {
+    const char* Name;
+    const char* Prj;  // written beside it as NAME.prj, or none
+    bool Marked;
+  };
+  const std::vector<Entry> entries = {
+      {"roads.shp", nullptr, false},
+      {"roads_1.SHP", nullptr, true},     // beside roads.shp
+      {"rivers_1.shp", nullptr, false},   // no rivers.shp
+      {"areas.shp", "own", true},         // a .prj this program wrote
+      {"towns.shp", "other", false},      // as GIS programs write TWD97 TM2
+      {"x_11.shp", nullptr, false},
+  };
+  for (const Entry& e : entries) {
+    WriteFileBytes(folder / e.Name, {});
+    if (e.Prj == nullptr) continue;
+    const std::string text = std::string(e.Prj) == "own" ? ownPrj : otherPrj;
+    const std::string stem(e.Name, std::strlen(e.Name) - 4);
+    WriteFileBytes(folder / (stem + ".PRJ"), Bytes(text.begin(), text.end()));
+  }
+  WriteFileBytes(folder / "x.shp", {});
+  for (const ListedShapefile& listed : ListShapefilesMarked(local, folder.Path())) {
+    const auto entry = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return listed.Name == e.Name; });
+    EXPECT_EQ(listed.EarlierOutput, entry != entries.end() && entry->Marked) << listed.Name;
+  }
+  EXPECT_TRUE(IsOwnTargetSystem(ownPrj));
+  EXPECT_FALSE(IsOwnTargetSystem(otherPrj));
+}
+
+// Every projected system the outputs can carry is recognised; no geographic one is, since
+// other programs write them alike.
+TEST(ListShapefilesMarked, RecognisesEveryProjectedSystemThisProgramWrites) {
+  for (Region region = 0; region < kRegionCount; ++region) {
+    for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+      EngineStateForListing engine;
+      ApplyTransformSettings(engine.State, mode, region);
+      const std::string wkt = *TargetSystemWkt(mode, engine.State.Settings, engine.State.Lambert);
+      EXPECT_EQ(IsOwnTargetSystem(wkt), wkt.rfind("PROJCS", 0) == 0) << mode << " " << region << " " << wkt;
+    }
+  }
 }
 
 }  // namespace
