@@ -1,5 +1,6 @@
 #include "shapefile/record_threads.hpp"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -79,17 +80,14 @@ class BlockWorkers {
   BlockWorkers(unsigned count, const EngineState& run, TransformMode mode, const std::string& path)
       : lambert_(run.Lambert), mode_(mode), path_(path) {
     CopySettings(settings_, run.Settings);
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
-  }
-  // A block being rewritten is finished; the blocks still queued are dropped.
-  ~BlockWorkers() {
-    {
-      const std::lock_guard lock(mutex_);
-      stopping_ = true;
+    try {
+      for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
+    } catch (...) {
+      Stop();  // the threads that did start
+      throw;
     }
-    work_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
   }
+  ~BlockWorkers() { Stop(); }
   BlockWorkers(const BlockWorkers&) = delete;
   BlockWorkers& operator=(const BlockWorkers&) = delete;
 
@@ -107,6 +105,16 @@ class BlockWorkers {
   }
 
  private:
+  // A block being rewritten is finished; the blocks still queued are dropped.
+  void Stop() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    work_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+
   void Work() {
     KeptMessages unused;
     EngineState engine(unused);
@@ -246,8 +254,8 @@ class BlockSplitter {
 }  // namespace
 
 unsigned CoreCount() {
-  const unsigned count = std::thread::hardware_concurrency();
-  return count == 0 ? 1 : count;
+  static const unsigned count = std::max(1u, std::thread::hardware_concurrency());
+  return count;
 }
 
 RewriteResult RewriteRecordsOnThreads(BufferedReader& in, BufferedWriter& out, EngineState& engine,
