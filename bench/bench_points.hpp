@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 
 namespace morvane::bench {
@@ -32,7 +33,7 @@ inline std::vector<Point> GeographicPoints(Region region) {
   static const std::vector<Box> kIslands = {
       {119.3, 119.7, 23.2, 23.8}, {118.2, 118.5, 24.38, 24.52}, {119.9, 120.5, 25.9, 26.4}};
   static const std::vector<Box> kMainland = {{75.0, 133.0, 20.0, 52.0}};
-  const std::vector<Box>& boxes = region == 0 ? kTaiwan : region == 1 ? kIslands : kMainland;
+  const std::vector<Box>& boxes = region == kTaiwanRegion ? kTaiwan : region == kIslandsRegion ? kIslands : kMainland;
   std::mt19937_64 random(20240229);  // the standard fixes its sequence
   auto uniform = [&random] { return static_cast<double>(random() >> 11) * 0x1.0p-53; };  // [0, 1)
   std::vector<Point> points;
@@ -46,18 +47,18 @@ inline std::vector<Point> GeographicPoints(Region region) {
 
 // The mode that turns TWD67 geographic points into the source system of `mode`, or `mode`
 // itself where the source already is TWD67 geographic.
-inline TransformMode PreparingMode(TransformMode mode) {
+inline Mode PreparingMode(Mode mode) {
   switch (mode) {
-    case 0: return 1;    // TWD67 TM2
-    case 2: return 3;    // TM3
-    case 4: return 5;    // UTM
-    case 6: return 7;    // Lambert
-    case 9: return 8;    // TWD97 geographic
-    case 10: return 1;   // TWD67 TM2
-    case 11: return 13;  // TWD97 TM2
-    case 12: return 13;  // TWD97 TM2
-    case 13: return 8;   // TWD97 geographic
-    case 15: return 14;  // WGS84 geographic
+    case Mode::Twd67Tm2ToTwd67Geographic: return Mode::Twd67GeographicToTwd67Tm2;
+    case Mode::Tm3ToTwd67Geographic: return Mode::Twd67GeographicToTm3;
+    case Mode::UtmToTwd67Geographic: return Mode::Twd67GeographicToUtm;
+    case Mode::LambertToGeographic: return Mode::GeographicToLambert;
+    case Mode::Twd97GeographicToTwd67Geographic: return Mode::Twd67GeographicToTwd97Geographic;
+    case Mode::Twd67Tm2ToTwd97Tm2: return Mode::Twd67GeographicToTwd67Tm2;
+    case Mode::Twd97Tm2ToTwd67Tm2: return Mode::Twd97GeographicToTwd97Tm2;
+    case Mode::Twd97Tm2ToTwd97Geographic: return Mode::Twd97GeographicToTwd97Tm2;
+    case Mode::Twd97GeographicToTwd97Tm2: return Mode::Twd67GeographicToTwd97Geographic;
+    case Mode::Wgs84GeographicToTwd67Geographic: return Mode::Twd67GeographicToWgs84Geographic;
     default: return mode;
   }
 }
@@ -65,13 +66,14 @@ inline TransformMode PreparingMode(TransformMode mode) {
 // The points of GeographicPoints(region) in the source system of `mode`.
 inline std::vector<Point> SourcePoints(TransformMode mode, Region region) {
   std::vector<Point> points = GeographicPoints(region);
-  const TransformMode preparing = PreparingMode(mode);
+  const TransformMode preparing = IndexOf(PreparingMode(RowOf(mode).Id));
   if (preparing == mode) return points;
   SilentMessages messages;
   EngineState state(messages);
-  if (preparing == 13) {  // TWD97 TM2 from TWD97 geographic
-    ApplyTransformSettings(state, 8, region);
-    for (Point& p : points) ConvertPoint(state, 8, p.X, p.Y, p.X, p.Y);
+  if (preparing == IndexOf(Mode::Twd97GeographicToTwd97Tm2)) {  // TWD97 TM2 from TWD97 geographic
+    const TransformMode toTwd97 = IndexOf(Mode::Twd67GeographicToTwd97Geographic);
+    ApplyTransformSettings(state, toTwd97, region);
+    for (Point& p : points) ConvertPoint(state, toTwd97, p.X, p.Y, p.X, p.Y);
   }
   ApplyTransformSettings(state, preparing, region);
   for (Point& p : points) ConvertPoint(state, preparing, p.X, p.Y, p.X, p.Y);

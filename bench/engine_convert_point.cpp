@@ -1,6 +1,7 @@
 // Nanoseconds per converted point for each of the sixteen modes. Each mode converts a fixed
-// set of 4096 points of its own source system: Taiwan for region 0, Penghu, Kinmen and Matsu
-// for region 1, the mainland for the Lambert modes (region 2). One iteration of ConvertPoint/ is
+// set of 4096 points of its own source system: Taiwan for region 1, Penghu, Kinmen and Matsu
+// for region 2, the mainland for the Lambert modes (region 3). Names and labels number modes
+// (1 to 16) and regions (1 to 3) as users see them. One iteration of ConvertPoint/ is
 // one call, so its time is the time per point; one iteration of ConvertPoints/ converts all
 // 4096 points (a copy of them, refilled each time: about 1% of the time), and its items per
 // second are points per second.
@@ -12,6 +13,7 @@
 
 #include "bench_points.hpp"
 #include "engine/constants.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/transverse_mercator.hpp"
 #include "machine.hpp"
@@ -39,7 +41,7 @@ void ConvertPointBenchmark(benchmark::State& bench, TransformMode mode, Region r
     benchmark::DoNotOptimize(y);
   }
   bench.SetItemsProcessed(static_cast<std::int64_t>(bench.iterations()));
-  bench.SetLabel(std::string("region ") + std::to_string(region));
+  bench.SetLabel(std::string("region ") + std::to_string(kRegions[region].Number));
 }
 
 void ConvertPointsBenchmark(benchmark::State& bench, TransformMode mode, Region region) {
@@ -58,7 +60,7 @@ void ConvertPointsBenchmark(benchmark::State& bench, TransformMode mode, Region 
     benchmark::DoNotOptimize(work.data());
   }
   bench.SetItemsProcessed(static_cast<std::int64_t>(bench.iterations()) * static_cast<std::int64_t>(kPointCount));
-  bench.SetLabel(std::string("region ") + std::to_string(region));
+  bench.SetLabel(std::string("region ") + std::to_string(kRegions[region].Number));
 }
 
 // One footpoint search over the northings of Taiwan's TWD97 grid: the bisection as stated
@@ -98,15 +100,14 @@ void FastFootpointBenchmark(benchmark::State& bench) {
 void RegisterAll() {
   benchmark::RegisterBenchmark("Footpoint/bisection", BisectionBenchmark);
   benchmark::RegisterBenchmark("Footpoint/fast", FastFootpointBenchmark);
-  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
-    const bool lambert = mode == 6 || mode == 7;
-    for (Region region : lambert ? std::vector<Region>{2} : std::vector<Region>{0, 1}) {
-      const std::string name = "ConvertPoint/mode" + std::to_string(mode) + "/region" +
-                               std::to_string(region);
-      benchmark::RegisterBenchmark(name.c_str(), ConvertPointBenchmark, mode, region);
-      const std::string arrays = "ConvertPoints/mode" + std::to_string(mode) + "/region" +
-                                 std::to_string(region);
-      benchmark::RegisterBenchmark(arrays.c_str(), ConvertPointsBenchmark, mode, region);
+  for (const ModeRow& row : kModes) {
+    const TransformMode mode = IndexOf(row.Id);
+    const std::vector<Region> regions =
+        row.UsesLambertGrid ? std::vector<Region>{kMainlandRegion} : std::vector<Region>{kTaiwanRegion, kIslandsRegion};
+    for (Region region : regions) {
+      const std::string suffix = "/mode" + std::to_string(row.Number) + "/region" + std::to_string(kRegions[region].Number);
+      benchmark::RegisterBenchmark(("ConvertPoint" + suffix).c_str(), ConvertPointBenchmark, mode, region);
+      benchmark::RegisterBenchmark(("ConvertPoints" + suffix).c_str(), ConvertPointsBenchmark, mode, region);
     }
   }
 }

@@ -1,6 +1,6 @@
 // Converts a generated Polygon shapefile of about five million vertices in TWD67 TM2
-// coordinates, once to TWD67 geographic coordinates (mode index 0) and once to TWD97 TM2
-// (mode index 10), and prints for each the seconds, vertices per second and peak memory,
+// coordinates, once to TWD67 geographic coordinates (mode 1) and once to TWD97 TM2 (mode 11),
+// in region 1, and prints for each the seconds, vertices per second and peak memory,
 // against a plain copy of the same three files (the I/O floor) and the engine alone on every
 // tenth polygon's points (generated before the timing). Times are wall-clock and, in
 // brackets, the process's CPU time, which stays meaningful on a busy machine.
@@ -8,7 +8,10 @@
 //   bench_shapefile [polygons [vertices per polygon]]     default 50000 x 100
 //   bench_shapefile --write BASE [polygons [vertices]]    only writes BASE.shp, .shx and .dbf
 //   bench_shapefile --engine FILE.shp MODE REGION          ConvertPoints alone on the file's
-//                                                          vertices (command-line numbering)
+//                                                          vertices
+//
+// Modes (1 to 16) and regions (1 to 3) are numbered as users see them, in what it prints and
+// in what it takes.
 //   bench_shapefile --machine                              prints the processor and the compiler flags
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -23,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
@@ -246,10 +250,11 @@ int main(int argc, char** argv) {
   // One thread, and as many as the processor has (the default of the window and the command line).
   std::vector<unsigned> threadCounts = {1};
   if (morvane::CoreCount() > 1) threadCounts.push_back(morvane::CoreCount());
-  for (TransformMode mode : {TransformMode{0}, TransformMode{10}}) {
+  for (const morvane::Mode id : {morvane::Mode::Twd67Tm2ToTwd67Geographic, morvane::Mode::Twd67Tm2ToTwd97Tm2}) {
+    const TransformMode mode = morvane::IndexOf(id);
     for (const unsigned threads : threadCounts) {
       morvane::EngineState engine(feedback);
-      morvane::ApplyTransformSettings(engine, mode, 0);
+      morvane::ApplyTransformSettings(engine, mode, morvane::kTaiwanRegion);
       morvane::ShapefileStats stats;
       const Timing convert = Measure([&] {
         morvane::ConvertShapefile(engine, folder, "polygons.shp", mode, feedback, files, &stats, {threads});
@@ -271,10 +276,10 @@ int main(int argc, char** argv) {
       const double sink = xy[0];
       const double sampled = static_cast<double>(xy.size() / 2);
       const double engineCpu = sample.Cpu * static_cast<double>(stats.Vertices) / sampled;
-      std::printf("mode index %u, %u thread%s: %.3f s [%.3f s CPU], %.3f million vertices/s [%.3f per "
+      std::printf("mode %u, %u thread%s: %.3f s [%.3f s CPU], %.3f million vertices/s [%.3f per "
                   "CPU second], %.1f x the plain copy; engine alone %.3f CPU s for as many points, %.0f%% "
                   "of the conversion's CPU time; process peak memory so far %.1f MiB%s\n",
-                  mode, threads, threads == 1 ? "" : "s", convert.Wall, convert.Cpu,
+                  morvane::RowOf(id).Number, threads, threads == 1 ? "" : "s", convert.Wall, convert.Cpu,
                   static_cast<double>(stats.Vertices) / convert.Wall / 1e6,
                   static_cast<double>(stats.Vertices) / convert.Cpu / 1e6, convert.Wall / copy.Wall, engineCpu,
                   100.0 * engineCpu / convert.Cpu, peak, sink == 0 ? " " : "");

@@ -12,6 +12,9 @@
 //   bench_vs_proj [rounds]            default 7; prints one line per mode
 //   bench_vs_proj --engine MODE N     only ConvertPoints, N passes over the mode's points: a
 //                                     fixed amount of work for valgrind --tool=callgrind
+//
+// Modes (1 to 16) and regions (1 to 3) are numbered as users see them, in what it prints and
+// in what it takes.
 #include <proj.h>
 #include <time.h>
 
@@ -20,12 +23,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench_points.hpp"
 #include "machine.hpp"
 #include "engine/constants.hpp"
+#include "engine/mode_table.hpp"
 
 namespace morvane::bench {
 namespace {
@@ -68,7 +73,7 @@ std::string Twd67ToWgs84Steps() {
   return kTwd67Cartesian + kTranslationStep + "+step +inv +proj=cart +a=6378137 +rf=298.257223563 ";
 }
 
-// Mode 10 forward, mode 11 its inverse.
+// Mode::Twd67Tm2ToTwd97Tm2 forward, Mode::Twd97Tm2ToTwd67Tm2 its inverse.
 std::string Twd67GridToTwd97GridPipeline(double centralMeridian) {
   return "+proj=pipeline +step +inv " + TmDefinition(centralMeridian, 0.9999, 250000, kTwd67TmEllipsoid) + " " +
          Twd67ToTwd97Steps() + "+step " + TmDefinition(centralMeridian, 0.9999, 250000, kGrs80Ellipsoid);
@@ -78,7 +83,7 @@ constexpr const char* kLambertDefinition =
     "+proj=lcc +lat_0=10 +lon_0=110 +lat_1=25 +lat_2=47 +x_0=0 +y_0=0 +a=6378137 +rf=298.257223563";
 
 struct ModeCase {
-  TransformMode Mode;
+  Mode Id;
   morvane::Region Region;
   std::string Pipeline;
   PJ_DIRECTION Direction;
@@ -94,16 +99,24 @@ std::vector<ModeCase> ModeCases() {
   const std::string d97 = "+proj=pipeline " + Twd67ToTwd97Steps();
   const std::string d84 = "+proj=pipeline " + Twd67ToWgs84Steps();
   const std::string t97 = Twd67GridToTwd97GridPipeline(121);
+  constexpr morvane::Region taiwan = kTaiwanRegion;
   return {
-      {0, 0, tm2, PJ_INV, false, true},   {1, 0, tm2, PJ_FWD, true, false},
-      {2, 0, tm3, PJ_INV, false, true},   {3, 0, tm3, PJ_FWD, true, false},
-      {4, 0, utm, PJ_INV, false, true},   {5, 0, utm, PJ_FWD, true, false},
-      {6, 2, kLambertDefinition, PJ_INV, false, true},
-      {7, 2, kLambertDefinition, PJ_FWD, true, false},
-      {8, 0, d97, PJ_FWD, true, true},    {9, 0, d97, PJ_INV, true, true},
-      {10, 0, t97, PJ_FWD, false, false}, {11, 0, t97, PJ_INV, false, false},
-      {12, 0, tm97, PJ_INV, false, true}, {13, 0, tm97, PJ_FWD, true, false},
-      {14, 0, d84, PJ_FWD, true, true},   {15, 0, d84, PJ_INV, true, true},
+      {Mode::Twd67Tm2ToTwd67Geographic, taiwan, tm2, PJ_INV, false, true},
+      {Mode::Twd67GeographicToTwd67Tm2, taiwan, tm2, PJ_FWD, true, false},
+      {Mode::Tm3ToTwd67Geographic, taiwan, tm3, PJ_INV, false, true},
+      {Mode::Twd67GeographicToTm3, taiwan, tm3, PJ_FWD, true, false},
+      {Mode::UtmToTwd67Geographic, taiwan, utm, PJ_INV, false, true},
+      {Mode::Twd67GeographicToUtm, taiwan, utm, PJ_FWD, true, false},
+      {Mode::LambertToGeographic, kMainlandRegion, kLambertDefinition, PJ_INV, false, true},
+      {Mode::GeographicToLambert, kMainlandRegion, kLambertDefinition, PJ_FWD, true, false},
+      {Mode::Twd67GeographicToTwd97Geographic, taiwan, d97, PJ_FWD, true, true},
+      {Mode::Twd97GeographicToTwd67Geographic, taiwan, d97, PJ_INV, true, true},
+      {Mode::Twd67Tm2ToTwd97Tm2, taiwan, t97, PJ_FWD, false, false},
+      {Mode::Twd97Tm2ToTwd67Tm2, taiwan, t97, PJ_INV, false, false},
+      {Mode::Twd97Tm2ToTwd97Geographic, taiwan, tm97, PJ_INV, false, true},
+      {Mode::Twd97GeographicToTwd97Tm2, taiwan, tm97, PJ_FWD, true, false},
+      {Mode::Twd67GeographicToWgs84Geographic, taiwan, d84, PJ_FWD, true, true},
+      {Mode::Wgs84GeographicToTwd67Geographic, taiwan, d84, PJ_INV, true, true},
   };
 }
 
@@ -205,12 +218,14 @@ int Run(int rounds) {
   bool agreed = true;
   double slowest = 1e300;
   for (const ModeCase& c : ModeCases()) {
+    const TransformMode mode = IndexOf(c.Id);
+    const unsigned number = RowOf(c.Id).Number;
     PJ* operation = proj_create(context, c.Pipeline.c_str());
     if (operation == nullptr) {
-      std::fprintf(stderr, "PROJ refuses the pipeline of mode %u: %s\n", c.Mode, c.Pipeline.c_str());
+      std::fprintf(stderr, "PROJ refuses the pipeline of mode %u: %s\n", number, c.Pipeline.c_str());
       return 1;
     }
-    const std::vector<Point> points = SourcePoints(c.Mode, c.Region);
+    const std::vector<Point> points = SourcePoints(mode, c.Region);
     Coordinates input;
     for (const Point& p : points) {
       input.X.push_back(c.GeographicIn ? p.X * kPi / 180.0 : p.X);
@@ -218,7 +233,7 @@ int Run(int rounds) {
     }
     SilentMessages messages;
     EngineState state(messages);
-    ApplyTransformSettings(state, c.Mode, c.Region);
+    ApplyTransformSettings(state, mode, c.Region);
 
     double ourBest = 1e300;
     double arraysBest = 1e300;
@@ -228,9 +243,9 @@ int Run(int rounds) {
     Coordinates theirs;
     for (int round = 0; round < rounds; ++round) {
       double seconds = 0;
-      ours = ConvertWithEngine(state, c.Mode, points, seconds);
+      ours = ConvertWithEngine(state, mode, points, seconds);
       ourBest = std::min(ourBest, seconds);
-      arrays = ConvertArraysWithEngine(state, c.Mode, points, seconds);
+      arrays = ConvertArraysWithEngine(state, mode, points, seconds);
       arraysBest = std::min(arraysBest, seconds);
       theirs = ConvertWithProj(operation, c.Direction, input, seconds);
       theirBest = std::min(theirBest, seconds);
@@ -238,7 +253,7 @@ int Run(int rounds) {
     const bool sameBits = SameBits(ours, arrays);
     agreed = agreed && sameBits;
     if (proj_errno(operation) != 0) {
-      std::fprintf(stderr, "PROJ failed on mode %u: %s\n", c.Mode, proj_errno_string(proj_errno(operation)));
+      std::fprintf(stderr, "PROJ failed on mode %u: %s\n", number, proj_errno_string(proj_errno(operation)));
       return 1;
     }
     if (c.GeographicOut) {
@@ -250,7 +265,7 @@ int Run(int rounds) {
     const double perPoint = 1e9 / (kRepeats * static_cast<double>(points.size()));
     const double ratio = theirBest / arraysBest;
     slowest = std::min(slowest, ratio);
-    std::printf("%-4u %-6d %12.4f %10.1f %10.1f %10.1f %10.2f %10.2f%s%s\n", c.Mode, c.Region, difference,
+    std::printf("%-4u %-6u %12.4f %10.1f %10.1f %10.1f %10.2f %10.2f%s%s\n", number, kRegions[c.Region].Number, difference,
                 ourBest * perPoint, arraysBest * perPoint, theirBest * perPoint, theirBest / ourBest, ratio,
                 difference <= 2.0 ? "" : "  (the pipeline does not agree)",
                 sameBits ? "" : "  (ConvertPoints differs from ConvertPoint)");
@@ -261,14 +276,18 @@ int Run(int rounds) {
   return agreed ? 0 : 1;
 }
 
-// The engine's share of the comparison alone, for an instruction profile.
-int RunEngineOnly(TransformMode mode, int passes) {
+// The engine's share of the comparison alone, for an instruction profile; `number` as users
+// see it, 1 to 16.
+int RunEngineOnly(unsigned number, int passes) {
+  const std::optional<TransformMode> found = ModeOfNumber(number);
+  if (!found) return 1;
+  const TransformMode mode = *found;
   const std::vector<ModeCase> cases = ModeCases();
-  if (mode >= cases.size()) return 1;
-  const std::vector<Point> points = SourcePoints(mode, cases[mode].Region);
+  const auto c = std::find_if(cases.begin(), cases.end(), [&](const ModeCase& m) { return IndexOf(m.Id) == mode; });
+  const std::vector<Point> points = SourcePoints(mode, c->Region);
   SilentMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, mode, cases[mode].Region);
+  ApplyTransformSettings(state, mode, c->Region);
   std::vector<double> input;
   for (const Point& p : points) {
     input.push_back(p.X);
@@ -280,7 +299,7 @@ int RunEngineOnly(TransformMode mode, int passes) {
     ConvertPoints(state, mode, work);
     for (double v : work) sum += v;
   }
-  std::printf("mode %u: %d passes over %zu points, checksum %.17g\n", mode, passes, points.size(), sum);
+  std::printf("mode %u: %d passes over %zu points, checksum %.17g\n", number, passes, points.size(), sum);
   return 0;
 }
 
@@ -289,8 +308,7 @@ int RunEngineOnly(TransformMode mode, int passes) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--engine") {
-    return morvane::bench::RunEngineOnly(static_cast<morvane::TransformMode>(std::atoi(argv[2])),
-                                         std::atoi(argv[3]));
+    return morvane::bench::RunEngineOnly(static_cast<unsigned>(std::atoi(argv[2])), std::atoi(argv[3]));
   }
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 7;
   return morvane::bench::Run(rounds < 1 ? 1 : rounds);
