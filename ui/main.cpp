@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   morvane::MessageBoxDialogs dialogs(title);
   app.SetDialogs(&dialogs);
   try {
-    morvane::TForm1 form(dialogs);
+    morvane::MainWindow form(dialogs);
     dialogs.SetOwner(&form);
     QSettings settings(QStringLiteral("Morvane"), QStringLiteral("morvane"));
     form.UseSettings(settings);

@@ -64,7 +64,7 @@ QString CreditLine() {
 
 }  // namespace
 
-TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
+MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       dialogs_(dialogs),
       ProgressFill2(new TiledProgressBar(this)),
@@ -151,15 +151,15 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   ProgressFill2->setObjectName(QStringLiteral("ProgressFill2"));
   ProgressFill1->setObjectName(QStringLiteral("ProgressFill1"));
 
-  connect(ShapeButton3, &QAbstractButton::clicked, this, &TForm1::ShapeButton3Click);
-  connect(ShapeButton1, &QAbstractButton::clicked, this, &TForm1::ShapeButton1Click);
-  connect(ShapeButton2, &QAbstractButton::clicked, this, &TForm1::ShapeButton2Click);
-  connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this, &TForm1::ShellTreeView1Change);
-  connect(ShellTreeView1, &FolderTree::FolderExpanded, this, &TForm1::ShellTreeView1Expanded);
-  connect(LinkLabel1, &LinkLabel::Clicked, this, &TForm1::LinkLabel1Click);
-  connect(CheckListBox1, &QListWidget::currentRowChanged, this, &TForm1::CheckListBox1Click);
-  connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &TForm1::RadioGroupChange);
-  connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &TForm1::RadioGroupChange);
+  connect(ShapeButton3, &QAbstractButton::clicked, this, &MainWindow::StartConversion);
+  connect(ShapeButton1, &QAbstractButton::clicked, this, &MainWindow::SelectAll);
+  connect(ShapeButton2, &QAbstractButton::clicked, this, &MainWindow::SelectNone);
+  connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this, &MainWindow::ListSelectedFolder);
+  connect(ShellTreeView1, &FolderTree::FolderExpanded, this, &MainWindow::SortFolderTree);
+  connect(LinkLabel1, &LinkLabel::Clicked, this, &MainWindow::OpenMailLink);
+  connect(CheckListBox1, &QListWidget::currentRowChanged, this, &MainWindow::PreviewCurrentFile);
+  connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
+  connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
   setAcceptDrops(true);
 
   // The settings hold their start values from engine_'s construction; the tree was built
@@ -167,7 +167,7 @@ TForm1::TForm1(WindowDialogs& dialogs, QWidget* parent)
   ShellTreeView1->SortAll();
 }
 
-void TForm1::ShapeButton3Click() {
+void MainWindow::StartConversion() {
   try {
     const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
     const std::string folder = ShellTreeView1->SelectedFolder();
@@ -182,11 +182,11 @@ void TForm1::ShapeButton3Click() {
   }
 }
 
-void TForm1::ShapeButton1Click() { CheckListBox1->SetAllTicked(true); }
+void MainWindow::SelectAll() { CheckListBox1->SetAllTicked(true); }
 
-void TForm1::ShapeButton2Click() { CheckListBox1->SetAllTicked(false); }
+void MainWindow::SelectNone() { CheckListBox1->SetAllTicked(false); }
 
-void TForm1::ShellTreeView1Change() {
+void MainWindow::ListSelectedFolder() {
   const std::string folder = ShellTreeView1->SelectedFolder();
   if (settings_ != nullptr && !folder.empty()) {
     settings_->setValue(kFolderKey, QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
@@ -196,7 +196,7 @@ void TForm1::ShellTreeView1Change() {
   CheckListedFiles();
 }
 
-void TForm1::CheckListedFiles() {
+void MainWindow::CheckListedFiles() {
   const std::string folder = ShellTreeView1->SelectedFolder();
   const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
   const Region region = RadioGroup2->ItemIndex();
@@ -216,7 +216,7 @@ void TForm1::CheckListedFiles() {
   }
 }
 
-std::vector<RunItem> TForm1::ItemsToConvert() {
+std::vector<RunItem> MainWindow::ItemsToConvert() {
   // The files may have changed since they were listed.
   CheckListedFiles();
   std::vector<RunItem> items = CheckListBox1->Items();
@@ -234,14 +234,14 @@ std::vector<RunItem> TForm1::ItemsToConvert() {
   return items;
 }
 
-void TForm1::ShellTreeView1Expanded() { ShellTreeView1->SortAll(); }
+void MainWindow::SortFolderTree() { ShellTreeView1->SortAll(); }
 
-void TForm1::LinkLabel1Click() {
+void MainWindow::OpenMailLink() {
   // Without a mail program this fails; nothing is shown then.
   QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kContactAddress)));
 }
 
-void TForm1::CheckListBox1Click() {
+void MainWindow::PreviewCurrentFile() {
   const int row = CheckListBox1->currentRow();
   if (row < 0) return;
   if (!Preview->isVisible()) {
@@ -254,7 +254,7 @@ void TForm1::CheckListBox1Click() {
                     RadioGroup2->ItemIndex());
 }
 
-void TForm1::RadioGroupChange() {
+void MainWindow::PreviewWithChosenMode() {
   if (settings_ != nullptr) {
     settings_->setValue(kModeKey, RadioGroup1->ItemIndex());
     settings_->setValue(kRegionKey, RadioGroup2->ItemIndex());
@@ -263,7 +263,7 @@ void TForm1::RadioGroupChange() {
   CheckListedFiles();
 }
 
-void TForm1::UseSettings(QSettings& settings) {
+void MainWindow::UseSettings(QSettings& settings) {
   // Read everything before choosing anything: each choice writes the settings.
   const int mode = settings.value(kModeKey, 0).toInt();
   const int region = settings.value(kRegionKey, 0).toInt();
@@ -274,7 +274,7 @@ void TForm1::UseSettings(QSettings& settings) {
   settings_ = &settings;
 }
 
-std::string TForm1::DroppedFolder(const QMimeData* data) {
+std::string MainWindow::DroppedFolder(const QMimeData* data) {
   if (data == nullptr || !data->hasUrls()) return {};
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
@@ -284,20 +284,20 @@ std::string TForm1::DroppedFolder(const QMimeData* data) {
   return {};
 }
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (!DroppedFolder(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
-void TForm1::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   const std::string folder = DroppedFolder(event->mimeData());
   if (folder.empty()) return;
   ShellTreeView1->SelectPath(folder);
   event->acceptProposedAction();
 }
 
-void TForm1::ShowError(const QString& message) { dialogs_.ShowError(ErrorBoxText(message)); }
+void MainWindow::ShowError(const QString& message) { dialogs_.ShowError(ErrorBoxText(message)); }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   if (!centred_) {
     centred_ = true;
     if (const QScreen* display = screen()) {

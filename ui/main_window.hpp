@@ -1,4 +1,4 @@
-// The program's one window, Form1: step one chooses the mode and the region, step two a
+// The program's one window (object name "Form1"): step one chooses the mode and the region, step two a
 // folder and its shapefiles, step three runs the conversion; a credit line with a mail link
 // and two progress bars sit below. The class only builds the controls and wires their
 // events to the handlers; the conversion itself is the shapefile library's run.
@@ -26,22 +26,23 @@ namespace morvane {
 // The credit line's contact address; the link opens "mailto:" followed by it.
 inline constexpr char kContactAddress[] = "morvane-team@example.org";
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
   // The dialogs must outlive the window.
-  explicit TForm1(WindowDialogs& dialogs, QWidget* parent = nullptr);
+  explicit MainWindow(WindowDialogs& dialogs, QWidget* parent = nullptr);
 
-  // Event handlers.
-  void ShapeButton3Click();     // run
-  void ShapeButton1Click();     // select all
-  void ShapeButton2Click();     // select none
-  void ShellTreeView1Change();  // list the selected folder
-  void ShellTreeView1Expanded();
-  void LinkLabel1Click();
-  void CheckListBox1Click();  // preview the current file
-  void RadioGroupChange();    // preview with the new mode or region
+  // Event handlers. The controls keep the design's object names (RadioGroup1, ShapeButton3,
+  // ...), by which the design and the tests find them.
+  void StartConversion();        // the run button, ShapeButton3
+  void SelectAll();              // ShapeButton1
+  void SelectNone();             // ShapeButton2
+  void ListSelectedFolder();     // a folder selected in ShellTreeView1
+  void SortFolderTree();         // a branch of ShellTreeView1 expanded
+  void OpenMailLink();           // LinkLabel1
+  void PreviewCurrentFile();     // the current file of CheckListBox1
+  void PreviewWithChosenMode();  // another mode or region chosen
 
   // Shows an error that ended an operation, as the error box.
   void ShowError(const QString& message);

@@ -138,14 +138,14 @@ class PreviewTest : public QObject {
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<MainWindow> form_;
 };
 
 void PreviewTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<TForm1>(*dialogs_);
+  form_ = std::make_unique<MainWindow>(*dialogs_);
   form_->show();
   QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }

@@ -28,11 +28,11 @@ class WindowMemoryTest : public QObject {
 
  private:
   template <typename T>
-  T* Control(TForm1& form, const char* name) const {
+  T* Control(MainWindow& form, const char* name) const {
     return form.findChild<T*>(QString::fromLatin1(name));
   }
-  std::unique_ptr<TForm1> NewWindow() {
-    auto form = std::make_unique<TForm1>(dialogs_);
+  std::unique_ptr<MainWindow> NewWindow() {
+    auto form = std::make_unique<MainWindow>(dialogs_);
     form->show();
     return form;
   }

@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   PrintedDialogs dialogs;
   app.SetDialogs(&dialogs);
 
-  morvane::TForm1 form(dialogs);
+  morvane::MainWindow form(dialogs);
   form.show();
   // The folder's real path as bytes: names that are not UTF-8 must survive.
   char* resolved = ::realpath(argv[1], nullptr);
