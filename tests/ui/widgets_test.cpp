@@ -46,6 +46,8 @@ class WidgetsTest : public QObject {
   void progressBarClampsAndFormats();
   void progressBarRepaintsAtOnce();
   void progressBarFillsItsShare();
+  void progressBarTextContrastsWithWhatIsBehindIt_data();
+  void progressBarTextContrastsWithWhatIsBehindIt();
 
   void pillButtonShapeAndBackground();
   void pillButtonHoverAndDisabledLook();
@@ -157,6 +159,39 @@ void WidgetsTest::progressBarFillsItsShare() {
   QVERIFY(IsDarkBlue(image.pixel(80, y)));
   QVERIFY(!IsDarkBlue(image.pixel(125, y)));
   QVERIFY(!IsDarkBlue(image.pixel(190, y)));
+}
+
+void WidgetsTest::progressBarTextContrastsWithWhatIsBehindIt_data() {
+  QTest::addColumn<int>("percent");
+  QTest::newRow("text over the fill") << 100;
+  QTest::newRow("text over the empty part") << 0;
+  QTest::newRow("the fill's edge through the text") << 50;
+}
+
+// The percentage is white where the navy fill is behind it and black where the empty part
+// is: light text pixels only left of the fill's edge, black ones only right of it.
+void WidgetsTest::progressBarTextContrastsWithWhatIsBehindIt() {
+  QFETCH(int, percent);
+  TiledProgressBar bar;
+  bar.resize(202, 13);
+  bar.SetPercent(percent);
+  const QImage image = bar.grab().toImage();
+  const int edge = 1 + 200 * percent / 100;
+  int lightOverFill = 0;
+  int blackOverFill = 0;
+  int blackOverEmpty = 0;
+  for (int y = 1; y < 12; ++y) {
+    for (int x = 1; x < 201; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      const bool light = c.red() > 180 && c.green() > 180 && c.blue() > 180;
+      const bool black = c.red() < 70 && c.green() < 70 && c.blue() < 70;
+      if (x < edge) lightOverFill += light ? 1 : 0;
+      (x < edge ? blackOverFill : blackOverEmpty) += black ? 1 : 0;
+    }
+  }
+  QCOMPARE(lightOverFill > 0, percent > 0);
+  QCOMPARE(blackOverEmpty > 0, percent < 100);
+  QCOMPARE(blackOverFill, 0);
 }
 
 void WidgetsTest::pillButtonShapeAndBackground() {

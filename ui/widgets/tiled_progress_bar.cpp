@@ -45,8 +45,17 @@ void TiledProgressBar::paintEvent(QPaintEvent*) {
   if (filled > 0) {
     painter.drawTiledPixmap(QRect(inner.topLeft(), QSize(filled, inner.height())), tile_);
   }
+  // The percentage in white over the dark fill and in black over the empty part, so that
+  // each half of a figure the fill's edge runs through stays readable.
+  const QRect fillRect(inner.topLeft(), QSize(filled, inner.height()));
+  painter.save();
+  painter.setClipRect(fillRect);
+  painter.setPen(Qt::white);
+  painter.drawText(inner, Qt::AlignCenter, Text());
+  painter.setClipRegion(QRegion(inner).subtracted(QRegion(fillRect)));
   painter.setPen(Qt::black);
   painter.drawText(inner, Qt::AlignCenter, Text());
+  painter.restore();
   qDrawShadePanel(&painter, rect(), palette(), /*sunken=*/true, 1);
 }
 
