@@ -1,6 +1,8 @@
 #include "check_list.hpp"
 
+#include <QCollator>
 #include <QStyle>
+#include <algorithm>
 #include <QStyledItemDelegate>
 
 #include "texts.hpp"
@@ -21,6 +23,13 @@ class FixedHeightDelegate : public QStyledItemDelegate {
 };
 
 }  // namespace
+
+void SortByShownName(std::vector<ListedShapefile>& entries) {
+  const QCollator collator;  // the user's locale
+  std::stable_sort(entries.begin(), entries.end(), [&](const ListedShapefile& a, const ListedShapefile& b) {
+    return collator.compare(DisplayText(a.Name), DisplayText(b.Name)) < 0;
+  });
+}
 
 CheckList::CheckList(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new FixedHeightDelegate(this));

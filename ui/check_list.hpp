@@ -12,6 +12,9 @@
 
 namespace morvane {
 
+// Puts the listed files in the order of their shown names in the user's locale.
+void SortByShownName(std::vector<ListedShapefile>& entries);
+
 class CheckList : public QListWidget {
   Q_OBJECT
 

@@ -207,6 +207,29 @@ bool FolderTree::SelectPath(const std::string& path) {
 
 void FolderTree::SortAll() { sortItems(0, Qt::AscendingOrder); }
 
+void FolderTree::Refresh() {
+  for (int i = 0; i < ComputerItem()->childCount(); ++i) RefreshChildren(ComputerItem()->child(i));
+  SortAll();
+}
+
+void FolderTree::RefreshChildren(QTreeWidgetItem* item) {
+  if (!item->data(0, kChildrenReadRole).toBool()) return;  // read when first expanded
+  const std::string folder = FolderPath(item);
+  const std::vector<std::string> names = ReadSubfolders(folder);
+  std::vector<std::string> paths;
+  for (const std::string& name : names) paths.push_back(JoinPath(folder, name));
+  for (int i = item->childCount() - 1; i >= 0; --i) {
+    if (std::find(paths.begin(), paths.end(), FolderPath(item->child(i))) == paths.end()) delete item->takeChild(i);
+  }
+  const QIcon icon = QFileIconProvider().icon(QFileIconProvider::Folder);
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    bool known = false;
+    for (int i = 0; i < item->childCount() && !known; ++i) known = FolderPath(item->child(i)) == paths[n];
+    if (!known) AddFolderItem(item, paths[n], DisplayText(names[n]), icon);
+  }
+  for (int i = 0; i < item->childCount(); ++i) RefreshChildren(item->child(i));
+}
+
 void FolderTree::mousePressEvent(QMouseEvent* event) {
   // A right click selects the folder under the pointer as a left click does.
   if (event->button() == Qt::RightButton) {

@@ -30,6 +30,10 @@ class FolderTree : public QTreeWidget {
   // Sorts every level by the shown names with the locale's comparison.
   void SortAll();
 
+  // Reads every folder already read again: folders made since appear, folders gone go; the
+  // tree is sorted again.
+  void Refresh();
+
  signals:
   // A folder was expanded; its children have been read by then.
   void FolderExpanded(QTreeWidgetItem* item);
@@ -39,6 +43,7 @@ class FolderTree : public QTreeWidget {
 
  private:
   void OnItemExpanded(QTreeWidgetItem* item);
+  void RefreshChildren(QTreeWidgetItem* item);
 };
 
 }  // namespace morvane

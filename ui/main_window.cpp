@@ -7,12 +7,15 @@
 #include <QMimeData>
 #include <QHBoxLayout>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "engine/mode_table.hpp"
 #include "fonts.hpp"
+#include "step_two_layout.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "texts.hpp"
 #include "widgets/icons.hpp"
@@ -24,6 +27,8 @@ namespace {
 constexpr int kClientWidth = 712;
 constexpr int kClientHeight = 635;
 constexpr int kPreviewWidth = 480;
+// The region group keeps at least the width it has at the design size.
+constexpr int kRegionGroupMinimumWidth = 183;
 
 // What the window remembers between sessions.
 const QString kFolderKey = QStringLiteral("folder");
@@ -83,26 +88,29 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   RadioGroup1->setFixedWidth(519);
   RadioGroup2 = new RadioGroup(QStringLiteral("B. 請選擇轉換的地區"), RegionCaptions(), 1,
                                GroupBox3);
-  // It takes whatever width is left and clips its captions rather than widen the window.
+  // It takes whatever width is left and clips its captions rather than widen the window, but
+  // never less than shows its title and the start of every caption.
   RadioGroup2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  RadioGroup2->setMinimumWidth(kRegionGroupMinimumWidth);
   auto* stepOne = new QHBoxLayout(GroupBox3);
   stepOne->setContentsMargins(2, 2, 2, 2);
   stepOne->setSpacing(0);
   stepOne->addWidget(RadioGroup1);
   stepOne->addWidget(RadioGroup2);
 
-  // Step two: folder and files, placed as designed.
+  // Step two: folder and files, placed as designed at the design size and growing with the
+  // window beyond it.
   GroupBox1 = MakeFrame(QStringLiteral("步驟二:請選擇路徑及欲處理之檔案"), 320, this);
+  GroupBox1->setMinimumSize(StepTwoLayout::MinimumFrameSize());
+  GroupBox1->setMaximumHeight(QWIDGETSIZE_MAX);
+  GroupBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   ShellTreeView1 = new FolderTree(GroupBox1);
-  ShellTreeView1->setGeometry(16, 24, 281, 281);
   ShapeButton1 = new PillButton(QStringLiteral("全選"), TickIcon(), GroupBox1);
-  ShapeButton1->setGeometry(376, 16, 81, 33);
   ShapeButton1->SetTransparentBackground(true);
   ShapeButton2 = new PillButton(QStringLiteral("全不選"), CrossIcon(), GroupBox1);
-  ShapeButton2->setGeometry(568, 16, 81, 33);
   ShapeButton2->SetTransparentBackground(true);
   CheckListBox1 = new CheckList(GroupBox1);
-  CheckListBox1->setGeometry(312, 48, 385, 257);
+  new StepTwoLayout(GroupBox1, ShellTreeView1, ShapeButton1, ShapeButton2, CheckListBox1);
 
   LinkLabel1 = new LinkLabel(CreditLine(), this);
   LinkLabel1->setFixedHeight(16);
@@ -120,10 +128,11 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   column->addWidget(GroupBox3);
-  column->addWidget(GroupBox1);
+  column->addWidget(GroupBox1, 1);
   column->addWidget(LinkLabel1);
   column->addWidget(GroupBox2);
-  column->addStretch(1);
+  // The design leaves three pixels between step three and the bars.
+  column->addSpacing(kClientHeight - 209 - 320 - 16 - 61 - 2 * 13);
   column->addWidget(ProgressFill2);
   column->addWidget(ProgressFill1);
 
@@ -151,6 +160,8 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   ProgressFill2->setObjectName(QStringLiteral("ProgressFill2"));
   ProgressFill1->setObjectName(QStringLiteral("ProgressFill1"));
 
+  watcher_ = new QFileSystemWatcher(this);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &MainWindow::RefreshFolders);
   connect(ShapeButton3, &QAbstractButton::clicked, this, &MainWindow::StartConversion);
   connect(ShapeButton1, &QAbstractButton::clicked, this, &MainWindow::SelectAll);
   connect(ShapeButton2, &QAbstractButton::clicked, this, &MainWindow::SelectNone);
@@ -161,6 +172,9 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
   connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
   setAcceptDrops(true);
+
+  auto* refresh = new QShortcut(QKeySequence::Refresh, this);
+  connect(refresh, &QShortcut::activated, this, &MainWindow::RefreshFolders);
 
   // The settings hold their start values from engine_'s construction; the tree was built
   // with the computer expanded and selected, so the list starts empty.
@@ -191,9 +205,35 @@ void MainWindow::ListSelectedFolder() {
   if (settings_ != nullptr && !folder.empty()) {
     settings_->setValue(kFolderKey, QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
   }
+  if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+  if (!folder.empty()) watcher_->addPath(QFile::decodeName(QByteArray::fromStdString(folder)));
+  ListFolderFiles(false);
+}
+
+void MainWindow::ListFolderFiles(bool keepTicks) {
+  const std::string folder = ShellTreeView1->SelectedFolder();
   // The computer root has no path: its list is empty.
-  CheckListBox1->SetEntries(folder.empty() ? std::vector<ListedShapefile>{} : ListShapefilesMarked(files_, folder));
+  std::vector<ListedShapefile> entries =
+      folder.empty() ? std::vector<ListedShapefile>{} : ListShapefilesMarked(files_, folder);
+  SortByShownName(entries);
+  if (keepTicks) {
+    // Files listed before keep their ticks; new ones come as listing marks them.
+    const std::vector<RunItem> before = CheckListBox1->Items();
+    CheckListBox1->SetEntries(entries);
+    for (int i = 0; i < CheckListBox1->count(); ++i) {
+      const std::string name = CheckListBox1->Name(i);
+      const auto old = std::find_if(before.begin(), before.end(), [&](const RunItem& item) { return item.Text == name; });
+      if (old != before.end()) CheckListBox1->SetTicked(i, old->Ticked);
+    }
+  } else {
+    CheckListBox1->SetEntries(entries);
+  }
   CheckListedFiles();
+}
+
+void MainWindow::RefreshFolders() {
+  ShellTreeView1->Refresh();
+  ListFolderFiles(true);
 }
 
 void MainWindow::CheckListedFiles() {

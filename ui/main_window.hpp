@@ -4,6 +4,7 @@
 // events to the handlers; the conversion itself is the shapefile library's run.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QSettings>
 #include <QWidget>
@@ -44,6 +45,10 @@ class MainWindow : public QWidget {
   void PreviewCurrentFile();     // the current file of CheckListBox1
   void PreviewWithChosenMode();  // another mode or region chosen
 
+  // F5 and a change in the selected folder: the tree reads its folders again and the list
+  // follows the folder's files, keeping the ticks of the files still there.
+  void RefreshFolders();
+
   // Shows an error that ended an operation, as the error box.
   void ShowError(const QString& message);
 
@@ -83,6 +88,9 @@ class MainWindow : public QWidget {
   // Hidden until a file is previewed; it then widens the window by its own width.
   PreviewPane* Preview;
 
+  // Lists the selected folder's shapefiles, sorted by name in the locale's order. With
+  // `keepTicks`, files listed before keep their ticks and new ones are ticked.
+  void ListFolderFiles(bool keepTicks);
   // Checks every listed file against the chosen mode and region, and marks those that fail.
   void CheckListedFiles();
   // The items to convert: the list's, with the suspicious ticked ones left out if the user
@@ -95,6 +103,7 @@ class MainWindow : public QWidget {
   EngineState engine_;
   LocalFileSystem files_;
   bool centred_ = false;
+  QFileSystemWatcher* watcher_ = nullptr;  // on the selected folder
   QSettings* settings_ = nullptr;
 };
 

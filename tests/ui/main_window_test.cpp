@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <map>
 #include <algorithm>
 #include <cstring>
 #include <clocale>
@@ -79,6 +80,9 @@ class MainWindowTest : public QObject {
   void modeCaptionsInTwoColumns();
   void designLayoutAndDocking();
   void listingTakesShapefilesInDirectoryOrder();
+  void resizedWindowKeepsEveryControlInsideAndApart();
+  void listIsSortedByNameInTheLocalesOrder();
+  void refreshShowsNewFoldersAndFollowsTheFiles();
   void selectAllAndNone();
   void reselectionTicksEverything();
   void treeReadsFoldersOnExpansionAndSorts();
@@ -223,7 +227,10 @@ void MainWindowTest::designLayoutAndDocking() {
   QCOMPARE(Control<LinkLabel>("LinkLabel1")->width(), 900);
   QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->geometry(), QRect(0, 747, 900, 13));
   QCOMPARE(Control<TiledProgressBar>("ProgressFill2")->geometry(), QRect(0, 734, 900, 13));
-  QCOMPARE(Tree()->geometry(), QRect(16, 24, 281, 281));
+  // The tree and the list share the extra width in the proportion of their design widths
+  // (188 * 281 / 666 = 79 to the tree) and both take the extra height.
+  QCOMPARE(Tree()->geometry(), QRect(16, 24, 281 + 79, 281 + 125));
+  QCOMPARE(List()->geometry(), QRect(312 + 79, 48, 385 + 109, 257 + 125));
 }
 
 void MainWindowTest::listingTakesShapefilesInDirectoryOrder() {
@@ -240,15 +247,104 @@ void MainWindowTest::listingTakesShapefilesInDirectoryOrder() {
     names.push_back(List()->Name(i));
     QVERIFY(List()->IsTicked(i));
   }
-  // The directory's own order, not sorted; the folder d.shp is listed like a file.
+  // Sorted by name; the folder d.shp is listed like a file.
   LocalFileSystem local;
-  QCOMPARE(names, ListShapefiles(local, Folder()));
-  shown.sort();
+  std::vector<std::string> listed = ListShapefiles(local, Folder());
+  std::sort(listed.begin(), listed.end());
+  QCOMPARE(names, listed);
   QCOMPARE(shown, (QStringList{"a.shp", "b.SHP", "d.shp"}));
 
   // The computer root has no path: its list is empty.
   Tree()->setCurrentItem(Tree()->ComputerItem());
   QCOMPARE(List()->count(), 0);
+}
+
+// Every control of the window, by name.
+const char* const kControlNames[] = {"GroupBox3", "RadioGroup1", "RadioGroup2", "GroupBox1", "ShellTreeView1",
+                                     "ShapeButton1", "ShapeButton2", "CheckListBox1", "LinkLabel1", "GroupBox2",
+                                     "ShapeButton3", "ProgressFill2", "ProgressFill1"};
+
+void MainWindowTest::resizedWindowKeepsEveryControlInsideAndApart() {
+  const QSize minimum = form_->minimumSize();
+  QVERIFY(minimum.width() > 0 && minimum.height() > 0);
+  QVERIFY(minimum.width() <= 712 && minimum.height() <= 635);
+  for (const QSize size : {minimum, QSize(712 * 3 / 2, 635 * 3 / 2)}) {
+    form_->resize(size);
+    QTRY_COMPARE(form_->size(), size);
+    QApplication::processEvents();
+    std::map<std::string, QRect> placed;  // in the window's coordinates
+    for (const char* name : kControlNames) {
+      const auto* control = form_->findChild<QWidget*>(QString::fromLatin1(name));
+      QVERIFY2(control->isVisible(), name);
+      const QRect rect(control->mapTo(form_.get(), QPoint(0, 0)), control->size());
+      placed[name] = rect;
+      QVERIFY2(form_->rect().contains(rect), qPrintable(QStringLiteral("%1 at %2x%3 is outside").arg(name).arg(size.width()).arg(size.height())));
+      // Inside its frame, too: a frame clips what sticks out of it.
+      const QWidget* frame = control->parentWidget();
+      if (frame != form_.get()) {
+        QVERIFY2(QRect(QPoint(0, 0), frame->size()).contains(control->geometry()), name);
+      }
+      QVERIFY2(rect.width() >= std::min(control->minimumSizeHint().width(), 40) && rect.height() >= 13, name);
+    }
+    // Controls side by side in one frame or in the window do not overlap. The design lets the
+    // buttons' bottom edge touch the list's top edge (33 high at 16, the list at 48): one
+    // pixel's border is allowed.
+    for (const char* a : kControlNames) {
+      for (const char* b : kControlNames) {
+        const QWidget* first = form_->findChild<QWidget*>(QString::fromLatin1(a));
+        const QWidget* second = form_->findChild<QWidget*>(QString::fromLatin1(b));
+        if (first == second || first->parentWidget() != second->parentWidget()) continue;
+        QVERIFY2(!placed[a].adjusted(1, 1, -1, -1).intersects(placed[b].adjusted(1, 1, -1, -1)), qPrintable(QStringLiteral("%1 overlaps %2").arg(a, b)));
+      }
+    }
+  }
+  // The tree and the list grow with the window.
+  QVERIFY(Tree()->width() > 281 && Tree()->height() > 281);
+  QVERIFY(List()->width() > 385 && List()->height() > 257);
+}
+
+void MainWindowTest::listIsSortedByNameInTheLocalesOrder() {
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  for (const char* name : {"b.shp", "D.shp", "a.shp", "C.shp", "a10.shp", "a2.shp"}) WriteEmptyFile(InFolder(name));
+  QVERIFY(SelectFolder(Folder()));
+  QLocale::setDefault(before);
+  QStringList shown;
+  for (int i = 0; i < List()->count(); ++i) shown << List()->item(i)->text();
+  // Letter case second, as the locale orders them; byte order would put C and D first.
+  QCOMPARE(shown, (QStringList{"a.shp", "a10.shp", "a2.shp", "b.shp", "C.shp", "D.shp"}));
+}
+
+void MainWindowTest::refreshShowsNewFoldersAndFollowsTheFiles() {
+  WriteEmptyFile(InFolder("a.shp"));
+  WriteEmptyFile(InFolder("c.shp"));
+  QVERIFY(SelectFolder(Folder()));
+  QTreeWidgetItem* folder = Tree()->currentItem();
+  folder->setExpanded(true);
+  QCOMPARE(folder->childCount(), 0);
+  List()->SetTicked(0, false);  // a.shp
+
+  // The watcher on the selected folder: a new file is listed, the ticks stay.
+  WriteEmptyFile(InFolder("b.shp"));
+  QTRY_COMPARE(List()->count(), 3);
+  QCOMPARE(List()->item(1)->text(), QStringLiteral("b.shp"));
+  QVERIFY(!List()->IsTicked(0));
+  QVERIFY(List()->IsTicked(1));
+  QVERIFY(List()->IsTicked(2));
+
+  // A folder made after the branch was read appears; F5 refreshes the tree as well.
+  MakeFolder(InFolder("made later"));
+  QTRY_COMPARE(folder->childCount(), 1);
+  QCOMPARE(folder->child(0)->text(0), QStringLiteral("made later"));
+  QVERIFY(::unlink(InFolder("c.shp").c_str()) == 0);
+  QTRY_COMPARE(List()->count(), 2);
+  MakeFolder(JoinPath(InFolder("made later"), "inner"));
+  QTreeWidgetItem* later = folder->child(0);
+  later->setExpanded(true);
+  QCOMPARE(later->childCount(), 1);
+  MakeFolder(JoinPath(InFolder("made later"), "second"));  // not watched: only F5 shows it
+  QTest::keyClick(form_.get(), Qt::Key_F5);
+  QCOMPARE(later->childCount(), 2);
 }
 
 void MainWindowTest::selectAllAndNone() {
