@@ -386,6 +386,24 @@ INSTANTIATE_TEST_SUITE_P(
                                 "2 of 4 files converted, 2 failed"}),
     [](const testing::TestParamInfo<FailureCase>& row) { return row.param.Name; });
 
+TEST(ConvertCommand, TextFileNamedShpIsNotAShapefileAndNothingIsWritten) {
+  TempDir dir;
+  const std::string text = "name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n" + std::string(200, '0') + "\n";
+  WriteFile(dir / "towns.shp", text);
+  WriteFile(dir / "towns.shx", text);
+  WriteFile(dir / "towns.dbf", "attributes");
+
+  const CliResult result =
+      RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", (dir / "towns.shp").string()});
+
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err.rfind("morvane-cli: File " + (dir / "towns.shp").string() + " is not a shapefile\n", 0), 0u)
+      << result.Err;
+  EXPECT_EQ(result.Err.find("damaged"), std::string::npos) << result.Err;
+  EXPECT_TRUE(OutputNames(dir.Path()).empty());
+  EXPECT_EQ(ReadFile(dir / "towns.shp"), text);
+}
+
 TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
   // Mode 9 (TWD67 to TWD97 geographic) compares the longitude, so a NaN is an invalid
   // operation.

@@ -83,6 +83,7 @@ class MainWindowTest : public QObject {
   void resizedWindowKeepsEveryControlInsideAndApart();
   void listIsSortedByNameInTheLocalesOrder();
   void refreshShowsNewFoldersAndFollowsTheFiles();
+  void textFileNamedShpIsReportedAsNotAShapefile();
   void selectAllAndNone();
   void reselectionTicksEverything();
   void treeReadsFoldersOnExpansionAndSorts();
@@ -551,6 +552,25 @@ void MainWindowTest::secondRunMarksEarlierOutputsAndAsksBeforeReplacing() {
     QVERIFY(!test::FileExists(InFolder("roads_1_1.shp")));
   }
   QCOMPARE(bytesOf(InFolder("roads_1.shp")), first);
+}
+
+void MainWindowTest::textFileNamedShpIsReportedAsNotAShapefile() {
+  for (const char* name : {"towns.shp", "towns.shx", "towns.dbf"}) {
+    FILE* file = std::fopen(InFolder(name).c_str(), "wb");
+    QVERIFY(file != nullptr);
+    std::fputs("name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n0000000000000000000000000000000000000000000000000000000000000\n", file);
+    std::fclose(file);
+  }
+  QVERIFY(SelectFolder(Folder()));
+  Click("ShapeButton3");
+  const QString expected = QString::fromStdString("File " + InFolder("towns.shp") + " is not a shapefile");
+  bool told = false;
+  for (const auto& box : dialogs_->Boxes) {
+    told = told || box.Text.contains(expected);
+    QVERIFY2(!box.Text.contains(QStringLiteral("damaged")), qPrintable(box.Text));
+  }
+  QVERIFY(told);
+  QVERIFY(!test::FileExists(InFolder("towns_1.shp")));
 }
 
 void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
