@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "texts.hpp"
+#include "translation.hpp"
 
 namespace morvane {
 
@@ -21,7 +22,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void Application::ShowEscapedError(const QString& message) {
-  const QString text = ErrorBoxText(message);
+  const QString text = ErrorBoxText(TranslatedMessage(message));
   if (dialogs_ != nullptr) {
     dialogs_->ShowError(text);
   } else {

@@ -1,5 +1,6 @@
 #include "dialogs.hpp"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -27,11 +28,10 @@ void MessageBoxDialogs::ShowError(const QString& text) {
 
 SuspiciousFilesChoice MessageBoxDialogs::AskAboutSuspiciousFiles(const QString& files) {
   QMessageBox box(QMessageBox::Question, title_,
-                  QStringLiteral("下列檔案的坐標看來不是所選轉換方式的來源坐標系統：\n\n") + files +
-                      QStringLiteral("\n\n仍要轉換這些檔案嗎？"),
+                  QCoreApplication::translate("morvane::MessageBoxDialogs", "下列檔案的坐標看來不是所選轉換方式的來源坐標系統：\n\n%1\n\n仍要轉換這些檔案嗎？").arg(files),
                   QMessageBox::NoButton, owner_);
-  QPushButton* convert = box.addButton(QStringLiteral("照樣轉換"), QMessageBox::AcceptRole);
-  QPushButton* leaveOut = box.addButton(QStringLiteral("略過這些檔案"), QMessageBox::RejectRole);
+  QPushButton* convert = box.addButton(QCoreApplication::translate("morvane::MessageBoxDialogs", "照樣轉換"), QMessageBox::AcceptRole);
+  QPushButton* leaveOut = box.addButton(QCoreApplication::translate("morvane::MessageBoxDialogs", "略過這些檔案"), QMessageBox::RejectRole);
   box.setDefaultButton(leaveOut);
   box.setEscapeButton(leaveOut);
   box.exec();

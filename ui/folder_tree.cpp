@@ -133,7 +133,7 @@ FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent) {
 
   QFileIconProvider icons;
   auto* computer = new FolderItem(this);
-  computer->setText(0, QStringLiteral("電腦"));
+  computer->setText(0, tr("電腦"));
   computer->setIcon(0, icons.icon(QFileIconProvider::Computer));
 
   std::vector<std::string> firstLevel = {"/"};

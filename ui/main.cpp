@@ -10,6 +10,7 @@
 #include "fonts.hpp"
 #include "main_window.hpp"
 #include "texts.hpp"
+#include "translation.hpp"
 
 int main(int argc, char** argv) {
   morvane::Application app(argc, argv);
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
   QGuiApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("morvane")));
   morvane::InstallFontSubstitutes();
+  // English on an English desktop, Traditional Chinese otherwise, unless --lang says.
+  morvane::InstallTranslation(morvane::LanguageOption(QCoreApplication::arguments()));
 
   morvane::MessageBoxDialogs dialogs(title);
   app.SetDialogs(&dialogs);

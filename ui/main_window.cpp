@@ -1,5 +1,6 @@
 #include "main_window.hpp"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -18,6 +19,7 @@
 #include "step_two_layout.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "texts.hpp"
+#include "translation.hpp"
 #include "widgets/icons.hpp"
 
 namespace morvane {
@@ -35,19 +37,20 @@ const QString kFolderKey = QStringLiteral("folder");
 const QString kModeKey = QStringLiteral("mode");
 const QString kRegionKey = QStringLiteral("region");
 
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+// The engine's captions, written in Chinese, are the sources of their translations.
+QString Translated(const char* context, std::string_view caption) {
+  return QCoreApplication::translate(context, std::string(caption).c_str());
 }
 
 QStringList ModeCaptions() {
   QStringList list;
-  for (const ModeRow& row : kModes) list << FromUtf8(row.Caption);
+  for (const ModeRow& row : kModes) list << Translated("Modes", row.Caption);
   return list;
 }
 
 QStringList RegionCaptions() {
   QStringList list;
-  for (const RegionRow& row : kRegions) list << FromUtf8(row.Caption);
+  for (const RegionRow& row : kRegions) list << Translated("Regions", row.Caption);
   return list;
 }
 
@@ -63,8 +66,8 @@ QGroupBox* MakeFrame(const QString& caption, int height, QWidget* parent) {
 }
 
 QString CreditLine() {
-  return QStringLiteral("Morvane 坐標轉換工具　由 Morvane 開發小組製作　問題與建議請寫信到 ") +
-         QString::fromLatin1(kContactAddress);
+  return MainWindow::tr("Morvane 坐標轉換工具　由 Morvane 開發小組製作　問題與建議請寫信到 %1")
+      .arg(QString::fromLatin1(kContactAddress));
 }
 
 }  // namespace
@@ -82,11 +85,11 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   resize(kClientWidth, kClientHeight);
 
   // Step one: mode and region.
-  GroupBox3 = MakeFrame(QStringLiteral("步驟一:選擇轉換方式"), 209, this);
-  RadioGroup1 = new RadioGroup(QStringLiteral("A. 請[正確] 選擇影像坐標轉換方式 "),
+  GroupBox3 = MakeFrame(tr("步驟一:選擇轉換方式"), 209, this);
+  RadioGroup1 = new RadioGroup(tr("A. 請[正確] 選擇影像坐標轉換方式 "),
                                ModeCaptions(), 2, GroupBox3);
   RadioGroup1->setFixedWidth(519);
-  RadioGroup2 = new RadioGroup(QStringLiteral("B. 請選擇轉換的地區"), RegionCaptions(), 1,
+  RadioGroup2 = new RadioGroup(tr("B. 請選擇轉換的地區"), RegionCaptions(), 1,
                                GroupBox3);
   // It takes whatever width is left and clips its captions rather than widen the window, but
   // never less than shows its title and the start of every caption.
@@ -100,14 +103,14 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
 
   // Step two: folder and files, placed as designed at the design size and growing with the
   // window beyond it.
-  GroupBox1 = MakeFrame(QStringLiteral("步驟二:請選擇路徑及欲處理之檔案"), 320, this);
+  GroupBox1 = MakeFrame(tr("步驟二:請選擇路徑及欲處理之檔案"), 320, this);
   GroupBox1->setMinimumSize(StepTwoLayout::MinimumFrameSize());
   GroupBox1->setMaximumHeight(QWIDGETSIZE_MAX);
   GroupBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   ShellTreeView1 = new FolderTree(GroupBox1);
-  ShapeButton1 = new PillButton(QStringLiteral("全選"), TickIcon(), GroupBox1);
+  ShapeButton1 = new PillButton(tr("全選"), TickIcon(), GroupBox1);
   ShapeButton1->SetTransparentBackground(true);
-  ShapeButton2 = new PillButton(QStringLiteral("全不選"), CrossIcon(), GroupBox1);
+  ShapeButton2 = new PillButton(tr("全不選"), CrossIcon(), GroupBox1);
   ShapeButton2->SetTransparentBackground(true);
   CheckListBox1 = new CheckList(GroupBox1);
   new StepTwoLayout(GroupBox1, ShellTreeView1, ShapeButton1, ShapeButton2, CheckListBox1);
@@ -116,8 +119,8 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   LinkLabel1->setFixedHeight(16);
 
   // Step three: run.
-  GroupBox2 = MakeFrame(QStringLiteral("步驟三:轉換"), 61, this);
-  ShapeButton3 = new PillButton(QStringLiteral("執行 按我就對了"), PlayIcon(), GroupBox2);
+  GroupBox2 = MakeFrame(tr("步驟三:轉換"), 61, this);
+  ShapeButton3 = new PillButton(tr("執行 按我就對了"), PlayIcon(), GroupBox2);
   ShapeButton3->setGeometry(264, 20, 153, 33);
 
   ProgressFill2->setFixedHeight(13);
@@ -250,7 +253,7 @@ void MainWindow::CheckListedFiles() {
       reason = DisplayText(check.Reason);
       // A hint only: the user's choice of mode stays as it is.
       if (!check.FittingModes.empty())
-        reason += QStringLiteral("\n符合其 .prj 的轉換方式：") + DisplayText(FittingModesText(check.FittingModes, region));
+        reason += tr("\n符合其 .prj 的轉換方式：") + DisplayText(FittingModesText(check.FittingModes, region));
     }
     CheckListBox1->SetWarning(i, reason);
   }
@@ -335,7 +338,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
 }
 
-void MainWindow::ShowError(const QString& message) { dialogs_.ShowError(ErrorBoxText(message)); }
+void MainWindow::ShowError(const QString& message) {
+  dialogs_.ShowError(ErrorBoxText(TranslatedMessage(message)));
+}
 
 void MainWindow::showEvent(QShowEvent* event) {
   if (!centred_) {

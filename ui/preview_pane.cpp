@@ -14,6 +14,7 @@
 #include "fonts.hpp"
 #include "shapefile/file_system.hpp"
 #include "texts.hpp"
+#include "translation.hpp"
 
 namespace morvane {
 namespace {
@@ -314,7 +315,7 @@ PreviewPane::PreviewPane(const std::string& coastlinePath, QWidget* parent)
   map_->setObjectName(QStringLiteral("PreviewMap"));
   status_->setObjectName(QStringLiteral("PreviewStatus"));
   fit_->setObjectName(QStringLiteral("PreviewFit"));
-  fit_->setText(QStringLiteral("全圖"));
+  fit_->setText(tr("全圖"));
   setFont(FrameFont());
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status_->setWordWrap(true);
@@ -325,9 +326,9 @@ PreviewPane::PreviewPane(const std::string& coastlinePath, QWidget* parent)
     return label;
   };
   auto* legend = new QHBoxLayout;
-  legend->addWidget(swatch(kBeforeColour, QStringLiteral("轉換前")));
-  legend->addWidget(swatch(kAfterColour, QStringLiteral("轉換後")));
-  legend->addWidget(swatch(kCoastColour, QStringLiteral("海岸線")));
+  legend->addWidget(swatch(kBeforeColour, tr("轉換前")));
+  legend->addWidget(swatch(kAfterColour, tr("轉換後")));
+  legend->addWidget(swatch(kCoastColour, tr("海岸線")));
   legend->addStretch(1);
   legend->addWidget(fit_);
 
@@ -353,7 +354,7 @@ void PreviewPane::ShowFile(const std::string& path, const QString& shownName, Tr
   } catch (const std::exception& error) {
     sample_ = ShapeSample{};
     map_->SetLayers({}, {});
-    status_->setText(shownName + QStringLiteral(": ") + DisplayText(error.what()));
+    status_->setText(shownName + QStringLiteral(": ") + TranslatedMessage(DisplayText(error.what())));
     map_->Fit();
     return;
   }
@@ -371,12 +372,12 @@ void PreviewPane::SetConversion(TransformMode mode, Region region) {
 void PreviewPane::Redraw() {
   map_->SetLayers(ToLonLat(sample_, LonLatChain::Before(mode_, region_)),
                   ToLonLat(sample_, LonLatChain::After(mode_, region_)));
-  QString text = shownName_ + QStringLiteral(": %1 筆, %2 點").arg(sample_.Records).arg(sample_.FileVertices);
-  if (sample_.Thinned) text += QStringLiteral("（取樣 %1 點）").arg(sample_.VertexCount());
+  QString text = shownName_ + tr(": %1 筆, %2 點").arg(sample_.Records).arg(sample_.FileVertices);
+  if (sample_.Thinned) text += tr("（取樣 %1 點）").arg(sample_.VertexCount());
   const std::size_t before = UndrawableVertices(map_->Before());
   const std::size_t after = UndrawableVertices(map_->After());
   if (before + after > 0) {
-    text += QStringLiteral("；無法繪出的點：轉換前 %1、轉換後 %2").arg(before).arg(after);
+    text += tr("；無法繪出的點：轉換前 %1、轉換後 %2").arg(before).arg(after);
   }
   status_->setText(text);
 }

@@ -1,13 +1,16 @@
 #include "window_feedback.hpp"
 
 #include "texts.hpp"
+#include "translation.hpp"
 
 namespace morvane {
 
-void WindowFeedback::ShowMessage(const std::string& text) { dialogs_.ShowMessage(DisplayText(text)); }
+void WindowFeedback::ShowMessage(const std::string& text) {
+  dialogs_.ShowMessage(TranslatedMessage(DisplayText(text)));
+}
 
 void WindowFeedback::ShowCompletion(const std::string& text, const std::string& caption) {
-  dialogs_.ShowCompletion(DisplayText(text), DisplayText(caption));
+  dialogs_.ShowCompletion(TranslatedMessage(DisplayText(text)), TranslatedMessage(DisplayText(caption)));
 }
 
 void WindowFeedback::SetOverallProgress(int percent) { overall_.SetPercent(percent); }

@@ -11,6 +11,7 @@
 #include "application.hpp"
 #include "fonts.hpp"
 #include "main_window.hpp"
+#include "translation.hpp"
 
 namespace {
 
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   morvane::InstallFontSubstitutes();
+  // In the environment's language, as the program would be (LANGUAGE=en for English).
+  morvane::InstallTranslation(QString());
   PrintedDialogs dialogs;
   app.SetDialogs(&dialogs);
 

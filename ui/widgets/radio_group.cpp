@@ -9,7 +9,7 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
   const int count = static_cast<int>(items.size());
   const int rows = columns > 0 ? (count + columns - 1) / columns : count;
   auto* grid = new QGridLayout(this);
-  grid->setContentsMargins(8, 2, 4, 2);
+  grid->setContentsMargins(8, 2, 2, 2);
   grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(0);
   for (int i = 0; i < count; ++i) {
