@@ -1,6 +1,7 @@
 #include "check_list.hpp"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QStyle>
 #include <algorithm>
 #include <QStyledItemDelegate>
@@ -53,7 +54,7 @@ void CheckList::SetEntries(const std::vector<ListedShapefile>& entries) {
     item->setCheckState(entry.EarlierOutput ? Qt::Unchecked : Qt::Checked);
     if (entry.EarlierOutput) {
       item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-      item->setToolTip(QStringLiteral("之前轉換的輸出檔：再轉換一次會轉換兩次"));
+      item->setToolTip(QCoreApplication::translate("morvane::CheckList", "之前轉換的輸出檔：再轉換一次會轉換兩次"));
     }
   }
 }

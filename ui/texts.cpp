@@ -1,7 +1,10 @@
 #include "texts.hpp"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringDecoder>
+
+#include "translation.hpp"
 
 namespace morvane {
 
@@ -33,27 +36,27 @@ QString DisplayText(const std::string& bytes) {
 }
 
 QString ReplaceQuestionText(const std::vector<std::string>& outputs) {
-  QString text = QStringLiteral("下列檔案已是之前轉換的輸出，要覆蓋嗎？\n（選「否」則略過這些檔案，其餘照常轉換）\n");
+  QString text = QCoreApplication::translate("Texts", "下列檔案已是之前轉換的輸出，要覆蓋嗎？\n（選「否」則略過這些檔案，其餘照常轉換）\n");
   for (const std::string& output : outputs) text += u'\n' + DisplayText(output);
   return text;
 }
 
 QString RunSummaryText(const RunSummary& summary) {
-  QString text = QStringLiteral("已轉換 %1 個檔案，共 %2 個。").arg(summary.Converted).arg(summary.Files);
+  QString text = QCoreApplication::translate("Texts", "已轉換 %1 個檔案，共 %2 個。").arg(summary.Converted).arg(summary.Files);
   if (!summary.Failed.empty()) {
-    text += QStringLiteral("\n\n未能轉換：");
-    for (const FileProblem& problem : summary.Failed) text += u'\n' + DisplayText(problem.Reason);
+    text += QCoreApplication::translate("Texts", "\n\n未能轉換：");
+    for (const FileProblem& problem : summary.Failed) text += u'\n' + TranslatedMessage(DisplayText(problem.Reason));
   }
   if (!summary.Skipped.empty()) {
-    text += QStringLiteral("\n\n略過（未覆蓋）：");
+    text += QCoreApplication::translate("Texts", "\n\n略過（未覆蓋）：");
     for (const FileProblem& problem : summary.Skipped) text += u'\n' + DisplayText(problem.Path);
   }
-  if (summary.NotBegun() > 0) text += QStringLiteral("\n\n未開始：%1 個檔案").arg(summary.NotBegun());
+  if (summary.NotBegun() > 0) text += QCoreApplication::translate("Texts", "\n\n未開始：%1 個檔案").arg(summary.NotBegun());
   return text;
 }
 
 QString NothingToConvertText(bool folderChosen) {
-  return folderChosen ? QStringLiteral("沒有勾選任何檔案，沒有轉換。") : QStringLiteral("請先在步驟二選擇資料夾，沒有轉換。");
+  return folderChosen ? QCoreApplication::translate("Texts", "沒有勾選任何檔案，沒有轉換。") : QCoreApplication::translate("Texts", "請先在步驟二選擇資料夾，沒有轉換。");
 }
 
 }  // namespace morvane

@@ -17,7 +17,7 @@ void WindowFeedback::SetOverallProgress(int percent) { overall_.SetPercent(perce
 
 void WindowFeedback::SetFileProgress(int percent) { file_.SetPercent(percent); }
 
-void WindowFeedback::ShowError(const std::string& text) { dialogs_.ShowError(ErrorBoxText(DisplayText(text))); }
+void WindowFeedback::ShowError(const std::string& text) { dialogs_.ShowError(ErrorBoxText(TranslatedMessage(DisplayText(text)))); }
 
 bool WindowFeedback::ConfirmReplace(const std::vector<std::string>& outputs) {
   return dialogs_.AskYesNo(ReplaceQuestionText(outputs));

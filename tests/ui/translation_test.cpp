@@ -18,6 +18,7 @@
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
+#include "texts.hpp"
 #include "translation.hpp"
 
 namespace morvane {
@@ -78,6 +79,7 @@ class TranslationTest : public QObject {
   void messages_data();
   void messages();
   void runBoxesAreTranslated();
+  void runSummaryIsTranslated();
 
  private:
   // The window in `language`, shown; every box goes to dialogs_.
@@ -264,21 +266,30 @@ void TranslationTest::messages() {
 }
 
 void TranslationTest::runBoxesAreTranslated() {
-  QTemporaryDir dir;
-  QVERIFY(dir.isValid());
-  const std::string folder = dir.path().toStdString();
-  test::WritePointShapefile(JoinPath(folder, "wells"), {{250000, 2650000}});
-  QVERIFY(::unlink(JoinPath(folder, "wells.shx").c_str()) == 0);
+  QTemporaryDir good;
+  QTemporaryDir broken;
+  QVERIFY(good.isValid() && broken.isValid());
+  test::WritePointShapefile(JoinPath(good.path().toStdString(), "towns"), {{250000, 2650000}});
+  const std::string wells = JoinPath(broken.path().toStdString(), "wells");
+  test::WritePointShapefile(wells, {{250000, 2650000}});
+  QVERIFY(::unlink((wells + ".shx").c_str()) == 0);
 
   Open(QStringLiteral("en"));
-  QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(folder));
+  auto* tree = Control<FolderTree>("ShellTreeView1");
+  QVERIFY(tree->SelectPath(good.path().toStdString()));
   QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("Done!! Press OK"));
+  QCOMPARE(dialogs_->Boxes[0].Caption, QStringLiteral("Message"));
+
+  dialogs_->Boxes.clear();
+  QVERIFY(tree->SelectPath(broken.path().toStdString()));
+  QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+  const QString notFound = QString::fromStdString(wells) + QStringLiteral(".shx not found");
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Message);
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString(JoinPath(folder, "wells")) + QStringLiteral(".shx not found"));
-  QCOMPARE(dialogs_->Boxes[1].Kind, BoxKind::Completion);
-  QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("Done!! Press OK"));
-  QCOMPARE(dialogs_->Boxes[1].Caption, QStringLiteral("Message"));
+  QCOMPARE(dialogs_->Boxes[0].Text, notFound);
+  QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("Converted 0 of 1 files.\n\nNot converted:\n") + notFound);
 
   // An error escaping a handler is translated too, then gets its full stop.
   auto* app = qobject_cast<Application*>(QCoreApplication::instance());
@@ -288,6 +299,22 @@ void TranslationTest::runBoxesAreTranslated() {
   app->SetDialogs(nullptr);
   QCOMPARE(dialogs_->Boxes.back().Kind, BoxKind::Error);
   QCOMPARE(dialogs_->Boxes.back().Text, QStringLiteral("No such mode."));
+}
+
+void TranslationTest::runSummaryIsTranslated() {
+  RunSummary summary;
+  summary.Files = 4;
+  summary.Converted = 1;
+  summary.Failed = {{"/maps/a.shp", "/maps/a.shx Not found"}};
+  summary.Skipped = {{"/maps/b_1.shp", ""}};
+  const QString chinese = RunSummaryText(summary);
+  QCOMPARE(chinese, QStringLiteral("已轉換 1 個檔案，共 4 個。\n\n未能轉換：\n/maps/a.shx Not found"
+                                   "\n\n略過（未覆蓋）：\n/maps/b_1.shp\n\n未開始：1 個檔案"));
+  QVERIFY(InstallTranslation(QStringLiteral("en")));
+  QCOMPARE(RunSummaryText(summary), QStringLiteral("Converted 1 of 4 files.\n\nNot converted:\n/maps/a.shx not found"
+                                                   "\n\nLeft out (not replaced):\n/maps/b_1.shp\n\nNot begun: 1 files"));
+  QCOMPARE(NothingToConvertText(false), QStringLiteral("Choose a folder in step 2 first; nothing was converted."));
+  QVERIFY(!HasChinese(ReplaceQuestionText({"/maps/b_1.shp"})));
 }
 
 }  // namespace morvane

@@ -240,4 +240,58 @@ Convert them anyway?</translation>
         <translation>Cannot write file %1</translation>
     </message>
 </context>
+<context>
+    <name>morvane::CheckList</name>
+    <message>
+        <source>之前轉換的輸出檔：再轉換一次會轉換兩次</source>
+        <translation>Output of an earlier conversion: converting it again converts twice</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>下列檔案已是之前轉換的輸出，要覆蓋嗎？
+（選「否」則略過這些檔案，其餘照常轉換）
+</source>
+        <translation>These files are outputs of an earlier conversion. Replace them?
+(No leaves them out and converts the others.)
+</translation>
+    </message>
+    <message>
+        <source>已轉換 %1 個檔案，共 %2 個。</source>
+        <translation>Converted %1 of %2 files.</translation>
+    </message>
+    <message>
+        <source>
+
+未能轉換：</source>
+        <translation>
+
+Not converted:</translation>
+    </message>
+    <message>
+        <source>
+
+略過（未覆蓋）：</source>
+        <translation>
+
+Left out (not replaced):</translation>
+    </message>
+    <message>
+        <source>
+
+未開始：%1 個檔案</source>
+        <translation>
+
+Not begun: %1 files</translation>
+    </message>
+    <message>
+        <source>沒有勾選任何檔案，沒有轉換。</source>
+        <translation>No file is ticked; nothing was converted.</translation>
+    </message>
+    <message>
+        <source>請先在步驟二選擇資料夾，沒有轉換。</source>
+        <translation>Choose a folder in step 2 first; nothing was converted.</translation>
+    </message>
+</context>
 </TS>
