@@ -25,7 +25,7 @@ case $check in
     build=$1
     rm -rf "$work"
     mkdir -p "$work"
-    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+    "${CPACK:-cpack}" -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
       { cat "$work/cpack.log" >&2; exit 1; }
     dpkg-deb -x "$(package)" "$work/root"
     ;;
