@@ -42,6 +42,11 @@ class CommandLineFeedback : public RunFeedback {
   RunFeedback& ForSlot(unsigned slot) override { return *slots_.at(slot); }
   void FileStarted(unsigned slot, const std::string&) override { reporter_.FileStarted(slot); }
   void FileFinished(unsigned slot) override { reporter_.FileFinished(slot); }
+  // Without --force every such file is refused, each named with its reason.
+  bool ConfirmSuspicious(const std::vector<FileProblem>& files) override {
+    for (const FileProblem& file : files) reporter_.Message(file.Path + ": not converted: " + file.Reason);
+    return false;
+  }
 
  private:
   RunReporter& reporter_;
@@ -58,6 +63,7 @@ std::string Summary(const RunSummary& run, double seconds) {
                          : std::to_string(run.Converted) + " of " + CountOf(run.Files, "file") + " converted";
   if (!run.Failed.empty()) text += ", " + std::to_string(run.Failed.size()) + " failed";
   if (!run.Skipped.empty()) text += ", " + std::to_string(run.Skipped.size()) + " skipped";
+  if (!run.Refused.empty()) text += ", " + std::to_string(run.Refused.size()) + " refused";
   if (run.NotBegun() > 0) text += ", " + std::to_string(run.NotBegun()) + " not begun";
   char figures[64];
   std::snprintf(figures, sizeof figures, ", %llu vertices, %.2f seconds",
@@ -132,6 +138,7 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   options.KeepGoing = parsed.Has("keep-going");
   options.Jobs = workers;
   options.ReplaceOutputs = parsed.Has("overwrite");
+  options.ConvertSuspicious = parsed.Has("force");
   options.Threads = perFile;
   // The run sets up each job's engine state from this one, as a run after start-up is.
   EngineState engine(feedback);

@@ -20,7 +20,7 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--quiet] PATH...\n"
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n"
     "       morvane-cli check --mode M --region R PATH...\n"
     "       morvane-cli point --mode M --region R [X Y]\n"
     "       morvane-cli modes\n"
@@ -41,7 +41,7 @@ constexpr std::string_view kMainHelp =
     "for the whole manual. --version prints the version.\n";
 
 constexpr std::string_view kConvertUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--quiet] PATH...\n";
+    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n";
 
 constexpr std::string_view kConvertHelp =
     "\n"
@@ -51,6 +51,8 @@ constexpr std::string_view kConvertHelp =
     "roads_1.shp, roads_1.shx and roads_1.dbf, the target system roads_1.prj and a\n"
     "copy of roads.cpg (if any) are written beside it; roads.shx and roads.dbf must\n"
     "exist. A file whose outputs exist is skipped unless --overwrite is given.\n"
+    "A file that does not look like the mode's source system (as 'morvane-cli\n"
+    "check' tells) is refused, named with the reason, unless --force is given.\n"
     "Input files are never changed.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
@@ -61,6 +63,7 @@ constexpr std::string_view kConvertHelp =
     "  --keep-going   go on after a file fails, and report every failure;\n"
     "                 by default the first failure ends the run\n"
     "  --overwrite    replace the outputs of earlier conversions\n"
+    "  --force        convert files that do not look like the mode's source too\n"
     "  --quiet        no progress display and no summary line\n"
     "  -h, --help     show this help\n"
     "\n"
@@ -117,7 +120,7 @@ constexpr std::string_view kModesHelp =
 constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
                                         KnownOption{"jobs", true}, KnownOption{"threads", true},
                                         KnownOption{"keep-going", false}, KnownOption{"overwrite", false},
-                                        KnownOption{"quiet", false}};
+                                        KnownOption{"force", false}, KnownOption{"quiet", false}};
 constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
 

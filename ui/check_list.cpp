@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kNameRole = Qt::UserRole;               // QByteArray: the raw name
 constexpr int kEarlierOutputRole = Qt::UserRole + 1;  // bool
+constexpr int kWarningRole = Qt::UserRole + 2;        // QString: why its input check failed
 constexpr int kItemHeight = 14;
 
 class FixedHeightDelegate : public QStyledItemDelegate {
@@ -52,10 +53,25 @@ void CheckList::SetEntries(const std::vector<ListedShapefile>& entries) {
     item->setData(kEarlierOutputRole, entry.EarlierOutput);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(entry.EarlierOutput ? Qt::Unchecked : Qt::Checked);
-    if (entry.EarlierOutput) {
-      item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-      item->setToolTip(QCoreApplication::translate("morvane::CheckList", "之前轉換的輸出檔：再轉換一次會轉換兩次"));
-    }
+    ShowMarks(item);
+  }
+}
+
+// The icon and tooltip of an item from its marks: the warning of a failed input check first,
+// then the note of an earlier output.
+void CheckList::ShowMarks(QListWidgetItem* item) const {
+  const QString warning = item->data(kWarningRole).toString();
+  const bool earlier = item->data(kEarlierOutputRole).toBool();
+  QStringList notes;
+  if (!warning.isEmpty()) notes << warning;
+  if (earlier) notes << QCoreApplication::translate("morvane::CheckList", "之前轉換的輸出檔：再轉換一次會轉換兩次");
+  item->setToolTip(notes.join(u'\n'));
+  if (!warning.isEmpty()) {
+    item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+  } else if (earlier) {
+    item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+  } else {
+    item->setIcon(QIcon());
   }
 }
 
@@ -85,10 +101,10 @@ std::vector<RunItem> CheckList::Items() const {
 
 void CheckList::SetWarning(int index, const QString& reason) {
   QListWidgetItem* marked = item(index);
-  marked->setToolTip(reason);
-  marked->setIcon(reason.isEmpty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
+  marked->setData(kWarningRole, reason);
+  ShowMarks(marked);
 }
 
-bool CheckList::HasWarning(int index) const { return !item(index)->icon().isNull(); }
+bool CheckList::HasWarning(int index) const { return !item(index)->data(kWarningRole).toString().isEmpty(); }
 
 }  // namespace morvane

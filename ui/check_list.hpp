@@ -41,6 +41,9 @@ class CheckList : public QListWidget {
   // empty reason clears the mark.
   void SetWarning(int index, const QString& reason);
   bool HasWarning(int index) const;
+
+ private:
+  void ShowMarks(QListWidgetItem* item) const;
 };
 
 }  // namespace morvane

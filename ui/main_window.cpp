@@ -185,11 +185,13 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
 }
 
 void MainWindow::StartConversion() {
+  // The marks follow the files as they are now; the run checks them again itself.
+  CheckListedFiles();
   try {
     const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
     const std::string folder = ShellTreeView1->SelectedFolder();
     const RunSummary summary =
-        RunConversion(engine_, ItemsToConvert(), folder, mode, RadioGroup2->ItemIndex(), feedback_, files_);
+        RunConversion(engine_, CheckListBox1->Items(), folder, mode, RadioGroup2->ItemIndex(), feedback_, files_);
     if (summary.Files == 0)
       dialogs_.ShowMessage(NothingToConvertText(!folder.empty()));
     else if (!summary.AllConverted())
@@ -244,10 +246,8 @@ void MainWindow::CheckListedFiles() {
   const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
   const Region region = RadioGroup2->ItemIndex();
   ListingCacheFileSystem files(files_);  // the folder is listed once for all the .prj lookups
-  checks_.clear();
   for (int i = 0; i < CheckListBox1->count(); ++i) {
-    checks_.push_back(CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files));
-    const InputCheck& check = checks_.back();
+    const InputCheck check = CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files);
     QString reason;
     if (!PassesCheck(check)) {
       reason = DisplayText(check.Reason);
@@ -257,24 +257,6 @@ void MainWindow::CheckListedFiles() {
     }
     CheckListBox1->SetWarning(i, reason);
   }
-}
-
-std::vector<RunItem> MainWindow::ItemsToConvert() {
-  // The files may have changed since they were listed.
-  CheckListedFiles();
-  std::vector<RunItem> items = CheckListBox1->Items();
-  QString suspicious;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (!items[i].Ticked || PassesCheck(checks_[i])) continue;
-    if (!suspicious.isEmpty()) suspicious += u'\n';
-    suspicious += DisplayText(items[i].Text) + QStringLiteral(": ") + DisplayText(checks_[i].Reason);
-  }
-  if (suspicious.isEmpty() || dialogs_.AskAboutSuspiciousFiles(suspicious) == SuspiciousFilesChoice::ConvertAnyway)
-    return items;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (!PassesCheck(checks_[i])) items[i].Ticked = false;
-  }
-  return items;
 }
 
 void MainWindow::SortFolderTree() { ShellTreeView1->SortAll(); }

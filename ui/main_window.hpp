@@ -93,11 +93,6 @@ class MainWindow : public QWidget {
   void ListFolderFiles(bool keepTicks);
   // Checks every listed file against the chosen mode and region, and marks those that fail.
   void CheckListedFiles();
-  // The items to convert: the list's, with the suspicious ticked ones left out if the user
-  // says so when asked.
-  std::vector<RunItem> ItemsToConvert();
-
-  std::vector<InputCheck> checks_;  // of the listed files, in list order
 
   WindowFeedback feedback_;
   EngineState engine_;

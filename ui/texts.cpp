@@ -41,6 +41,16 @@ QString ReplaceQuestionText(const std::vector<std::string>& outputs) {
   return text;
 }
 
+QString SuspiciousFilesText(const std::vector<FileProblem>& files) {
+  QStringList lines;
+  for (const FileProblem& file : files) {
+    const std::size_t slash = file.Path.rfind('/');
+    const std::string name = slash == std::string::npos ? file.Path : file.Path.substr(slash + 1);
+    lines << DisplayText(name) + QStringLiteral(": ") + DisplayText(file.Reason);
+  }
+  return lines.join(u'\n');
+}
+
 QString RunSummaryText(const RunSummary& summary) {
   QString text = QCoreApplication::translate("Texts", "已轉換 %1 個檔案，共 %2 個。").arg(summary.Converted).arg(summary.Files);
   if (!summary.Failed.empty()) {
@@ -50,6 +60,10 @@ QString RunSummaryText(const RunSummary& summary) {
   if (!summary.Skipped.empty()) {
     text += QCoreApplication::translate("Texts", "\n\n略過（未覆蓋）：");
     for (const FileProblem& problem : summary.Skipped) text += u'\n' + DisplayText(problem.Path);
+  }
+  if (!summary.Refused.empty()) {
+    text += QCoreApplication::translate("Texts", "\n\n略過（坐標看來不是來源坐標系統）：");
+    for (const FileProblem& problem : summary.Refused) text += u'\n' + DisplayText(problem.Path);
   }
   if (summary.NotBegun() > 0) text += QCoreApplication::translate("Texts", "\n\n未開始：%1 個檔案").arg(summary.NotBegun());
   return text;

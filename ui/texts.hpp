@@ -28,6 +28,10 @@ QString DisplayText(const std::string& bytes);
 // The question before a run replaces the outputs of earlier conversions, listing them.
 QString ReplaceQuestionText(const std::vector<std::string>& outputs);
 
+// The files of the question about suspicious files: each file's name and the reason its
+// input check failed, one per line.
+QString SuspiciousFilesText(const std::vector<FileProblem>& files);
+
 // The box at the end of a run that did not convert every file: how many were converted, and
 // each file that was not with its reason.
 QString RunSummaryText(const RunSummary& summary);

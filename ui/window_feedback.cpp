@@ -23,4 +23,8 @@ bool WindowFeedback::ConfirmReplace(const std::vector<std::string>& outputs) {
   return dialogs_.AskYesNo(ReplaceQuestionText(outputs));
 }
 
+bool WindowFeedback::ConfirmSuspicious(const std::vector<FileProblem>& files) {
+  return dialogs_.AskAboutSuspiciousFiles(SuspiciousFilesText(files)) == SuspiciousFilesChoice::ConvertAnyway;
+}
+
 }  // namespace morvane

@@ -21,6 +21,7 @@ class WindowFeedback : public RunFeedback {
   void SetFileProgress(int percent) override;
   void ShowError(const std::string& text) override;
   bool ConfirmReplace(const std::vector<std::string>& outputs) override;
+  bool ConfirmSuspicious(const std::vector<FileProblem>& files) override;
 
  private:
   WindowDialogs& dialogs_;

@@ -7,12 +7,14 @@
 #include <mutex>
 #include <thread>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
 #include "shapefile/buffered_io.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/headers.hpp"
+#include "shapefile/input_check.hpp"
 #include "shapefile/live_temporaries.hpp"
 #include "shapefile/output_names.hpp"
 #include "shapefile/records.hpp"
@@ -261,7 +263,7 @@ std::vector<std::string> ExistingOutputs(FileSystem& files, const ShapefileJob& 
 
 // What happened to one job.
 struct JobResult {
-  enum class Kind { NotBegun, Converted, Failed, Skipped } Outcome = Kind::NotBegun;
+  enum class Kind { NotBegun, Converted, Failed, Skipped, Refused } Outcome = Kind::NotBegun;
   std::string Reason;
   std::uint64_t Vertices = 0;
 };
@@ -271,7 +273,8 @@ class RunState {
  public:
   RunState(const std::vector<ShapefileJob>& jobs, TransformMode mode, const RunOptions& options,
            RunFeedback& feedback)
-      : jobs_(jobs), mode_(mode), options_(options), feedback_(feedback), results_(jobs.size()) {}
+      : jobs_(jobs), mode_(mode), options_(options), feedback_(feedback), results_(jobs.size()),
+        checkErrors_(jobs.size()) {}
 
   // Leaves out the jobs whose outputs exist, unless they may be replaced: asked once.
   void ScreenExistingOutputs(FileSystem& files) {
@@ -289,12 +292,49 @@ class RunState {
     }
   }
 
+  // Leaves out the jobs whose input check fails (input_check.hpp), unless they may be converted
+  // anyway: asked once. Without KeepGoing the first of them ends the run there, as a failure
+  // would. A file that the check cannot open or read fails with that error when its turn comes,
+  // as its conversion would have.
+  void ScreenInputs(FileSystem& files, Region region) {
+    ListingCacheFileSystem listed(files);  // each folder listed once for the .prj lookups
+    std::vector<std::size_t> suspicious;
+    std::vector<FileProblem> problems;
+    std::set<std::string> writtenBefore;  // main files that earlier jobs write
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      const ShapefileNames names = BuildShapefileNames(jobs_[i].Folder, jobs_[i].Item);
+      const std::string& path = names.InputMain;
+      const bool written = writtenBefore.count(path) > 0;
+      writtenBefore.insert(names.OutputMain);
+      // What an earlier job of this run writes is not there yet to be checked.
+      if (results_[i].Outcome != JobResult::Kind::NotBegun || written) continue;
+      InputCheck check;
+      try {
+        check = CheckInputOrThrow(path, mode_, region, listed);
+      } catch (const FileError& error) {
+        checkErrors_[i] = error;
+        continue;
+      }
+      if (PassesCheck(check)) continue;
+      std::string reason = check.Reason;
+      if (!check.FittingModes.empty()) reason += "; modes that fit its .prj: " + FittingModesText(check.FittingModes, region);
+      suspicious.push_back(i);
+      problems.push_back({path, reason});
+    }
+    if (suspicious.empty() || options_.ConvertSuspicious || feedback_.ConfirmSuspicious(problems)) return;
+    for (std::size_t k = 0; k < suspicious.size(); ++k) {
+      results_[suspicious[k]] = {JobResult::Kind::Refused, problems[k].Reason, 0};
+    }
+    if (!options_.KeepGoing) stopAt_ = std::min(stopAt_, suspicious.front());
+  }
+
   // Converts job `index` with `engine`, unless the run has stopped or it was left out.
   void Convert(std::size_t index, unsigned slot, std::size_t ticked, EngineState& engine, RunFeedback& slotFeedback,
                FileSystem& files) {
     {
       std::lock_guard lock(mutex_);
-      if (results_[index].Outcome == JobResult::Kind::Skipped) return;
+      // Left out or refused before anything was written, or after the end.
+      if (results_[index].Outcome != JobResult::Kind::NotBegun || index > stopAt_) return;
       if (stopped_ || feedback_.StopRequested()) {
         stopped_ = true;
         return;
@@ -308,6 +348,7 @@ class RunState {
     JobResult result;
     try {
       ShapefileStats stats;
+      if (checkErrors_[index]) throw *checkErrors_[index];
       if (ConvertShapefile(engine, job.Folder, job.Item, mode_, slotFeedback, files, &stats, options_.Threads) ==
           ShapefileOutcome::Converted) {
         result = {JobResult::Kind::Converted, "", stats.Vertices};
@@ -331,7 +372,7 @@ class RunState {
   // The jobs not left out.
   std::size_t ToConvert() const {
     return static_cast<std::size_t>(std::count_if(results_.begin(), results_.end(), [](const JobResult& result) {
-      return result.Outcome != JobResult::Kind::Skipped;
+      return result.Outcome == JobResult::Kind::NotBegun;
     }));
   }
 
@@ -352,6 +393,9 @@ class RunState {
         case JobResult::Kind::Skipped:
           summary.Skipped.push_back({path, result.Reason});
           break;
+        case JobResult::Kind::Refused:
+          summary.Refused.push_back({path, result.Reason});
+          break;
         case JobResult::Kind::NotBegun:
           break;
       }
@@ -366,8 +410,11 @@ class RunState {
   RunFeedback& feedback_;
   std::mutex mutex_;
   std::vector<JobResult> results_;
+  std::vector<std::optional<FileError>> checkErrors_;  // of the input check, by job
   std::int64_t started_ = 0;
   bool stopped_ = false;
+  // The job at which the screening before the run ended it; those after it are not begun.
+  std::size_t stopAt_ = static_cast<std::size_t>(-1);
 };
 
 }  // namespace
@@ -377,6 +424,7 @@ RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& j
   ApplyTransformSettings(engine, mode, region);
   RunState run(jobs, mode, options, feedback);
   run.ScreenExistingOutputs(files);
+  run.ScreenInputs(files, region);
   const std::size_t ticked = std::max<std::size_t>(1, run.ToConvert());
 
   const std::vector<std::vector<std::size_t>> groups =

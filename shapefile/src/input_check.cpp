@@ -336,20 +336,18 @@ SeenPoints ReadPoints(File& file, const std::string& path) {
 
 constexpr std::size_t kLargestProjectionFile = 64 * 1024;  // real ones are under 1 KiB
 
+// The system the .prj beside `mainPath` names; nullopt without one or when it names none that
+// the check knows. A failing file operation throws its FileError.
 std::optional<NamedSystem> ReadProjectionFile(FileSystem& files, const std::string& mainPath) {
-  try {
-    const std::string stem = mainPath.substr(0, mainPath.size() - std::min<std::size_t>(4, mainPath.size()));
-    const std::optional<std::string> path = FindCompanion(files, stem, ".prj");
-    if (!path) return std::nullopt;
-    std::unique_ptr<File> file = files.OpenRead(*path);
-    std::string text(kLargestProjectionFile, '\0');
-    std::size_t got = 0;
-    for (std::size_t n; got < text.size() && (n = file->Read(text.data() + got, text.size() - got)) > 0;) got += n;
-    text.resize(got);
-    return ParseProjectionFile(text);
-  } catch (const RunError&) {
-    return std::nullopt;  // a .prj that cannot be read says nothing
-  }
+  const std::string stem = mainPath.substr(0, mainPath.size() - std::min<std::size_t>(4, mainPath.size()));
+  const std::optional<std::string> path = FindCompanion(files, stem, ".prj");
+  if (!path) return std::nullopt;
+  std::unique_ptr<File> file = files.OpenRead(*path);
+  std::string text(kLargestProjectionFile, '\0');
+  std::size_t got = 0;
+  for (std::size_t n; got < text.size() && (n = file->Read(text.data() + got, text.size() - got)) > 0;) got += n;
+  text.resize(got);
+  return ParseProjectionFile(text);
 }
 
 bool SameMeridian(std::optional<double> a, std::optional<double> b) {
@@ -391,7 +389,7 @@ Box PlausibleExtent(TransformMode mode, Region region) {
   return Extents().at(mode).at(static_cast<std::size_t>(region));
 }
 
-InputCheck CheckInput(const std::string& mainPath, TransformMode mode, Region region, FileSystem& files) {
+InputCheck CheckInputOrThrow(const std::string& mainPath, TransformMode mode, Region region, FileSystem& files) {
   InputCheck check;
   if (mode >= kModeCount || region < 0 || region >= kRegionCount) return check;
 
@@ -399,7 +397,10 @@ InputCheck CheckInput(const std::string& mainPath, TransformMode mode, Region re
   try {
     std::unique_ptr<File> file = files.OpenRead(mainPath);
     seen = ReadPoints(*file, mainPath);
+  } catch (const FileError&) {
+    throw;
   } catch (const RunError& error) {
+    // A damaged file: the conversion refuses it with its own message.
     check.Verdict = InputVerdict::Unchecked;
     check.Reason = error.what();
     return check;
@@ -425,6 +426,17 @@ InputCheck CheckInput(const std::string& mainPath, TransformMode mode, Region re
     check.Reason = "it holds no points";
   }
   return check;
+}
+
+InputCheck CheckInput(const std::string& mainPath, TransformMode mode, Region region, FileSystem& files) {
+  try {
+    return CheckInputOrThrow(mainPath, mode, region, files);
+  } catch (const FileError& error) {
+    InputCheck check;
+    check.Verdict = InputVerdict::Unchecked;
+    check.Reason = error.what();
+    return check;
+  }
 }
 
 bool PassesCheck(const InputCheck& check) {

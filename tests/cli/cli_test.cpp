@@ -195,7 +195,8 @@ std::vector<Point> ReadPoints(const fs::path& shp) {
 
 std::vector<Point> SamplePoints(int count, double lon, double lat) {
   std::vector<Point> points;
-  for (int i = 0; i < count; ++i) points.push_back({lon + 0.01 * i, lat + 0.007 * i});
+  // Small steps, so that even thousands of points stay where the mode's source lies.
+  for (int i = 0; i < count; ++i) points.push_back({lon + 0.0001 * i, lat + 0.00007 * i});
   return points;
 }
 
@@ -531,7 +532,7 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
   ASSERT_TRUE(std::getline(lines, line));
   EXPECT_EQ(line, (dir / "grid.shp").string() + ": plausible");
   ASSERT_TRUE(std::getline(lines, line));
-  EXPECT_EQ(line.rfind((dir / "degrees.shp").string() + ": implausible: its coordinates (x 121 to 121.02, y 24 to 24.014)", 0), 0u) << line;
+  EXPECT_EQ(line.rfind((dir / "degrees.shp").string() + ": implausible: its coordinates (x 121 to 121.0002, y 24 to 24.0001)", 0), 0u) << line;
   EXPECT_TRUE(line.ends_with("they look like longitude and latitude in degrees")) << line;
   ASSERT_TRUE(std::getline(lines, line));
   EXPECT_EQ(line, (dir / "twd97.shp").string() +
@@ -552,6 +553,52 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
   EXPECT_NE(folder.Out.find((dir / "broken.shp").string() + ": not checked: File "), std::string::npos) << folder.Out;
   const CliResult usage = RunCli({"check", "--mode", "2", dir.Path().string()});
   EXPECT_EQ(usage.Status, 2);
+}
+
+TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
+  // Mode 2 reads TWD67 longitude and latitude: TM2 metres are implausible, and a .prj that
+  // says TWD97 is a mismatch.
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "good", SamplePoints(3, 121.0, 24.0));
+  WritePointShapefile(dir.Path(), "metres", {{250000, 2650000}, {300000, 2700000}});
+  WritePointShapefile(dir.Path(), "twd97", SamplePoints(2, 121.0, 24.0));
+  WriteFile(dir / "twd97.prj", R"(GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])");
+  const auto inputs = FolderContents(dir.Path());
+  const std::string metres = (dir / "metres.shp").string();
+  const std::string twd97 = (dir / "twd97.shp").string();
+  auto args = [&](std::vector<std::string> options) {
+    std::vector<std::string> all = {"convert", "--mode", "2", "--region", "1"};
+    all.insert(all.end(), options.begin(), options.end());
+    for (const char* name : {"metres", "good", "twd97"}) all.push_back((dir / (std::string(name) + ".shp")).string());
+    return all;
+  };
+
+  // The first refusal ends the run before anything is written.
+  const CliResult first = RunCli(args({"--quiet"}));
+  EXPECT_EQ(first.Status, 1);
+  EXPECT_EQ(first.Err.rfind("morvane-cli: " + metres + ": not converted: its coordinates (x 250000 to 300000", 0), 0u)
+      << first.Err;
+  EXPECT_NE(first.Err.find("they look like metres of a Transverse Mercator grid"), std::string::npos) << first.Err;
+  EXPECT_EQ(OutputNames(dir.Path()), std::vector<std::string>{});
+
+  // --keep-going: every refusal named with its reason, the others converted.
+  const CliResult going = RunCli(args({"--quiet", "--keep-going"}));
+  EXPECT_EQ(going.Status, 1);
+  EXPECT_NE(going.Err.find("morvane-cli: " + metres + ": not converted: its coordinates"), std::string::npos) << going.Err;
+  EXPECT_NE(going.Err.find("morvane-cli: " + twd97 + ": not converted: its .prj names the TWD97 longitude and latitude, "
+                           "but mode 2 converts from the TWD67 longitude and latitude; modes that fit its .prj: 8, 10, 14"),
+            std::string::npos)
+      << going.Err;
+  EXPECT_TRUE(Exists(dir / "good_1.shp"));
+  for (const std::string& name : OutputNames(dir.Path())) EXPECT_EQ(name.rfind("good_1.", 0), 0u) << name;
+  for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFile(dir / name), bytes) << name;
+
+  // --force converts them all (--overwrite: good.shp's outputs are there now).
+  const CliResult forced = RunCli(args({"--force", "--overwrite"}));
+  EXPECT_EQ(forced.Status, 0) << forced.Err;
+  EXPECT_EQ(ParseSummary(forced.Err).first, "3 files converted") << forced.Err;
+  EXPECT_TRUE(Exists(dir / "metres_1.shp"));
+  EXPECT_TRUE(Exists(dir / "twd97_1.shp"));
 }
 
 // ---- usage errors and help ------------------------------------------------------------

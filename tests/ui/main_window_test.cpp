@@ -738,8 +738,12 @@ void MainWindowTest::suspiciousFilesAreAskedAboutOnceAtTheRun() {
   QVERIFY2(asked.contains(QStringLiteral("degrees.shp: its coordinates")), qPrintable(asked));
   QVERIFY2(asked.contains(QStringLiteral("twd97.shp: its .prj names")), qPrintable(asked));
   QVERIFY(!asked.contains(QStringLiteral("grid.shp")));
+  // The run's summary names the files left out.
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
+  QVERIFY2(dialogs_->Boxes[0].Text.contains(QStringLiteral("略過（坐標看來不是來源坐標系統）：")),
+           qPrintable(dialogs_->Boxes[0].Text));
+  QVERIFY(dialogs_->Boxes[0].Text.contains(QString::fromStdString(InFolder("degrees.shp"))));
   QVERIFY(test::FileExists(InFolder("grid_1.shp")));
   QVERIFY(!test::FileExists(InFolder("degrees_1.shp")));
   QVERIFY(!test::FileExists(InFolder("twd97_1.shp")));

@@ -280,6 +280,14 @@ Left out (not replaced):</translation>
     <message>
         <source>
 
+略過（坐標看來不是來源坐標系統）：</source>
+        <translation>
+
+Left out (the coordinates do not look like the source system):</translation>
+    </message>
+    <message>
+        <source>
+
 未開始：%1 個檔案</source>
         <translation>
 

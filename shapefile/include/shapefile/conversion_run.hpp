@@ -15,6 +15,8 @@
 
 namespace morvane {
 
+struct FileProblem;
+
 // What the run shows: plain messages (MessageSink), the completion box and the two bars.
 class RunFeedback : public MessageSink {
  public:
@@ -35,6 +37,10 @@ class RunFeedback : public MessageSink {
   // would replace: true replaces them, false leaves those files out. By default nothing is
   // replaced.
   virtual bool ConfirmReplace(const std::vector<std::string>& /*outputs*/) { return false; }
+  // Asked at most once per run, before anything is written, with the files whose input check
+  // failed (input_check.hpp), each with its reason: true converts them anyway, false leaves
+  // them out. By default they are left out.
+  virtual bool ConfirmSuspicious(const std::vector<FileProblem>& /*files*/) { return false; }
   // Whether the run is to stop before the next file; asked between files.
   virtual bool StopRequested() { return false; }
 
@@ -66,6 +72,7 @@ struct RunOptions {
   bool KeepGoing = true;        // false: no file is begun after one has failed
   unsigned Jobs = 1;            // files converted side by side, each with its own engine state
   bool ReplaceOutputs = false;  // replace earlier outputs without asking
+  bool ConvertSuspicious = false;  // convert files whose input check fails without asking
   ConversionThreads Threads;    // that convert the records of each file
 };
 
@@ -81,9 +88,10 @@ struct RunSummary {
   std::size_t Converted = 0;  // all outputs in place
   std::vector<FileProblem> Failed;   // begun and failed, nothing written; in list order
   std::vector<FileProblem> Skipped;  // left out before anything was written
+  std::vector<FileProblem> Refused;  // left out after their input check, nothing written
   std::uint64_t Vertices = 0;
 
-  std::size_t NotBegun() const { return Files - Converted - Failed.size() - Skipped.size(); }
+  std::size_t NotBegun() const { return Files - Converted - Failed.size() - Skipped.size() - Refused.size(); }
   bool AllConverted() const { return Files > 0 && Converted == Files; }
 };
 

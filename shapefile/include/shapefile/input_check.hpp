@@ -53,6 +53,10 @@ inline constexpr std::uint64_t kCheckedRecordLimit = 16;
 // be read is Unchecked. A mode or region out of range has no source to check against.
 InputCheck CheckInput(const std::string& mainPath, TransformMode mode, Region region, FileSystem& files);
 
+// The same, except that a failing file operation (opening or reading the main file or the
+// .prj) throws its FileError, as the conversion's own would.
+InputCheck CheckInputOrThrow(const std::string& mainPath, TransformMode mode, Region region, FileSystem& files);
+
 // Whether a conversion may go ahead without asking: Plausible or Unchecked.
 bool PassesCheck(const InputCheck& check);
 
