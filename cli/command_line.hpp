@@ -39,9 +39,10 @@ struct ParsedArguments {
 ParsedArguments ParseArguments(std::span<const std::string> args,
                                std::span<const KnownOption> options);
 
-// "1".."16" as the captions number the modes; returns the mode index 0..15.
+// "1".."16" as the captions number the modes; returns that mode's TransformMode index
+// (ModeOfNumber).
 TransformMode ParseModeNumber(std::string_view text);
-// "1".."3" as the captions number the regions; returns the region index 0..2.
+// "1".."3" as the captions number the regions; returns that region's Region index, one less.
 Region ParseRegionNumber(std::string_view text);
 // A positive whole number of parallel jobs.
 unsigned ParseJobCount(std::string_view text);

@@ -368,8 +368,9 @@ bool CommitBlock(EngineState& state, TransformMode mode, double* pairs, double* 
   Materialise(results[2 * count - 1]);
   if (FloatingPointFlagsRaised()) return false;
   std::memcpy(pairs, results, 2 * count * sizeof(double));
-  // Mode 12 writes the same fields at every pair; a pair's results do not depend on whether the
-  // pairs before it have written them (its fast pass reads them from a written copy).
+  // Mode 12 (TWD97 TM2 to TWD67 TM2) writes the same fields at every pair; a pair's results do not
+  // depend on whether the pairs before it have written them (its fast pass reads them from a
+  // written copy).
   if (RowOf(mode).WritesTwd67GridFields) WriteTwd67GridFields(state.Settings);
   return true;
 }
@@ -509,8 +510,8 @@ void ConvertPairs(EngineState& state, TransformMode mode, std::span<double> pair
 
 void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pairs) {
   // The chain is chosen once per call: one instance of the block loop per chain. Within a block
-  // the settings do not change (mode 11's writes wait for the block's commit), so the grid
-  // derived from them is looked up once per block.
+  // the settings do not change (the writes of mode 12, TWD97 TM2 to TWD67 TM2, wait for the
+  // block's commit), so the grid derived from them is looked up once per block.
   // lanesOf() gives the several-point form for one block.
   const auto convertInLanes = [&](const auto& lanesOf) {
     ConvertPairs(state, mode, pairs, [&](double* block, std::size_t count) {

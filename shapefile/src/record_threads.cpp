@@ -58,9 +58,10 @@ void CopySettings(TransformSettings& to, const TransformSettings& from) {
   std::memcpy(static_cast<void*>(&to), &from, sizeof to);
 }
 
-// The fields of `after` whose value differs from `before`, into `run`. The conversion writes
-// only fixed values into the settings (mode 11's TWD67 grid fields), so taking the fields that
-// each block changed, block after block, leaves what converting the blocks in turn leaves.
+// The fields of `after` whose value differs from `before`, into `run`. The conversion writes only
+// fixed values into the settings (the TWD67 grid fields of mode 12, TWD97 TM2 to TWD67 TM2), so
+// taking the fields that each block changed, block after block, leaves what converting the blocks
+// in turn leaves.
 void TakeChangedFields(TransformSettings& run, const TransformSettings& before,
                        const TransformSettings& after) {
   constexpr std::size_t kValueBytes = 10;  // of an 80-bit extended value, without its padding

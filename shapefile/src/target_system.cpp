@@ -124,7 +124,8 @@ TmGrid TmGridOf(GridKind kind, const TransformSettings& settings) {
 std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSettings& settings,
                                            const LambertParameters& lambert) {
   if (mode >= kModeCount) return std::nullopt;
-  // The geographic targets on TWD67 all take the TWD67 ellipsoid, mode 5's too.
+  // The geographic targets on TWD67 all take the TWD67 ellipsoid, that of mode 5 (UTM to TWD67
+  // geographic) too.
   const CoordinateSystem& target = RowOf(mode).Target;
   const Ellipsoid ellipsoid = EllipsoidOf(target, settings, lambert);
   const Names names = NamesOf(target.System, ellipsoid);

@@ -110,8 +110,8 @@ inline constexpr double kLambertLatitudeLimit = 1.5707914786580854;  // radians
 inline constexpr double kLambertMinInverseFlattening = 250.0;
 inline constexpr double kLambertMaxInverseFlattening = 350.0;
 
-// The mainland grid that a region 2 run sets up: each angle the double nearest its degrees
-// times pi/180 (10, 110, 25 and 47 degrees). No false offsets.
+// The mainland grid that a run in region 3 (the mainland) sets up: each angle the double nearest
+// its degrees times pi/180 (10, 110, 25 and 47 degrees). No false offsets.
 inline constexpr double kMainlandOriginLatitude = 0.17453292519943295;
 inline constexpr double kMainlandCentralMeridian = 1.9198621771937625;
 inline constexpr double kMainlandFirstParallel = 0.4363323129985824;

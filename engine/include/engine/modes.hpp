@@ -15,9 +15,10 @@ namespace morvane {
 
 // Converts (x, y) with `mode`, reading the settings and the Lambert grid of `state` anew.
 // outX and outY may alias the storage x and y were read from.
-//  - Mode 0..15: both outputs are written. The Transverse Mercator chains store each output
-//    right after it is computed, so an output stored before a failing step stays written:
-//    outY first in modes 0 to 5, 12 and 13, outX first in modes 10 and 11. The Lambert and
+//  - One of the sixteen modes (mode below kModeCount): both outputs are written. The Transverse
+//    Mercator chains store each output right after it is computed, so an output stored before a
+//    failing step stays written: outY first in modes 1 to 6, 13 and 14, outX first in the
+//    grid-to-grid modes 11 and 12 (TWD67 TM2 to TWD97 TM2 and back). The Lambert and
 //    datum modes store both once both are computed.
 //  - Any other mode: "No the other choice" goes to state.Messages and nothing is written.
 // Throws FloatingPointError on an invalid operation (a NaN compared included), a division by
@@ -27,9 +28,9 @@ void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, do
                   double& outY);
 
 // Converts the coordinate pairs of `pairs` (x0, y0, x1, y1, ...) in place, in order, exactly as
-// ConvertPoint on each pair in turn would, its outputs written over it: the same results, the
-// same messages, the same settings written by mode 11, and on a throw the pairs before the
-// failing one converted, the failing one as ConvertPoint leaves it and the later ones
+// ConvertPoint on each pair in turn would, its outputs written over it: the same results, the same
+// messages, the same settings written by mode 12 (TWD97 TM2 to TWD67 TM2), and on a throw the pairs
+// before the failing one converted, the failing one as ConvertPoint leaves it and the later ones
 // untouched. A trailing odd element is left alone. Faster than a loop of ConvertPoint: the
 // floating-point flags are read once for a block of pairs, not once per pair.
 void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pairs);

@@ -29,8 +29,8 @@ struct TransformSettings {
   Extended CentralMeridian = 121.0;          // degrees east
 };
 
-// Fills `settings` for the mode (step 1) and the region (step 2); for region 2 also sets up
-// the mainland Lambert grid in `lambert`. A mode or a region out of range shows
+// Fills `settings` for the mode (step 1) and the region (step 2); for region 3 (the mainland)
+// also sets up the mainland Lambert grid in `lambert`. A mode or a region out of range shows
 // "No this choice" through `messages` and the step goes on.
 void ApplyTransformSettings(TransformSettings& settings, LambertParameters& lambert,
                             TransformMode mode, Region region, MessageSink& messages);

@@ -35,11 +35,11 @@ struct ConversionThreads {
   std::size_t BlockBytes = kRecordBlockBytes;
 };
 
-// RewriteRecords on `threads.Count` threads. A file whose records fit in one block, one
-// thread, and a mode out of range (which converts nothing and says so at every point) are
-// rewritten by RewriteRecords itself. The settings that the conversion writes (mode 11's) are
-// in `engine` afterwards as RewriteRecords leaves them, also when it throws. An error of any
-// block is the error RewriteRecords throws: the one of the first failing record.
+// RewriteRecords on `threads.Count` threads. A file whose records fit in one block, one thread, and
+// a mode out of range (which converts nothing and says so at every point) are rewritten by
+// RewriteRecords itself. The settings that the conversion writes (mode 12's, TWD97 TM2 to TWD67
+// TM2) are in `engine` afterwards as RewriteRecords leaves them, also when it throws. An error of
+// any block is the error RewriteRecords throws: the one of the first failing record.
 RewriteResult RewriteRecordsOnThreads(BufferedReader& in, BufferedWriter& out, EngineState& engine,
                                       TransformMode mode, const std::string& inputPath,
                                       const std::function<void(std::uint64_t)>& onProgress,
