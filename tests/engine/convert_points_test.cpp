@@ -197,7 +197,8 @@ TEST(ConvertPoints, OutOfRangeModeShowsOneMessagePerPairAndWritesNothing) {
                                                     "No the other choice"}));
 }
 
-// Mode 11 writes its TWD67 grid fields; here they held the UTM grid of an earlier run.
+// Mode 12 (TWD97 TM2 to TWD67 TM2, TransformMode 11) writes its TWD67 grid fields; here they
+// held the UTM grid of an earlier run.
 TEST(ConvertPoints, Mode11WritesTheSettingsAsTheLoopDoes) {
   const auto afterUtmRun = [](EngineState& state) {
     ApplyTransformSettings(state, 5, 1);

@@ -42,7 +42,8 @@ struct FailureCase {
 // Every chain: those that compare the coordinate (the footpoint search, the Lambert range
 // tests, the longitude and latitude steps of the datum chains) and those that would carry it
 // through without a comparison (the forward series, the easting of the inverse), which used to
-// write NaN without a word.
+// write NaN without a word. Names and cases give the TransformMode index, one less than the
+// mode users see ("Mode0Easting" is mode 1's).
 const FailureCase kNaNCases[] = {
     {"Mode0Easting", 0, 0, true},     {"Mode1Longitude", 1, 0, true},
     {"Mode3Latitude", 3, 0, false},   {"Mode5Longitude", 5, 1, true},

@@ -1,6 +1,6 @@
 // ConvertPoint over all sixteen modes: the published cases, round trips, shared chains,
-// settings carried between runs, mode 11's writes, the region 1 meridian of the datum-crossing
-// grid modes, the Lambert grid error and the captions.
+// settings carried between runs, the writes of mode 12 (TWD97 TM2 to TWD67 TM2), the islands'
+// (region 2) meridian of the datum-crossing grid modes, the Lambert grid error and the captions.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -178,8 +178,10 @@ TEST(Modes, Mode11WritesTheTwd67GridFieldsAtEveryPoint) {
   EXPECT_EQ(engine.State.Settings.CentralMeridian, static_cast<Extended>(117.0));
 }
 
-// Modes 10 and 11 in region 1 used to keep the central meridian of an earlier run (121 after
-// start-up), which put every island point in the wrong two-degree zone by metres.
+// Modes 11 and 12 (TWD67 TM2 to TWD97 TM2 and back) in region 2 (the islands) used to keep the
+// central meridian of an earlier run (121 after start-up), which put every island point in the
+// wrong two-degree zone by metres. Test names and runs here give the TransformMode and Region
+// indexes, one less than the numbers users see.
 TEST(Modes, IslandGridsCrossTheDatumOnTheirOwnMeridian) {
   for (const Point& geo67 : kIslands) {
     Engine engine;

@@ -33,8 +33,10 @@ struct SettingsCase {
 };
 
 // Rows marked [edge] are the edge cases that the settings tables come with; [dev] rows are the
-// region 1 central meridian of modes 8, 10 and 11, which the tables leave open (an earlier
-// run's 121 or 123 would put island points in the wrong zone).
+// islands' (region 2) central meridian of modes 9, 11 and 12, which the tables leave open (an
+// earlier run's 121 or 123 would put island points in the wrong zone). The case names and the
+// runs give the engine's TransformMode and Region indexes, one less than the numbers users see:
+// "Mode8Region1" is mode 9 in region 2.
 const SettingsCase kSettingsCases[] = {
     {"StartValues", {}, 6378160, 298.247167, 250000, 0.9999, 121, false, 0},
     {"FirstRunMode0Region0", {{0, 0}}, 6378160, 298.247167, 250000, 0.9999, 121, false, 0},  // [edge]

@@ -28,7 +28,7 @@ using ::morvane::PrintTo;  // rows print by name in reports
 
 enum class Family { Settings, Fixed97 };
 
-// The settings family with the UTM settings of a region 0 run (TWD67 ellipsoid with 1/f 297,
+// The settings family with the UTM settings of a Taiwan run (TWD67 ellipsoid with 1/f 297,
 // k0 0.9996, false easting 500000, central meridian 123); the fixed family reads only the
 // central meridian.
 TransformSettings SettingsWith(Family family, double centralMeridian) {

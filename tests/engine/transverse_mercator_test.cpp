@@ -50,7 +50,7 @@ Extended Longitude(Family family, const TransformSettings& s, Extended e, Extend
 struct GridCase {
   const char* Name;
   Family Kind;
-  TransformMode Mode;  // the settings come from a run of this mode in region 0
+  TransformMode Mode;  // the settings come from a run of this mode in region 1 (Taiwan)
   double Longitude, Latitude;
   double Easting, Northing;  // metres, as published: to the millimetre
 };

@@ -2,8 +2,8 @@
 // input kept because it once found a fault.
 //
 // An input is one byte of choices followed by a main file (.shp):
-//   bits 0-3  the mode, 0 to 15;
-//   bits 4-5  the region, 0 to 2 (3 counts as 0);
+//   bits 0-3  the mode's TransformMode index (the mode users see, less one);
+//   bits 4-5  the region's index (region 1 to 3 less one; 3 counts as 0, Taiwan);
 //   bits 6-7  the block size of the second rewriting: 64, 100, 509 or 4096 bytes.
 // The main file is converted twice:
 //   1. by ConvertShapefile, in an in-memory folder holding in/f.shp, an index that is the main

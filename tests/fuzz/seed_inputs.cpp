@@ -9,8 +9,8 @@ namespace {
 using test::Trailer;
 using test::XY;
 
-constexpr unsigned char kGridToGeographic = 0;  // mode 0, region 0, blocks of 64 bytes
-constexpr unsigned char kGeographicToGrid = 1 | (2 << 6);  // mode 1, region 0, blocks of 509 bytes
+constexpr unsigned char kGridToGeographic = 0;  // mode 1, region 1, blocks of 64 bytes
+constexpr unsigned char kGeographicToGrid = 1 | (2 << 6);  // mode 2, region 1, blocks of 509 bytes
 
 struct TypeCase {
   const char* Name;

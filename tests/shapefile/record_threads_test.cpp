@@ -56,8 +56,8 @@ Bytes SettingsBytes(const TransformSettings& settings) {
   return bytes;
 }
 
-// The engine is set up for `settingsMode` (region 0) and then converts with `mode`, as a run
-// whose settings an earlier run left behind.
+// The engine is set up for `settingsMode` (region 1, Taiwan) and then converts with `mode`, as
+// a run whose settings an earlier run left behind.
 Outcome Convert(const TempFolder& folder, TransformMode settingsMode, TransformMode mode,
                 const ConversionThreads& threads) {
   RecordingFeedback feedback;
@@ -135,8 +135,9 @@ struct ModeCase {
   TransformMode Mode;
 };
 
-// Mode 11 on settings that another mode left writes its three TWD67 grid fields; the other
-// two read the settings (the two-degree grid) and the Lambert grid.
+// Mode 12 (TWD97 TM2 to TWD67 TM2, TransformMode 11) on settings that another mode left writes
+// its three TWD67 grid fields; the other two read the settings (the two-degree grid) and the
+// Lambert grid.
 const ModeCase kModeCases[] = {{4, 11}, {0, 0}, {6, 6}};
 
 TEST(RecordThreads, ManyThreadsGiveWhatOneGivesByteForByte) {

@@ -11,12 +11,13 @@ namespace morvane {
 class MessageSink;
 struct LambertParameters;
 
-// Item index of the mode radio group, 0..15. Any other value is out of range (-1 reads as a
-// large unsigned value).
+// Item index of the mode radio group, one less than the number users see (ModeOfNumber), below
+// kModeCount. Any other value is out of range (-1 reads as a large unsigned value).
 using TransformMode = std::uint32_t;
 inline constexpr TransformMode kModeCount = 16;
 
-// Item index of the region radio group: 0 Taiwan; 1 Penghu, Kinmen and Matsu; 2 the mainland.
+// Item index of the region radio group, one less than the number users see: kTaiwanRegion,
+// kIslandsRegion (Penghu, Kinmen and Matsu), kMainlandRegion.
 using Region = int;
 inline constexpr Region kRegionCount = 3;
 
