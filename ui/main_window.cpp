@@ -1,6 +1,7 @@
 #include "main_window.hpp"
 
 #include <QCoreApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "background_run.hpp"
 #include "engine/mode_table.hpp"
 #include "fonts.hpp"
 #include "step_two_layout.hpp"
@@ -122,6 +124,9 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   GroupBox2 = MakeFrame(tr("步驟三:轉換"), 61, this);
   ShapeButton3 = new PillButton(tr("執行 按我就對了"), PlayIcon(), GroupBox2);
   ShapeButton3->setGeometry(264, 20, 153, 33);
+  ShapeButton4 = new PillButton(tr("取消"), CrossIcon(), GroupBox2);
+  ShapeButton4->setGeometry(440, 20, 97, 33);
+  ShapeButton4->setEnabled(false);
 
   ProgressFill2->setFixedHeight(13);
   ProgressFill1->setFixedHeight(13);
@@ -160,12 +165,14 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   LinkLabel1->setObjectName(QStringLiteral("LinkLabel1"));
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
   ShapeButton3->setObjectName(QStringLiteral("ShapeButton3"));
+  ShapeButton4->setObjectName(QStringLiteral("ShapeButton4"));
   ProgressFill2->setObjectName(QStringLiteral("ProgressFill2"));
   ProgressFill1->setObjectName(QStringLiteral("ProgressFill1"));
 
   watcher_ = new QFileSystemWatcher(this);
   connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &MainWindow::RefreshFolders);
   connect(ShapeButton3, &QAbstractButton::clicked, this, &MainWindow::StartConversion);
+  connect(ShapeButton4, &QAbstractButton::clicked, this, &MainWindow::CancelConversion);
   connect(ShapeButton1, &QAbstractButton::clicked, this, &MainWindow::SelectAll);
   connect(ShapeButton2, &QAbstractButton::clicked, this, &MainWindow::SelectNone);
   connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this, &MainWindow::ListSelectedFolder);
@@ -185,19 +192,62 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
 }
 
 void MainWindow::StartConversion() {
+  // A press during a run (the button is disabled then) starts nothing on top of it.
+  if (running_) return;
   // The marks follow the files as they are now; the run checks them again itself.
   CheckListedFiles();
   try {
     const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
+    const Region region = RadioGroup2->ItemIndex();
     const std::string folder = ShellTreeView1->SelectedFolder();
-    const RunSummary summary =
-        RunConversion(engine_, CheckListBox1->Items(), folder, mode, RadioGroup2->ItemIndex(), feedback_, files_);
+    const std::vector<RunItem> items = CheckListBox1->Items();
+    // The run goes to a worker; the window's loop turns until it ends.
+    stop_ = false;
+    SetRunning(true);
+    ForwardingFeedback feedback(*this, feedback_, stop_);
+    RunSummary summary;
+    try {
+      RunInBackground([&] { summary = RunConversion(engine_, items, folder, mode, region, feedback, files_); });
+    } catch (...) {
+      SetRunning(false);
+      throw;
+    }
+    SetRunning(false);
+    if (closeAfterRun_) {
+      close();
+      return;
+    }
     if (summary.Files == 0)
       dialogs_.ShowMessage(NothingToConvertText(!folder.empty()));
+    else if (stop_ && summary.NotBegun() > 0)
+      dialogs_.ShowCompletion(CancelledRunText(summary), QStringLiteral("Message"));
     else if (!summary.AllConverted())
       dialogs_.ShowCompletion(RunSummaryText(summary), QStringLiteral("Message"));
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
+  }
+}
+
+void MainWindow::CancelConversion() {
+  stop_ = true;
+  ShapeButton4->setEnabled(false);
+}
+
+void MainWindow::SetRunning(bool running) {
+  running_ = running;
+  ShapeButton3->setEnabled(!running);
+  ShapeButton4->setEnabled(running);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!running_) {
+    QWidget::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  if (dialogs_.AskYesNo(CloseDuringRunText())) {
+    stop_ = true;
+    closeAfterRun_ = true;
   }
 }
 

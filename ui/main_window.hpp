@@ -7,6 +7,7 @@
 #include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QSettings>
+#include <atomic>
 #include <QWidget>
 
 #include "check_list.hpp"
@@ -37,6 +38,7 @@ class MainWindow : public QWidget {
   // Event handlers. The controls keep the design's object names (RadioGroup1, ShapeButton3,
   // ...), by which the design and the tests find them.
   void StartConversion();        // the run button, ShapeButton3
+  void CancelConversion();       // ShapeButton4: stop the run after the file in progress
   void SelectAll();              // ShapeButton1
   void SelectNone();             // ShapeButton2
   void ListSelectedFolder();     // a folder selected in ShellTreeView1
@@ -64,6 +66,9 @@ class MainWindow : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Closing during a run asks whether to stop it; the window then closes when it has stopped.
+  void closeEvent(QCloseEvent* event) override;
+  void SetRunning(bool running);
   // A folder dropped on the window is selected in the tree.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -83,6 +88,7 @@ class MainWindow : public QWidget {
   LinkLabel* LinkLabel1;
   QGroupBox* GroupBox2;
   PillButton* ShapeButton3;
+  PillButton* ShapeButton4;  // enabled only while a run is in progress
   TiledProgressBar* ProgressFill2;
   TiledProgressBar* ProgressFill1;
   // Hidden until a file is previewed; it then widens the window by its own width.
@@ -100,6 +106,9 @@ class MainWindow : public QWidget {
   bool centred_ = false;
   QFileSystemWatcher* watcher_ = nullptr;  // on the selected folder
   QSettings* settings_ = nullptr;
+  bool running_ = false;
+  std::atomic<bool> stop_ = false;
+  bool closeAfterRun_ = false;
 };
 
 }  // namespace morvane

@@ -73,4 +73,12 @@ QString NothingToConvertText(bool folderChosen) {
   return folderChosen ? QCoreApplication::translate("Texts", "沒有勾選任何檔案，沒有轉換。") : QCoreApplication::translate("Texts", "請先在步驟二選擇資料夾，沒有轉換。");
 }
 
+QString CancelledRunText(const RunSummary& summary) {
+  return QStringLiteral("轉換已取消。\n\n") + RunSummaryText(summary);
+}
+
+QString CloseDuringRunText() {
+  return QStringLiteral("轉換進行中。要在目前的檔案完成後停止轉換並關閉視窗嗎？");
+}
+
 }  // namespace morvane

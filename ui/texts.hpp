@@ -39,4 +39,10 @@ QString RunSummaryText(const RunSummary& summary);
 // What a press of the run button with nothing to convert says.
 QString NothingToConvertText(bool folderChosen);
 
+// The box at the end of a run that was cancelled: that it was, then as RunSummaryText.
+QString CancelledRunText(const RunSummary& summary);
+
+// The question when the window is closed during a run.
+QString CloseDuringRunText();
+
 }  // namespace morvane

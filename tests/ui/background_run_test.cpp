@@ -1,0 +1,211 @@
+// A run of large files from the window: it goes on a worker while the window's loop keeps
+// turning, a second press of run starts nothing, cancel stops after the file in progress with
+// every file's outputs complete or absent, and closing during a run asks first.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <clocale>
+#include <functional>
+#include <memory>
+
+#include "application.hpp"
+#include "engine/mode_table.hpp"
+#include "fonts.hpp"
+#include "main_window.hpp"
+#include "recording_dialogs.hpp"
+#include "shapefile_fixture.hpp"
+
+namespace morvane {
+namespace {
+
+// Points enough that converting one file takes a good part of a second.
+constexpr int kLargeFilePoints = 400000;
+
+std::vector<test::Point> ManyPoints() {
+  std::vector<test::Point> points;
+  points.reserve(kLargeFilePoints);
+  for (int i = 0; i < kLargeFilePoints; ++i) points.push_back({200000.0 + i % 1000 * 100.0, 2500000.0 + i / 1000 * 100.0});
+  return points;
+}
+
+}  // namespace
+
+class BackgroundRunTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void loopTurnsDuringARunAndASecondPressDoesNothing();
+  void cancelStopsAfterTheFileInProgress();
+  void closingDuringARunAsksFirst();
+
+ private:
+  template <typename T>
+  T* Control(const char* name) const {
+    return form_->findChild<T*>(QString::fromLatin1(name));
+  }
+  void WriteLargeFiles(const std::vector<std::string>& stems);
+  // Presses run with `onTick` called every 10 ms while the run goes on; returns the longest
+  // gap between two ticks, in milliseconds, and counts the ticks.
+  qint64 RunWithTicks(const std::function<void(int)>& onTick, int& ticks);
+  // Each input has all its outputs or none, and the folder holds nothing else.
+  void CheckOutputsCompleteOrAbsent(const std::vector<std::string>& stems, int& converted);
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<test::RecordingDialogs> dialogs_;
+  std::unique_ptr<MainWindow> form_;
+};
+
+void BackgroundRunTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  dialogs_ = std::make_unique<test::RecordingDialogs>();
+  form_ = std::make_unique<MainWindow>(*dialogs_);
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  // TWD67 TM2 to TWD97 TM2: the longest chain.
+  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(IndexOf(Mode::Twd67Tm2ToTwd97Tm2))), Qt::LeftButton);
+}
+
+void BackgroundRunTest::cleanup() {
+  form_.reset();
+  dialogs_.reset();
+  dir_.reset();
+}
+
+void BackgroundRunTest::WriteLargeFiles(const std::vector<std::string>& stems) {
+  const std::vector<test::Point> points = ManyPoints();
+  for (const std::string& stem : stems) test::WritePointShapefile(dir_->filePath(QString::fromStdString(stem)).toStdString(), points);
+  QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(dir_->path().toStdString()));
+  QCOMPARE(Control<CheckList>("CheckListBox1")->count(), static_cast<int>(stems.size()));
+}
+
+qint64 BackgroundRunTest::RunWithTicks(const std::function<void(int)>& onTick, int& ticks) {
+  ticks = 0;
+  qint64 longest = 0;
+  QElapsedTimer clock;
+  QTimer timer;
+  timer.setInterval(10);
+  connect(&timer, &QTimer::timeout, [&] {
+    longest = std::max(longest, clock.restart());
+    onTick(++ticks);
+  });
+  clock.start();
+  timer.start();
+  QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+  timer.stop();
+  return longest;
+}
+
+void BackgroundRunTest::CheckOutputsCompleteOrAbsent(const std::vector<std::string>& stems, int& converted) {
+  converted = 0;
+  QStringList expected;
+  for (const std::string& stem : stems) {
+    const QString base = QString::fromStdString(stem);
+    expected << base + ".shp" << base + ".shx" << base + ".dbf";
+    const QStringList outputs = {base + "_1.shp", base + "_1.shx", base + "_1.dbf", base + "_1.prj"};
+    int present = 0;
+    for (const QString& output : outputs) present += QFileInfo::exists(dir_->filePath(output)) ? 1 : 0;
+    QVERIFY2(present == 0 || present == outputs.size(), qPrintable(base));
+    if (present > 0) {
+      expected << outputs;
+      ++converted;
+    }
+  }
+  QStringList names = QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+  names.sort();
+  expected.sort();
+  QCOMPARE(names, expected);  // no temporary left
+}
+
+void BackgroundRunTest::loopTurnsDuringARunAndASecondPressDoesNothing() {
+  WriteLargeFiles({"large"});
+  bool disabledDuringRun = false;
+  int ticks = 0;
+  const qint64 longest = RunWithTicks(
+      [&](int tick) {
+        if (tick != 3) return;
+        disabledDuringRun = !Control<PillButton>("ShapeButton3")->isEnabled() &&
+                            Control<PillButton>("ShapeButton4")->isEnabled();
+        // Pressed again, and its handler called outright: neither starts a second run.
+        QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+        form_->StartConversion();
+      },
+      ticks);
+  qInfo("%d ticks during the run, the longest gap %lld ms", ticks, static_cast<long long>(longest));
+  QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+  QVERIFY2(longest < 500, qPrintable(QString::number(longest)));
+  QVERIFY(disabledDuringRun);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Completion);
+  QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("已完成!! 請按確定"));
+  QVERIFY(Control<PillButton>("ShapeButton3")->isEnabled());
+  QVERIFY(!Control<PillButton>("ShapeButton4")->isEnabled());
+  QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 100);
+  int converted = 0;
+  CheckOutputsCompleteOrAbsent({"large"}, converted);
+  QCOMPARE(converted, 1);
+  QCOMPARE(test::ReadPoints(dir_->filePath("large_1.shp").toStdString()).size(), std::size_t{kLargeFilePoints});
+}
+
+void BackgroundRunTest::cancelStopsAfterTheFileInProgress() {
+  const std::vector<std::string> stems = {"a", "b", "c", "d"};
+  WriteLargeFiles(stems);
+  int ticks = 0;
+  RunWithTicks([&](int tick) {
+    if (tick == 2) QTest::mouseClick(Control<PillButton>("ShapeButton4"), Qt::LeftButton);
+  }, ticks);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Completion);
+  QVERIFY2(dialogs_->Boxes[0].Text.startsWith(QStringLiteral("轉換已取消。")), qPrintable(dialogs_->Boxes[0].Text));
+  int converted = 0;
+  CheckOutputsCompleteOrAbsent(stems, converted);
+  QVERIFY(converted >= 1 && converted < static_cast<int>(stems.size()));
+  QVERIFY(dialogs_->Boxes[0].Text.contains(QStringLiteral("已轉換 %1 個檔案，共 4 個。").arg(converted)));
+  QVERIFY(Control<PillButton>("ShapeButton3")->isEnabled());
+}
+
+void BackgroundRunTest::closingDuringARunAsksFirst() {
+  const std::vector<std::string> stems = {"a", "b", "c"};
+  WriteLargeFiles(stems);
+  // Answered no: the run goes on to its end and the window stays.
+  dialogs_->ReplaceAnswer = false;
+  int ticks = 0;
+  RunWithTicks([&](int tick) { if (tick == 2) form_->close(); }, ticks);
+  QVERIFY(form_->isVisible());
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Question);
+  QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("已完成!! 請按確定"));
+
+  // Answered yes: the run stops after the file in progress and the window closes.
+  for (const std::string& stem : stems) {
+    for (const char* extension : {"_1.shp", "_1.shx", "_1.dbf", "_1.prj"}) {
+      QVERIFY(QFile::remove(dir_->filePath(QString::fromStdString(stem + extension))));
+    }
+  }
+  QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(dir_->path().toStdString()));
+  dialogs_->Boxes.clear();
+  dialogs_->ReplaceAnswer = true;
+  RunWithTicks([&](int tick) { if (tick == 2) form_->close(); }, ticks);
+  QVERIFY(!form_->isVisible());
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Question);
+  int converted = 0;
+  CheckOutputsCompleteOrAbsent(stems, converted);
+  QVERIFY(converted < static_cast<int>(stems.size()));
+}
+
+}  // namespace morvane
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  morvane::Application app(argc, argv);
+  morvane::InstallFontSubstitutes();
+  morvane::BackgroundRunTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "background_run_test.moc"
