@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -213,6 +214,10 @@ void MainWindow::StartConversion() {
       throw;
     }
     SetRunning(false);
+    if (refreshAfterRun_) {
+      refreshAfterRun_ = false;
+      QTimer::singleShot(0, this, &MainWindow::RefreshFolders);
+    }
     if (closeAfterRun_) {
       close();
       return;
@@ -287,6 +292,11 @@ void MainWindow::ListFolderFiles(bool keepTicks) {
 }
 
 void MainWindow::RefreshFolders() {
+  // The run's own outputs appear while it goes on: the folder is read again once it has ended.
+  if (running_) {
+    refreshAfterRun_ = true;
+    return;
+  }
   ShellTreeView1->Refresh();
   ListFolderFiles(true);
 }

@@ -109,6 +109,7 @@ class MainWindow : public QWidget {
   bool running_ = false;
   std::atomic<bool> stop_ = false;
   bool closeAfterRun_ = false;
+  bool refreshAfterRun_ = false;
 };
 
 }  // namespace morvane
