@@ -122,6 +122,10 @@
         <translation>Run the conversion</translation>
     </message>
     <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
         <source>
 符合其 .prj 的轉換方式：</source>
         <translation>
