@@ -27,9 +27,6 @@ namespace {
 constexpr char kCompletionText[] = "已完成!! 請按確定";
 constexpr char kCompletionCaption[] = "Message";
 
-[[noreturn]] void ShortHeader(const std::string& path) {
-  throw RunError("File " + path + " is damaged: its header is shorter than 100 bytes");
-}
 
 // A header's box becomes the extent of the converted records; a file without points keeps
 // the conversion of its stored corners.
@@ -159,7 +156,7 @@ Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
   BufferedReader in(input);
   BufferedWriter out(*output);
   ShapefileHeader header;
-  if (in.Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ShortHeader(inputPath);
+  if (in.Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ThrowShortHeader(inputPath);
   CheckMainFileHeader(header, in.FileSize(), inputPath);
   out.Write(header.Bytes.data(), kFileHeaderSize);
 
@@ -183,7 +180,7 @@ void WriteIndex(EngineState& engine, TransformMode mode, const std::string& inpu
   files.CopyNoOverwrite(inputPath, outputPath);
   std::unique_ptr<File> index = files.OpenReadWrite(outputPath);
   ShapefileHeader header;
-  if (index->Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ShortHeader(inputPath);
+  if (index->Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) ThrowShortHeader(inputPath);
   SetHeaderBox(engine, mode, header, records);
   index->SeekToStart();
   index->Write(header.Bytes.data(), kFileHeaderSize);

@@ -74,4 +74,8 @@ void ConvertHeaderBox(EngineState& engine, TransformMode mode, unsigned char* he
   ConvertBoxCorners(engine, mode, header + kHeaderBoxOffset);
 }
 
+void ThrowShortHeader(const std::string& path) {
+  throw RunError("File " + path + " is damaged: its header is shorter than 100 bytes");
+}
+
 }  // namespace morvane

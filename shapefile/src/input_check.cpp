@@ -319,7 +319,7 @@ SeenPoints ReadPoints(File& file, const std::string& path) {
   std::size_t got = 0;
   while (got < kFileHeaderSize) {
     const std::size_t n = file.Read(header.Bytes.data() + got, kFileHeaderSize - got);
-    if (n == 0) throw RunError("File " + path + " is damaged: its header is shorter than 100 bytes");
+    if (n == 0) ThrowShortHeader(path);
     got += n;
   }
   const Box stated = ReadBox(header.Box());

@@ -353,7 +353,7 @@ ShapeSample SampleShapes(FileSystem& files, const std::string& shpPath, std::siz
   BufferedReader in(*file);
   ShapefileHeader header;
   if (in.Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize)
-    throw RunError("File " + shpPath + " is damaged: its header is shorter than 100 bytes");
+    ThrowShortHeader(shpPath);
   CheckMainFileHeader(header, in.FileSize(), shpPath);
   ShapeSample sample;
   Sampler sampler(sample, maxVertices, GridCell(header, in.FileSize(), maxVertices));

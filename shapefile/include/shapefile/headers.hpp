@@ -73,6 +73,9 @@ bool IsKnownShapeType(std::int32_t code);
 // converted, and bytes after the last record that are no record report a damaged record.
 void CheckMainFileHeader(const ShapefileHeader& header, std::uint64_t fileSize, const std::string& path);
 
+// The error of a main file or index at `path` that ends before its 100-byte header does.
+[[noreturn]] void ThrowShortHeader(const std::string& path);
+
 // The header in front of every record of the main file.
 struct RecordHeader {
   std::int32_t RecordNumber = 0;
