@@ -1,6 +1,7 @@
 #include "engine/datum_shift.hpp"
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 #include "engine/constants.hpp"
@@ -78,9 +79,10 @@ GeocentricPoint Geocentric(const GeodeticEllipsoid& ellipsoid, Extended longitud
 // sine, and counts only through e^2 N sin / p, which damps its error (at most about 1.1e-16,
 // two units in the last place) and that of N to under 2.5e-18. The step's argument is checked
 // to narrow as in the iteration, with half as much again for safety; where it may not (about
-// one point in eight), or where the first step might not end it, false.
-bool OneStepLatitude(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p, Extended tangent,
-                     Extended& latitude) {
+// one point in eight), or where the first step might not end it, false. Otherwise `narrowed`
+// is the argument of the step's arc tangent.
+bool OneStepArgument(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p, Extended tangent,
+                     double& narrowed) {
   const double start = AsDouble(tangent);
   if (!(std::fabs(start) < 1e6)) return false;  // NaN too
   const Extended sine = start / std::sqrt(1 + static_cast<Extended>(start) * start);
@@ -89,22 +91,29 @@ bool OneStepLatitude(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p,
   // of the argument to the error.
   const Extended perP = 1 / p;
   const Extended argument = (z + ellipsoid.E2 * n * sine) * perP;
-  const double narrowed = AsDouble(argument);
+  narrowed = AsDouble(argument);
   // |atan a - atan b| <= |a - b|: the step changes the latitude by less than 0.001 rad.
   if (!(std::fabs(narrowed - start) < 0.0009)) return false;
   const Extended error = 3.5e-16L * ellipsoid.E2 * std::fabs(n * perP) +
                          std::fabs(argument) * (0x1p-61L + 0x1p-62L);
-  if (!NarrowsAlike(argument, narrowed, error)) return false;
-  latitude = std::atan(narrowed) / kDegToRad;
-  return true;
+  return NarrowsAlike(argument, narrowed, error);
 }
+
+// The distance from the axis and the iteration's start tangent.
+Extended AxisDistance(Extended x, Extended y) { return std::sqrt(AsDouble(x * x + y * y)); }
+Extended StartTangent(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p) {
+  return z / (p * (1 - ellipsoid.E2));
+}
+
+// The latitude in degrees from the one step's narrowed argument.
+Extended OneStepLatitude(double narrowed) { return std::atan(narrowed) / kDegToRad; }
 
 Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, Extended y,
                                 Extended z) {
-  const Extended p = std::sqrt(AsDouble(x * x + y * y));
-  const Extended tangent = z / (p * (1 - ellipsoid.E2));
-  Extended quick;
-  if (OneStepLatitude(ellipsoid, z, p, tangent, quick)) return quick;
+  const Extended p = AxisDistance(x, y);
+  const Extended tangent = StartTangent(ellipsoid, z, p);
+  double narrowed;
+  if (OneStepArgument(ellipsoid, z, p, tangent, narrowed)) return OneStepLatitude(narrowed);
   // Exact for a point on the surface; a shifted point lies a few tens of metres off it.
   Extended phi = std::atan(AsDouble(tangent));
   for (;;) {
@@ -118,6 +127,28 @@ Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, 
     }
     if (change < 0.001) return next / kDegToRad;
     phi = next;
+  }
+}
+
+// LatitudeFromGeocentric for several points, stage by stage: every point's start, then every
+// one step, then the arc tangents; a point whose one step does not do runs the whole operation
+// again on its own (the same operations, so the same result and the same flags).
+void LatitudesFromGeocentric(const GeodeticEllipsoid& ellipsoid, const GeocentricPoint* points,
+                             std::size_t count, Extended* latitudes) {
+  Extended p[kMaxLanes];
+  Extended tangent[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) {
+    p[i] = AxisDistance(points[i].X, points[i].Y);
+    tangent[i] = StartTangent(ellipsoid, points[i].Z, p[i]);
+  }
+  double narrowed[kMaxLanes];
+  bool oneStep[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) {
+    oneStep[i] = OneStepArgument(ellipsoid, points[i].Z, p[i], tangent[i], narrowed[i]);
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    latitudes[i] = oneStep[i] ? OneStepLatitude(narrowed[i])
+                              : LatitudeFromGeocentric(ellipsoid, points[i].X, points[i].Y, points[i].Z);
   }
 }
 
@@ -178,6 +209,20 @@ Extended LongitudeFromGeocentric(Extended x, Extended y) {
     lambda -= 180;
   }
   return lambda;
+}
+
+void LongitudesFromGeocentric(const GeocentricPoint* points, std::size_t count, Extended* longitudes) {
+  for (std::size_t i = 0; i < count; ++i) longitudes[i] = LongitudeFromGeocentric(points[i].X, points[i].Y);
+}
+
+void LatitudesFromGeocentric67(const GeocentricPoint* points, std::size_t count, Extended* latitudes) {
+  LatitudesFromGeocentric(kTwd67, points, count, latitudes);
+}
+void LatitudesFromGeocentric97(const GeocentricPoint* points, std::size_t count, Extended* latitudes) {
+  LatitudesFromGeocentric(kGrs80, points, count, latitudes);
+}
+void LatitudesFromGeocentric84(const GeocentricPoint* points, std::size_t count, Extended* latitudes) {
+  LatitudesFromGeocentric(kWgs84, points, count, latitudes);
 }
 
 Extended LatitudeFromGeocentric67(Extended x, Extended y, Extended z) {

@@ -110,12 +110,14 @@ struct DatumChain {
   GeocentricPoint (*ToGeocentric)(Extended longitude, Extended latitude, Extended height);
   GeocentricPoint (*Shift)(const GeocentricPoint& point);
   Extended (*Latitude)(Extended x, Extended y, Extended z);
+  // The latitude of several points at once.
+  void (*Latitudes)(const GeocentricPoint* points, std::size_t count, Extended* latitudes);
 };
 
-constexpr DatumChain k67To97{Geocentric67, DatumShift67To97, LatitudeFromGeocentric97};
-constexpr DatumChain k97To67{Geocentric97, DatumShift97To67, LatitudeFromGeocentric67};
-constexpr DatumChain k67To84{Geocentric67, DatumShift67To84, LatitudeFromGeocentric84};
-constexpr DatumChain k84To67{Geocentric84, DatumShift84To67, LatitudeFromGeocentric67};
+constexpr DatumChain k67To97{Geocentric67, DatumShift67To97, LatitudeFromGeocentric97, LatitudesFromGeocentric97};
+constexpr DatumChain k97To67{Geocentric97, DatumShift97To67, LatitudeFromGeocentric67, LatitudesFromGeocentric67};
+constexpr DatumChain k67To84{Geocentric67, DatumShift67To84, LatitudeFromGeocentric84, LatitudesFromGeocentric84};
+constexpr DatumChain k84To67{Geocentric84, DatumShift84To67, LatitudeFromGeocentric67, LatitudesFromGeocentric67};
 
 template <typename Pass>
 GeographicPoint ShiftDatum(Pass& pass, const DatumChain& chain, Extended longitude,
@@ -138,10 +140,13 @@ GeographicPoint ShiftFromGeocentric(const DatumChain& chain, const GeocentricPoi
 // overlaps their chains.
 void ShiftFromGeocentricLanes(const DatumChain& chain, const GeocentricPoint* source, std::size_t count,
                               GeographicPoint* out) {
-  GeocentricPoint shifted[kMaxLanes];
+  GeocentricPoint shifted[kMaxLanes] = {};  // zeroed only to quiet a false warning
   for (std::size_t i = 0; i < count; ++i) shifted[i] = chain.Shift(source[i]);
-  for (std::size_t i = 0; i < count; ++i) out[i].Longitude = LongitudeFromGeocentric(shifted[i].X, shifted[i].Y);
-  for (std::size_t i = 0; i < count; ++i) out[i].Latitude = chain.Latitude(shifted[i].X, shifted[i].Y, shifted[i].Z);
+  Extended longitudes[kMaxLanes];
+  Extended latitudes[kMaxLanes];
+  LongitudesFromGeocentric(shifted, count, longitudes);
+  chain.Latitudes(shifted, count, latitudes);
+  for (std::size_t i = 0; i < count; ++i) out[i] = {longitudes[i], latitudes[i]};
 }
 
 // The shortest text that reads back as `value`, without an exponent for map coordinates.

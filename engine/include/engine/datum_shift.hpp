@@ -16,6 +16,8 @@
 // the region.
 #pragma once
 
+#include <cstddef>
+
 #include "engine/extended.hpp"
 
 namespace morvane {
@@ -56,6 +58,13 @@ Extended LongitudeFromGeocentric(Extended x, Extended y);
 Extended LatitudeFromGeocentric67(Extended x, Extended y, Extended z);
 Extended LatitudeFromGeocentric97(Extended x, Extended y, Extended z);
 Extended LatitudeFromGeocentric84(Extended x, Extended y, Extended z);
+
+// The same operations for `count` points (at most kMaxLanes) side by side, stage by stage, so
+// that the processor overlaps their chains; equal to the one-point forms bit for bit.
+void LongitudesFromGeocentric(const GeocentricPoint* points, std::size_t count, Extended* longitudes);
+void LatitudesFromGeocentric67(const GeocentricPoint* points, std::size_t count, Extended* latitudes);
+void LatitudesFromGeocentric97(const GeocentricPoint* points, std::size_t count, Extended* latitudes);
+void LatitudesFromGeocentric84(const GeocentricPoint* points, std::size_t count, Extended* latitudes);
 
 // TWD67 -> TWD97: the translation, then the seven-parameter step (small-angle rotation).
 GeocentricPoint DatumShift67To97(const GeocentricPoint& p);
