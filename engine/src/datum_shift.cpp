@@ -79,21 +79,36 @@ GeocentricPoint Geocentric(const GeodeticEllipsoid& ellipsoid, Extended longitud
 // sine, and counts only through e^2 N sin / p, which damps its error (at most about 1.1e-16,
 // two units in the last place) and that of N to under 2.5e-18. The step's argument is checked
 // to narrow as in the iteration, with half as much again for safety; where it may not (about
-// one point in eight), or where the first step might not end it, false. Otherwise `narrowed`
-// is the argument of the step's arc tangent.
-bool OneStepArgument(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p, Extended tangent,
-                     double& narrowed) {
+// one point in eight), or where the first step might not end it, the iteration runs.
+//
+// In three parts, so that several points can take each part in turn: the start and its sine,
+// N there, then the step's argument narrowed and checked.
+struct OneStepStart {
+  double Start;   // the start tangent narrowed
+  Extended Sine;  // of the start latitude
+  bool Usable;    // whether the start is finite and not too steep for the one step
+};
+
+OneStepStart OneStepStartOf(Extended tangent) {
   const double start = AsDouble(tangent);
-  if (!(std::fabs(start) < 1e6)) return false;  // NaN too
-  const Extended sine = start / std::sqrt(1 + static_cast<Extended>(start) * start);
-  const Extended n = ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sine * sine));
+  if (!(std::fabs(start) < 1e6)) return {start, 0, false};  // NaN too
+  return {start, start / std::sqrt(1 + static_cast<Extended>(start) * start), true};
+}
+
+Extended OneStepRadius(const GeodeticEllipsoid& ellipsoid, Extended sine) {
+  return ellipsoid.A / std::sqrt(AsDouble(1 - ellipsoid.E2 * sine * sine));
+}
+
+// Whether the one step ends the iteration, with `narrowed` the argument of its arc tangent.
+bool OneStepArgument(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p, const OneStepStart& start,
+                     Extended n, double& narrowed) {
   // One division for the argument and the error's n / p; the reciprocal's rounding adds 2^-63
   // of the argument to the error.
   const Extended perP = 1 / p;
-  const Extended argument = (z + ellipsoid.E2 * n * sine) * perP;
+  const Extended argument = (z + ellipsoid.E2 * n * start.Sine) * perP;
   narrowed = AsDouble(argument);
   // |atan a - atan b| <= |a - b|: the step changes the latitude by less than 0.001 rad.
-  if (!(std::fabs(narrowed - start) < 0.0009)) return false;
+  if (!(std::fabs(narrowed - start.Start) < 0.0009)) return false;
   const Extended error = 3.5e-16L * ellipsoid.E2 * std::fabs(n * perP) +
                          std::fabs(argument) * (0x1p-61L + 0x1p-62L);
   return NarrowsAlike(argument, narrowed, error);
@@ -112,8 +127,11 @@ Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, 
                                 Extended z) {
   const Extended p = AxisDistance(x, y);
   const Extended tangent = StartTangent(ellipsoid, z, p);
+  const OneStepStart start = OneStepStartOf(tangent);
   double narrowed;
-  if (OneStepArgument(ellipsoid, z, p, tangent, narrowed)) return OneStepLatitude(narrowed);
+  if (start.Usable && OneStepArgument(ellipsoid, z, p, start, OneStepRadius(ellipsoid, start.Sine), narrowed)) {
+    return OneStepLatitude(narrowed);
+  }
   // Exact for a point on the surface; a shifted point lies a few tens of metres off it.
   Extended phi = std::atan(AsDouble(tangent));
   for (;;) {
@@ -130,9 +148,9 @@ Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, 
   }
 }
 
-// LatitudeFromGeocentric for several points, stage by stage: every point's start, then every
-// one step, then the arc tangents; a point whose one step does not do runs the whole operation
-// again on its own (the same operations, so the same result and the same flags).
+// LatitudeFromGeocentric for several points, stage by stage: every point's start, then each
+// part of every one step, then the arc tangents; a point whose one step does not do runs the
+// whole operation again on its own (the same operations, so the same result and the same flags).
 void LatitudesFromGeocentric(const GeodeticEllipsoid& ellipsoid, const GeocentricPoint* points,
                              std::size_t count, Extended* latitudes) {
   Extended p[kMaxLanes];
@@ -141,10 +159,14 @@ void LatitudesFromGeocentric(const GeodeticEllipsoid& ellipsoid, const Geocentri
     p[i] = AxisDistance(points[i].X, points[i].Y);
     tangent[i] = StartTangent(ellipsoid, points[i].Z, p[i]);
   }
+  OneStepStart start[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) start[i] = OneStepStartOf(tangent[i]);
+  Extended n[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) n[i] = start[i].Usable ? OneStepRadius(ellipsoid, start[i].Sine) : 0;
   double narrowed[kMaxLanes];
   bool oneStep[kMaxLanes];
   for (std::size_t i = 0; i < count; ++i) {
-    oneStep[i] = OneStepArgument(ellipsoid, points[i].Z, p[i], tangent[i], narrowed[i]);
+    oneStep[i] = start[i].Usable && OneStepArgument(ellipsoid, points[i].Z, p[i], start[i], n[i], narrowed[i]);
   }
   for (std::size_t i = 0; i < count; ++i) {
     latitudes[i] = oneStep[i] ? OneStepLatitude(narrowed[i])
@@ -199,20 +221,30 @@ GeocentricPoint Geocentric97At(double latitude, double longitude) {
   return GeocentricAt(kGrs80, latitude, longitude, 0);
 }
 
-Extended LongitudeFromGeocentric(Extended x, Extended y) {
-  Extended lambda = std::atan(AsDouble(y / x)) / kDegToRad;
+namespace {
+
+// The longitude from the arc tangent of y / x, in degrees.
+Extended LongitudeOfQuadrant(Extended x, Extended y, Extended atanDegrees) {
   // atan gives -90..90; west of -90 and east of 90 degrees X is negative.
   FailIfNaN(x, y);
-  if (x < 0 && y > 0) {
-    lambda += 180;
-  } else if (x < 0 && y < 0) {
-    lambda -= 180;
-  }
-  return lambda;
+  if (x < 0 && y > 0) return atanDegrees + 180;
+  if (x < 0 && y < 0) return atanDegrees - 180;
+  return atanDegrees;
+}
+
+}  // namespace
+
+Extended LongitudeFromGeocentric(Extended x, Extended y) {
+  return LongitudeOfQuadrant(x, y, std::atan(AsDouble(y / x)) / kDegToRad);
 }
 
 void LongitudesFromGeocentric(const GeocentricPoint* points, std::size_t count, Extended* longitudes) {
-  for (std::size_t i = 0; i < count; ++i) longitudes[i] = LongitudeFromGeocentric(points[i].X, points[i].Y);
+  double ratios[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) ratios[i] = AsDouble(points[i].Y / points[i].X);
+  for (std::size_t i = 0; i < count; ++i) longitudes[i] = std::atan(ratios[i]) / kDegToRad;
+  for (std::size_t i = 0; i < count; ++i) {
+    longitudes[i] = LongitudeOfQuadrant(points[i].X, points[i].Y, longitudes[i]);
+  }
 }
 
 void LatitudesFromGeocentric67(const GeocentricPoint* points, std::size_t count, Extended* latitudes) {
