@@ -164,22 +164,35 @@ FootpointSines SinesAt(Extended latitudeDegrees) {
   return {std::sin(phi), std::cos(phi)};
 }
 
-GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended latitudeDegrees,
-                                         FootpointSines sines, Extended q, Extended centralMeridian,
-                                         bool inRadians) {
-  const double sinPhi = sines.Sin;
-  const double cosPhi = sines.Cos;
-  const Extended w = 1 - ellipsoid.E2 * sinPhi * sinPhi;
-  const Extended sigma = tm::InverseArcSecondSine();
+// The divisions at the footpoint, which the rest waits for (a stage of their own in the
+// several-point forms).
+struct FootpointQuotients {
+  Extended W;     // 1 - e^2 sin^2
+  Extended Base;  // 1 / (nu cos sigma)
+  double Tan;
+};
+
+FootpointQuotients QuotientsAt(const TmEllipsoid& ellipsoid, FootpointSines sines) {
+  const Extended w = 1 - ellipsoid.E2 * sines.Sin * sines.Sin;
   // 1 / (nu cos sigma) as the longitude series has it, nu being a / sqrt w, with one division
   // instead of two: within 2^-61 of its value there.
-  const Extended base = std::sqrt(AsDouble(w)) / (ellipsoid.A * cosPhi * sigma);
+  const Extended base = std::sqrt(AsDouble(w)) / (ellipsoid.A * sines.Cos * tm::InverseArcSecondSine());
+  return {w, base, sines.Sin / sines.Cos};
+}
+
+GeographicPointDouble GeographicNarrowed(const TmEllipsoid& ellipsoid, Extended latitudeDegrees,
+                                         FootpointSines sines, const FootpointQuotients& quotients,
+                                         Extended q, Extended centralMeridian, bool inRadians) {
+  const double cosPhi = sines.Cos;
+  const Extended w = quotients.W;
+  const Extended sigma = tm::InverseArcSecondSine();
+  const Extended base = quotients.Base;
   const Extended first = tm::LongitudeFirstTerm(base, q);
 
   const double e2 = AsDouble(ellipsoid.E2);
   const double sigmaD = AsDouble(sigma);
   const double longitudeBase = AsDouble(base);
-  const double t = sinPhi / cosPhi;
+  const double t = quotients.Tan;
   const double t2 = t * t;
   // Beyond 70 degrees the powers of the tangent make the terms large and cancelling.
   const bool nearPole = !(t2 < 7.5);
@@ -244,7 +257,7 @@ TargetAndQ Fixed97Target(Extended easting, Extended northing) {
 }
 
 // The several-point inverse of either family, stage by stage: the targets and q of all the
-// points, their footpoints, the sines and cosines there, then the series.
+// points, their footpoints, the sines and cosines there, the quotients, then the series.
 template <typename TargetOf>
 void GeographicNarrowedInStages(const TmEllipsoid& ellipsoid, const FootpointSearch& search, int maxSteps,
                                 Extended centralMeridian, bool inRadians, const double* points,
@@ -259,8 +272,10 @@ void GeographicNarrowedInStages(const TmEllipsoid& ellipsoid, const FootpointSea
   FootpointLatitudes(search, footpoints, count, maxSteps);
   FootpointSines sines[kMaxLanes];
   for (std::size_t i = 0; i < count; ++i) sines[i] = SinesAt(footpoints[i]);
+  FootpointQuotients quotients[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) quotients[i] = QuotientsAt(ellipsoid, sines[i]);
   for (std::size_t i = 0; i < count; ++i) {
-    out[i] = GeographicNarrowed(ellipsoid, footpoints[i], sines[i], q[i], centralMeridian, inRadians);
+    out[i] = GeographicNarrowed(ellipsoid, footpoints[i], sines[i], quotients[i], q[i], centralMeridian, inRadians);
   }
 }
 
@@ -271,8 +286,9 @@ GeographicPointDouble TmGeographicNarrowed(const TmSettingsGrid& grid, double ea
                                            bool inRadians) {
   const TargetAndQ point = SettingsTarget(grid, easting, northing);
   const Extended footpoint = FootpointLatitude(grid.Footpoint, point.Target, kSettingsFootpointMaxSteps);
-  return GeographicNarrowed(grid.Ellipsoid, footpoint, SinesAt(footpoint), point.Q, grid.CentralMeridian,
-                            inRadians);
+  const FootpointSines sines = SinesAt(footpoint);
+  return GeographicNarrowed(grid.Ellipsoid, footpoint, sines, QuotientsAt(grid.Ellipsoid, sines), point.Q,
+                            grid.CentralMeridian, inRadians);
 }
 
 // Equals TmGeographicNarrowed point by point.
@@ -288,7 +304,9 @@ GeographicPointDouble Tm2RadiansNarrowed97(Extended centralMeridian, Extended ea
   const tm::Fixed97Constants& fixed = tm::Fixed97();
   const TargetAndQ point = Fixed97Target(easting, northing);
   const Extended footpoint = FootpointLatitude(fixed.Footpoint, point.Target, kFixedFootpointMaxSteps);
-  return GeographicNarrowed(fixed.Ellipsoid, footpoint, SinesAt(footpoint), point.Q, centralMeridian, true);
+  const FootpointSines sines = SinesAt(footpoint);
+  return GeographicNarrowed(fixed.Ellipsoid, footpoint, sines, QuotientsAt(fixed.Ellipsoid, sines), point.Q,
+                            centralMeridian, true);
 }
 
 // Equals Tm2RadiansNarrowed97 point by point.
