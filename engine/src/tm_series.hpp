@@ -176,9 +176,19 @@ LongitudeTerms<T> LongitudeTermsOf(T base, T inverseNu2, T t2, T eta2, T q, T qq
 
 // ---- The plain series (transverse_mercator.cpp) ------------------------------------------
 
-// The easting series of a grid; kNarrow rounds as the settings family does.
+// The easting series of a grid; kNarrow rounds as the settings family does. Its prime-vertical
+// radius nu, which the series waits for, can be computed first (a stage of its own in the
+// several-point forms).
 template <bool kNarrow>
-Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig);
+Extended EastingNu(const TmEastingConstants& grid, const LatitudeTrig& trig) {
+  return MaybeNarrowed<kNarrow>(grid.NuAxis / std::sqrt(AsDouble(1 - grid.E2 * trig.Sin * trig.Sin)));
+}
+template <bool kNarrow>
+Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig, Extended nu);
+template <bool kNarrow>
+Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig) {
+  return EastingSeries<kNarrow>(grid, longitude, trig, EastingNu<kNarrow>(grid, trig));
+}
 
 // The northing series around a given meridian arc length at the point's latitude, and around
 // the arc of `meridian` there.

@@ -33,14 +33,20 @@ struct SeriesRest {
   double Error;
 };
 
+// Their prime-vertical radius in double, which they wait for (a stage of its own in the
+// several-point forms).
+double RestNu(const TmEllipsoid& ellipsoid, const LatitudeTrig& trig) {
+  const double sinPhi = AsDouble(trig.Sin);
+  const double w = 1 - AsDouble(ellipsoid.E2) * sinPhi * sinPhi;
+  return AsDouble(ellipsoid.A) / std::sqrt(w);
+}
+
 SeriesRest NorthingRest(const TmEllipsoid& ellipsoid, Extended centralMeridian, Extended longitude,
-                        const LatitudeTrig& trig) {
+                        const LatitudeTrig& trig, double nu) {
   const double p = AsDouble(tm::LongitudeDifference(longitude, centralMeridian));
   const double sinPhi = AsDouble(trig.Sin);
   const double cosPhi = AsDouble(trig.Cos);
   const double tanPhi = AsDouble(trig.Tan);
-  const double w = 1 - AsDouble(ellipsoid.E2) * sinPhi * sinPhi;
-  const double nu = AsDouble(ellipsoid.A) / std::sqrt(w);
   const double eta2 = AsDouble(ellipsoid.Ep2) * cosPhi * cosPhi;
   const double t2 = tanPhi * tanPhi;
   const tm::NorthingScales<double> k =
@@ -71,13 +77,13 @@ SeriesRest NorthingRest(const TmEllipsoid& ellipsoid, Extended centralMeridian, 
 // one in twelve on Taiwan's points) takes the four sines and the series in extended precision.
 double NarrowedNorthing(const TmEllipsoid& ellipsoid, const MeridianArc& meridian,
                         Extended scaleFactor, Extended centralMeridian, Extended longitude,
-                        const LatitudeTrig& trig) {
+                        const LatitudeTrig& trig, double restNu) {
   const Extended s2 = 2 * trig.Sin * trig.Cos;
   const Extended c2 = (trig.Cos - trig.Sin) * (trig.Cos + trig.Sin);
   const MultipleAngles<Extended> m = MultipleAnglesOfDouble(s2, c2);
   const Extended sineTerms = MeridianArcSineTerms(meridian, m.S2, m.S4, m.S6, m.S8);
   // The terms after the arc in double, about a ten-thousandth of the northing.
-  const SeriesRest rest = NorthingRest(ellipsoid, centralMeridian, longitude, trig);
+  const SeriesRest rest = NorthingRest(ellipsoid, centralMeridian, longitude, trig, restNu);
   const Extended value = scaleFactor * ((meridian.G * trig.Phi + sineTerms) + rest.Value);
   const double narrowed = AsDouble(value);
   // The difference in the term in sin 2phi, 60 times that in the other sine terms and the
@@ -98,21 +104,44 @@ GridPointDouble TmForwardNarrowed(const TmSettingsGrid& grid, double longitude, 
   const LatitudeTrig trig = TrigOf(ForwardLatitude<true>(latitude));
   return {AsDouble(tm::EastingSeries<true>(grid.Easting, longitude, trig)),
           NarrowedNorthing(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
-                           longitude, trig)};
+                           longitude, trig, RestNu(grid.Ellipsoid, trig))};
 }
+
+namespace {
+
+// The several-point forward of either family, stage by stage: the sines, cosines and tangents
+// of all the points, their radii, then all the eastings, then all the northings.
+template <bool kNarrow, typename Longitude, typename Latitude>
+void ForwardNarrowedInStages(const TmEastingConstants& eastingGrid, const TmEllipsoid& ellipsoid,
+                             const MeridianArc& arc, Extended scaleFactor, Extended centralMeridian,
+                             std::size_t count, const Longitude& longitudeOf, const Latitude& latitudeOf,
+                             GridPointDouble* out) {
+  LatitudeTrig trig[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) trig[i] = TrigOf(ForwardLatitude<kNarrow>(latitudeOf(i)));
+  Extended eastingNu[kMaxLanes];
+  double restNu[kMaxLanes];
+  for (std::size_t i = 0; i < count; ++i) {
+    eastingNu[i] = tm::EastingNu<kNarrow>(eastingGrid, trig[i]);
+    restNu[i] = RestNu(ellipsoid, trig[i]);
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i].Easting = AsDouble(tm::EastingSeries<kNarrow>(eastingGrid, longitudeOf(i), trig[i], eastingNu[i]));
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i].Northing =
+        NarrowedNorthing(ellipsoid, arc, scaleFactor, centralMeridian, longitudeOf(i), trig[i], restNu[i]);
+  }
+}
+
+}  // namespace
 
 // Equals TmForwardNarrowed point by point.
 void TmForwardNarrowedLanes(const TmSettingsGrid& grid, const double* points, std::size_t count,
                             GridPointDouble* out) {
-  LatitudeTrig trig[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) trig[i] = TrigOf(ForwardLatitude<true>(points[2 * i + 1]));
-  for (std::size_t i = 0; i < count; ++i) {
-    out[i].Easting = AsDouble(tm::EastingSeries<true>(grid.Easting, points[2 * i], trig[i]));
-  }
-  for (std::size_t i = 0; i < count; ++i) {
-    out[i].Northing = NarrowedNorthing(grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian,
-                                       points[2 * i], trig[i]);
-  }
+  ForwardNarrowedInStages<true>(
+      grid.Easting, grid.Ellipsoid, grid.Arc, grid.ScaleFactor, grid.CentralMeridian, count,
+      [points](std::size_t i) { return points[2 * i]; }, [points](std::size_t i) { return points[2 * i + 1]; },
+      out);
 }
 
 // Equals narrowing Tm2Forward97(centralMeridian, ...).
@@ -121,21 +150,17 @@ GridPointDouble Tm2ForwardNarrowed97(Extended centralMeridian, Extended longitud
   const LatitudeTrig trig = TrigOf(ForwardLatitude<false>(latitude));
   return {AsDouble(tm::EastingSeries<false>(tm::Fixed97Grid(centralMeridian), longitude, trig)),
           NarrowedNorthing(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian, longitude,
-                           trig)};
+                           trig, RestNu(fixed.Ellipsoid, trig))};
 }
 
 // Equals Tm2ForwardNarrowed97 point by point.
 void Tm2ForwardNarrowed97Lanes(Extended centralMeridian, const GeographicPoint* points, std::size_t count,
                                GridPointDouble* out) {
   const tm::Fixed97Constants& fixed = tm::Fixed97();
-  const TmEastingConstants grid = tm::Fixed97Grid(centralMeridian);
-  LatitudeTrig trig[kMaxLanes];
-  for (std::size_t i = 0; i < count; ++i) trig[i] = TrigOf(ForwardLatitude<false>(points[i].Latitude));
-  for (std::size_t i = 0; i < count; ++i) {
-    out[i] = {AsDouble(tm::EastingSeries<false>(grid, points[i].Longitude, trig[i])),
-              NarrowedNorthing(fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian,
-                               points[i].Longitude, trig[i])};
-  }
+  ForwardNarrowedInStages<false>(
+      tm::Fixed97Grid(centralMeridian), fixed.Ellipsoid, fixed.Arc, kTm2ScaleFactor, centralMeridian, count,
+      [points](std::size_t i) { return points[i].Longitude; }, [points](std::size_t i) { return points[i].Latitude; },
+      out);
 }
 
 // ---- Inverse ----------------------------------------------------------------------------

@@ -63,11 +63,9 @@ namespace tm {
 // B5 = nu (s cos phi)^5 / 120 factor5. kNarrow rounds p, s, nu, eta^2, the three terms and the
 // result to double, as the settings family does.
 template <bool kNarrow>
-Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig) {
+Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const LatitudeTrig& trig, Extended nu) {
   const Extended p = MaybeNarrowed<kNarrow>(LongitudeDifference(longitude, grid.CentralMeridian));
   const Extended s = MaybeNarrowed<kNarrow>(ForwardArcSecondSine());
-  const Extended nu =
-      MaybeNarrowed<kNarrow>(grid.NuAxis / std::sqrt(AsDouble(1 - grid.E2 * trig.Sin * trig.Sin)));
   const Extended eta2 = MaybeNarrowed<kNarrow>(grid.Ep2 * trig.Cos * trig.Cos);
   const Extended t2 = trig.Tan * trig.Tan;
 
@@ -82,8 +80,8 @@ Extended EastingSeries(const TmEastingConstants& grid, Extended longitude, const
   return MaybeNarrowed<kNarrow>(grid.ScaleFactor * series + grid.FalseEasting);
 }
 
-template Extended EastingSeries<true>(const TmEastingConstants&, Extended, const LatitudeTrig&);
-template Extended EastingSeries<false>(const TmEastingConstants&, Extended, const LatitudeTrig&);
+template Extended EastingSeries<true>(const TmEastingConstants&, Extended, const LatitudeTrig&, Extended);
+template Extended EastingSeries<false>(const TmEastingConstants&, Extended, const LatitudeTrig&, Extended);
 
 // N = k0 (I + II p^2 + III p^4 + A6), I being a given meridian arc length at the latitude.
 Extended NorthingSeriesAt(const TmEllipsoid& ellipsoid, Extended scaleFactor, Extended centralMeridian,
