@@ -483,12 +483,14 @@ bool Twd97GridToTwd67GridLanes(const TmSettingsGrid& written, Extended centralMe
   for (std::size_t i = 0; i < count; ++i) source[i] = Geocentric97At(radians[i].Latitude, radians[i].Longitude);
   GeographicPoint g67[kMaxLanes];
   ShiftFromGeocentricLanes(k97To67, source, count, g67);
+  double narrowed[2 * kMaxLanes];  // longitude, latitude pairs
   for (std::size_t i = 0; i < count; ++i) {
-    const GridPointDouble out = TmForwardNarrowed(written, static_cast<double>(g67[i].Longitude),
-                                                  static_cast<double>(g67[i].Latitude));
-    r[2 * i] = out.Easting;
-    r[2 * i + 1] = out.Northing;
+    narrowed[2 * i] = static_cast<double>(g67[i].Longitude);
+    narrowed[2 * i + 1] = static_cast<double>(g67[i].Latitude);
   }
+  GridPointDouble out[kMaxLanes];
+  TmForwardNarrowedLanes(written, narrowed, count, out);
+  StoreGridPoints(out, count, r);
   return true;
 }
 
