@@ -123,15 +123,8 @@ Extended StartTangent(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p
 // The latitude in degrees from the one step's narrowed argument.
 Extended OneStepLatitude(double narrowed) { return std::atan(narrowed) / kDegToRad; }
 
-Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, Extended y,
-                                Extended z) {
-  const Extended p = AxisDistance(x, y);
-  const Extended tangent = StartTangent(ellipsoid, z, p);
-  const OneStepStart start = OneStepStartOf(tangent);
-  double narrowed;
-  if (start.Usable && OneStepArgument(ellipsoid, z, p, start, OneStepRadius(ellipsoid, start.Sine), narrowed)) {
-    return OneStepLatitude(narrowed);
-  }
+// The iteration itself, from the distance from the axis and the start tangent.
+Extended IteratedLatitude(const GeodeticEllipsoid& ellipsoid, Extended z, Extended p, Extended tangent) {
   // Exact for a point on the surface; a shifted point lies a few tens of metres off it.
   Extended phi = std::atan(AsDouble(tangent));
   for (;;) {
@@ -148,9 +141,21 @@ Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, 
   }
 }
 
+Extended LatitudeFromGeocentric(const GeodeticEllipsoid& ellipsoid, Extended x, Extended y,
+                                Extended z) {
+  const Extended p = AxisDistance(x, y);
+  const Extended tangent = StartTangent(ellipsoid, z, p);
+  const OneStepStart start = OneStepStartOf(tangent);
+  double narrowed;
+  if (start.Usable && OneStepArgument(ellipsoid, z, p, start, OneStepRadius(ellipsoid, start.Sine), narrowed)) {
+    return OneStepLatitude(narrowed);
+  }
+  return IteratedLatitude(ellipsoid, z, p, tangent);
+}
+
 // LatitudeFromGeocentric for several points, stage by stage: every point's start, then each
-// part of every one step, then the arc tangents; a point whose one step does not do runs the
-// whole operation again on its own (the same operations, so the same result and the same flags).
+// part of every one step, then the arc tangents, or the iteration for a point whose one step
+// does not do.
 void LatitudesFromGeocentric(const GeodeticEllipsoid& ellipsoid, const GeocentricPoint* points,
                              std::size_t count, Extended* latitudes) {
   Extended p[kMaxLanes];
@@ -169,8 +174,7 @@ void LatitudesFromGeocentric(const GeodeticEllipsoid& ellipsoid, const Geocentri
     oneStep[i] = start[i].Usable && OneStepArgument(ellipsoid, points[i].Z, p[i], start[i], n[i], narrowed[i]);
   }
   for (std::size_t i = 0; i < count; ++i) {
-    latitudes[i] = oneStep[i] ? OneStepLatitude(narrowed[i])
-                              : LatitudeFromGeocentric(ellipsoid, points[i].X, points[i].Y, points[i].Z);
+    latitudes[i] = oneStep[i] ? OneStepLatitude(narrowed[i]) : IteratedLatitude(ellipsoid, points[i].Z, p[i], tangent[i]);
   }
 }
 
