@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "engine/engine_state.hpp"
+#include "engine/conversion.hpp"
 #include "messages.hpp"
 #include "run_reporter.hpp"
 #include "shapefile/conversion_run.hpp"
@@ -140,11 +140,9 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   options.ReplaceOutputs = parsed.Has("overwrite");
   options.ConvertSuspicious = parsed.Has("force");
   options.Threads = perFile;
-  // The run sets up each job's engine state from this one, as a run after start-up is.
-  EngineState engine(feedback);
+  const Conversion conversion{choice.ModeIndex, choice.RegionIndex, {}};
   LocalFileSystem files;
-  const RunSummary summary =
-      RunConversion(engine, jobs, choice.ModeIndex, choice.RegionIndex, options, feedback, files);
+  const RunSummary summary = RunConversion(conversion, jobs, options, feedback, files);
   reporter.EndProgress();
 
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/conversion.hpp"
 #include "engine/modes.hpp"
 #include "messages.hpp"
 
@@ -219,8 +220,7 @@ int RunPointCommand(const ParsedArguments& parsed) {
     throw UsageError("give both X and Y, or neither to read pairs from standard input");
   }
   StderrMessageSink messages;
-  EngineState engine(messages);
-  ApplyTransformSettings(engine, choice.ModeIndex, choice.RegionIndex);
+  EngineState engine = EngineFor(Conversion{choice.ModeIndex, choice.RegionIndex, {}}, messages);
 
   if (parsed.Operands.empty()) return ConvertStandardInput(engine, choice.ModeIndex);
 

@@ -80,8 +80,7 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
       dialogs_(dialogs),
       ProgressFill2(new TiledProgressBar(this)),
       ProgressFill1(new TiledProgressBar(this)),
-      feedback_(dialogs, *ProgressFill1, *ProgressFill2),
-      engine_(feedback_) {
+      feedback_(dialogs, *ProgressFill1, *ProgressFill2) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Morvane V2.2          2006.03.15"));
   setFont(WindowFont());
@@ -187,8 +186,7 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   auto* refresh = new QShortcut(QKeySequence::Refresh, this);
   connect(refresh, &QShortcut::activated, this, &MainWindow::RefreshFolders);
 
-  // The settings hold their start values from engine_'s construction; the tree was built
-  // with the computer expanded and selected, so the list starts empty.
+  // The tree was built with the computer expanded and selected, so the list starts empty.
   ShellTreeView1->SortAll();
 }
 
@@ -198,8 +196,7 @@ void MainWindow::StartConversion() {
   // The marks follow the files as they are now; the run checks them again itself.
   CheckListedFiles();
   try {
-    const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
-    const Region region = RadioGroup2->ItemIndex();
+    const Conversion conversion = ChosenConversion();
     const std::string folder = ShellTreeView1->SelectedFolder();
     const std::vector<RunItem> items = CheckListBox1->Items();
     // The run goes to a worker; the window's loop turns until it ends.
@@ -208,7 +205,7 @@ void MainWindow::StartConversion() {
     ForwardingFeedback feedback(*this, feedback_, stop_);
     RunSummary summary;
     try {
-      RunInBackground([&] { summary = RunConversion(engine_, items, folder, mode, region, feedback, files_); });
+      RunInBackground([&] { summary = RunConversion(conversion, items, folder, feedback, files_); });
     } catch (...) {
       SetRunning(false);
       throw;
@@ -231,6 +228,10 @@ void MainWindow::StartConversion() {
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
   }
+}
+
+Conversion MainWindow::ChosenConversion() const {
+  return Conversion{static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex(), {}};
 }
 
 void MainWindow::CancelConversion() {

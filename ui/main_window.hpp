@@ -12,7 +12,7 @@
 
 #include "check_list.hpp"
 #include "dialogs.hpp"
-#include "engine/engine_state.hpp"
+#include "engine/conversion.hpp"
 #include "folder_tree.hpp"
 #include "preview_pane.hpp"
 #include "shapefile/file_system.hpp"
@@ -54,7 +54,9 @@ class MainWindow : public QWidget {
   // Shows an error that ended an operation, as the error box.
   void ShowError(const QString& message);
 
-  EngineState& Engine() { return engine_; }
+  // The conversion that the chosen mode and region describe; a run, the check and the preview
+  // each build what they need from it afresh.
+  Conversion ChosenConversion() const;
 
   // Chooses the folder, mode and region that `settings` remember from the last session, and
   // remembers every later choice there. Without it nothing is remembered.
@@ -101,7 +103,6 @@ class MainWindow : public QWidget {
   void CheckListedFiles();
 
   WindowFeedback feedback_;
-  EngineState engine_;
   LocalFileSystem files_;
   bool centred_ = false;
   QFileSystemWatcher* watcher_ = nullptr;  // on the selected folder

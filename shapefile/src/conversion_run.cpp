@@ -416,12 +416,12 @@ class RunState {
 
 }  // namespace
 
-RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
-                         Region region, const RunOptions& options, RunFeedback& feedback, FileSystem& files) {
-  ApplyTransformSettings(engine, mode, region);
-  RunState run(jobs, mode, options, feedback);
+RunSummary RunConversion(EngineState& engine, const Conversion& conversion, const std::vector<ShapefileJob>& jobs,
+                         const RunOptions& options, RunFeedback& feedback, FileSystem& files) {
+  PrepareEngine(engine, conversion);
+  RunState run(jobs, conversion.Mode, options, feedback);
   run.ScreenExistingOutputs(files);
-  run.ScreenInputs(files, region);
+  run.ScreenInputs(files, conversion.RegionIndex);
   const std::size_t ticked = std::max<std::size_t>(1, run.ToConvert());
 
   const std::vector<std::vector<std::size_t>> groups =
@@ -439,6 +439,7 @@ RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& j
         EngineState slotEngine(slotFeedback);
         slotEngine.Settings = engine.Settings;
         slotEngine.Lambert = engine.Lambert;
+        slotEngine.Datum = engine.Datum;
         for (std::size_t group = nextGroup++; group < groups.size(); group = nextGroup++) {
           for (const std::size_t index : groups[group]) run.Convert(index, slot, ticked, slotEngine, slotFeedback, files);
         }
@@ -453,6 +454,22 @@ RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& j
     feedback.ShowCompletion(kCompletionText, kCompletionCaption);
   }
   return summary;
+}
+
+RunSummary RunConversion(const Conversion& conversion, const std::vector<ShapefileJob>& jobs, const RunOptions& options,
+                         RunFeedback& feedback, FileSystem& files) {
+  EngineState engine(feedback);
+  return RunConversion(engine, conversion, jobs, options, feedback, files);
+}
+
+RunSummary RunConversion(const Conversion& conversion, const std::vector<RunItem>& items, const std::string& folder,
+                         RunFeedback& feedback, FileSystem& files) {
+  return RunConversion(conversion, TickedJobs(folder, items), RunOptions{}, feedback, files);
+}
+
+RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
+                         Region region, const RunOptions& options, RunFeedback& feedback, FileSystem& files) {
+  return RunConversion(engine, Conversion{mode, region, {}}, jobs, options, feedback, files);
 }
 
 RunSummary RunConversion(EngineState& engine, const std::vector<RunItem>& items, const std::string& folder,

@@ -79,7 +79,7 @@ void TakeChangedFields(TransformSettings& run, const TransformSettings& before,
 class BlockWorkers {
  public:
   BlockWorkers(unsigned count, const EngineState& run, TransformMode mode, const std::string& path)
-      : lambert_(run.Lambert), mode_(mode), path_(path) {
+      : lambert_(run.Lambert), datum_(run.Datum), mode_(mode), path_(path) {
     CopySettings(settings_, run.Settings);
     try {
       for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Work(); });
@@ -120,6 +120,7 @@ class BlockWorkers {
     KeptMessages unused;
     EngineState engine(unused);
     engine.Lambert = lambert_;
+    engine.Datum = datum_;
     for (;;) {
       BlockJob* job = nullptr;
       {
@@ -151,6 +152,7 @@ class BlockWorkers {
 
   TransformSettings settings_;
   const LambertParameters lambert_;
+  const std::shared_ptr<const FittedTransform> datum_;
   const TransformMode mode_;
   const std::string& path_;
   std::mutex mutex_;

@@ -111,6 +111,37 @@ TEST(ConversionRun, TickedItemsAreConvertedInListOrderWithTheBarsSetBeforeAndAft
   EXPECT_EQ(folder.Names().size(), inputs.size() + 12);  // .shp, .shx, .dbf and .prj of three
 }
 
+// A run's outputs are a function of its conversion alone. Region 3 writes no central meridian
+// for a grid mode, so an engine that kept an earlier run's settings would give region 2's
+// meridian here.
+TEST(ConversionRun, TheSameConversionGivesTheSameOutputsWhateverRanBefore) {
+  const Conversion mainlandGrid{kGeographicToTm2, 2, {}};
+  RunOptions options;
+  options.ConvertSuspicious = true;
+  options.ReplaceOutputs = true;
+  auto convertAlone = [&](const std::vector<Conversion>& before) {
+    TempFolder folder;
+    WriteShapefile(folder, "roads", Roads());
+    RecordingFeedback feedback;
+    EngineState engine(feedback);
+    LocalFileSystem files;
+    const std::vector<ShapefileJob> jobs{{folder.Path(), "roads.shp"}};
+    for (const Conversion& earlier : before) RunConversion(engine, earlier, jobs, options, feedback, files);
+    RunConversion(engine, mainlandGrid, jobs, options, feedback, files);
+    return ReadFileBytes(folder / "roads_1.shp");
+  };
+  const Bytes fresh = convertAlone({});
+  EXPECT_EQ(convertAlone({{kGeographicToTm2, 1, {}}}), fresh);
+  EXPECT_EQ(convertAlone({{kGeographicToLambert, 2, {}}, {kTwd67ToTwd97, 1, {}}}), fresh);
+  // And the form without an engine of the caller's gives the same.
+  TempFolder folder;
+  WriteShapefile(folder, "roads", Roads());
+  RecordingFeedback feedback;
+  LocalFileSystem files;
+  RunConversion(mainlandGrid, std::vector<ShapefileJob>{{folder.Path(), "roads.shp"}}, options, feedback, files);
+  EXPECT_EQ(ReadFileBytes(folder / "roads_1.shp"), fresh);
+}
+
 TEST(ConversionRun, EmptyListOrNothingTickedTouchesNoFileAndDoesNotComplete) {
   const std::vector<std::vector<RunItem>> lists = {{}, {{"roads.shp", false}, {"rivers.shp", false}}};
   for (const std::vector<RunItem>& items : lists) {

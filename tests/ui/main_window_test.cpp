@@ -483,15 +483,11 @@ void MainWindowTest::runWithEmptyListAppliesSettingsAndSaysSo() {
   QCOMPARE(dialogs_->Boxes[0].Text, NothingToConvertText(true));
   QVERIFY(!test::FileExists(InFolder("one_1.shp")));
 
-  MessageSinkStub sink;
-  EngineState reference(sink);
-  const TransformSettings start = reference.Settings;
-  ApplyTransformSettings(reference, 2, 1);
-  const TransformSettings& applied = form_->Engine().Settings;
-  QCOMPARE(applied.CentralMeridian, reference.Settings.CentralMeridian);
-  QCOMPARE(applied.ScaleFactor, reference.Settings.ScaleFactor);
-  QCOMPARE(applied.FalseEasting, reference.Settings.FalseEasting);
-  QVERIFY(applied.ScaleFactor != start.ScaleFactor || applied.CentralMeridian != start.CentralMeridian);
+  // The window describes the run by the chosen mode and region with the standard datum step.
+  const Conversion chosen = form_->ChosenConversion();
+  QCOMPARE(chosen.Mode, TransformMode{2});
+  QCOMPARE(chosen.RegionIndex, Region{1});
+  QVERIFY(chosen.Datum.Kind == DatumStepKind::Standard);
 }
 
 void MainWindowTest::missingCompanionIsReportedAndTheOthersConverted() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "engine/lambert_grid.hpp"
 #include "engine/messages.hpp"
@@ -12,6 +13,8 @@
 #include "engine/transverse_mercator.hpp"
 
 namespace morvane {
+
+class FittedTransform;
 
 // The constants that the settings family derives from a TransformSettings, kept with the
 // bytes of the settings they came from. For() derives them again whenever it is handed
@@ -54,6 +57,9 @@ struct EngineState {
   LambertParameters Lambert;    // the initial grid until a mainland run sets it up
   MessageSink* Messages;        // never null
   SettingsGridCache Grids;      // what ConvertPoint derives from Settings
+  // The fitted transform that the datum modes apply instead of the standard shift; null for
+  // the standard shift (conversion.hpp).
+  std::shared_ptr<const FittedTransform> Datum;
 };
 
 // ApplyTransformSettings on the state's own settings, grid and messages.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/conversion.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/messages.hpp"
 #include "shapefile/file_system.hpp"
@@ -146,10 +147,23 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
 // feedback.ConfirmReplace, asked once for all of them; otherwise it is skipped. The completion
 // box "已完成!! 請按確定" with the caption "Message" is shown only when every file was
 // converted; otherwise the caller tells the user from the summary.
-RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
-                         Region region, const RunOptions& options, RunFeedback& feedback, FileSystem& files);
+// The run builds its engine state afresh from `conversion` (PrepareEngine): nothing an earlier
+// run did carries over.
+RunSummary RunConversion(const Conversion& conversion, const std::vector<ShapefileJob>& jobs, const RunOptions& options,
+                         RunFeedback& feedback, FileSystem& files);
 
 // The window's run: the ticked items of its list in `folder`, converting every file it can.
+RunSummary RunConversion(const Conversion& conversion, const std::vector<RunItem>& items, const std::string& folder,
+                         RunFeedback& feedback, FileSystem& files);
+
+// The same on `engine`, which is prepared for `conversion` first, and afterwards holds what the
+// run left in it (the settings that mode 12 writes), for callers that look at it.
+RunSummary RunConversion(EngineState& engine, const Conversion& conversion, const std::vector<ShapefileJob>& jobs,
+                         const RunOptions& options, RunFeedback& feedback, FileSystem& files);
+
+// The standard datum step with `mode` and `region`, on `engine` as above.
+RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
+                         Region region, const RunOptions& options, RunFeedback& feedback, FileSystem& files);
 RunSummary RunConversion(EngineState& engine, const std::vector<RunItem>& items,
                          const std::string& folder, TransformMode mode, Region region,
                          RunFeedback& feedback, FileSystem& files);
