@@ -47,6 +47,26 @@ void PrintStandardStep(const std::vector<CommonPoint>& points, const Region& reg
               std::sqrt(squares / static_cast<double>(points.size())), max);
 }
 
+// Leave-one-out of the Local model with its length and nugget chosen again without each point:
+// the plain leave-one-out figures keep the pair chosen on all points, which flatters them.
+void PrintNestedLocal(const std::vector<CommonPoint>& points, int meridian) {
+  double squares = 0;
+  double max = 0;
+  for (std::size_t left = 0; left < points.size(); ++left) {
+    std::vector<CommonPoint> others = points;
+    others.erase(others.begin() + static_cast<std::ptrdiff_t>(left));
+    const FitResult fit = Fit(others, PlaneModel::Local, meridian);
+    double e = 0;
+    double n = 0;
+    fit.Transform->Forward(points[left].E67, points[left].N67, e, n);
+    const double d = std::hypot(e - points[left].E97, n - points[left].N97);
+    squares += d * d;
+    max = std::fmax(max, d);
+  }
+  std::printf("  %-22s %37s leave-one-out rms %8.3f m  max %8.3f m\n", "local, chosen anew", "",
+              std::sqrt(squares / static_cast<double>(points.size())), max);
+}
+
 void PrintRegion(const Region& region) {
   const std::vector<CommonPoint> points = BuiltinCommonPoints(region.Meridian);
   std::printf("%s (TM2 %d, %zu points)\n", region.Name, region.Meridian, points.size());
@@ -70,6 +90,7 @@ void PrintRegion(const Region& region) {
     if (!flagged.empty()) std::printf("  flagged:%s", flagged.c_str());
     std::printf("\n");
   }
+  PrintNestedLocal(points, region.Meridian);
   std::printf("  built-in model: %s\n", PlaneModelName(BuiltinModel(region.Meridian)));
 }
 
