@@ -92,9 +92,7 @@ void RunReporter::EraseLocked() {
 }
 
 void JobFeedback::OnBytesRead(std::uint64_t done, std::uint64_t total) {
-  const std::uint64_t percent =
-      total == 0 ? 100 : std::min<std::uint64_t>(done, total) * 100 / total;
-  reporter_.FileProgress(job_, static_cast<int>(percent));
+  reporter_.FileProgress(job_, FilePercent(done, total));
 }
 
 }  // namespace morvane

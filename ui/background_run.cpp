@@ -26,6 +26,18 @@ void ForwardingFeedback::SetFileProgress(int percent) {
   OnWindowThread([&] { target_.SetFileProgress(percent); });
 }
 
+void ForwardingFeedback::OnBytesRead(std::uint64_t done, std::uint64_t total) {
+  const int percent = FilePercent(done, total);
+  if (percent == filePercent_) return;
+  filePercent_ = percent;
+  OnWindowThread([&] { target_.OnBytesRead(done, total); });
+}
+
+void ForwardingFeedback::FileStarted(unsigned slot, const std::string& path) {
+  filePercent_ = -1;
+  OnWindowThread([&] { target_.FileStarted(slot, path); });
+}
+
 void ForwardingFeedback::ShowError(const std::string& text) {
   OnWindowThread([&] { target_.ShowError(text); });
 }

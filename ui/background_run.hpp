@@ -26,6 +26,9 @@ class ForwardingFeedback : public RunFeedback {
   void ShowError(const std::string& text) override;
   bool ConfirmReplace(const std::vector<std::string>& outputs) override;
   bool ConfirmSuspicious(const std::vector<FileProblem>& files) override;
+  // The per-file bar follows the bytes read, handed over only when its percentage changes.
+  void OnBytesRead(std::uint64_t done, std::uint64_t total) override;
+  void FileStarted(unsigned slot, const std::string& path) override;
   bool StopRequested() override { return stop_.load(); }
 
  private:
@@ -34,6 +37,7 @@ class ForwardingFeedback : public RunFeedback {
   QObject& context_;
   RunFeedback& target_;
   const std::atomic<bool>& stop_;
+  int filePercent_ = -1;  // last handed over; the run's thread alone uses it
 };
 
 // Runs `work` on a new thread and turns a local event loop until it has ended; an exception

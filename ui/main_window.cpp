@@ -221,7 +221,7 @@ void MainWindow::StartConversion() {
     }
     if (summary.Files == 0)
       dialogs_.ShowMessage(NothingToConvertText(!folder.empty()));
-    else if (stop_ && summary.NotBegun() > 0)
+    else if (summary.Cancelled)
       dialogs_.ShowCompletion(CancelledRunText(summary), QStringLiteral("Message"));
     else if (!summary.AllConverted())
       dialogs_.ShowCompletion(RunSummaryText(summary), QStringLiteral("Message"));

@@ -38,7 +38,7 @@ class MainWindow : public QWidget {
   // Event handlers. The controls keep the design's object names (RadioGroup1, ShapeButton3,
   // ...), by which the design and the tests find them.
   void StartConversion();        // the run button, ShapeButton3
-  void CancelConversion();       // ShapeButton4: stop the run after the file in progress
+  void CancelConversion();       // ShapeButton4: stop the run, abandoning the file in progress
   void SelectAll();              // ShapeButton1
   void SelectNone();             // ShapeButton2
   void ListSelectedFolder();     // a folder selected in ShellTreeView1

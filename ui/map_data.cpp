@@ -107,15 +107,49 @@ void LonLatChain::Convert(std::vector<double>& pairs) {
   }
 }
 
-ShapeSample ToLonLat(const ShapeSample& sample, LonLatChain chain) {
-  ShapeSample converted = sample;
-  std::vector<double>& pairs = converted.Coordinates;
-  chain.Convert(pairs);
+namespace {
+
+// Pairs that do not come out as a longitude and a latitude become NaN.
+void KeepLonLat(std::vector<double>& pairs) {
   for (std::size_t i = 0; i + 1 < pairs.size(); i += 2) {
     if (!(std::fabs(pairs[i]) <= kMaxLongitude && std::fabs(pairs[i + 1]) <= 90)) {
       pairs[i] = kNaN;
       pairs[i + 1] = kNaN;
     }
+  }
+}
+
+// Points along the edges of `box`, so that a box whose edges curve on the way (a grid's to
+// longitude and latitude) keeps its extent.
+constexpr int kBoundsEdgePoints = 8;
+
+std::vector<double> Outline(const Box& box) {
+  std::vector<double> pairs;
+  for (int i = 0; i <= kBoundsEdgePoints; ++i) {
+    const double t = static_cast<double>(i) / kBoundsEdgePoints;
+    const double x = box.Xmin + t * (box.Xmax - box.Xmin);
+    const double y = box.Ymin + t * (box.Ymax - box.Ymin);
+    pairs.insert(pairs.end(), {x, box.Ymin, x, box.Ymax, box.Xmin, y, box.Xmax, y});
+  }
+  return pairs;
+}
+
+}  // namespace
+
+ShapeSample ToLonLat(const ShapeSample& sample, LonLatChain chain) {
+  ShapeSample converted = sample;
+  chain.Convert(converted.Coordinates);
+  KeepLonLat(converted.Coordinates);
+  if (sample.HasBounds) {
+    std::vector<double> outline = Outline(sample.Bounds);
+    chain.Convert(outline);
+    KeepLonLat(outline);
+    Extent bounds;
+    for (std::size_t i = 0; i + 1 < outline.size(); i += 2) {
+      if (!std::isnan(outline[i])) bounds.Add(outline[i], outline[i + 1]);
+    }
+    converted.HasBounds = !bounds.Empty();
+    if (converted.HasBounds) converted.Bounds = bounds.Bounds();
   }
   return converted;
 }

@@ -43,6 +43,8 @@ class LonLatChain {
 
 // The sample with its coordinates taken through `chain`; paths and shapes as they were. A pair
 // that does not come out as a longitude and a latitude (the wrong mode's numbers) becomes NaN.
+// The bounds become the extent of their outline taken through the chain (none if no point of
+// it comes out).
 ShapeSample ToLonLat(const ShapeSample& sample, LonLatChain chain);
 
 // The vertices of a layer that cannot be drawn (NaN).

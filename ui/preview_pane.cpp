@@ -86,16 +86,21 @@ void MapView::Fit() {
   double south = INFINITY;
   double east = -INFINITY;
   double north = -INFINITY;
+  const auto add = [&](double lon, double lat) {
+    if (!std::isfinite(lon) || !std::isfinite(lat) || std::fabs(lat) > 89) return;
+    west = std::min(west, lon);
+    east = std::max(east, lon);
+    south = std::min(south, lat);
+    north = std::max(north, lat);
+  };
   for (const ShapeSample* layer : {&before_, &after_}) {
-    for (std::size_t i = 0; i + 1 < layer->Coordinates.size(); i += 2) {
-      const double lon = layer->Coordinates[i];
-      const double lat = layer->Coordinates[i + 1];
-      if (!std::isfinite(lon) || !std::isfinite(lat) || std::fabs(lat) > 89) continue;
-      west = std::min(west, lon);
-      east = std::max(east, lon);
-      south = std::min(south, lat);
-      north = std::max(north, lat);
+    // The file's bounds, not the sample's vertices: a sample of a large file may miss its edges.
+    if (layer->HasBounds) {
+      add(layer->Bounds.Xmin, layer->Bounds.Ymin);
+      add(layer->Bounds.Xmax, layer->Bounds.Ymax);
+      continue;
     }
+    for (std::size_t i = 0; i + 1 < layer->Coordinates.size(); i += 2) add(layer->Coordinates[i], layer->Coordinates[i + 1]);
   }
   if (west > east) {
     FitBox(kHomeWest, kHomeSouth, kHomeEast, kHomeNorth);
@@ -179,6 +184,7 @@ void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColo
       const SampledPath& path = layer.Paths[shape.FirstPath + p];
       // One vertex per pixel; a vertex that cannot be drawn (NaN) breaks the path.
       QPolygonF line;
+      bool whole = true;  // no vertex of the path was undrawable: a ring may be filled
       const auto flush = [&] {
         if (line.isEmpty()) return;
         const QRectF extent = line.boundingRect();
@@ -186,10 +192,10 @@ void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColo
           for (const QPointF& point : line) {
             if (dot(point)) painted.Paths.push_back(QPolygonF{point});
           }
-        } else if (shape.Kind == ShapeKind::Polygon && line.size() > 2) {
+        } else if (shape.Kind == ShapeKind::Polygon && line.size() > 2 && whole) {
+          // Stroked as it is (a ring closes itself where the file closes it) and filled.
           painted.Paths.push_back(line);
           rings.addPolygon(line);
-          rings.closeSubpath();
         } else {
           painted.Paths.push_back(line);
           painter.drawPolyline(line);
@@ -205,6 +211,7 @@ void MapView::DrawLayer(QPainter& painter, const ShapeSample& layer, const QColo
         if (!std::isfinite(lon) || !std::isfinite(lat)) {
           if (lastDropped) line << lastPoint;
           lastDropped = false;
+          whole = false;
           flush();
           continue;
         }
@@ -373,6 +380,9 @@ void PreviewPane::Redraw() {
   map_->SetLayers(ToLonLat(sample_, LonLatChain::Before(mode_, region_)),
                   ToLonLat(sample_, LonLatChain::After(mode_, region_)));
   QString text = shownName_ + tr(": %1 筆, %2 點").arg(sample_.Records).arg(sample_.FileVertices);
+  if (sample_.RecordStep > 1) {
+    text += tr("（只畫出每 %1 筆中的 1 筆，共 %2 筆）").arg(sample_.RecordStep).arg(sample_.Shapes.size());
+  }
   if (sample_.Thinned) text += tr("（取樣 %1 點）").arg(sample_.VertexCount());
   const std::size_t before = UndrawableVertices(map_->Before());
   const std::size_t after = UndrawableVertices(map_->After());

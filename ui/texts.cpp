@@ -74,11 +74,14 @@ QString NothingToConvertText(bool folderChosen) {
 }
 
 QString CancelledRunText(const RunSummary& summary) {
-  return QStringLiteral("轉換已取消。\n\n") + RunSummaryText(summary);
+  QString text = QCoreApplication::translate("Texts", "轉換已取消。");
+  for (const std::string& path : summary.Stopped)
+    text += QCoreApplication::translate("Texts", "\n中途停止，沒有寫出任何檔案：") + DisplayText(path);
+  return text + QStringLiteral("\n\n") + RunSummaryText(summary);
 }
 
 QString CloseDuringRunText() {
-  return QStringLiteral("轉換進行中。要在目前的檔案完成後停止轉換並關閉視窗嗎？");
+  return QStringLiteral("轉換進行中。要停止轉換並關閉視窗嗎？目前的檔案不會寫出，之前的輸出保持原樣。");
 }
 
 }  // namespace morvane

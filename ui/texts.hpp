@@ -39,7 +39,8 @@ QString RunSummaryText(const RunSummary& summary);
 // What a press of the run button with nothing to convert says.
 QString NothingToConvertText(bool folderChosen);
 
-// The box at the end of a run that was cancelled: that it was, then as RunSummaryText.
+// The box at the end of a run that was cancelled: that it was, the files it stopped part way
+// (nothing of them written), then as RunSummaryText.
 QString CancelledRunText(const RunSummary& summary);
 
 // The question when the window is closed during a run.

@@ -17,6 +17,10 @@ void WindowFeedback::SetOverallProgress(int percent) { overall_.SetPercent(perce
 
 void WindowFeedback::SetFileProgress(int percent) { file_.SetPercent(percent); }
 
+void WindowFeedback::OnBytesRead(std::uint64_t done, std::uint64_t total) { file_.SetPercent(FilePercent(done, total)); }
+
+void WindowFeedback::FileStarted(unsigned /*slot*/, const std::string& /*path*/) { file_.SetPercent(0); }
+
 void WindowFeedback::ShowError(const std::string& text) { dialogs_.ShowError(ErrorBoxText(TranslatedMessage(DisplayText(text)))); }
 
 bool WindowFeedback::ConfirmReplace(const std::vector<std::string>& outputs) {

@@ -19,6 +19,9 @@ class WindowFeedback : public RunFeedback {
   void ShowCompletion(const std::string& text, const std::string& caption) override;
   void SetOverallProgress(int percent) override;
   void SetFileProgress(int percent) override;
+  // The per-file bar: 0 when a file begins, then the share of its main file read.
+  void OnBytesRead(std::uint64_t done, std::uint64_t total) override;
+  void FileStarted(unsigned slot, const std::string& path) override;
   void ShowError(const std::string& text) override;
   bool ConfirmReplace(const std::vector<std::string>& outputs) override;
   bool ConfirmSuspicious(const std::vector<FileProblem>& files) override;

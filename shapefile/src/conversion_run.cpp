@@ -141,6 +141,11 @@ class PendingOutputs {
   bool committed_ = false;
 };
 
+// Abandons the file in progress when the run is to stop; its temporaries go as the error unwinds.
+void StopIfRequested(RunFeedback& feedback) {
+  if (feedback.StopRequested()) throw ConversionCancelled();
+}
+
 void WriteTextFile(FileSystem& files, const std::string& path, const std::string& text) {
   std::unique_ptr<File> file = files.Create(path);
   file->Write(text.data(), text.size());
@@ -162,7 +167,11 @@ Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
 
   const RewriteResult records =
       RewriteRecordsOnThreads(in, out, engine, mode, inputPath,
-                              [&](std::uint64_t done) { feedback.OnBytesRead(done, in.FileSize()); }, threads);
+                              [&](std::uint64_t done) {
+                                feedback.OnBytesRead(done, in.FileSize());
+                                StopIfRequested(feedback);
+                              },
+                              threads);
   SetHeaderBox(engine, mode, header, records.Points);
   out.PatchAt(kHeaderBoxOffset, header.Box(), kBoxSize);
   out.Flush();
@@ -221,7 +230,9 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   try {
     const Extent records = WriteMainFile(engine, mode, *input, names.InputMain, files,
                                          outputs.Temporary(names.OutputMain), feedback, done, threads);
+    StopIfRequested(feedback);
     WriteIndex(engine, mode, *index, files, outputs.Temporary(names.OutputIndex), records);
+    StopIfRequested(feedback);
     files.CopyNoOverwrite(*table, outputs.Temporary(names.OutputTable));
     if (system) WriteTextFile(files, outputs.Temporary(projectionOutput), *system);
     if (codePage) files.CopyNoOverwrite(*codePage, outputs.Temporary(codePageOutput));
@@ -229,6 +240,8 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   } catch (const FileError& error) {
     outputs.Rethrow(error);
   }
+  // The last moment to stop: once the outputs move into place, the file is converted.
+  StopIfRequested(feedback);
   outputs.Commit();
   feedback.SetFileProgress(100);
   if (stats != nullptr) *stats = done;
@@ -260,7 +273,7 @@ std::vector<std::string> ExistingOutputs(FileSystem& files, const ShapefileJob& 
 
 // What happened to one job.
 struct JobResult {
-  enum class Kind { NotBegun, Converted, Failed, Skipped, Refused } Outcome = Kind::NotBegun;
+  enum class Kind { NotBegun, Converted, Failed, Skipped, Refused, Stopped } Outcome = Kind::NotBegun;
   std::string Reason;
   std::uint64_t Vertices = 0;
 };
@@ -332,8 +345,10 @@ class RunState {
       std::lock_guard lock(mutex_);
       // Left out or refused before anything was written, or after the end.
       if (results_[index].Outcome != JobResult::Kind::NotBegun || index > stopAt_) return;
-      if (stopped_ || feedback_.StopRequested()) {
+      if (stopped_) return;
+      if (feedback_.StopRequested()) {
         stopped_ = true;
+        cancelled_ = true;
         return;
       }
       feedback_.SetOverallProgress(static_cast<int>(started_ * 100 / ticked));
@@ -352,6 +367,8 @@ class RunState {
       } else {
         result = {JobResult::Kind::Failed, stats.Missing, 0};  // its message has been shown
       }
+    } catch (const ConversionCancelled&) {
+      result = {JobResult::Kind::Stopped, "", 0};
     } catch (const RunError& error) {
       result = {JobResult::Kind::Failed, error.what(), 0};  // names the file already
       slotFeedback.ShowError(result.Reason);
@@ -363,6 +380,7 @@ class RunState {
     feedback_.FileFinished(slot);
     std::lock_guard lock(mutex_);
     if (result.Outcome == JobResult::Kind::Failed && !options_.KeepGoing) stopped_ = true;
+    if (result.Outcome == JobResult::Kind::Stopped) stopped_ = cancelled_ = true;
     results_[index] = std::move(result);
   }
 
@@ -376,6 +394,7 @@ class RunState {
   RunSummary Summary() const {
     RunSummary summary;
     summary.Files = jobs_.size();
+    summary.Cancelled = cancelled_;
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       const JobResult& result = results_[i];
       const std::string path = JoinPath(jobs_[i].Folder, jobs_[i].Item);
@@ -393,6 +412,9 @@ class RunState {
         case JobResult::Kind::Refused:
           summary.Refused.push_back({path, result.Reason});
           break;
+        case JobResult::Kind::Stopped:
+          summary.Stopped.push_back(path);
+          break;
         case JobResult::Kind::NotBegun:
           break;
       }
@@ -409,7 +431,8 @@ class RunState {
   std::vector<JobResult> results_;
   std::vector<std::optional<FileError>> checkErrors_;  // of the input check, by job
   std::int64_t started_ = 0;
-  bool stopped_ = false;
+  bool stopped_ = false;    // no file is begun any more
+  bool cancelled_ = false;  // by a stop request
   // The job at which the screening before the run ended it; those after it are not begun.
   std::size_t stopAt_ = static_cast<std::size_t>(-1);
 };

@@ -1,7 +1,6 @@
 #include "shapefile/shape_sample.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -14,8 +13,8 @@ namespace morvane {
 namespace {
 
 constexpr std::size_t kPointsPerTake = 256;
-// Grid cells are numbered within +-2^30 per axis, so that two of them make one key.
-constexpr double kCellLimit = 1073741823.0;
+// The tolerance of a header box that says nothing; it doubles as the bound needs.
+constexpr double kSmallestTolerance = 1e-6;
 
 ShapeKind KindOf(std::int32_t type) {
   switch (LayoutOf(type).Kind) {
@@ -35,74 +34,28 @@ ShapeKind KindOf(std::int32_t type) {
   }
 }
 
-// A set of grid cells, open addressing: the cells of the dots kept, at most one per vertex.
-class CellSet {
- public:
-  bool Contains(std::uint64_t cell) const {
-    if (slots_.empty()) return false;
-    for (std::size_t at = Slot(cell);; at = (at + 1) & (slots_.size() - 1)) {
-      if (slots_[at] == cell) return true;
-      if (slots_[at] == kEmpty) return false;
-    }
-  }
-  // Adds `cell`; false if it was there already.
-  bool Insert(std::uint64_t cell) {
-    if (2 * (size_ + 1) > slots_.size()) Grow();
-    for (std::size_t at = Slot(cell);; at = (at + 1) & (slots_.size() - 1)) {
-      if (slots_[at] == cell) return false;
-      if (slots_[at] == kEmpty) {
-        slots_[at] = cell;
-        ++size_;
-        return true;
-      }
-    }
-  }
-  // Empties the set and lets it grow again from small, so that a set of few cells stays in
-  // the cache.
-  void Clear() {
-    slots_.clear();
-    shift_ = 64;
-    size_ = 0;
-  }
-
- private:
-  static constexpr std::uint64_t kEmpty = ~std::uint64_t{0};  // no cell is numbered so
-  std::size_t Slot(std::uint64_t cell) const {
-    return static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> shift_);
-  }
-  void Grow() {
-    const std::vector<std::uint64_t> old = std::move(slots_);
-    slots_.assign(std::max<std::size_t>(64, 2 * old.size()), kEmpty);
-    shift_ = 64 - std::countr_zero(slots_.size());
-    size_ = 0;
-    for (std::uint64_t cell : old) {
-      if (cell != kEmpty) Insert(cell);
-    }
-  }
-
-  std::vector<std::uint64_t> slots_;  // a power of two of them
-  int shift_ = 64;                     // keeps the top bits of the hash that index them
-  std::size_t size_ = 0;
-};
-
-// Builds the sample shape by shape, path by path, vertex by vertex, thinning as it goes.
+// Builds the sample shape by shape, path by path, vertex by vertex: thins each path on its own
+// and keeps every RecordStep-th record, doubling the step whenever the bound is passed.
 class Sampler {
  public:
-  Sampler(ShapeSample& sample, std::size_t maxVertices, double cell)
-      : sample_(sample), maxVertices_(std::max<std::size_t>(maxVertices, 1)) {
-    SetCell(cell);
-  }
+  Sampler(ShapeSample& sample, std::size_t maxVertices, double tolerance)
+      : sample_(sample), maxVertices_(std::max<std::size_t>(maxVertices, 1)), tolerance_(tolerance) {}
 
-  void BeginShape(ShapeKind kind) {
+  // Whether the record of index `record` is drawn as the sample stands.
+  bool Takes(std::uint64_t record) const { return record % sample_.RecordStep == 0; }
+
+  void BeginShape(ShapeKind kind, std::uint64_t record) {
     kind_ = kind;
+    record_ = record;
     shapeFirstPath_ = sample_.Paths.size();
+    shapeFirstVertex_ = sample_.VertexCount();
   }
   void EndShape() {
     const std::size_t paths = sample_.Paths.size() - shapeFirstPath_;
     if (paths > 0) {
-      sample_.Shapes.push_back({kind_, static_cast<std::uint32_t>(shapeFirstPath_),
-                                static_cast<std::uint32_t>(paths)});
+      sample_.Shapes.push_back({kind_, static_cast<std::uint32_t>(shapeFirstPath_), static_cast<std::uint32_t>(paths), record_});
     }
+    while (sample_.VertexCount() > maxVertices_) DropEveryOtherShape();
   }
 
   void BeginPath() {
@@ -115,157 +68,173 @@ class Sampler {
       sample_.Thinned = true;
       return;
     }
-    const std::uint64_t cell = cell_ > 0 ? Cell(x, y) : 0;
-    // Points never share a path with a neighbour: each is a path of its own.
+    // Points are each a path of their own; one near the point kept before it in the same
+    // record is left out.
     if (kind_ == ShapeKind::Points) {
-      if (cell_ > 0 && occupied_.Contains(cell)) {
+      if (sample_.VertexCount() > shapeFirstVertex_ && Near(x, y)) {
         sample_.Thinned = true;
         return;
       }
       BeginPath();
-      Keep(x, y, cell);
+      Keep(x, y);
       EndPath();
       return;
     }
-    if (cell_ > 0 && sample_.VertexCount() > pathFirst_ && cell == lastCell_) {
+    if (sample_.VertexCount() > pathFirst_ && Near(x, y)) {
       pendingX_ = x;
       pendingY_ = y;
       hasPending_ = true;
       sample_.Thinned = true;
       return;
     }
-    Keep(x, y, cell);
+    Keep(x, y);
   }
   void EndPath() {
     if (!pathOpen_) return;
     pathOpen_ = false;
+    // The last vertex ends the path where the file ends it.
+    if (hasPending_) Keep(pendingX_, pendingY_);
+    hasPending_ = false;
     const std::size_t count = sample_.VertexCount() - pathFirst_;
     if (count == 0) return;
-    if (cell_ > 0 && count == 1) {
-      // The whole path lies in one cell: one vertex there, unless the cell has one already.
-      if (!occupied_.Insert(lastCell_)) {
-        Drop(pathFirst_);
-        return;
-      }
-    } else if (hasPending_) {
-      Keep(pendingX_, pendingY_, cell_ > 0 ? Cell(pendingX_, pendingY_) : 0);
-    }
-    hasPending_ = false;
-    sample_.Paths.push_back({static_cast<std::uint32_t>(pathFirst_),
-                             static_cast<std::uint32_t>(sample_.VertexCount() - pathFirst_)});
+    sample_.Paths.push_back({static_cast<std::uint32_t>(pathFirst_), static_cast<std::uint32_t>(count)});
   }
 
  private:
-  std::uint64_t Cell(double x, double y) const {
-    const double cx = std::clamp(std::floor(x * perCell_), -kCellLimit, kCellLimit) + kCellLimit;
-    const double cy = std::clamp(std::floor(y * perCell_), -kCellLimit, kCellLimit) + kCellLimit;
-    return (static_cast<std::uint64_t>(cx) << 31) | static_cast<std::uint64_t>(cy);
+  // Whether (x, y) lies within the tolerance of the vertex kept last.
+  bool Near(double x, double y) const {
+    const std::size_t last = sample_.Coordinates.size();
+    return tolerance_ > 0 && std::fabs(x - sample_.Coordinates[last - 2]) < tolerance_ &&
+           std::fabs(y - sample_.Coordinates[last - 1]) < tolerance_;
   }
 
-  // Keeps (x, y), which lies in `cell` of the grid as it is.
-  void Keep(double x, double y, std::uint64_t cell) {
-    if (sample_.VertexCount() >= maxVertices_) {
-      Coarsen();
-      cell = Cell(x, y);
-    }
+  void Keep(double x, double y) {
+    if (sample_.VertexCount() - shapeFirstVertex_ >= maxVertices_) ThinShapeAgain();
     sample_.Coordinates.push_back(x);
     sample_.Coordinates.push_back(y);
-    lastCell_ = cell;
   }
 
-  void SetCell(double cell) {
-    cell_ = cell;
-    perCell_ = cell > 0 ? 1 / cell : 0;
-  }
-
-  void Drop(std::size_t fromVertex) {
-    sample_.Coordinates.resize(2 * fromVertex);
+  // Halves the records drawn: those whose index the doubled step does not divide go. The shape
+  // being read goes too when its index is one of them; what is left of it is then not kept.
+  void DropEveryOtherShape() {
+    sample_.RecordStep *= 2;
     sample_.Thinned = true;
-  }
-
-  // Doubles the grid until what was kept, thinned again on it, leaves room for more. The
-  // open shape and path are thinned with the rest and stay open.
-  void Coarsen() {
-    sample_.Thinned = true;
-    if (cell_ <= 0) SetCell(1e-6);
-    while (sample_.VertexCount() >= maxVertices_ / 2 + 1) {
-      SetCell(2 * cell_);
-      Replay();
-    }
-  }
-
-  void Replay() {
-    const std::vector<double> coordinates = std::move(sample_.Coordinates);
-    const std::vector<SampledPath> paths = std::move(sample_.Paths);
-    const std::vector<SampledShape> shapes = std::move(sample_.Shapes);
-    const std::size_t openShapeFirstPath = shapeFirstPath_;
-    const std::size_t openPathFirst = pathFirst_;
-    const ShapeKind openKind = kind_;
-    const bool pathOpen = pathOpen_;
-    const bool hasPending = hasPending_;
-    const double pendingX = pendingX_;
-    const double pendingY = pendingY_;
-    sample_.Coordinates.clear();
-    sample_.Paths.clear();
-    sample_.Shapes.clear();
-    occupied_.Clear();
-
-    const auto replayPath = [&](const SampledPath& path) {
-      BeginPath();
-      for (std::uint32_t i = 0; i < path.Count; ++i) {
-        Add(coordinates[2 * (path.First + i)], coordinates[2 * (path.First + i) + 1]);
+    std::vector<double> coordinates;
+    std::vector<SampledPath> paths;
+    std::vector<SampledShape> shapes;
+    for (const SampledShape& shape : sample_.Shapes) {
+      if (!Takes(shape.Record)) continue;
+      shapes.push_back({shape.Kind, static_cast<std::uint32_t>(paths.size()), shape.PathCount, shape.Record});
+      for (std::uint32_t p = 0; p < shape.PathCount; ++p) {
+        const SampledPath& path = sample_.Paths[shape.FirstPath + p];
+        paths.push_back({static_cast<std::uint32_t>(coordinates.size() / 2), path.Count});
+        coordinates.insert(coordinates.end(), sample_.Coordinates.begin() + 2 * path.First,
+                           sample_.Coordinates.begin() + 2 * (path.First + path.Count));
       }
-      EndPath();
-    };
-    for (const SampledShape& shape : shapes) {
-      BeginShape(shape.Kind);
-      for (std::uint32_t p = 0; p < shape.PathCount; ++p) replayPath(paths[shape.FirstPath + p]);
-      EndShape();
     }
-    BeginShape(openKind);
-    for (std::size_t p = openShapeFirstPath; p < paths.size(); ++p) replayPath(paths[p]);
-    if (!pathOpen) return;
-    BeginPath();
-    for (std::size_t v = openPathFirst; v < coordinates.size() / 2; ++v) {
-      Add(coordinates[2 * v], coordinates[2 * v + 1]);
+    sample_.Coordinates = std::move(coordinates);
+    sample_.Paths = std::move(paths);
+    sample_.Shapes = std::move(shapes);
+  }
+
+  // The shape being read holds the bound alone: its paths so far, the open one included, are
+  // thinned again with twice the tolerance, each keeping its first and last vertex.
+  void ThinShapeAgain() {
+    tolerance_ = tolerance_ > 0 ? 2 * tolerance_ : kSmallestTolerance;
+    sample_.Thinned = true;
+    std::vector<SampledPath> paths(sample_.Paths.begin() + static_cast<std::ptrdiff_t>(shapeFirstPath_), sample_.Paths.end());
+    if (pathOpen_) paths.push_back({static_cast<std::uint32_t>(pathFirst_), static_cast<std::uint32_t>(sample_.VertexCount() - pathFirst_)});
+    const std::vector<double> coordinates = sample_.Coordinates;
+    sample_.Coordinates.resize(2 * shapeFirstVertex_);
+    sample_.Paths.resize(shapeFirstPath_);
+    for (std::size_t p = 0; p < paths.size(); ++p) {
+      const std::size_t first = sample_.VertexCount();
+      for (std::uint32_t i = 0; i < paths[p].Count; ++i) {
+        const double x = coordinates[2 * (paths[p].First + i)];
+        const double y = coordinates[2 * (paths[p].First + i) + 1];
+        const bool ends = i == 0 || i + 1 == paths[p].Count;
+        if (!ends && Near(x, y)) continue;
+        sample_.Coordinates.push_back(x);
+        sample_.Coordinates.push_back(y);
+      }
+      const std::size_t count = sample_.VertexCount() - first;
+      if (pathOpen_ && p + 1 == paths.size())
+        pathFirst_ = first;
+      else
+        sample_.Paths.push_back({static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(count)});
     }
-    // The vertex dropped last before the replay is still the latest of the open path.
-    if (hasPending) {
-      hasPending_ = true;
-      pendingX_ = pendingX;
-      pendingY_ = pendingY;
+    // Points of one record are paths of one vertex each: those that gather within the new
+    // tolerance go as Add would have left them out.
+    if (kind_ == ShapeKind::Points) DropNearPoints();
+  }
+
+  void DropNearPoints() {
+    std::vector<double> kept;
+    for (std::size_t v = shapeFirstVertex_; v < sample_.VertexCount(); ++v) {
+      const double x = sample_.Coordinates[2 * v];
+      const double y = sample_.Coordinates[2 * v + 1];
+      if (!kept.empty() && std::fabs(x - kept[kept.size() - 2]) < tolerance_ && std::fabs(y - kept.back()) < tolerance_) continue;
+      kept.push_back(x);
+      kept.push_back(y);
+    }
+    sample_.Coordinates.resize(2 * shapeFirstVertex_);
+    sample_.Paths.resize(shapeFirstPath_);
+    for (std::size_t i = 0; i < kept.size(); i += 2) {
+      sample_.Paths.push_back({static_cast<std::uint32_t>(sample_.VertexCount()), 1});
+      sample_.Coordinates.push_back(kept[i]);
+      sample_.Coordinates.push_back(kept[i + 1]);
     }
   }
 
   ShapeSample& sample_;
   std::size_t maxVertices_;
-  double cell_ = 0;  // 0: nothing is thinned
-  double perCell_ = 0;
+  double tolerance_;  // 0: nothing is thinned
   ShapeKind kind_ = ShapeKind::Points;
+  std::uint64_t record_ = 0;
   std::size_t shapeFirstPath_ = 0;
+  std::size_t shapeFirstVertex_ = 0;
   std::size_t pathFirst_ = 0;
-  std::uint64_t lastCell_ = 0;
   bool pathOpen_ = false;
   bool hasPending_ = false;
   double pendingX_ = 0;
   double pendingY_ = 0;
-  CellSet occupied_;
 };
 
-// The cell of the grid over the header's box; 0 when the whole file fits the sample.
-double GridCell(const ShapefileHeader& header, std::uint64_t fileSize, std::size_t maxVertices) {
+// The thinning tolerance over the header's box; 0 when the whole file fits the sample.
+double Tolerance(const ShapefileHeader& header, std::uint64_t fileSize, std::size_t maxVertices) {
   if (fileSize / kPointSize <= maxVertices) return 0;
   const Box box = ReadBox(header.Bytes.data() + kHeaderBoxOffset);
   const double span = std::max(box.Xmax - box.Xmin, box.Ymax - box.Ymin);
-  // A box that says nothing gets the smallest grid, which doubles as it must.
-  return std::isfinite(span) && span > 0 ? span / kSampleGridCells : 1e-6;
+  return std::isfinite(span) && span > 0 ? span / kSampleToleranceDivisions : kSmallestTolerance;
+}
+
+// The header box checked against the extent of the records read (see shape_sample.hpp).
+Extent FileBounds(const Box& header, const Extent& read, bool hasNullShapes) {
+  const bool usable = std::isfinite(header.Xmin) && std::isfinite(header.Ymin) && std::isfinite(header.Xmax) &&
+                      std::isfinite(header.Ymax) && header.Xmin <= header.Xmax && header.Ymin <= header.Ymax;
+  if (!usable) return read;
+  Box box = header;
+  if (!read.Empty()) {
+    const Box& records = read.Bounds();
+    if (hasNullShapes) {
+      // A side at the origin that no record reaches was made for the null shapes.
+      if (box.Xmin == 0 && records.Xmin > 0) box.Xmin = records.Xmin;
+      if (box.Ymin == 0 && records.Ymin > 0) box.Ymin = records.Ymin;
+      if (box.Xmax == 0 && records.Xmax < 0) box.Xmax = records.Xmax;
+      if (box.Ymax == 0 && records.Ymax < 0) box.Ymax = records.Ymax;
+    }
+  }
+  Extent bounds;
+  bounds.Add(box.Xmin, box.Ymin);
+  bounds.Add(box.Xmax, box.Ymax);
+  bounds.Add(read);
+  return bounds;
 }
 
 class ShapeReader {
  public:
-  ShapeReader(BufferedReader& in, const std::string& path, Sampler& sampler, ShapeSample& sample,
-              std::size_t maxParts)
-      : reader_(in, path), sampler_(sampler), sample_(sample), maxParts_(maxParts) {}
+  ShapeReader(BufferedReader& in, const std::string& path, Sampler& sampler, ShapeSample& sample)
+      : reader_(in, path), sampler_(sampler), sample_(sample) {}
 
   bool Next() {
     unsigned char header[kRecordHeaderSize];
@@ -274,6 +243,7 @@ class ShapeReader {
     starts_.clear();
     switch (reader_.Layout().Kind) {
       case Layout::Null:
+        HasNullShapes = true;
         reader_.Skip(reader_.Rest());
         break;
       case Layout::Point:
@@ -302,12 +272,13 @@ class ShapeReader {
   void ReadParts() {
     unsigned char fixed[kPartsFixedSize];
     const auto [parts, points] = reader_.TakePartsFixed(fixed);
-    // Only as many part starts as the sample could hold are kept; later parts of the same
-    // record continue the last kept one.
+    // Every part start is checked; those of a record that is drawn are kept, as many as there
+    // are points at most (the rest start parts without points).
+    const bool drawn = sampler_.Takes(sample_.Records);
     std::int32_t previous = -1;
     for (std::int32_t i = 0; i < parts; ++i) {
       reader_.TakePartStart(i, previous, points);
-      if (starts_.size() < maxParts_) starts_.push_back(previous);
+      if (drawn && previous < points && (starts_.empty() || previous > starts_.back())) starts_.push_back(previous);
     }
     const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
     const std::uint64_t partTypesSize = reader_.Layout().HasPartTypes ? partsSize : 0;
@@ -320,7 +291,12 @@ class ShapeReader {
   // `before` bytes of the record came between its shape type and its points.
   void ReadPoints(std::int32_t points, std::uint64_t before) {
     sample_.FileVertices += static_cast<std::uint64_t>(points);
-    sampler_.BeginShape(KindOf(reader_.Type()));
+    const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
+    if (!sampler_.Takes(sample_.Records)) {
+      reader_.Skip(reader_.Rest() - before);
+      return;
+    }
+    sampler_.BeginShape(KindOf(reader_.Type()), sample_.Records);
     std::size_t part = 0;  // the next start to reach
     for (std::int32_t done = 0; done < points;) {
       const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(points - done, kPointsPerTake));
@@ -331,18 +307,26 @@ class ShapeReader {
           sampler_.BeginPath();
           ++part;
         }
-        if (part > 0) sampler_.Add(ReadDoubleLE(bytes + 16 * i), ReadDoubleLE(bytes + 16 * i + 8));
+        if (part == 0) continue;
+        const double x = ReadDoubleLE(bytes + 16 * i);
+        const double y = ReadDoubleLE(bytes + 16 * i + 8);
+        if (std::isfinite(x) && std::isfinite(y)) Read.Add(x, y);
+        sampler_.Add(x, y);
       }
     }
     if (part > 0) sampler_.EndPath();
     sampler_.EndShape();
-    reader_.Skip(reader_.Rest() - before - kPointSize * static_cast<std::uint64_t>(points));
+    reader_.Skip(reader_.Rest() - before - xySize);
   }
 
+ public:
+  Extent Read;  // of the points of the records read for drawing
+  bool HasNullShapes = false;
+
+ private:
   RecordReader<BufferedReader> reader_;
   Sampler& sampler_;
   ShapeSample& sample_;
-  std::size_t maxParts_;
   std::vector<std::int32_t> starts_;
 };
 
@@ -356,10 +340,13 @@ ShapeSample SampleShapes(FileSystem& files, const std::string& shpPath, std::siz
     ThrowShortHeader(shpPath);
   CheckMainFileHeader(header, in.FileSize(), shpPath);
   ShapeSample sample;
-  Sampler sampler(sample, maxVertices, GridCell(header, in.FileSize(), maxVertices));
-  ShapeReader reader(in, shpPath, sampler, sample, maxVertices);
+  Sampler sampler(sample, maxVertices, Tolerance(header, in.FileSize(), maxVertices));
+  ShapeReader reader(in, shpPath, sampler, sample);
   while (reader.Next()) {
   }
+  const Extent bounds = FileBounds(ReadBox(header.Box()), reader.Read, reader.HasNullShapes);
+  sample.HasBounds = !bounds.Empty();
+  if (sample.HasBounds) sample.Bounds = bounds.Bounds();
   return sample;
 }
 

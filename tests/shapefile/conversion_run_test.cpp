@@ -513,6 +513,100 @@ TEST(ConversionRun, StopAtTheFirstFailureLeavesTheRestNotBegun) {
   EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "b_1.shp"));
 }
 
+// Stops the run at the first sign of progress within a file (bytes read short of the end), or
+// at the end of the records of the file whose end it is told.
+class StoppingFeedback : public RecordingFeedback {
+ public:
+  void OnBytesRead(std::uint64_t done, std::uint64_t total) override {
+    RecordingFeedback::OnBytesRead(done, total);
+    ++Reads;
+    if ((StopWithin && done < total) || (!StopWithin && done == total && total == StopAtEndOf)) Stop = true;
+  }
+  bool StopRequested() override { return Stop; }
+
+  bool StopWithin = true;
+  std::uint64_t StopAtEndOf = 0;  // the size of the file whose end stops the run
+  bool Stop = false;
+  int Reads = 0;
+};
+
+// Point records enough to span several reader blocks (about 2.8 MB).
+Shapefile ManyPoints() {
+  std::vector<RecordContent> records;
+  for (int i = 0; i < 100000; ++i) records.push_back(PointRecord(ShapeType::Point, {120 + i % 300 * 0.01, 22 + i / 300 * 0.01}));
+  return BuildShapefile(ShapeType::Point, records);
+}
+
+// A stop within a file abandons it with nothing written, on one thread or several, whether it
+// comes between blocks of records or after the last of them: earlier outputs stay byte for
+// byte, no temporary is left, the files before it are converted, none after it is begun, no
+// completion is shown and the summary says so.
+TEST(ConversionRun, StopWithinAFileAbandonsItAndLeavesEarlierOutputsAsTheyWere) {
+  TempFolder folder;
+  WriteShapefile(folder, "a", Roads());
+  WriteShapefile(folder, "b", ManyPoints());
+  WriteShapefile(folder, "c", Roads(0.1));
+  for (const char* output : {"b_1.shp", "b_1.shx", "b_1.dbf", "b_1.prj"}) WriteFileBytes(folder / output, {'o', 'l', 'd'});
+  const std::uint64_t bigSize = ReadFileBytes(folder / "b.shp").size();
+  struct Case {
+    const char* Name;
+    unsigned Threads;
+    bool Within;
+  };
+  for (const Case& c : {Case{"one thread, between blocks", 1, true}, Case{"four threads, between blocks", 4, true},
+                        Case{"one thread, after the records", 1, false},
+                        Case{"four threads, after the records", 4, false}}) {
+    SCOPED_TRACE(c.Name);
+    const std::map<std::string, Bytes> before = Snapshot(folder);
+    Harness run;
+    StoppingFeedback feedback;
+    feedback.StopWithin = c.Within;
+    feedback.StopAtEndOf = bigSize;
+    RunOptions options;
+    options.ReplaceOutputs = true;
+    options.Threads = {c.Threads, 64 << 10};
+    const RunSummary summary = RunConversion(run.engine, {{folder.Path(), "a.shp"}, {folder.Path(), "b.shp"},
+                                                          {folder.Path(), "c.shp"}},
+                                             kGeographicToTm2, 0, options, feedback, run.local);
+    EXPECT_TRUE(summary.Cancelled);
+    EXPECT_EQ(summary.Converted, 1u);
+    EXPECT_EQ(summary.Stopped, std::vector<std::string>{folder / "b.shp"});
+    EXPECT_EQ(summary.NotBegun(), 1u);
+    EXPECT_TRUE(summary.Failed.empty());
+    EXPECT_FALSE(summary.AllConverted());
+    EXPECT_EQ(std::count(feedback.Events.begin(), feedback.Events.end(), kCompletion), 0);
+    // Stopped at the first report within the file: a megabyte or so read of its 2.8.
+    if (c.Within) {
+      EXPECT_LT(feedback.LastBytesRead.first, bigSize / 2);
+    }
+    EXPECT_FALSE(AnyTemporary(folder));
+    EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "c_1.shp"));
+    std::map<std::string, Bytes> after = Snapshot(folder);
+    for (const char* output : {"a_1.shp", "a_1.shx", "a_1.dbf", "a_1.prj"}) after.erase(output);
+    std::map<std::string, Bytes> unchanged = before;
+    for (const char* output : {"a_1.shp", "a_1.shx", "a_1.dbf", "a_1.prj"}) unchanged.erase(output);
+    EXPECT_EQ(after, unchanged);  // b's earlier outputs byte for byte, c's none
+    ExpectConverted(folder, "a", run.Expected(Roads()), "a.dbf");
+  }
+}
+
+// A stop asked for before any file begins converts nothing and is a cancellation too.
+TEST(ConversionRun, StopBeforeTheFirstFileBeginsNothing) {
+  TempFolder folder;
+  WriteShapefile(folder, "a", Roads());
+  const std::map<std::string, Bytes> before = Snapshot(folder);
+  Harness run;
+  StoppingFeedback feedback;
+  feedback.Stop = true;
+  const RunSummary summary =
+      RunConversion(run.engine, {{folder.Path(), "a.shp"}}, kGeographicToTm2, 0, RunOptions{}, feedback, run.local);
+  EXPECT_TRUE(summary.Cancelled);
+  EXPECT_TRUE(summary.Stopped.empty());
+  EXPECT_EQ(summary.NotBegun(), 1u);
+  EXPECT_EQ(feedback.Reads, 0);
+  EXPECT_EQ(Snapshot(folder), before);
+}
+
 TEST(ConversionRun, IndependentReaderFindsTheConvertedCoordinatesAndBoxes) {
   // TWD67 (121, 24) is TWD97 (121.008146962, 23.998224150) to the nine decimals published.
   TempFolder folder;

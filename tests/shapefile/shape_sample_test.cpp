@@ -1,6 +1,7 @@
 // Sampling the shapes of a main file for the preview: every layout gives its paths, a large
-// file is thinned to the bound and keeps only its own vertices, and a damaged file fails as
-// its conversion would.
+// file is thinned to the bound path by path and spread over its records, keeping only its own
+// vertices, the bounds come from the header box, and a damaged file fails as its conversion
+// would.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/constants.hpp"
 #include "engine/modes.hpp"
 #include "shapefile/buffered_io.hpp"
 #include "shapefile/byte_order.hpp"
@@ -150,12 +152,87 @@ TEST(SampleShapes, LargeFilesAreThinnedToTheBoundKeepingOnlyTheirOwnVertices) {
       ASSERT_TRUE(vertices.count({sample.Coordinates[2 * i], sample.Coordinates[2 * i + 1]})) << i;
     }
   }
-  // The walks keep their start and the order of what they keep.
+  // The records drawn are an even spread, those whose index the step divides, each in one
+  // piece: the walks keep their start, their end and the order of what they keep, the short
+  // lines both their ends.
   const ShapeSample sample = SampleOf(BuildShapefile(ShapeType::Arc, lines), kBound);
-  ASSERT_GE(sample.Shapes.size(), 3u);
-  for (std::size_t w = 0; w < walks.size(); ++w) {
-    EXPECT_TRUE(ThinnedFrom(PathOf(sample, sample.Paths[sample.Shapes[w].FirstPath]), walks[w])) << w;
+  EXPECT_GT(sample.RecordStep, 1u);
+  EXPECT_EQ(sample.Shapes.size(), (lines.size() + sample.RecordStep - 1) / sample.RecordStep);
+  for (std::size_t k = 0; k < sample.Shapes.size(); ++k) {
+    const SampledShape& shape = sample.Shapes[k];
+    EXPECT_EQ(shape.Record, k * sample.RecordStep);
+    ASSERT_EQ(shape.PathCount, 1u);
+    const std::vector<XY> kept = PathOf(sample, sample.Paths[shape.FirstPath]);
+    if (shape.Record < walks.size()) {
+      const std::vector<XY>& walk = walks[shape.Record];
+      EXPECT_TRUE(ThinnedFrom(kept, walk)) << shape.Record;
+      EXPECT_TRUE(SamePoints({kept.back()}, {walk.back()})) << shape.Record;
+    } else {
+      EXPECT_EQ(kept.size(), 2u) << shape.Record;
+    }
   }
+}
+
+// Each path is thinned on its own: a shape of many parts keeps every part apart with its own
+// ends, and one record larger than the bound alone is thinned further, never joined.
+TEST(SampleShapes, PartsAreThinnedApartAndARecordBeyondTheBoundIsThinnedFurther) {
+  constexpr std::size_t kBound = 2000;
+  std::vector<XY> points;
+  std::vector<std::int32_t> starts;
+  for (int part = 0; part < 40; ++part) {
+    starts.push_back(static_cast<std::int32_t>(points.size()));
+    // A circle of 500 vertices, each part around its own centre.
+    for (int i = 0; i <= 500; ++i) {
+      const double angle = 2 * kPi * i / 500;
+      points.push_back({250000 + 3000.0 * part + 1000 * std::cos(angle), 2600000 + 1000 * std::sin(angle)});
+    }
+  }
+  points.back() = points[static_cast<std::size_t>(starts.back())];
+  const ShapeSample sample = SampleOf(BuildShapefile(ShapeType::Polygon, {PartsRecord(ShapeType::Polygon, starts, points)}), kBound);
+  EXPECT_LE(sample.VertexCount(), kBound);
+  ASSERT_EQ(sample.Shapes.size(), 1u);
+  ASSERT_EQ(sample.Shapes[0].PathCount, starts.size());
+  for (std::size_t p = 0; p < starts.size(); ++p) {
+    const auto first = points.begin() + starts[p];
+    const auto last = p + 1 < starts.size() ? points.begin() + starts[p + 1] : points.end();
+    const std::vector<XY> part(first, last);
+    const std::vector<XY> kept = PathOf(sample, sample.Paths[p]);
+    EXPECT_TRUE(ThinnedFrom(kept, part)) << p;
+    EXPECT_TRUE(SamePoints({kept.back()}, {part.back()})) << p;
+    EXPECT_GE(kept.size(), 4u) << p;  // still a ring, not a dot
+  }
+}
+
+// The bounds to fit: the header box, less a side that a writer stretched to the origin for
+// null shapes, widened to the records read when it does not hold them.
+TEST(SampleShapes, BoundsAreTheHeaderBoxCheckedAgainstTheRecords) {
+  const std::vector<XY> line = {{250000, 2600000}, {260000, 2650000}};
+  struct Case {
+    const char* Name;
+    Box Header;
+    bool NullShape;
+    Box Expected;
+  };
+  const std::vector<Case> cases = {
+      {"the header box", {200000, 2500000, 300000, 2700000}, false, {200000, 2500000, 300000, 2700000}},
+      {"the header box, null shapes too", {200000, 2500000, 300000, 2700000}, true, {200000, 2500000, 300000, 2700000}},
+      {"stretched to the origin for null shapes", {0, 0, 300000, 2700000}, true, {250000, 2600000, 300000, 2700000}},
+      {"at the origin without null shapes", {0, 0, 300000, 2700000}, false, {0, 0, 300000, 2700000}},
+      {"short of the records", {255000, 2500000, 258000, 2610000}, false, {250000, 2500000, 260000, 2650000}},
+      {"not a box", {NAN, 0, 1, 1}, false, {250000, 2600000, 260000, 2650000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<RecordContent> records = {PartsRecord(ShapeType::Arc, {0}, line)};
+    if (c.NullShape) records.push_back(NullRecord());
+    const ShapeSample sample = SampleOf(BuildShapefile(ShapeType::Arc, records, c.Header));
+    ASSERT_TRUE(sample.HasBounds);
+    EXPECT_EQ(sample.Bounds.Xmin, c.Expected.Xmin);
+    EXPECT_EQ(sample.Bounds.Ymin, c.Expected.Ymin);
+    EXPECT_EQ(sample.Bounds.Xmax, c.Expected.Xmax);
+    EXPECT_EQ(sample.Bounds.Ymax, c.Expected.Ymax);
+  }
+  EXPECT_FALSE(SampleOf(BuildShapefile(ShapeType::Arc, {NullRecord()}, Box{NAN, NAN, NAN, NAN})).HasBounds);
 }
 
 ShapefileHeader ReadHeader(const std::string& path) {

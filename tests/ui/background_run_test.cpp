@@ -1,12 +1,16 @@
 // A run of large files from the window: it goes on a worker while the window's loop keeps
-// turning, a second press of run starts nothing, cancel stops after the file in progress with
-// every file's outputs complete or absent, and closing during a run asks first.
+// turning, a second press of run starts nothing, cancel abandons the file in progress with
+// every file's outputs complete or absent and earlier outputs as they were, the file bar
+// follows the file, and closing during a run asks first.
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -14,6 +18,7 @@
 #include "engine/mode_table.hpp"
 #include "fonts.hpp"
 #include "main_window.hpp"
+#include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile_fixture.hpp"
 
@@ -30,6 +35,19 @@ std::vector<test::Point> ManyPoints() {
   return points;
 }
 
+// The size of the file that cancelDuringALargeFileAbandonsItPromptly converts: 64 MB, or the
+// megabytes that MORVANE_CANCEL_FILE_MB says (the test labelled large takes a gigabyte).
+std::uint64_t CancelFileBytes() {
+  const char* megabytes = std::getenv("MORVANE_CANCEL_FILE_MB");
+  const std::uint64_t size = megabytes != nullptr ? std::strtoull(megabytes, nullptr, 10) : 64;
+  return std::max<std::uint64_t>(size, 1) << 20;
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 }  // namespace
 
 class BackgroundRunTest : public QObject {
@@ -39,7 +57,8 @@ class BackgroundRunTest : public QObject {
   void init();
   void cleanup();
   void loopTurnsDuringARunAndASecondPressDoesNothing();
-  void cancelStopsAfterTheFileInProgress();
+  void cancelStopsTheFileInProgress();
+  void cancelDuringALargeFileAbandonsItPromptly();
   void closingDuringARunAsksFirst();
 
  private:
@@ -151,7 +170,7 @@ void BackgroundRunTest::loopTurnsDuringARunAndASecondPressDoesNothing() {
   QCOMPARE(test::ReadPoints(dir_->filePath("large_1.shp").toStdString()).size(), std::size_t{kLargeFilePoints});
 }
 
-void BackgroundRunTest::cancelStopsAfterTheFileInProgress() {
+void BackgroundRunTest::cancelStopsTheFileInProgress() {
   const std::vector<std::string> stems = {"a", "b", "c", "d"};
   WriteLargeFiles(stems);
   int ticks = 0;
@@ -163,8 +182,68 @@ void BackgroundRunTest::cancelStopsAfterTheFileInProgress() {
   QVERIFY2(dialogs_->Boxes[0].Text.startsWith(QStringLiteral("轉換已取消。")), qPrintable(dialogs_->Boxes[0].Text));
   int converted = 0;
   CheckOutputsCompleteOrAbsent(stems, converted);
-  QVERIFY(converted >= 1 && converted < static_cast<int>(stems.size()));
+  QVERIFY(converted < static_cast<int>(stems.size()));
   QVERIFY(dialogs_->Boxes[0].Text.contains(QStringLiteral("已轉換 %1 個檔案，共 4 個。").arg(converted)));
+  QVERIFY(Control<PillButton>("ShapeButton3")->isEnabled());
+}
+
+void BackgroundRunTest::cancelDuringALargeFileAbandonsItPromptly() {
+  // Small squares over Taiwan in TWD67 TM2, as many as make the file's size.
+  test::SquaresFile squares;
+  squares.Squares = (CancelFileBytes() - 100) / 136;
+  squares.West = 160000;
+  squares.South = 2430000;
+  squares.East = 360000;
+  squares.North = 2800000;
+  squares.Side = 50;
+  QElapsedTimer written;
+  written.start();
+  const std::string stem = dir_->filePath(QStringLiteral("big")).toStdString();
+  test::WriteSquaresShapefile(stem, squares);
+  const qint64 size = QFileInfo(dir_->filePath(QStringLiteral("big.shp"))).size();
+  qInfo("%.0f MB written in %lld ms", static_cast<double>(size) / (1 << 20), static_cast<long long>(written.elapsed()));
+  // Outputs of an earlier conversion, to be replaced: the answer is yes.
+  const QStringList outputs = {"big_1.shp", "big_1.shx", "big_1.dbf", "big_1.prj"};
+  for (const QString& output : outputs) {
+    QFile file(dir_->filePath(output));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("earlier " + output.toUtf8());
+  }
+  QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(dir_->path().toStdString()));
+  dialogs_->ReplaceAnswer = true;
+  QStringList before = QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+
+  // Cancel is pressed once the file bar has moved past its first percent.
+  auto* fileBar = Control<TiledProgressBar>("ProgressFill2");
+  test::PaintRecorder painted(*fileBar);
+  QElapsedTimer sincePress;
+  int ticks = 0;
+  RunWithTicks([&](int) {
+    if (sincePress.isValid() || fileBar->Percent() < 2 || fileBar->Percent() == 100) return;
+    QTest::mouseClick(Control<PillButton>("ShapeButton4"), Qt::LeftButton);
+    sincePress.start();
+  }, ticks);
+  QVERIFY2(sincePress.isValid(), "the file bar never moved");
+  const qint64 returned = sincePress.elapsed();
+  qInfo("cancelled at %d%% of the file; the run returned %lld ms after the press", fileBar->Percent(),
+        static_cast<long long>(returned));
+  QVERIFY2(returned < 10000, qPrintable(QString::number(returned)));
+  // The bar moved within the file, as painted.
+  QVERIFY(std::any_of(painted.Painted.begin(), painted.Painted.end(), [](int percent) { return percent > 0 && percent < 100; }));
+
+  // No temporary; the earlier outputs byte for byte; the box says what happened.
+  QStringList after = QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+  before.sort();
+  after.sort();
+  QCOMPARE(after, before);
+  for (const QString& output : outputs) QCOMPARE(FileBytes(dir_->filePath(output)), "earlier " + output.toUtf8());
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Question);
+  const QString text = dialogs_->Boxes[1].Text;
+  QVERIFY2(text.startsWith(QStringLiteral("轉換已取消。")), qPrintable(text));
+  QVERIFY2(text.contains(QStringLiteral("中途停止，沒有寫出任何檔案：") + dir_->filePath(QStringLiteral("big.shp"))), qPrintable(text));
+  QVERIFY2(text.contains(QStringLiteral("已轉換 0 個檔案，共 1 個。")), qPrintable(text));
+  QVERIFY(!text.contains(QStringLiteral("已完成")));
   QVERIFY(Control<PillButton>("ShapeButton3")->isEnabled());
 }
 
@@ -180,7 +259,7 @@ void BackgroundRunTest::closingDuringARunAsksFirst() {
   QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Question);
   QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("已完成!! 請按確定"));
 
-  // Answered yes: the run stops after the file in progress and the window closes.
+  // Answered yes: the run stops and the window closes.
   for (const std::string& stem : stems) {
     for (const char* extension : {"_1.shp", "_1.shx", "_1.dbf", "_1.prj"}) {
       QVERIFY(QFile::remove(dir_->filePath(QString::fromStdString(stem + extension))));

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <clocale>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -98,6 +99,57 @@ double KilometresFromCoast(const LonLat& point, const ShapeSample& coast) {
   return nearest;
 }
 
+// The squares' vertices on the map: every segment of the data in pixels, in cells of a grid so
+// that the segments near a point are found at once.
+class DataSegments {
+ public:
+  explicit DataSegments(QSize size) : columns_(size.width() / kCell + 3), rows_(size.height() / kCell + 3),
+                                      cells_(static_cast<std::size_t>(columns_ * rows_)) {}
+
+  void AddPath(const std::vector<QPointF>& path) {
+    for (std::size_t i = 0; i + 1 < path.size(); ++i) Add(QLineF(path[i], path[i + 1]));
+    if (path.size() == 1) Add(QLineF(path[0], path[0]));
+  }
+  // The distance from `point` to the nearest segment of the data, up to a few pixels.
+  double Distance(QPointF point) const {
+    double nearest = INFINITY;
+    const int column = Column(point.x());
+    const int row = Row(point.y());
+    for (int r = std::max(row - 1, 0); r <= std::min(row + 1, rows_ - 1); ++r) {
+      for (int c = std::max(column - 1, 0); c <= std::min(column + 1, columns_ - 1); ++c) {
+        for (const QLineF& segment : cells_[static_cast<std::size_t>(r * columns_ + c)]) {
+          nearest = std::min(nearest, DistanceTo(segment, point));
+        }
+      }
+    }
+    return nearest;
+  }
+
+ private:
+  static constexpr int kCell = 8;
+  static double DistanceTo(const QLineF& segment, QPointF point) {
+    const QPointF d = segment.p2() - segment.p1();
+    const double length2 = QPointF::dotProduct(d, d);
+    const double t = length2 > 0 ? std::clamp(QPointF::dotProduct(point - segment.p1(), d) / length2, 0.0, 1.0) : 0;
+    return QLineF(segment.p1() + t * d, point).length();
+  }
+  int Column(double x) const { return std::clamp(static_cast<int>(std::floor(x / kCell)) + 1, 0, columns_ - 1); }
+  int Row(double y) const { return std::clamp(static_cast<int>(std::floor(y / kCell)) + 1, 0, rows_ - 1); }
+  void Add(const QLineF& segment) {
+    const int c0 = Column(std::min(segment.x1(), segment.x2()));
+    const int c1 = Column(std::max(segment.x1(), segment.x2()));
+    const int r0 = Row(std::min(segment.y1(), segment.y2()));
+    const int r1 = Row(std::max(segment.y1(), segment.y2()));
+    for (int r = r0; r <= r1; ++r) {
+      for (int c = c0; c <= c1; ++c) cells_[static_cast<std::size_t>(r * columns_ + c)].push_back(segment);
+    }
+  }
+
+  int columns_;
+  int rows_;
+  std::vector<std::vector<QLineF>> cells_;
+};
+
 constexpr TransformMode kTm2ToGeographic = IndexOf(Mode::Twd67Tm2ToTwd67Geographic);
 constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
 constexpr TransformMode kTwd67Tm2ToTwd97Tm2 = IndexOf(Mode::Twd67Tm2ToTwd97Tm2);
@@ -120,6 +172,7 @@ class PreviewTest : public QObject {
   void fileWithoutShapesShowsAnEmptyMap();
   void missingCoastlineStillDrawsTheFile();
   void wheelZoomsDragPansAndFitShowsTheFile();
+  void manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox();
 
  private:
   template <typename T>
@@ -388,6 +441,83 @@ void PreviewTest::wheelZoomsDragPansAndFitShowsTheFile() {
   Paint();
   QCOMPARE(Map()->MetresPerPixel(), fitted);
   QVERIFY(QLineF(Map()->PaintedAfter().Paths[0].front(), first).length() < 1e-6);
+}
+
+void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
+  // Squares spread evenly over Taiwan in TWD67 TM2: too many to draw whole. Some a pixel or
+  // two across, some dots; some files with null shapes and the header box that some writers
+  // then make, stretched to (0, 0).
+  struct Case {
+    const char* Name;
+    std::uint64_t Squares;
+    double Side;  // metres
+    std::uint64_t NullShapes;
+    bool HeaderBoxWithOrigin;
+  };
+  const std::vector<Case> cases = {
+      {"200 000 squares of 2 km", 200000, 2000, 0, false},
+      {"1 000 000 squares of 100 m", 1000000, 100, 0, false},
+      {"60 000 squares of 5 km with null shapes", 60000, 5000, 1000, false},
+      {"200 000 squares of 2 km, a header box to (0, 0)", 200000, 2000, 10, true},
+  };
+  const TransformMode mode = kTm2ToGeographic;
+  ChooseMode(mode);
+  auto* pane = Control<PreviewPane>("PreviewPane");
+  for (const Case& c : cases) {
+    const QString name = QString::fromLatin1(c.Name);
+    test::SquaresFile file;
+    file.Squares = c.Squares;
+    file.West = 160000;
+    file.South = 2430000;
+    file.East = 360000;
+    file.North = 2800000;
+    file.Side = c.Side;
+    file.NullShapes = c.NullShapes;
+    file.HeaderBoxWithOrigin = c.HeaderBoxWithOrigin;
+    test::WriteSquaresShapefile(JoinPath(Folder(), "squares"), file);
+    Preview("squares.shp");
+
+    // The fitted view shows the squares' box (the header's, less a (0, 0) that no shape
+    // reaches) across the width or the height, less the margin.
+    const std::vector<Path> box = Converted({{{file.West, file.South}, {file.West, file.North}, {file.East, file.North},
+                                              {file.East, file.South}}}, {mode}, 0);
+    QRectF drawnBox;
+    for (const LonLat& corner : box[0]) {
+      const QPointF at = Map()->ToScreen(corner.first, corner.second);
+      drawnBox = drawnBox.isNull() ? QRectF(at, QSizeF(0, 0)) : drawnBox.united(QRectF(at, QSizeF(0, 0)));
+    }
+    const double filled = std::max(drawnBox.width() / Map()->width(), drawnBox.height() / Map()->height());
+    QVERIFY2(std::fabs(filled - 1 / 1.1) < 0.03, qPrintable(name + QStringLiteral(": fills %1").arg(filled)));
+    QVERIFY2(QRectF(Map()->rect()).contains(drawnBox), qPrintable(name));
+
+    // Every painted segment, and every dot, lies along a segment of the data.
+    std::vector<Path> squares;
+    for (std::uint64_t i = 0; i < c.Squares; ++i) {
+      const std::vector<test::Point> vertices = test::SquareVertices(file, i);
+      squares.emplace_back(vertices.begin(), vertices.end());
+    }
+    DataSegments data(Map()->size());
+    for (const Path& square : Converted(std::move(squares), {mode}, 0)) {
+      std::vector<QPointF> pixels;
+      for (const LonLat& vertex : square) pixels.push_back(Map()->ToScreen(vertex.first, vertex.second));
+      data.AddPath(pixels);
+    }
+    const PaintedLayer& painted = Map()->PaintedBefore();
+    QVERIFY2(painted.Paths.size() > 1000, qPrintable(name + QStringLiteral(": %1 painted").arg(painted.Paths.size())));
+    double worst = 0;
+    std::size_t segments = 0;
+    for (const QPolygonF& path : painted.Paths) {
+      for (qsizetype i = 0; i < path.size(); ++i) {
+        const QPointF from = path[i];
+        const QPointF to = path[std::min(i + 1, path.size() - 1)];
+        for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) worst = std::max(worst, data.Distance(from + t * (to - from)));
+        ++segments;
+      }
+    }
+    qInfo("%s: %zu paths, %zu segments painted, the farthest %.2f px from the data; %s", c.Name, painted.Paths.size(),
+          segments, worst, qPrintable(pane->Status()));
+    QVERIFY2(worst < 2.5, qPrintable(name + QStringLiteral(": %1 px off").arg(worst)));
+  }
 }
 
 }  // namespace morvane

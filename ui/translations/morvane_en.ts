@@ -162,6 +162,10 @@ Modes that fit its .prj: </translation>
         <translation>: %1 records, %2 points</translation>
     </message>
     <message>
+        <source>（只畫出每 %1 筆中的 1 筆，共 %2 筆）</source>
+        <translation> (only 1 record in every %1 drawn, %2 in all)</translation>
+    </message>
+    <message>
         <source>（取樣 %1 點）</source>
         <translation> (a sample of %1 points)</translation>
     </message>
@@ -288,6 +292,16 @@ Left out (not replaced):</translation>
         <translation>
 
 Left out (the coordinates do not look like the source system):</translation>
+    </message>
+    <message>
+        <source>轉換已取消。</source>
+        <translation>The conversion was cancelled.</translation>
+    </message>
+    <message>
+        <source>
+中途停止，沒有寫出任何檔案：</source>
+        <translation>
+Stopped part way, nothing written: </translation>
     </message>
     <message>
         <source>

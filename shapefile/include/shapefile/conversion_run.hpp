@@ -3,7 +3,9 @@
 // reaches the outside world only through the interfaces below and FileSystem.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -42,7 +44,9 @@ class RunFeedback : public MessageSink {
   // failed (input_check.hpp), each with its reason: true converts them anyway, false leaves
   // them out. By default they are left out.
   virtual bool ConfirmSuspicious(const std::vector<FileProblem>& /*files*/) { return false; }
-  // Whether the run is to stop before the next file; asked between files.
+  // Whether the run is to stop: asked before each file, and within a file between blocks of
+  // records and between its outputs, so that the file in progress is abandoned within a block
+  // of about a megabyte with nothing written (ConversionCancelled).
   virtual bool StopRequested() { return false; }
 
   // For runs that convert several files side by side (RunOptions::Jobs > 1): the feedback of
@@ -52,6 +56,11 @@ class RunFeedback : public MessageSink {
   virtual void FileStarted(unsigned /*slot*/, const std::string& /*path*/) {}
   virtual void FileFinished(unsigned /*slot*/) {}
 };
+
+// The per-file bar's percentage for `done` of `total` bytes read (100 for an empty file).
+inline int FilePercent(std::uint64_t done, std::uint64_t total) {
+  return total == 0 ? 100 : static_cast<int>(std::min(done, total) * 100 / total);
+}
 
 // One entry of the file list: the bare file name as the folder listing gave it, and its tick.
 struct RunItem {
@@ -83,6 +92,12 @@ struct FileProblem {
   std::string Reason;  // the error's text, which names the file
 };
 
+// Thrown by ConvertShapefile when the run is to stop part way through a file.
+class ConversionCancelled : public std::exception {
+ public:
+  const char* what() const noexcept override { return "Conversion cancelled"; }
+};
+
 // What a run did.
 struct RunSummary {
   std::size_t Files = 0;      // asked for
@@ -91,8 +106,12 @@ struct RunSummary {
   std::vector<FileProblem> Skipped;  // left out before anything was written
   std::vector<FileProblem> Refused;  // left out after their input check, nothing written
   std::uint64_t Vertices = 0;
+  bool Cancelled = false;            // a stop request left files unconverted
+  std::vector<std::string> Stopped;  // input main files begun and abandoned by it, nothing written
 
-  std::size_t NotBegun() const { return Files - Converted - Failed.size() - Skipped.size() - Refused.size(); }
+  std::size_t NotBegun() const {
+    return Files - Converted - Failed.size() - Skipped.size() - Refused.size() - Stopped.size();
+  }
   bool AllConverted() const { return Files > 0 && Converted == Files; }
 };
 
@@ -130,7 +149,9 @@ struct ShapefileStats {
 // file removes the temporaries of processes that are gone.
 // Record boxes and both header boxes become the extent of the converted points (records.hpp).
 // The records are converted on `threads` (record_threads.hpp): the outputs, messages, progress
-// and errors are those of one thread.
+// and errors are those of one thread. feedback.StopRequested() is asked between blocks of
+// records and between the outputs; once it is true, the conversion throws ConversionCancelled,
+// with no temporary left and no output changed.
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,
@@ -144,7 +165,10 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
 // error) is reported (its message, or ShowError with the error naming the file) and written
 // nothing; the run goes on with the next file unless !options.KeepGoing. Before anything is
 // written, a file whose outputs exist is converted only with options.ReplaceOutputs or after
-// feedback.ConfirmReplace, asked once for all of them; otherwise it is skipped. The completion
+// feedback.ConfirmReplace, asked once for all of them; otherwise it is skipped. Once
+// feedback.StopRequested() is true (within a file, that of the file's slot), the file in
+// progress is abandoned with nothing written, no other is begun and the summary is Cancelled,
+// naming the abandoned files in Stopped; earlier outputs stay as they were. The completion
 // box "已完成!! 請按確定" with the caption "Message" is shown only when every file was
 // converted; otherwise the caller tells the user from the summary.
 // The run builds its engine state afresh from `conversion` (PrepareEngine): nothing an earlier

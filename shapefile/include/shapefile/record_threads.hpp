@@ -40,6 +40,8 @@ struct ConversionThreads {
 // RewriteRecords itself. The settings that the conversion writes (mode 12's, TWD97 TM2 to TWD67
 // TM2) are in `engine` afterwards as RewriteRecords leaves them, also when it throws. An error of
 // any block is the error RewriteRecords throws: the one of the first failing record.
+// `onProgress` is called on the calling thread, in file order; an exception it throws ends the
+// rewriting there, the threads finishing the blocks they hold and the rest dropped.
 RewriteResult RewriteRecordsOnThreads(BufferedReader& in, BufferedWriter& out, EngineState& engine,
                                       TransformMode mode, const std::string& inputPath,
                                       const std::function<void(std::uint64_t)>& onProgress,

@@ -44,7 +44,8 @@ struct RewriteResult {
 // Rewrites every record from `in`, positioned just after the input's 100-byte header, to
 // `out`, positioned just after the 100 bytes written there, up to the end of `in`.
 // `inputPath` names the input in messages. `onProgress`, if set, is told the bytes of `in`
-// consumed so far, about once per block.
+// consumed so far, about once per block; an exception it throws ends the rewriting there
+// (a cancelled run stops so).
 // Throws RunError for damaged input; engine errors (ConversionError) pass through.
 RewriteResult RewriteRecords(BufferedReader& in, BufferedWriter& out, EngineState& engine,
                              TransformMode mode, const std::string& inputPath,
