@@ -1,13 +1,12 @@
 #include "convert_command.hpp"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
+#include "console.hpp"
 #include "engine/conversion.hpp"
 #include "messages.hpp"
 #include "run_reporter.hpp"
@@ -15,6 +14,7 @@
 #include "shapefile/file_system.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/output_names.hpp"
+#include "shapefile/path_text.hpp"
 
 namespace morvane {
 
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 bool IsFolder(const std::string& path) {
   std::error_code error;
-  return fs::is_directory(path, error);
+  return fs::is_directory(PathFromText(path), error);
 }
 
 // The run's feedback on standard error: messages and the progress line of every job.
@@ -104,8 +104,8 @@ std::vector<ShapefileJob> ListJobs(const std::vector<std::string>& operands, std
       }
     } else {
       // A bare name stays bare (the working folder), so messages show it as typed.
-      const fs::path path(operand);
-      jobs.push_back({path.parent_path().string(), path.filename().string()});
+      const fs::path path = PathFromText(operand);
+      jobs.push_back({TextFromPath(path.parent_path()), TextFromPath(path.filename())});
     }
   }
   return jobs;
@@ -132,7 +132,7 @@ int RunConvertCommand(const ParsedArguments& parsed) {
   ConversionThreads perFile;
   perFile.Count = threadCount != 0 ? threadCount : std::max(1u, CoreCount() / workers);
 
-  RunReporter reporter(!quiet && isatty(STDERR_FILENO) == 1, jobs.size(), workers);
+  RunReporter reporter(!quiet && StandardErrorIsTerminal(), jobs.size(), workers);
   CommandLineFeedback feedback(reporter, workers);
   RunOptions options;
   options.KeepGoing = parsed.Has("keep-going");

@@ -1,4 +1,6 @@
-// Ending morvane-cli on SIGINT, SIGTERM or SIGHUP without leaving temporaries behind.
+// Ending morvane-cli on SIGINT, SIGTERM or SIGHUP without leaving temporaries behind
+// (interruption.cpp); on Windows, on Ctrl-C, Ctrl-Break and the closing of the console
+// (windows_interruption.cpp, which ends the process with STATUS_CONTROL_C_EXIT).
 #pragma once
 
 namespace morvane {

@@ -10,6 +10,7 @@
 
 #include "check_command.hpp"
 #include "command_line.hpp"
+#include "console.hpp"
 #include "convert_command.hpp"
 #include "fit_command.hpp"
 #include "interruption.hpp"
@@ -230,7 +231,7 @@ int Main(std::span<const std::string> args) {
 
 int main(int argc, char** argv) {
   morvane::RemoveTemporariesOnInterruption();
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = morvane::StartConsoleProgram(argc, argv);
   try {
     return morvane::Main(args);
   } catch (const std::exception& error) {

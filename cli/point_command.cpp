@@ -147,11 +147,13 @@ class LineConverter {
 int ConvertStandardInput(EngineState& engine, TransformMode mode) {
   LineConverter converter(engine, mode);
   std::string pending;  // the bytes after the last newline read
-  std::vector<char> chunk(std::size_t{1} << 16);
+  // unsigned: the count that read takes is an unsigned int on Windows.
+  constexpr unsigned kChunkSize = 1u << 16;
+  std::vector<char> chunk(kChunkSize);
   bool readFailed = false;
   bool writing = true;
   while (writing) {
-    const ssize_t got = ::read(STDIN_FILENO, chunk.data(), chunk.size());
+    const ssize_t got = ::read(STDIN_FILENO, chunk.data(), kChunkSize);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       readFailed = got < 0;

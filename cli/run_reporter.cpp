@@ -1,22 +1,14 @@
 #include "run_reporter.hpp"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
+#include "console.hpp"
 #include "messages.hpp"
 
 namespace morvane {
 
 namespace {
-
-std::size_t TerminalWidth() {
-  winsize size{};
-  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
-}
 
 void WriteStderr(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); }
 

@@ -1,7 +1,5 @@
 #include "shapefile/conversion_run.hpp"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -17,6 +15,7 @@
 #include "shapefile/input_check.hpp"
 #include "shapefile/live_temporaries.hpp"
 #include "shapefile/output_names.hpp"
+#include "shapefile/process_ids.hpp"
 #include "shapefile/records.hpp"
 #include "shapefile/target_system.hpp"
 
@@ -120,7 +119,7 @@ class PendingOutputs {
  private:
   static std::string NewTemporary(const std::string& final) {
     static std::atomic<unsigned long> counter{0};
-    return TemporaryOutputPath(final, static_cast<unsigned long>(::getpid()), counter++);
+    return TemporaryOutputPath(final, CurrentProcessId(), counter++);
   }
 
   // Undoes a Commit that failed: the outputs placed go and the earlier files come back.

@@ -4,6 +4,7 @@
 
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
+#include "shapefile/path_text.hpp"
 
 namespace morvane {
 
@@ -13,11 +14,11 @@ namespace fs = std::filesystem;
 
 // The folder as one spelling, so that "data", "./data" and "data/../data" compare equal.
 std::string CanonicalFolder(const std::string& folder) {
-  const fs::path path = folder.empty() ? fs::path(".") : fs::path(folder);
+  const fs::path path = folder.empty() ? fs::path(".") : PathFromText(folder);
   std::error_code error;
   fs::path canonical = fs::weakly_canonical(path, error);
   if (error) canonical = fs::absolute(path, error).lexically_normal();
-  return canonical.string();
+  return TextFromPath(canonical);
 }
 
 // Every file the conversion of a job reads or writes, with whether it writes it. Companions

@@ -30,7 +30,7 @@ std::optional<std::string> FindCompanion(FileSystem& files, const std::string& s
                                          const std::string& extension) {
   const std::string exact = stem + extension;
   if (files.IsRegularFile(exact)) return exact;
-  const std::size_t slash = stem.rfind('/');
+  const std::size_t slash = LastSeparator(stem);
   const std::string folder = slash == std::string::npos ? "." : stem.substr(0, slash == 0 ? 1 : slash);
   const std::string stemName = slash == std::string::npos ? stem : stem.substr(slash + 1);
   for (const std::string& name : files.ListFolder(folder)) {
@@ -99,10 +99,14 @@ std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::
   return listed;
 }
 
+std::size_t LastSeparator(std::string_view path) { return path.find_last_of(kPathSeparators); }
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
-  if (folder.back() == '/') return folder + name;
-  return folder + "/" + name;
+  const std::size_t last = LastSeparator(folder);
+  if (last == folder.size() - 1) return folder + name;
+  const char separator = last == std::string::npos ? kPathSeparators.back() : folder[last];
+  return folder + separator + name;
 }
 
 }  // namespace morvane

@@ -1,9 +1,10 @@
 #include "shapefile/live_temporaries.hpp"
 
-#include <unistd.h>
-
+#include <cstdlib>
 #include <mutex>
 #include <set>
+
+#include "shapefile/file_system.hpp"
 
 namespace morvane {
 
@@ -46,8 +47,9 @@ std::shared_lock<std::shared_mutex> HoldOffRemoval() {
 void RemoveLiveTemporariesAndExit(int status) {
   RemovalGate().lock();
   RegistryMutex().lock();
-  for (const std::string& path : Registry()) ::unlink(path.c_str());
-  ::_exit(status);
+  LocalFileSystem files;
+  for (const std::string& path : Registry()) files.Remove(path);
+  std::_Exit(status);
 }
 
 }  // namespace morvane

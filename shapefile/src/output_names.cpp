@@ -1,13 +1,10 @@
 #include "shapefile/output_names.hpp"
 
-#include <signal.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <limits>
 
 #include "shapefile/folder_listing.hpp"
+#include "shapefile/process_ids.hpp"
 
 namespace morvane {
 
@@ -21,7 +18,7 @@ struct SplitName {
 };
 
 SplitName SplitPath(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = LastSeparator(path);
   if (slash == std::string::npos) return {"", path};
   return {path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1)};
 }
@@ -37,13 +34,6 @@ std::optional<unsigned long> ParseNumber(std::string_view text) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return value;
-}
-
-// Whether `pid` may still be running. Ids that name no single process are taken as running,
-// so that nothing of theirs is removed.
-bool ProcessMayRun(unsigned long pid) {
-  if (pid == 0 || pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max())) return true;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
 }
 
 }  // namespace

@@ -28,9 +28,19 @@ struct ListedShapefile {
 // ListShapefiles with each name marked.
 std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::string& folder);
 
-// folder + separator + name, the way the run builds its paths. The separator is "/"; a folder
-// that already ends in one gets no second, and an empty folder (the working folder) gives the
-// name alone.
+// The characters that separate folders in a path: '/', and on Windows '\' as well.
+#ifdef _WIN32
+inline constexpr std::string_view kPathSeparators = "/\\";
+#else
+inline constexpr std::string_view kPathSeparators = "/";
+#endif
+
+// The position of the last separator in `path`, npos if it has none.
+std::size_t LastSeparator(std::string_view path);
+
+// folder + separator + name, the way the run builds its paths. The separator is "/" (on
+// Windows the folder's own last one, or else '\'); a folder that already ends in one gets no
+// second, and an empty folder (the working folder) gives the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Whether `name` ends in `suffix`, ASCII letters compared without regard to case. Bytes

@@ -19,7 +19,7 @@ void ForgetTemporary(const std::string& path);
 // While the returned lock is held, RemoveLiveTemporariesAndExit waits.
 std::shared_lock<std::shared_mutex> HoldOffRemoval();
 
-// Removes every registered temporary and ends the process with `status` (_exit: no
+// Removes every registered temporary and ends the process with `status` (std::_Exit: no
 // destructors, no atexit handlers, nothing flushed). Not for a signal handler: it takes locks.
 [[noreturn]] void RemoveLiveTemporariesAndExit(int status);
 
