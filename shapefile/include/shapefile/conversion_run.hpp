@@ -10,6 +10,7 @@
 #include "engine/engine_state.hpp"
 #include "engine/messages.hpp"
 #include "shapefile/file_system.hpp"
+#include "shapefile/input_check.hpp"
 #include "shapefile/record_threads.hpp"
 #include "shapefile/run_error.hpp"
 
@@ -80,6 +81,7 @@ struct RunOptions {
 struct FileProblem {
   std::string Path;    // the input main file
   std::string Reason;  // the error's text, which names the file
+  InputCheck Check{};  // for a file whose input check failed: what it found, as data
 };
 
 // What a run did.
