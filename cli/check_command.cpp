@@ -15,18 +15,18 @@ const char* VerdictWord(InputVerdict verdict) {
     case InputVerdict::Plausible: return "plausible";
     case InputVerdict::Implausible: return "implausible";
     case InputVerdict::Mismatch: return "mismatch";
-    case InputVerdict::Unchecked: break;
+    case InputVerdict::Unreadable: break;
   }
-  return "not checked";
+  return "unreadable";
 }
 
 }  // namespace
 
 std::string CheckLine(const std::string& path, const InputCheck& check, Region region) {
   std::string line = path + ": " + VerdictWord(check.Verdict);
-  if (!check.Reason.empty()) {
-    line += check.Verdict == InputVerdict::Plausible ? " (" + check.Reason + ")" : ": " + check.Reason;
-  }
+  std::string reasons;
+  for (const CheckReason& reason : check.Reasons) reasons += (reasons.empty() ? "" : "; ") + CheckReasonText(reason);
+  if (!reasons.empty()) line += check.Verdict == InputVerdict::Plausible ? " (" + reasons + ")" : ": " + reasons;
   if (!check.FittingModes.empty()) line += "; modes that fit its .prj: " + FittingModesText(check.FittingModes, region);
   return line;
 }

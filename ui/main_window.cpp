@@ -311,7 +311,9 @@ void MainWindow::CheckListedFiles() {
     const InputCheck check = CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files);
     QString reason;
     if (!PassesCheck(check)) {
-      reason = DisplayText(check.Reason);
+      QStringList reasons;
+      for (const CheckReason& found : check.Reasons) reasons << DisplayText(CheckReasonText(found));
+      reason = reasons.join(QStringLiteral("; "));
       // A hint only: the user's choice of mode stays as it is.
       if (!check.FittingModes.empty())
         reason += tr("\n符合其 .prj 的轉換方式：") + DisplayText(FittingModesText(check.FittingModes, region));

@@ -182,6 +182,18 @@ Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
   return records.Points;
 }
 
+// Checks the header of the main file before its companions are looked for, so that a file
+// that is no shapefile is said to be one, and leaves the file at its start.
+void CheckMainFileStart(File& input, const std::string& path) {
+  ShapefileHeader header;
+  std::size_t got = 0;
+  for (std::size_t n; got < kFileHeaderSize && (n = input.Read(header.Bytes.data() + got, kFileHeaderSize - got)) > 0;)
+    got += n;
+  if (got < kFileHeaderSize) ThrowShortHeader(path);
+  CheckMainFileHeader(header, input.Size(), path);
+  input.SeekToStart();
+}
+
 // The index copy at `outputPath` with its header box set.
 void WriteIndex(EngineState& engine, TransformMode mode, const std::string& inputPath,
                 FileSystem& files, const std::string& outputPath, const Extent& records) {
@@ -203,6 +215,7 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
                                   ShapefileStats* stats, const ConversionThreads& threads) {
   const ShapefileNames names = BuildShapefileNames(folder, item);
   std::unique_ptr<File> input = files.OpenRead(names.InputMain);
+  CheckMainFileStart(*input, names.InputMain);
   const std::optional<std::string> index = FindCompanion(files, names.Stem, ".shx");
   const std::optional<std::string> table = index ? FindCompanion(files, names.Stem, ".dbf") : std::nullopt;
   if (!index || !table) {
@@ -283,13 +296,15 @@ class RunState {
   RunState(const std::vector<ShapefileJob>& jobs, TransformMode mode, const RunOptions& options,
            RunFeedback& feedback)
       : jobs_(jobs), mode_(mode), options_(options), feedback_(feedback), results_(jobs.size()),
-        checkErrors_(jobs.size()) {}
+        checkErrors_(jobs.size()), willFail_(jobs.size(), false) {}
 
-  // Leaves out the jobs whose outputs exist, unless they may be replaced: asked once.
+  // Leaves out the jobs whose outputs exist, unless they may be replaced: asked once, after
+  // the input check, about the files that the run will convert.
   void ScreenExistingOutputs(FileSystem& files) {
     std::vector<std::size_t> replacing;
     std::vector<std::string> outputs;
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      if (results_[i].Outcome != JobResult::Kind::NotBegun || willFail_[i] || i > stopAt_) continue;
       const std::vector<std::string> existing = ExistingOutputs(files, jobs_[i]);
       if (existing.empty()) continue;
       replacing.push_back(i);
@@ -303,8 +318,9 @@ class RunState {
 
   // Leaves out the jobs whose input check fails (input_check.hpp), unless they may be converted
   // anyway: asked once. Without KeepGoing the first of them ends the run there, as a failure
-  // would. A file that the check cannot open or read fails with that error when its turn comes,
-  // as its conversion would have.
+  // would. A file that the check finds unreadable is not asked about: its conversion fails when
+  // its turn comes (with the error of a file operation that failed in the check), and without
+  // KeepGoing nothing after it is asked about or begun.
   void ScreenInputs(FileSystem& files, Region region) {
     ListingCacheFileSystem listed(files);  // each folder listed once for the .prj lookups
     std::vector<std::size_t> suspicious;
@@ -322,13 +338,20 @@ class RunState {
         check = CheckInputOrThrow(path, mode_, region, listed);
       } catch (const FileError& error) {
         checkErrors_[i] = error;
+      }
+      if (checkErrors_[i] || !CanConvert(check)) {
+        willFail_[i] = true;
+        if (!options_.KeepGoing) stopAt_ = std::min(stopAt_, i);
         continue;
       }
       if (PassesCheck(check)) continue;
-      std::string reason = check.Reason;
-      if (!check.FittingModes.empty()) reason += "; modes that fit its .prj: " + FittingModesText(check.FittingModes, region);
       suspicious.push_back(i);
-      problems.push_back({path, reason});
+      problems.push_back({path, CheckReasonsText(check, region), check});
+    }
+    // Without KeepGoing, the files after one that fails are not begun: nothing to ask of them.
+    while (!suspicious.empty() && suspicious.back() > stopAt_) {
+      suspicious.pop_back();
+      problems.pop_back();
     }
     if (suspicious.empty() || options_.ConvertSuspicious || feedback_.ConfirmSuspicious(problems)) return;
     for (std::size_t k = 0; k < suspicious.size(); ++k) {
@@ -429,6 +452,7 @@ class RunState {
   std::mutex mutex_;
   std::vector<JobResult> results_;
   std::vector<std::optional<FileError>> checkErrors_;  // of the input check, by job
+  std::vector<bool> willFail_;  // the input check found what the conversion will fail on
   std::int64_t started_ = 0;
   bool stopped_ = false;    // no file is begun any more
   bool cancelled_ = false;  // by a stop request
@@ -442,8 +466,9 @@ RunSummary RunConversion(EngineState& engine, const Conversion& conversion, cons
                          const RunOptions& options, RunFeedback& feedback, FileSystem& files) {
   PrepareEngine(engine, conversion);
   RunState run(jobs, conversion.Mode, options, feedback);
-  run.ScreenExistingOutputs(files);
+  // The inputs first: a file refused or unreadable is not asked about its outputs.
   run.ScreenInputs(files, conversion.RegionIndex);
+  run.ScreenExistingOutputs(files);
   const std::size_t ticked = std::max<std::size_t>(1, run.ToConvert());
 
   const std::vector<std::vector<std::size_t>> groups =

@@ -159,6 +159,13 @@ void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.Name; }
 
 class InputChecks : public testing::TestWithParam<CheckCase> {};
 
+// The reasons of a check as the command line words them, without the fitting modes.
+std::string Said(const InputCheck& check) {
+  std::string text;
+  for (const CheckReason& reason : check.Reasons) text += (text.empty() ? "" : "; ") + CheckReasonText(reason);
+  return text;
+}
+
 Shapefile PointFile(const std::vector<XY>& points, Header header) {
   std::vector<RecordContent> records;
   for (const XY& point : points) records.push_back(PointRecord(ShapeType::Point, point));
@@ -178,11 +185,11 @@ TEST_P(InputChecks, GiveTheirVerdictAndReason) {
   const TransformMode mode = static_cast<TransformMode>(c.Mode - 1);
   const InputCheck check = CheckInput(folder / "input.shp", mode, c.Region - 1, files);
 
-  EXPECT_EQ(check.Verdict, c.Verdict) << check.Reason;
+  EXPECT_EQ(check.Verdict, c.Verdict) << Said(check);
   if (c.Reason.empty()) {
-    EXPECT_EQ(check.Reason, "");
+    EXPECT_EQ(Said(check), "");
   } else {
-    EXPECT_NE(check.Reason.find(c.Reason), std::string::npos) << check.Reason;
+    EXPECT_NE(Said(check).find(c.Reason), std::string::npos) << Said(check);
   }
   EXPECT_EQ(FittingModesText(check.FittingModes, c.Region - 1), c.Fits);
   EXPECT_EQ(PassesCheck(check), c.Verdict == InputVerdict::Plausible);
@@ -220,11 +227,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CheckCase{"Tm2MetresToAGeographicMode", 2, 1, kTm2Metres, kImplausible,
                   "its coordinates (x 180000 to 305000, y 2500000 to 2770000) lie outside the plausible TWD67 "
-                  "longitude and latitude of Taiwan (x 118.75 to 123.25, y 20.75 to 26.75); they look like "
+                  "longitude and latitude of Taiwan (x 116.25 to 124.05, y 20.25 to 26.75); they look like "
                   "metres of a Transverse Mercator grid"},
         CheckCase{"DegreesToAGridMode", 11, 1, kDegrees, kImplausible,
-                  "lie outside the plausible TWD67 TM2 grid (central meridian 121°E) of Taiwan (x 15656 to "
-                  "484344, y 2295176 to 2961623); they look like longitude and latitude in degrees"},
+                  "lie outside the plausible TWD67 TM2 grid (central meridian 121°E) of Taiwan (x -246672 to "
+                  "568751, y 2239828 to 2968478); they look like longitude and latitude in degrees"},
         CheckCase{"DegreesToTheLambertGrid", 7, 3, kDegrees, kImplausible,
                   "they look like longitude and latitude in degrees"},
         CheckCase{"TaiwanDataWithTheIslandsRegion", 14, 2, kDegrees, kImplausible,
@@ -261,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"WgsUtmIsNotTheTwd67Utm", 5, 1, kUtmMetres, kMismatch, "WGS84 UTM grid (central meridian 123°E)",
                   kWgs84Utm51, ""},
         CheckCase{"LambertModesTakeAnyDatum", 8, 3, {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, "", kGcsTwd97,
-                  "8, 10, 14"},
+                  "8, 10, 14 (region 1)"},
         CheckCase{"MismatchAndWrongCoordinates", 2, 1, kTm2Metres, kMismatch,
                   "but mode 2 converts from the TWD67 longitude and latitude; its coordinates", kTwd97TmTaiwan,
                   "12, 13"},
@@ -286,40 +293,50 @@ TEST(InputCheck, FindsTheProjectionFileInAnyLetterCase) {
   EXPECT_EQ(CheckInput(folder / "roads.shp", 11, 0, files).Verdict, InputVerdict::Plausible);
 }
 
-TEST(InputCheck, AFileThatCannotBeReadIsLeftToTheConversion) {
+TEST(InputCheck, WhatTheConversionFailsOnIsUnreadable) {
   TempFolder folder;
   WriteFileBytes(folder / "short.shp", Bytes(60, 0));
   LocalFileSystem files;
   const InputCheck cut = CheckInput(folder / "short.shp", 0, 0, files);
-  EXPECT_EQ(cut.Verdict, InputVerdict::Unchecked);
-  EXPECT_NE(cut.Reason.find("header is shorter than 100 bytes"), std::string::npos) << cut.Reason;
-  EXPECT_TRUE(PassesCheck(cut));
+  EXPECT_EQ(cut.Verdict, InputVerdict::Unreadable);
+  ASSERT_EQ(cut.Reasons.size(), 1u);
+  EXPECT_EQ(cut.Reasons[0].Finding, CheckFinding::ShortHeader);
+  EXPECT_EQ(Said(cut), "File " + (folder / "short.shp") + " is damaged: its header is shorter than 100 bytes");
+  EXPECT_FALSE(PassesCheck(cut));
+  EXPECT_FALSE(CanConvert(cut));
   const InputCheck missing = CheckInput(folder / "gone.shp", 0, 0, files);
-  EXPECT_EQ(missing.Verdict, InputVerdict::Unchecked);
-  EXPECT_EQ(missing.Reason.rfind("Cannot open file " + (folder / "gone.shp"), 0), 0u) << missing.Reason;
+  EXPECT_EQ(missing.Verdict, InputVerdict::Unreadable);
+  ASSERT_EQ(missing.Reasons.size(), 1u);
+  EXPECT_EQ(missing.Reasons[0].Finding, CheckFinding::CannotRead);
+  EXPECT_EQ(missing.Reasons[0].Path, folder / "gone.shp");
+  EXPECT_EQ(Said(missing).rfind("Cannot open file " + (folder / "gone.shp"), 0), 0u) << Said(missing);
 }
 
-// A main file of `good` point records and then one of an unknown shape type.
-Shapefile DamagedAfter(std::size_t good, Header header) {
-  std::vector<RecordContent> records(good, PointRecord(ShapeType::Point, {121.0, 24.0}));
-  records.push_back(ContentBuilder(77).Double(1).Double(2).Build());
-  Shapefile file = BuildShapefile(ShapeType::Point, records, Box{121, 24, 121, 24});
-  if (header == Header::Zero) file = BuildShapefile(ShapeType::Point, records, Box{});
-  return file;
+// A main file of `count` point records of which the one at `damaged` (from 0) has an unknown
+// shape type.
+Shapefile DamagedAt(std::size_t count, std::size_t damaged, Header header) {
+  std::vector<RecordContent> records(count, PointRecord(ShapeType::Point, {121.0, 24.0}));
+  records[damaged] = ContentBuilder(77).Double(1).Double(2).Build();
+  return BuildShapefile(ShapeType::Point, records, header == Header::Zero ? Box{} : Box{121, 24, 121, 24});
 }
 
-// The check reads the header, and the records only when the header says nothing, and then
-// no more than the limit: damage further on is not seen, damage within it is.
-TEST(InputCheck, ReadsNoMoreThanItNeeds) {
+// The check reads the first records in order and a spread of the others through the index,
+// whatever the header box says: damage among them is seen, and the last record is always
+// among them; damage in a record it does not read is not.
+TEST(InputCheck, ReadsABoundedSpreadOfRecords) {
   TempFolder folder;
   LocalFileSystem files;
-  const auto verdict = [&](std::size_t good, Header header) {
-    WriteShapefile(folder, "f", DamagedAfter(good, header));
+  const auto verdict = [&](std::size_t count, std::size_t damaged, Header header) {
+    WriteShapefile(folder, "f", DamagedAt(count, damaged, header));
     return CheckInput(folder / "f.shp", 1, 0, files).Verdict;
   };
-  EXPECT_EQ(verdict(0, Header::Extent), InputVerdict::Plausible);
-  EXPECT_EQ(verdict(kCheckedRecordLimit, Header::Zero), InputVerdict::Plausible);
-  EXPECT_EQ(verdict(kCheckedRecordLimit - 1, Header::Zero), InputVerdict::Unchecked);
+  EXPECT_EQ(verdict(3, 0, Header::Extent), InputVerdict::Unreadable);
+  EXPECT_EQ(verdict(kCheckedRecordLimit, kCheckedRecordLimit - 1, Header::Zero), InputVerdict::Unreadable);
+  EXPECT_EQ(verdict(1000, 999, Header::Extent), InputVerdict::Unreadable);
+  // 1000 records: the 16 first and 48 of the 984 others, about every 20th.
+  EXPECT_EQ(verdict(1000, kCheckedRecordLimit, Header::Extent), InputVerdict::Plausible);
+  const InputCheck seen = CheckInput(folder / "f.shp", 1, 0, files);
+  EXPECT_TRUE(seen.Reasons.empty()) << Said(seen);
 }
 
 // The grid extents come from the engine: the corners of the region's box with its margin,

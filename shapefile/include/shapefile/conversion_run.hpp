@@ -13,6 +13,7 @@
 #include "engine/engine_state.hpp"
 #include "engine/messages.hpp"
 #include "shapefile/file_system.hpp"
+#include "shapefile/input_check.hpp"
 #include "shapefile/record_threads.hpp"
 #include "shapefile/run_error.hpp"
 
@@ -90,6 +91,7 @@ struct RunOptions {
 struct FileProblem {
   std::string Path;    // the input main file
   std::string Reason;  // the error's text, which names the file
+  InputCheck Check{};  // for a file whose input check failed: what it found, as data
 };
 
 // Thrown by ConvertShapefile when the run is to stop part way through a file.
