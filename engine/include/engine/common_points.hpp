@@ -26,24 +26,26 @@ struct CommonPoint {
 
 // Why a set of common points (or a point file) cannot be used.
 enum class CommonPointProblem {
-  UnsupportedMeridian,  // Value: the meridian asked for (only 121 and 119 have a grid check)
+  UnsupportedMeridian,  // Meridian: the meridian asked for (only 121 and 119 have a grid)
   WrongColumnCount,     // Count: columns found; Required: columns wanted
   NotANumber,           // Column: 1-based column; Text: the field as written
   DuplicateId,          // Id; Line; OtherLine: the line of its first use
-  Degrees,              // Column; Value: a coordinate that looks like degrees, not TM2 metres
-  OffGrid,              // Column; Value; Low and High: the range accepted on this meridian
+  Degrees,              // Column (2 or 4); Value, Value2: an easting and northing that look like
+                        // degrees (within +-360 and +-90), not TM2 metres
+  OffGrid,              // Column; Value; Low and High: the range accepted on Meridian's grid
   ColumnsSwapped,       // Value: E97 - E67; Value2: N97 - N67 (about -828 m, +207 m when swapped)
   ImplausibleShift,     // Value: E97 - E67; Value2: N97 - N67, too far from about +828 m, -207 m
-  TooFewPoints,         // Count: points given; Required: points the model needs
+  TooFewPoints,         // Count: points given; Required: points the model needs; Text: the model
   Coincident,           // Id and Line; OtherId and OtherLine: two points in the same spot
-  Collinear,            // Value: spread across the best line (m); Value2: spread along it (m)
+  Collinear,            // Value: spread across the best line (m); Value2: along it; Text: the model
 };
 
 struct CommonPointError {
   CommonPointProblem Kind = CommonPointProblem::TooFewPoints;
   int Line = 0;       // 1-based line in the text; 0 when the whole set is at fault
   std::string Id;     // the point at fault, if one is
-  int Column = 0;     // 1-based column among id, TWD67 E, TWD67 N, TWD97 E, TWD97 N (1..5)
+  int Column = 0;     // 1 id, 2 TWD67 E, 3 TWD67 N, 4 TWD97 E, 5 TWD97 N, 6 tm2_meridian
+  int Meridian = 0;   // the meridian of the grid checked against
   std::string Text;   // the field as written, for NotANumber
   int Count = 0;
   int Required = 0;
@@ -73,8 +75,8 @@ struct CommonPointsResult {
 // Then CheckCommonPoints runs on what was read. Stops at the first problem.
 CommonPointsResult ReadCommonPoints(std::string_view text, int meridian);
 
-// The checks that do not depend on the model, in this order for each point: coordinates that
-// look like degrees (any magnitude below 400), coordinates off the meridian's grid (eastings
+// The checks that do not depend on the model, in this order for each point: a pair that looks
+// like degrees (easting within +-360, northing within +-90), coordinates off the meridian's grid (eastings
 // outside 0..500 000 m; northings outside 2 380 000..2 900 000 m on 121, 2 500 000..2 720 000 m
 // on 119, which keeps Green Island, Orchid Island and Pengjia Islet in), TWD67 and TWD97 swapped
 // (the shift runs nearer to (-828, +207) m than to (+828, -207) m), a shift more than 100 m
