@@ -12,6 +12,7 @@
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/plane_fit.hpp"
+#include "machine.hpp"
 
 namespace morvane {
 namespace {
@@ -45,6 +46,25 @@ void PrintStandardStep(const std::vector<CommonPoint>& points, const Region& reg
   }
   std::printf("  %-22s rms %8.3f m  max %8.3f m\n", "standard step (mode 11)",
               std::sqrt(squares / static_cast<double>(points.size())), max);
+}
+
+// The largest length of the Local correction (Forward minus Trend) on a 201 x 201 grid over
+// the fitted area: how far it bends the affine trend between the points.
+double LargestCorrection(const FittedTransform& transform) {
+  const PlaneBox& area = transform.FittedArea();
+  constexpr int kSteps = 200;
+  double largest = 0;
+  for (int i = 0; i <= kSteps; ++i) {
+    for (int j = 0; j <= kSteps; ++j) {
+      const double e = area.MinE + (area.MaxE - area.MinE) * i / kSteps;
+      const double n = area.MinN + (area.MaxN - area.MinN) * j / kSteps;
+      double forwardE = 0, forwardN = 0, trendE = 0, trendN = 0;
+      transform.Forward(e, n, forwardE, forwardN);
+      transform.Trend(e, n, trendE, trendN);
+      largest = std::fmax(largest, std::hypot(forwardE - trendE, forwardN - trendN));
+    }
+  }
+  return largest;
 }
 
 // Leave-one-out of the Local model with its length and nugget chosen again without each point:
@@ -81,7 +101,8 @@ void PrintRegion(const Region& region) {
     std::printf("  %-22s rms %8.3f m  max %8.3f m  leave-one-out rms %8.3f m  max %8.3f m", PlaneModelName(model),
                 s.Rms, s.Max, s.LooRms, s.LooMax);
     if (model == PlaneModel::Local) {
-      std::printf("  (L %.0f m, nugget %g)", fit.Transform->Length(), fit.Transform->Nugget());
+      std::printf("  (L %.0f m, nugget %g, correction up to %.3f m)", fit.Transform->Length(), fit.Transform->Nugget(),
+                  LargestCorrection(*fit.Transform));
     }
     std::string flagged;
     for (const PointResidual& point : fit.Report.Points) {
@@ -98,6 +119,7 @@ void PrintRegion(const Region& region) {
 }  // namespace morvane
 
 int main() {
+  morvane::bench::PrintMachine(stdout);
   morvane::PrintRegion({"Taiwan", 121, 0});
   morvane::PrintRegion({"Penghu", 119, 1});
   return 0;
