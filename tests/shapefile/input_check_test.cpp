@@ -13,6 +13,7 @@
 
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
+#include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/input_check.hpp"
 #include "shapefile/projection_file.hpp"
@@ -583,6 +584,150 @@ TEST(InputCheck, TheIslandsAreNeverTheMainland) {
       }
     }
   }
+}
+
+// ---- the check and the run agree ---------------------------------------------------------
+
+// Records the questions of a run and what it shows.
+class QuestionFeedback : public RunFeedback {
+ public:
+  void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
+  void ShowCompletion(const std::string&, const std::string&) override {}
+  void SetOverallProgress(int) override {}
+  void SetFileProgress(int) override {}
+  void ShowError(const std::string& text) override { Events.push_back("error " + text); }
+  bool ConfirmReplace(const std::vector<std::string>& outputs) override {
+    std::string event = "replace?";
+    for (const std::string& output : outputs) event += " " + output;
+    Events.push_back(event);
+    return true;
+  }
+  bool ConfirmSuspicious(const std::vector<FileProblem>& files) override {
+    std::string event = "convert anyway?";
+    for (const FileProblem& file : files) event += " " + file.Path;
+    Events.push_back(event);
+    Problems = files;
+    return ConvertAnyway;
+  }
+
+  bool ConvertAnyway = false;
+  std::vector<std::string> Events;
+  std::vector<FileProblem> Problems;
+};
+
+Shapefile DegreesFile() { return PointFile(kDegrees, Header::Extent); }
+
+// Whatever the run fails on before converting, the check finds, in the run's own words.
+TEST(InputCheck, WhatTheRunFailsOnTheCheckSaysInTheSameWords) {
+  struct Case {
+    const char* Name;
+    void (*Spoil)(const TempFolder& folder);
+    CheckFinding Finding;
+  };
+  const auto cutMain = [](const TempFolder& folder, std::size_t size) {
+    Bytes main = ReadFileBytes(folder / "in.shp");
+    main.resize(size);
+    WriteFileBytes(folder / "in.shp", main);
+  };
+  static const auto cut = cutMain;
+  const std::vector<Case> cases = {
+      {"no .dbf", [](const TempFolder& f) { std::remove((f / "in.dbf").c_str()); }, CheckFinding::CompanionMissing},
+      {"no .shx", [](const TempFolder& f) { std::remove((f / "in.shx").c_str()); }, CheckFinding::CompanionMissing},
+      {"a text file renamed, without companions",
+       [](const TempFolder& f) {
+         const std::string text = "name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n" + std::string(120, 'z');
+         WriteFileBytes(f / "in.shp", Bytes(text.begin(), text.end()));
+         std::remove((f / "in.shx").c_str());
+         std::remove((f / "in.dbf").c_str());
+       },
+       CheckFinding::NotAShapefile},
+      {"cut inside the header", [](const TempFolder& f) { cut(f, 60); }, CheckFinding::ShortHeader},
+      {"shorter than its header says", [](const TempFolder& f) { cut(f, ReadFileBytes(f / "in.shp").size() - 3); },
+       CheckFinding::LengthBeyondFile},
+      {"a record that runs past the end",
+       [](const TempFolder& f) {
+         Bytes main = ReadFileBytes(f / "in.shp");
+         main.resize(main.size() - 3);
+         WriteInt32BE(main.data() + 24, static_cast<std::int32_t>(main.size() / 2));
+         WriteFileBytes(f / "in.shp", main);
+       },
+       CheckFinding::DamagedRecord},
+      {"an index without its header", [](const TempFolder& f) { WriteFileBytes(f / "in.shx", Bytes(99, 0)); },
+       CheckFinding::ShortHeader},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    WriteShapefile(folder, "in", DegreesFile());
+    c.Spoil(folder);
+    LocalFileSystem files;
+    const InputCheck check = CheckInput(folder / "in.shp", 1, 0, files);
+    EXPECT_EQ(check.Verdict, InputVerdict::Unreadable);
+    ASSERT_EQ(check.Reasons.size(), 1u);
+    EXPECT_EQ(check.Reasons[0].Finding, c.Finding);
+
+    QuestionFeedback feedback;
+    EngineState engine(feedback);
+    const RunSummary summary = RunConversion(engine, {{"in.shp", true}}, folder.Path(), 1, 0, feedback, files);
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Reason, Said(check));
+    EXPECT_TRUE(feedback.Problems.empty());  // never offered to be converted anyway
+  }
+}
+
+// The run asks first which suspicious files to convert, then about the outputs of the files it
+// will convert: none of a file refused or unreadable.
+TEST(InputCheck, TheRunAsksAboutInputsBeforeOutputs) {
+  for (const bool anyway : {false, true}) {
+    SCOPED_TRACE(anyway ? "converted anyway" : "refused");
+    TempFolder folder;
+    WriteShapefile(folder, "good", DegreesFile());
+    WriteShapefile(folder, "metres", PointFile(kTm2Metres, Header::Extent));
+    const std::string text = "name,x,y\ntaipei,121.5,25.0\n" + std::string(120, 'z');
+    for (const char* output : {"good_1.shp", "metres_1.shp", "text_1.shp", "text_1.shx", "text_1.dbf"})
+      WriteFileBytes(folder / output, {'o', 'l', 'd'});
+    WriteShapefile(folder, "text", DegreesFile());
+    WriteFileBytes(folder / "text.shp", Bytes(text.begin(), text.end()));
+
+    QuestionFeedback feedback;
+    feedback.ConvertAnyway = anyway;
+    EngineState engine(feedback);
+    LocalFileSystem files;
+    const RunSummary summary = RunConversion(
+        engine, {{"text.shp", true}, {"metres.shp", true}, {"good.shp", true}}, folder.Path(), 1, 0, feedback, files);
+    const std::string replaced =
+        anyway ? "replace? " + (folder / "metres_1.shp") + " " + (folder / "good_1.shp") : "replace? " + (folder / "good_1.shp");
+    ASSERT_GE(feedback.Events.size(), 2u);
+    EXPECT_EQ(feedback.Events[0], "convert anyway? " + (folder / "metres.shp"));
+    EXPECT_EQ(feedback.Events[1], replaced);
+    ASSERT_EQ(feedback.Problems.size(), 1u);
+    EXPECT_EQ(feedback.Problems[0].Check.Verdict, InputVerdict::Implausible);
+    EXPECT_EQ(feedback.Problems[0].Reason.rfind("its coordinates (x 180000 to 305000", 0), 0u) << feedback.Problems[0].Reason;
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Reason, "File " + (folder / "text.shp") + " is not a shapefile");
+    EXPECT_EQ(summary.Converted, anyway ? 2u : 1u);
+    EXPECT_EQ(summary.Refused.size(), anyway ? 0u : 1u);
+  }
+}
+
+// Without keep-going, the run ends at a file that fails: nothing after it is asked about.
+TEST(InputCheck, NothingIsAskedAboutFilesAfterOneThatWillFail) {
+  TempFolder folder;
+  WriteShapefile(folder, "metres", PointFile(kTm2Metres, Header::Extent));
+  WriteFileBytes(folder / "metres_1.shp", {'o', 'l', 'd'});
+  WriteShapefile(folder, "cut", DegreesFile());
+  WriteFileBytes(folder / "cut.shp", Bytes(60, 0));
+  QuestionFeedback feedback;
+  EngineState engine(feedback);
+  LocalFileSystem files;
+  RunOptions options;
+  options.KeepGoing = false;
+  const RunSummary summary = RunConversion(engine, TickedJobs(folder.Path(), {{"cut.shp", true}, {"metres.shp", true}}),
+                                           1, 0, options, feedback, files);
+  EXPECT_EQ(feedback.Events,
+            std::vector<std::string>{"error File " + (folder / "cut.shp") + " is damaged: its header is shorter than 100 bytes"});
+  EXPECT_EQ(summary.Failed.size(), 1u);
+  EXPECT_EQ(summary.NotBegun(), 1u);
 }
 
 }  // namespace
