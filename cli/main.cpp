@@ -24,7 +24,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n"
     "       morvane-cli check --mode M --region R PATH...\n"
-    "       morvane-cli point --mode M --region R [X Y]\n"
+    "       morvane-cli point --mode M --region R [--force] [X Y]\n"
     "       morvane-cli modes\n"
     "       morvane-cli fit [--model similarity|affine|local] [--meridian 121|119] [-o MODEL] [--residuals CSV] [--proj] POINTS\n"
     "       morvane-cli COMMAND --help\n";
@@ -80,13 +80,14 @@ constexpr std::string_view kCheckHelp =
     "\n"
     "Tells, for each .shp file (or every *.shp entry of a folder), whether it looks\n"
     "like the source system of the mode in the region, and writes nothing. It reads\n"
-    "the header's bounding box (or, when that is empty or zero, the first records)\n"
-    "and the .prj beside the file. One line per file on standard output:\n"
+    "the header, a sample of records spread through the file, the .prj beside it,\n"
+    "and whether its .shx and .dbf are there. One line per file on standard output:\n"
     "  PATH: plausible\n"
     "  PATH: implausible: the coordinates lie outside the source's extent, and what\n"
-    "        they look like instead (degrees, metres of a grid, another region)\n"
+    "        they look like instead (degrees, metres of a grid, another region);\n"
+    "        or the region is 3 with a mode that reads the region's meridian\n"
     "  PATH: mismatch: the .prj names another datum or grid than the source\n"
-    "  PATH: not checked: the file cannot be read\n"
+    "  PATH: unreadable: converting it would fail, for this reason\n"
     "followed by the modes that fit the system its .prj names, when it names one.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
@@ -95,7 +96,7 @@ constexpr std::string_view kCheckHelp =
     "\n"
     "Exit status: 0 every file plausible, 1 otherwise, 2 usage error.\n";
 
-constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [X Y]\n";
+constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [--force] [X Y]\n";
 
 constexpr std::string_view kPointHelp =
     "\n"
@@ -107,12 +108,17 @@ constexpr std::string_view kPointHelp =
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --force        convert pairs that do not lie in the mode's source too\n"
     "  -h, --help     show this help\n"
     "\n"
     "Blank input lines are skipped. A line that is not two numbers, or a pair that\n"
     "cannot be converted, gets a message naming its line number on standard error\n"
-    "and no output line; the other lines are still converted. Exit status:\n"
-    "0 every pair converted, 1 a line failed, 2 usage error.\n";
+    "and no output line; the other lines are still converted. A pair that cannot be\n"
+    "one of the mode's source (metres for a mode that reads degrees, a latitude\n"
+    "beyond 90 or a longitude beyond 180 degrees, or far outside the extent that\n"
+    "'morvane-cli check' uses) is refused so, unless --force is given. Exit status:\n"
+    "0 every pair converted, 1 a line failed, 2 usage error, 3 a pair was refused\n"
+    "as not of the source and nothing else failed.\n";
 
 constexpr std::string_view kModesUsage = "usage: morvane-cli modes\n";
 
@@ -157,7 +163,8 @@ constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"
                                         KnownOption{"keep-going", false}, KnownOption{"overwrite", false},
                                         KnownOption{"force", false}, KnownOption{"quiet", false}};
 constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
-constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
+constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
+                                      KnownOption{"force", false}};
 constexpr std::array kFitOptions = {KnownOption{"model", true}, KnownOption{"meridian", true},
                                     KnownOption{"output", true, "-o"}, KnownOption{"residuals", true},
                                     KnownOption{"proj", false}};

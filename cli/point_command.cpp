@@ -14,6 +14,7 @@
 #include "engine/conversion.hpp"
 #include "engine/modes.hpp"
 #include "messages.hpp"
+#include "shapefile/input_check.hpp"
 
 namespace morvane {
 
@@ -40,6 +41,14 @@ PointResult ResultOf(double outX, double outY) {
   return {FormatCoordinate(outX) + ' ' + FormatCoordinate(outY) + '\n', {}};
 }
 
+// Why (x, y) is refused as not a pair of the mode's source, ending in how to convert it
+// anyway; empty when it may be one.
+std::string SourceRefusal(const ModeAndRegion& choice, double x, double y) {
+  const std::optional<PointProblem> problem = CheckPointSource(choice.ModeIndex, choice.RegionIndex, x, y);
+  if (!problem) return {};
+  return "refused: " + PointProblemText(*problem, choice.RegionIndex) + " (--force converts it anyway)";
+}
+
 PointResult ConvertToLine(EngineState& engine, TransformMode mode, double x, double y) {
   double outX = 0.0;
   double outY = 0.0;
@@ -55,19 +64,22 @@ bool WriteToStdout(const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
 
-int FinishOutput(bool failed) {
+int FinishOutput(bool failed, bool refused = false) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     PrintMessage("cannot write to standard output");
     return 1;
   }
-  return failed ? 1 : 0;
+  return failed ? 1 : refused ? kPointRefusedStatus : 0;
 }
 
 // The lines of standard input, their pairs converted in blocks through ConvertPoints, with the
 // output lines and the messages of converting them one by one, in line order.
 class LineConverter {
  public:
-  LineConverter(EngineState& engine, TransformMode mode) : engine_(engine), mode_(mode) {}
+  // `check`: the mode and region whose source every pair is checked against; none converts
+  // every pair (--force).
+  LineConverter(EngineState& engine, TransformMode mode, std::optional<ModeAndRegion> check)
+      : engine_(engine), mode_(mode), check_(check) {}
 
   // Takes the next line, without its newline; false once standard output cannot be written.
   bool Line(std::string_view line) {
@@ -79,6 +91,15 @@ class LineConverter {
       if (!ConvertHeld()) return false;
       Report(lineNumber_, "expected two numbers separated by blanks or a comma");
       return true;
+    }
+    if (check_) {
+      const std::string refusal = SourceRefusal(*check_, pair->first, pair->second);
+      if (!refusal.empty()) {
+        if (!ConvertHeld()) return false;
+        PrintMessage("line " + std::to_string(lineNumber_) + ": " + refusal);
+        refused_ = true;
+        return true;
+      }
     }
     pairs_.push_back(pair->first);
     pairs_.push_back(pair->second);
@@ -107,6 +128,7 @@ class LineConverter {
   }
 
   bool Failed() const { return failed_; }
+  bool Refused() const { return refused_; }
 
  private:
   static constexpr std::size_t kPairsPerBlock = 1024;
@@ -135,17 +157,19 @@ class LineConverter {
 
   EngineState& engine_;
   TransformMode mode_;
+  std::optional<ModeAndRegion> check_;
   std::vector<double> pairs_;                // x, y of the lines held
   std::vector<unsigned long long> lines_;    // their line numbers
   std::string output_;                       // converted lines not yet written
   unsigned long long lineNumber_ = 0;
   bool failed_ = false;
+  bool refused_ = false;
 };
 
 // Standard input is read as it comes: the whole lines of what one read returns are converted
 // before the next read, so that a program that writes a line and waits for its answer gets it.
-int ConvertStandardInput(EngineState& engine, TransformMode mode) {
-  LineConverter converter(engine, mode);
+int ConvertStandardInput(EngineState& engine, TransformMode mode, std::optional<ModeAndRegion> check) {
+  LineConverter converter(engine, mode, check);
   std::string pending;  // the bytes after the last newline read
   // unsigned: the count that read takes is an unsigned int on Windows.
   constexpr unsigned kChunkSize = 1u << 16;
@@ -175,7 +199,7 @@ int ConvertStandardInput(EngineState& engine, TransformMode mode) {
     PrintMessage("cannot read standard input");
     failed = true;
   }
-  return FinishOutput(failed);
+  return FinishOutput(failed, converter.Refused());
 }
 
 }  // namespace
@@ -224,12 +248,20 @@ int RunPointCommand(const ParsedArguments& parsed) {
   StderrMessageSink messages;
   EngineState engine = EngineFor(Conversion{choice.ModeIndex, choice.RegionIndex, {}}, messages);
 
-  if (parsed.Operands.empty()) return ConvertStandardInput(engine, choice.ModeIndex);
+  const std::optional<ModeAndRegion> check = parsed.Has("force") ? std::nullopt : std::optional(choice);
+  if (parsed.Operands.empty()) return ConvertStandardInput(engine, choice.ModeIndex, check);
 
   const auto x = ParseCoordinate(parsed.Operands[0]);
   const auto y = ParseCoordinate(parsed.Operands[1]);
   if (!x || !y) {
     throw UsageError("X and Y must be finite numbers, not '" + parsed.Operands[!x ? 0 : 1] + "'");
+  }
+  if (check) {
+    const std::string refusal = SourceRefusal(*check, *x, *y);
+    if (!refusal.empty()) {
+      PrintMessage("the pair given as arguments: " + refusal);
+      return kPointRefusedStatus;
+    }
   }
   const PointResult result = ConvertToLine(engine, choice.ModeIndex, *x, *y);
   if (!result.Error.empty()) {

@@ -21,8 +21,13 @@ std::optional<std::pair<double, double>> ParseCoordinatePair(std::string_view li
 // The shortest decimal (never in exponent form) that reads back as exactly `value`.
 std::string FormatCoordinate(double value);
 
-// Runs the command on parsed arguments: mode, region and either no operand or X and Y.
-// Returns the exit status; throws UsageError.
+// The exit status when a pair was refused as not one of the mode's source (a longitude or
+// latitude out of range, or far outside the plausible extent) and nothing else failed.
+inline constexpr int kPointRefusedStatus = 3;
+
+// Runs the command on parsed arguments: mode, region, --force and either no operand or X and
+// Y. A pair that is not one of the mode's source is refused unless --force is given. Returns
+// the exit status; throws UsageError.
 int RunPointCommand(const ParsedArguments& parsed);
 
 }  // namespace morvane

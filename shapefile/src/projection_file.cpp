@@ -177,11 +177,16 @@ std::optional<double> Parameter(const WktNode& projected, std::initializer_list<
 
 bool Near(std::optional<double> value, double wanted) { return value && std::fabs(*value - wanted) <= 1e-9 * std::max(1.0, std::fabs(wanted)); }
 
+// The names of the two-degree grids by their meridian that the realisations of TWD97 carry
+// ("TWD97[2020]_TM121", "TWD97[2010]_TM119").
+constexpr std::string_view kTm121 = "TM121";
+constexpr std::string_view kTm119 = "TM119";
+
 // The central meridian that a grid's name gives when its parameters do not: the zones of the
-// EPSG and ESRI names ("TM2 zone 119", "TM_Penghu", "UTM zone 51N").
+// EPSG and ESRI names ("TM2 zone 119", "TM_Penghu", "UTM zone 51N", "TWD97[2020]_TM121").
 std::optional<double> MeridianOfName(const std::string& squeezed) {
-  if (Contains(squeezed, "TMTAIWAN")) return 121.0;
-  if (Contains(squeezed, "TMPENGHU")) return 119.0;
+  if (Contains(squeezed, "TMTAIWAN") || Contains(squeezed, kTm121)) return 121.0;
+  if (Contains(squeezed, "TMPENGHU") || Contains(squeezed, kTm119)) return 119.0;
   for (std::string_view zone : {"TM2ZONE", "UTMZONE"}) {
     const std::size_t at = squeezed.find(zone);
     if (at == std::string::npos) continue;
@@ -202,7 +207,8 @@ std::optional<NamedGrid> TransverseMercatorGrid(const WktNode& projected, const 
   if (Near(falseEasting, 500000) && Near(scale, 0.9996)) return NamedGrid::Utm;
   if (falseEasting || scale) return std::nullopt;  // stated, and another grid
   if (Contains(squeezedName, "UTMZONE")) return NamedGrid::Utm;
-  if (Contains(squeezedName, "TM2") || Contains(squeezedName, "TMTAIWAN") || Contains(squeezedName, "TMPENGHU"))
+  if (Contains(squeezedName, "TM2") || Contains(squeezedName, "TMTAIWAN") || Contains(squeezedName, "TMPENGHU") ||
+      Contains(squeezedName, kTm121) || Contains(squeezedName, kTm119))
     return NamedGrid::Tm2;
   return std::nullopt;
 }

@@ -407,12 +407,12 @@ TEST(ConvertCommand, TextFileNamedShpIsNotAShapefileAndNothingIsWritten) {
 
 TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
   // Mode 9 (TWD67 to TWD97 geographic) compares the longitude, so a NaN is an invalid
-  // operation.
+  // operation. The input check refuses the NaN: --force lets it reach the engine.
   TempDir dir;
   WritePointShapefile(dir.Path(), "broken", {{121.0, 24.0}, {std::nan(""), 24.0}});
   WritePointShapefile(dir.Path(), "after", SamplePoints(2, 121.0, 24.0));
 
-  const CliResult result = RunCli({"convert", "--mode", "9", "--region", "1", "--quiet",
+  const CliResult result = RunCli({"convert", "--mode", "9", "--region", "1", "--quiet", "--force",
                                    (dir / "broken.shp").string(), (dir / "after.shp").string()});
 
   EXPECT_EQ(result.Status, 1);
@@ -550,7 +550,10 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
   const CliResult folder = RunCli({"check", "--mode", "2", "--region", "1", dir.Path().string()});
   EXPECT_EQ(folder.Status, 1);
   EXPECT_NE(folder.Out.find((dir / "degrees.shp").string() + ": plausible\n"), std::string::npos) << folder.Out;
-  EXPECT_NE(folder.Out.find((dir / "broken.shp").string() + ": not checked: File "), std::string::npos) << folder.Out;
+  EXPECT_NE(folder.Out.find((dir / "broken.shp").string() + ": unreadable: File " + (dir / "broken.shp").string() +
+                           " is damaged: its header is shorter than 100 bytes\n"),
+            std::string::npos)
+      << folder.Out;
   const CliResult usage = RunCli({"check", "--mode", "2", dir.Path().string()});
   EXPECT_EQ(usage.Status, 2);
 }
@@ -692,6 +695,7 @@ struct PointCase {
   std::string Input;
   std::vector<Point> Good;  // the pairs of the good lines, in order
   std::vector<int> BadLines;
+  bool Force = false;  // --force: pairs outside the source reach the engine
 };
 
 void PrintTo(const PointCase& c, std::ostream* os) { *os << c.Name; }
@@ -701,7 +705,7 @@ class PointCommand : public testing::TestWithParam<PointCase> {};
 // Lines enough for several blocks of pairs, with engine errors inside blocks (the first and
 // the last line of one among them), lines that are not pairs and blank lines between them.
 PointCase ManyLines() {
-  PointCase c{"ManyLinesEngineErrorsInsideBlocks", 7, 3, "", {}, {}};
+  PointCase c{"ManyLinesEngineErrorsInsideBlocks", 7, 3, "", {}, {}, true};
   for (int line = 1; line <= 5000; ++line) {
     if (line == 1 || line == 1030 || line == 2048 || line == 4999) {
       c.Input += "9e10 9e10\n";
@@ -722,8 +726,9 @@ PointCase ManyLines() {
 
 TEST_P(PointCommand, ConvertsGoodLinesAndNamesBadOnes) {
   const PointCase& c = GetParam();
-  const CliResult result = RunCli(
-      {"point", "--mode", std::to_string(c.Mode), "--region", std::to_string(c.Region)}, c.Input);
+  std::vector<std::string> args = {"point", "--mode", std::to_string(c.Mode), "--region", std::to_string(c.Region)};
+  if (c.Force) args.push_back("--force");
+  const CliResult result = RunCli(args, c.Input);
 
   EXPECT_EQ(result.Status, c.BadLines.empty() ? 0 : 1);
   std::istringstream out(result.Out);
@@ -765,19 +770,66 @@ INSTANTIATE_TEST_SUITE_P(
                   3,
                   "100000 200000\n9e10 9e10\n-50000,300000\n",
                   {{100000, 200000}, {-50000, 300000}},
-                  {2}},
+                  {2},
+                  true},
         ManyLines()),
     [](const testing::TestParamInfo<PointCase>& row) { return row.param.Name; });
 
 TEST(PointCommand, ConvertsOnePairFromArguments) {
-  // A negative number is an operand, not an option.
-  const CliResult result = RunCli({"point", "--mode", "9", "--region", "1", "-121.5", "24"});
+  // A negative number is an operand, not an option. The pair lies far from Taiwan: --force.
+  const CliResult result = RunCli({"point", "--mode", "9", "--region", "1", "--force", "-121.5", "24"});
   EXPECT_EQ(result.Status, 0) << result.Err;
   const Point expected = EngineConvert(9, 1, {-121.5, 24});
   EXPECT_EQ(result.Out.back(), '\n');
   const Point printed = ParseOutputLine(result.Out.substr(0, result.Out.size() - 1));
   EXPECT_EQ(printed.X, expected.X);
   EXPECT_EQ(printed.Y, expected.Y);
+}
+
+// A pair that cannot be one of the mode's source is refused, named by its line or as the
+// arguments, with exit status 3 when nothing else failed; --force converts it.
+TEST(PointCommand, RefusesPairsOutsideTheSourceUnlessForced) {
+  struct Case {
+    const char* Name;
+    std::vector<std::string> Args;
+    std::string Input;
+    int Status;
+    std::size_t OutputLines;
+    std::vector<std::string> Messages;  // each the start of one line of standard error
+  };
+  const std::vector<Case> cases = {
+      {"MetresToADegreesMode", {"--mode", "2", "--region", "1", "302166", "2771181"}, "", 3, 0,
+       {"morvane-cli: the pair given as arguments: refused: a latitude beyond ±90 degrees is not TWD67 longitude and "
+        "latitude (--force converts it anyway)"}},
+      {"MetresToADegreesModeForced", {"--mode", "2", "--region", "1", "--force", "302166", "2771181"}, "", 0, 1, {}},
+      {"LatitudeBeyond90", {"--mode", "14", "--region", "1", "121", "95"}, "", 3, 0,
+       {"morvane-cli: the pair given as arguments: refused: a latitude beyond ±90"}},
+      {"LinesOutOfRange", {"--mode", "2", "--region", "1"}, "121 24\n121 95\n121 -95\n181 24\n121.5 25\n", 3, 2,
+       {"morvane-cli: line 2: refused: a latitude beyond", "morvane-cli: line 3: refused: a latitude beyond",
+        "morvane-cli: line 4: refused: a longitude beyond ±180 degrees"}},
+      {"DegreesToAGridMode", {"--mode", "1", "--region", "1"}, "250000 2650000\n121 24\n", 3, 1,
+       {"morvane-cli: line 2: refused: it lies far outside the plausible TWD67 TM2 grid (central meridian 121°E) of "
+        "Taiwan (x -246672 to 568751, y 2239828 to 2968478) (--force converts it anyway)"}},
+      {"RefusedAndABadLine", {"--mode", "2", "--region", "1"}, "121 95\nno pair\n121 24\n", 1, 1,
+       {"morvane-cli: line 1: refused", "morvane-cli: line 2: expected two numbers"}},
+      {"LinesForced", {"--mode", "2", "--region", "1", "--force"}, "121 24\n121 95\n181 24\n", 0, 3, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::string> args = {"point"};
+    args.insert(args.end(), c.Args.begin(), c.Args.end());
+    const CliResult result = RunCli(args, c.Input);
+    EXPECT_EQ(result.Status, c.Status) << result.Err;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(result.Out.begin(), result.Out.end(), '\n')), c.OutputLines)
+        << result.Out;
+    std::istringstream err(result.Err);
+    std::string line;
+    for (const std::string& message : c.Messages) {
+      ASSERT_TRUE(std::getline(err, line)) << result.Err;
+      EXPECT_EQ(line.rfind(message, 0), 0u) << line;
+    }
+    EXPECT_FALSE(std::getline(err, line)) << "extra message: " << line;
+  }
 }
 
 }  // namespace

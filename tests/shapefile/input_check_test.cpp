@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <limits>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
+#include "shapefile/byte_order.hpp"
+#include "shapefile/conversion_run.hpp"
 #include "shapefile/input_check.hpp"
 #include "shapefile/projection_file.hpp"
 #include "shapefile/target_system.hpp"
@@ -72,6 +78,21 @@ INSTANTIATE_TEST_SUITE_P(
         PrjCase{"EpsgTwd97Tm2ZoneNameOnly",
                 R"(PROJCS["TWD97 / TM2 zone 119",GEOGCS["TWD97",DATUM["Taiwan_Datum_1997",SPHEROID["GRS 1980",6378137,298.257222101]]],PROJECTION["Transverse_Mercator"],UNIT["metre",1]])",
                 NamedSystem{NamedDatum::Twd97, NamedGrid::Tm2, 119.0}},
+        PrjCase{"Twd97Realisation2020",
+                R"(PROJCS["TWD97[2020]_TM121",GEOGCS["GCS_TWD97[2020]",DATUM["D_TWD97[2020]",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",250000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",121.0],PARAMETER["Scale_Factor",0.9999],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])",
+                kTwd97Tm2_121},
+        PrjCase{"Twd97Realisation2020GridFromItsNameOnly",
+                R"(PROJCS["TWD97[2020]_TM121",GEOGCS["GCS_TWD97[2020]",DATUM["D_TWD97[2020]",SPHEROID["GRS_1980",6378137.0,298.257222101]]],PROJECTION["Transverse_Mercator"],UNIT["Meter",1.0]])",
+                kTwd97Tm2_121},
+        PrjCase{"Twd97Realisation2010Islands",
+                R"(PROJCS["TWD97[2010]_TM119",GEOGCS["GCS_TWD97[2010]",DATUM["D_TWD97[2010]",SPHEROID["GRS_1980",6378137.0,298.257222101]]],PROJECTION["Transverse_Mercator"],UNIT["Meter",1.0]])",
+                NamedSystem{NamedDatum::Twd97, NamedGrid::Tm2, 119.0}},
+        PrjCase{"Twd97Realisation2010EpsgStyle",
+                R"(PROJCS["TWD97[2010] / TM2 zone 121",GEOGCS["TWD97[2010]",DATUM["Taiwan Datum 1997 [2010]",SPHEROID["GRS 1980",6378137,298.257222101]]],PROJECTION["Transverse_Mercator"],PARAMETER["central_meridian",121],PARAMETER["scale_factor",0.9999],PARAMETER["false_easting",250000],UNIT["metre",1]])",
+                kTwd97Tm2_121},
+        PrjCase{"GcsTwd97Realisation2020",
+                R"(GEOGCS["GCS_TWD97[2020]",DATUM["D_TWD97[2020]",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])",
+                NamedSystem{NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt}},
         PrjCase{"EsriUtm51", kWgs84Utm51, NamedSystem{NamedDatum::Wgs84, NamedGrid::Utm, 123.0}},
         PrjCase{"UtmZoneFromTheName",
                 R"(PROJCS["WGS 84 / UTM zone 50N",GEOGCS["WGS 84",DATUM["WGS_1984",SPHEROID["WGS 84",6378137,298.257223563]]],PROJECTION["Transverse_Mercator"]])",
@@ -361,6 +382,352 @@ TEST(InputCheck, GridExtentsHoldTheRegionConverted) {
   // The islands' grid lies around its own meridian, west of Taiwan's.
   EXPECT_LT(PlausibleExtent(0, 1).Xmax, tm2.Xmax);
   EXPECT_GT(PlausibleExtent(0, 1).Ymin, tm2.Ymin);
+}
+
+
+// ---- real-world inputs written by GDAL ---------------------------------------------------
+
+// Places, longitude and latitude, that national layers hold.
+struct Place {
+  const char* Name;
+  double Lon;
+  double Lat;
+};
+const std::vector<Place> kTaiwanPlaces = {{"Taipei", 121.52, 25.04},       {"Kaohsiung", 120.30, 22.62},
+                                          {"Hualien", 121.60, 23.98},      {"Eluanbi", 120.85, 21.90},
+                                          {"Green Island", 121.49, 22.66}, {"Orchid Island", 121.55, 22.05}};
+const std::vector<Place> kPenghu = {{"Magong", 119.57, 23.57}, {"Qimei", 119.43, 23.21}};
+const std::vector<Place> kKinmen = {{"Kinmen", 118.32, 24.44}, {"Lieyu", 118.24, 24.43}};
+const std::vector<Place> kMatsu = {{"Nangan", 119.94, 26.16}, {"Dongyin", 120.49, 26.37}};
+const std::vector<Place> kPratas = {{"Pratas", 116.72, 20.70}};
+
+std::vector<Place> Joined(std::initializer_list<std::vector<Place>> groups) {
+  std::vector<Place> all;
+  for (const std::vector<Place>& group : groups) all.insert(all.end(), group.begin(), group.end());
+  return all;
+}
+
+// A layer as GDAL writes it: small triangles around the places, given in the longitude and
+// latitude of EPSG `from` and written in EPSG `to` (reprojected by GDAL when they differ).
+struct GdalLayer {
+  std::vector<Place> Places;
+  int From;
+  int To;
+  bool LeadingNull = false;  // a first feature without geometry
+  std::string Prj = "";      // replaces GDAL's .prj; "-" removes it
+};
+
+const std::string kTwd97_2020Tm121 =
+    R"(PROJCS["TWD97[2020]_TM121",GEOGCS["GCS_TWD97[2020]",DATUM["D_TWD97[2020]",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]],PROJECTION["Transverse_Mercator"],PARAMETER["False_Easting",250000.0],PARAMETER["False_Northing",0.0],PARAMETER["Central_Meridian",121.0],PARAMETER["Scale_Factor",0.9999],PARAMETER["Latitude_Of_Origin",0.0],UNIT["Meter",1.0]])";
+const std::string kGcsTwd97_2020 =
+    R"(GEOGCS["GCS_TWD97[2020]",DATUM["D_TWD97[2020]",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
+
+const std::map<std::string, GdalLayer>& GdalLayers() {
+  static const std::map<std::string, GdalLayer> layers = {
+      {"tm2_leading_null", {kTaiwanPlaces, 3821, 3828, true}},
+      {"national_twd67_degrees", {Joined({kTaiwanPlaces, kPenghu, kKinmen, kMatsu, kPratas}), 3821, 3821}},
+      {"national_twd97_degrees", {Joined({kTaiwanPlaces, kPenghu, kKinmen, kMatsu, kPratas}), 3824, 3824, true}},
+      {"national_wgs84_degrees", {Joined({kTaiwanPlaces, kPenghu, kKinmen, kMatsu}), 4326, 4326}},
+      {"national_twd97_tm2", {Joined({kTaiwanPlaces, kPenghu, kKinmen, kMatsu, kPratas}), 3824, 3826}},
+      {"national_twd67_tm2", {Joined({kKinmen, kTaiwanPlaces, kMatsu}), 3821, 3828}},
+      {"kinmen_twd97_degrees", {kKinmen, 3824, 3824}},
+      {"kinmen_twd97_tm2_119", {kKinmen, 3824, 3825}},
+      {"kinmen_twd97_tm2_119_no_prj", {kKinmen, 3824, 3825, false, "-"}},
+      {"penghu_twd67_degrees", {kPenghu, 3821, 3821, true}},
+      {"penghu_twd67_tm2_119_no_prj", {kPenghu, 3821, 3827, false, "-"}},
+      {"matsu_twd97_degrees", {kMatsu, 3824, 3824}},
+      {"national_twd97_2020_tm2", {Joined({kTaiwanPlaces, kKinmen, kMatsu}), 3824, 3826, false, kTwd97_2020Tm121}},
+      {"national_twd97_2020_degrees", {Joined({kTaiwanPlaces, kPenghu}), 3824, 3824, false, kGcsTwd97_2020}},
+  };
+  return layers;
+}
+
+std::string GeoJson(const GdalLayer& layer) {
+  std::string json = R"({"type":"FeatureCollection","features":[)";
+  if (layer.LeadingNull) json += R"({"type":"Feature","properties":{"name":"none"},"geometry":null},)";
+  for (std::size_t i = 0; i < layer.Places.size(); ++i) {
+    const Place& p = layer.Places[i];
+    const auto at = [](double lon, double lat) { return "[" + std::to_string(lon) + "," + std::to_string(lat) + "]"; };
+    if (i > 0) json += ",";
+    json += R"({"type":"Feature","properties":{"name":")" + std::string(p.Name) +
+            R"("},"geometry":{"type":"Polygon","coordinates":[[)" + at(p.Lon, p.Lat) + "," + at(p.Lon + 0.01, p.Lat) +
+            "," + at(p.Lon, p.Lat + 0.01) + "," + at(p.Lon, p.Lat) + "]]}}";
+  }
+  return json + "]}";
+}
+
+// The folder with every layer written by ogr2ogr, made once; empty when GDAL is not there.
+const TempFolder* GdalFolder() {
+  static const TempFolder* folder = []() -> const TempFolder* {
+    if (std::system("ogr2ogr --version > /dev/null 2>&1") != 0) return nullptr;
+    auto* made = new TempFolder;
+    for (const auto& [name, layer] : GdalLayers()) {
+      std::ofstream(*made / (name + ".geojson")) << GeoJson(layer);
+      const std::string systems = layer.From == layer.To
+                                      ? " -a_srs EPSG:" + std::to_string(layer.To)
+                                      : " -s_srs EPSG:" + std::to_string(layer.From) + " -t_srs EPSG:" + std::to_string(layer.To);
+      const std::string command = "ogr2ogr -f 'ESRI Shapefile'" + systems + " '" + (*made / (name + ".shp")) + "' '" +
+                                  (*made / (name + ".geojson")) + "' > /dev/null 2>&1";
+      EXPECT_EQ(std::system(command.c_str()), 0) << command;
+      if (layer.Prj == "-") std::remove((*made / (name + ".prj")).c_str());
+      if (!layer.Prj.empty() && layer.Prj != "-") std::ofstream(*made / (name + ".prj")) << layer.Prj;
+    }
+    return made;
+  }();
+  return folder;
+}
+
+struct GdalCase {
+  const char* Layer;
+  int Mode;    // as the captions number them
+  int Region;  // likewise
+  InputVerdict Verdict;
+  std::optional<CheckFinding> Finding = std::nullopt;  // of the first reason, when one is wanted
+};
+
+void PrintTo(const GdalCase& c, std::ostream* os) { *os << c.Layer << " mode " << c.Mode << " region " << c.Region; }
+
+class GdalInputs : public testing::TestWithParam<GdalCase> {};
+
+TEST_P(GdalInputs, GetTheirVerdict) {
+  const GdalCase& c = GetParam();
+  const TempFolder* folder = GdalFolder();
+  if (folder == nullptr) GTEST_SKIP() << "ogr2ogr (gdal-bin) is not installed";
+  LocalFileSystem files;
+  const InputCheck check =
+      CheckInput(*folder / (std::string(c.Layer) + ".shp"), static_cast<TransformMode>(c.Mode - 1), c.Region - 1, files);
+  EXPECT_EQ(check.Verdict, c.Verdict) << Said(check);
+  if (c.Finding) {
+    ASSERT_FALSE(check.Reasons.empty());
+    EXPECT_EQ(check.Reasons[0].Finding, *c.Finding) << Said(check);
+  }
+}
+
+constexpr auto kOutside = CheckFinding::OutsideExtent;
+constexpr auto kIslands = CheckFinding::InAnotherRegion;
+constexpr auto kRegion3 = CheckFinding::RegionNotForMode;
+constexpr auto kPrj = CheckFinding::PrjNamesAnother;
+
+INSTANTIATE_TEST_SUITE_P(
+    RightOnes, GdalInputs,
+    testing::Values(
+        // The header box of a file that begins with a null shape holds (0, 0).
+        GdalCase{"tm2_leading_null", 1, 1, kPlausible}, GdalCase{"tm2_leading_null", 11, 1, kPlausible},
+        // National layers: every region for the modes that do not depend on it, region 1 for
+        // the others.
+        GdalCase{"national_twd67_degrees", 9, 1, kPlausible}, GdalCase{"national_twd67_degrees", 9, 2, kPlausible},
+        GdalCase{"national_twd67_degrees", 9, 3, kPlausible}, GdalCase{"national_twd67_degrees", 15, 1, kPlausible},
+        GdalCase{"national_twd67_degrees", 15, 2, kPlausible}, GdalCase{"national_twd67_degrees", 15, 3, kPlausible},
+        GdalCase{"national_twd67_degrees", 2, 1, kPlausible}, GdalCase{"national_twd67_degrees", 4, 1, kPlausible},
+        GdalCase{"national_twd67_degrees", 6, 1, kPlausible}, GdalCase{"national_twd67_degrees", 8, 1, kPlausible},
+        GdalCase{"national_twd67_degrees", 8, 3, kPlausible}, GdalCase{"national_twd97_degrees", 10, 1, kPlausible},
+        GdalCase{"national_twd97_degrees", 10, 2, kPlausible}, GdalCase{"national_twd97_degrees", 10, 3, kPlausible},
+        GdalCase{"national_twd97_degrees", 14, 1, kPlausible}, GdalCase{"national_wgs84_degrees", 16, 1, kPlausible},
+        GdalCase{"national_wgs84_degrees", 16, 2, kPlausible}, GdalCase{"national_wgs84_degrees", 16, 3, kPlausible},
+        GdalCase{"national_twd97_tm2", 12, 1, kPlausible}, GdalCase{"national_twd97_tm2", 13, 1, kPlausible},
+        GdalCase{"national_twd67_tm2", 1, 1, kPlausible}, GdalCase{"national_twd67_tm2", 11, 1, kPlausible},
+        // One island group: region 2.
+        GdalCase{"kinmen_twd97_degrees", 14, 2, kPlausible}, GdalCase{"kinmen_twd97_degrees", 10, 1, kPlausible},
+        GdalCase{"kinmen_twd97_tm2_119", 13, 2, kPlausible}, GdalCase{"kinmen_twd97_tm2_119", 12, 2, kPlausible},
+        GdalCase{"kinmen_twd97_tm2_119_no_prj", 13, 2, kPlausible}, GdalCase{"penghu_twd67_degrees", 2, 2, kPlausible},
+        GdalCase{"penghu_twd67_degrees", 9, 1, kPlausible}, GdalCase{"penghu_twd67_tm2_119_no_prj", 1, 2, kPlausible},
+        GdalCase{"matsu_twd97_degrees", 14, 2, kPlausible},
+        // The realisation names of TWD97.
+        GdalCase{"national_twd97_2020_tm2", 13, 1, kPlausible}, GdalCase{"national_twd97_2020_tm2", 12, 1, kPlausible},
+        GdalCase{"national_twd97_2020_degrees", 14, 1, kPlausible},
+        GdalCase{"national_twd97_2020_degrees", 10, 2, kPlausible}),
+    [](const testing::TestParamInfo<GdalCase>& row) {
+      return std::string(row.param.Layer) + "_mode" + std::to_string(row.param.Mode) + "_region" +
+             std::to_string(row.param.Region);
+    });
+
+INSTANTIATE_TEST_SUITE_P(
+    WrongOnes, GdalInputs,
+    testing::Values(
+        GdalCase{"tm2_leading_null", 2, 1, kMismatch}, GdalCase{"tm2_leading_null", 11, 2, kMismatch, kPrj},
+        GdalCase{"tm2_leading_null", 11, 3, kImplausible, kRegion3},
+        GdalCase{"national_twd67_degrees", 2, 2, kImplausible, kOutside},
+        GdalCase{"national_twd67_degrees", 2, 3, kImplausible, kRegion3},
+        GdalCase{"national_twd67_degrees", 14, 1, kMismatch, kPrj},
+        GdalCase{"national_twd67_degrees", 11, 1, kMismatch, kPrj},
+        GdalCase{"national_twd97_tm2", 13, 2, kMismatch, kPrj},
+        GdalCase{"national_twd97_tm2", 13, 3, kImplausible, kRegion3},
+        GdalCase{"national_twd97_tm2", 14, 1, kMismatch, kPrj},
+        GdalCase{"kinmen_twd97_degrees", 14, 1, kImplausible, kIslands},
+        GdalCase{"kinmen_twd97_degrees", 14, 3, kImplausible, kRegion3},
+        GdalCase{"kinmen_twd97_tm2_119", 13, 1, kMismatch, kPrj},
+        GdalCase{"kinmen_twd97_tm2_119_no_prj", 13, 1, kImplausible, kIslands},
+        GdalCase{"penghu_twd67_degrees", 2, 1, kImplausible, kIslands},
+        GdalCase{"penghu_twd67_tm2_119_no_prj", 1, 1, kImplausible, kIslands},
+        GdalCase{"penghu_twd67_tm2_119_no_prj", 2, 2, kImplausible, kOutside},
+        GdalCase{"matsu_twd97_degrees", 14, 1, kImplausible, kIslands},
+        GdalCase{"national_twd97_2020_tm2", 11, 1, kMismatch, kPrj},
+        GdalCase{"national_twd97_2020_degrees", 9, 1, kMismatch, kPrj}),
+    [](const testing::TestParamInfo<GdalCase>& row) {
+      return std::string(row.param.Layer) + "_mode" + std::to_string(row.param.Mode) + "_region" +
+             std::to_string(row.param.Region);
+    });
+
+// Kinmen and Matsu are never the mainland, whatever the mode and region.
+TEST(InputCheck, TheIslandsAreNeverTheMainland) {
+  const TempFolder* folder = GdalFolder();
+  if (folder == nullptr) GTEST_SKIP() << "ogr2ogr (gdal-bin) is not installed";
+  LocalFileSystem files;
+  for (const char* layer : {"kinmen_twd97_degrees", "matsu_twd97_degrees", "national_twd67_degrees"}) {
+    for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+      for (Region region = 0; region < kRegionCount; ++region) {
+        const InputCheck check = CheckInput(*folder / (std::string(layer) + ".shp"), mode, region, files);
+        for (const CheckReason& reason : check.Reasons) {
+          EXPECT_FALSE(reason.Resembles == LookAlike::OtherRegion && reason.OtherRegion == kMainlandRegion)
+              << layer << " mode index " << mode << " region index " << region << ": " << Said(check);
+        }
+      }
+    }
+  }
+}
+
+// ---- the check and the run agree ---------------------------------------------------------
+
+// Records the questions of a run and what it shows.
+class QuestionFeedback : public RunFeedback {
+ public:
+  void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
+  void ShowCompletion(const std::string&, const std::string&) override {}
+  void SetOverallProgress(int) override {}
+  void SetFileProgress(int) override {}
+  void ShowError(const std::string& text) override { Events.push_back("error " + text); }
+  bool ConfirmReplace(const std::vector<std::string>& outputs) override {
+    std::string event = "replace?";
+    for (const std::string& output : outputs) event += " " + output;
+    Events.push_back(event);
+    return true;
+  }
+  bool ConfirmSuspicious(const std::vector<FileProblem>& files) override {
+    std::string event = "convert anyway?";
+    for (const FileProblem& file : files) event += " " + file.Path;
+    Events.push_back(event);
+    Problems = files;
+    return ConvertAnyway;
+  }
+
+  bool ConvertAnyway = false;
+  std::vector<std::string> Events;
+  std::vector<FileProblem> Problems;
+};
+
+Shapefile DegreesFile() { return PointFile(kDegrees, Header::Extent); }
+
+// Whatever the run fails on before converting, the check finds, in the run's own words.
+TEST(InputCheck, WhatTheRunFailsOnTheCheckSaysInTheSameWords) {
+  struct Case {
+    const char* Name;
+    void (*Spoil)(const TempFolder& folder);
+    CheckFinding Finding;
+  };
+  const auto cutMain = [](const TempFolder& folder, std::size_t size) {
+    Bytes main = ReadFileBytes(folder / "in.shp");
+    main.resize(size);
+    WriteFileBytes(folder / "in.shp", main);
+  };
+  static const auto cut = cutMain;
+  const std::vector<Case> cases = {
+      {"no .dbf", [](const TempFolder& f) { std::remove((f / "in.dbf").c_str()); }, CheckFinding::CompanionMissing},
+      {"no .shx", [](const TempFolder& f) { std::remove((f / "in.shx").c_str()); }, CheckFinding::CompanionMissing},
+      {"a text file renamed, without companions",
+       [](const TempFolder& f) {
+         const std::string text = "name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n" + std::string(120, 'z');
+         WriteFileBytes(f / "in.shp", Bytes(text.begin(), text.end()));
+         std::remove((f / "in.shx").c_str());
+         std::remove((f / "in.dbf").c_str());
+       },
+       CheckFinding::NotAShapefile},
+      {"cut inside the header", [](const TempFolder& f) { cut(f, 60); }, CheckFinding::ShortHeader},
+      {"shorter than its header says", [](const TempFolder& f) { cut(f, ReadFileBytes(f / "in.shp").size() - 3); },
+       CheckFinding::LengthBeyondFile},
+      {"a record that runs past the end",
+       [](const TempFolder& f) {
+         Bytes main = ReadFileBytes(f / "in.shp");
+         main.resize(main.size() - 3);
+         WriteInt32BE(main.data() + 24, static_cast<std::int32_t>(main.size() / 2));
+         WriteFileBytes(f / "in.shp", main);
+       },
+       CheckFinding::DamagedRecord},
+      {"an index without its header", [](const TempFolder& f) { WriteFileBytes(f / "in.shx", Bytes(99, 0)); },
+       CheckFinding::ShortHeader},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempFolder folder;
+    WriteShapefile(folder, "in", DegreesFile());
+    c.Spoil(folder);
+    LocalFileSystem files;
+    const InputCheck check = CheckInput(folder / "in.shp", 1, 0, files);
+    EXPECT_EQ(check.Verdict, InputVerdict::Unreadable);
+    ASSERT_EQ(check.Reasons.size(), 1u);
+    EXPECT_EQ(check.Reasons[0].Finding, c.Finding);
+
+    QuestionFeedback feedback;
+    EngineState engine(feedback);
+    const RunSummary summary = RunConversion(engine, {{"in.shp", true}}, folder.Path(), 1, 0, feedback, files);
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Reason, Said(check));
+    EXPECT_TRUE(feedback.Problems.empty());  // never offered to be converted anyway
+  }
+}
+
+// The run asks first which suspicious files to convert, then about the outputs of the files it
+// will convert: none of a file refused or unreadable.
+TEST(InputCheck, TheRunAsksAboutInputsBeforeOutputs) {
+  for (const bool anyway : {false, true}) {
+    SCOPED_TRACE(anyway ? "converted anyway" : "refused");
+    TempFolder folder;
+    WriteShapefile(folder, "good", DegreesFile());
+    WriteShapefile(folder, "metres", PointFile(kTm2Metres, Header::Extent));
+    const std::string text = "name,x,y\ntaipei,121.5,25.0\n" + std::string(120, 'z');
+    for (const char* output : {"good_1.shp", "metres_1.shp", "text_1.shp", "text_1.shx", "text_1.dbf"})
+      WriteFileBytes(folder / output, {'o', 'l', 'd'});
+    WriteShapefile(folder, "text", DegreesFile());
+    WriteFileBytes(folder / "text.shp", Bytes(text.begin(), text.end()));
+
+    QuestionFeedback feedback;
+    feedback.ConvertAnyway = anyway;
+    EngineState engine(feedback);
+    LocalFileSystem files;
+    const RunSummary summary = RunConversion(
+        engine, {{"text.shp", true}, {"metres.shp", true}, {"good.shp", true}}, folder.Path(), 1, 0, feedback, files);
+    const std::string replaced =
+        anyway ? "replace? " + (folder / "metres_1.shp") + " " + (folder / "good_1.shp") : "replace? " + (folder / "good_1.shp");
+    ASSERT_GE(feedback.Events.size(), 2u);
+    EXPECT_EQ(feedback.Events[0], "convert anyway? " + (folder / "metres.shp"));
+    EXPECT_EQ(feedback.Events[1], replaced);
+    ASSERT_EQ(feedback.Problems.size(), 1u);
+    EXPECT_EQ(feedback.Problems[0].Check.Verdict, InputVerdict::Implausible);
+    EXPECT_EQ(feedback.Problems[0].Reason.rfind("its coordinates (x 180000 to 305000", 0), 0u) << feedback.Problems[0].Reason;
+    ASSERT_EQ(summary.Failed.size(), 1u);
+    EXPECT_EQ(summary.Failed[0].Reason, "File " + (folder / "text.shp") + " is not a shapefile");
+    EXPECT_EQ(summary.Converted, anyway ? 2u : 1u);
+    EXPECT_EQ(summary.Refused.size(), anyway ? 0u : 1u);
+  }
+}
+
+// Without keep-going, the run ends at a file that fails: nothing after it is asked about.
+TEST(InputCheck, NothingIsAskedAboutFilesAfterOneThatWillFail) {
+  TempFolder folder;
+  WriteShapefile(folder, "metres", PointFile(kTm2Metres, Header::Extent));
+  WriteFileBytes(folder / "metres_1.shp", {'o', 'l', 'd'});
+  WriteShapefile(folder, "cut", DegreesFile());
+  WriteFileBytes(folder / "cut.shp", Bytes(60, 0));
+  QuestionFeedback feedback;
+  EngineState engine(feedback);
+  LocalFileSystem files;
+  RunOptions options;
+  options.KeepGoing = false;
+  const RunSummary summary = RunConversion(engine, TickedJobs(folder.Path(), {{"cut.shp", true}, {"metres.shp", true}}),
+                                           1, 0, options, feedback, files);
+  EXPECT_EQ(feedback.Events,
+            std::vector<std::string>{"error File " + (folder / "cut.shp") + " is damaged: its header is shorter than 100 bytes"});
+  EXPECT_EQ(summary.Failed.size(), 1u);
+  EXPECT_EQ(summary.NotBegun(), 1u);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // What a shapefile's .prj says about the coordinates: the datum, whether they are longitude and
 // latitude or a grid, which grid, and its central meridian. Read from the one-line WKT that
 // GIS programs write beside a shapefile, in the ESRI dialect ("TWD_1997_TM_Taiwan",
-// "GCS_WGS_1984") or the EPSG one ("TWD97 / TM2 zone 121"), and from Morvane's own outputs.
+// "GCS_WGS_1984") or the EPSG one ("TWD97 / TM2 zone 121"), and from Morvane's own outputs. The
+// realisations of TWD97 that government data names ("GCS_TWD97[2020]", "TWD97[2010]_TM119")
+// are TWD97: the check tells datums apart by metres, not by centimetres.
 #pragma once
 
 #include <optional>
