@@ -17,7 +17,8 @@ void WindowFeedback::SetOverallProgress(int percent) { overall_.SetPercent(perce
 
 void WindowFeedback::SetFileProgress(int percent) { file_.SetPercent(percent); }
 
-void WindowFeedback::ShowError(const std::string& text) { dialogs_.ShowError(ErrorBoxText(TranslatedMessage(DisplayText(text)))); }
+// The window lists every failure once, in the run's summary at its end.
+void WindowFeedback::ShowError(const std::string& /*text*/) {}
 
 bool WindowFeedback::ConfirmReplace(const std::vector<std::string>& outputs) {
   return dialogs_.AskYesNo(ReplaceQuestionText(outputs));

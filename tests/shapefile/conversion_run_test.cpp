@@ -140,12 +140,14 @@ TEST(ConversionRun, MissingCompanionIsReportedAndTheOthersAreConvertedWithoutCom
     const RunSummary summary = run.Convert(folder, {{"a.shp", true}, {"b.shp", true}, {"c.shp", true}});
     const std::string missing = (folder / c.Reported) + " Not found";
     EXPECT_EQ(run.feedback.Events,
-              (std::vector<std::string>{"overall 0", "file 100", "overall 33", "message " + missing, "overall 66",
+              (std::vector<std::string>{"overall 0", "file 100", "overall 33", "error " + missing, "overall 66",
                                         "file 100"}));
     EXPECT_EQ(summary.Converted, 2u);
     ASSERT_EQ(summary.Failed.size(), 1u);
     EXPECT_EQ(summary.Failed[0].Path, folder / "b.shp");
     EXPECT_EQ(summary.Failed[0].Reason, missing);
+    EXPECT_EQ(summary.Failed[0].Details.Kind, ErrorKind::MissingCompanion);
+    EXPECT_EQ(summary.Failed[0].Details.Path, folder / c.Reported);
     ExpectConverted(folder, "a", run.Expected(Roads()), "a.dbf");
     ExpectConverted(folder, "c", run.Expected(Roads()), "c.dbf");
     for (const char* output : {"b_1.shp", "b_1.shx", "b_1.dbf"})
