@@ -27,9 +27,19 @@ class WindowDialogs {
   virtual SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) = 0;
   // A question with Yes and No buttons, the application's title as caption; true for Yes.
   virtual bool AskYesNo(const QString& text) = 0;
+  // The one box at the end of a run that did not convert every file: `headline` above a
+  // scrollable, copyable `list` of what was not converted and why, a warning icon, an OK
+  // button, the application's title as caption.
+  virtual void ShowRunSummary(const QString& headline, const QString& list) = 0;
 };
 
-// The program's boxes: modal QMessageBoxes over the owner window.
+// The standard buttons' texts in the window's language: 確定, 是, 否 (OK, Yes, No).
+QString OkButtonText();
+QString YesButtonText();
+QString NoButtonText();
+
+// The program's boxes: modal QMessageBoxes over the owner window, and a small dialog for the
+// run's summary. Their buttons speak the window's language.
 class MessageBoxDialogs : public WindowDialogs {
  public:
   explicit MessageBoxDialogs(QString title) : title_(std::move(title)) {}
@@ -43,6 +53,7 @@ class MessageBoxDialogs : public WindowDialogs {
   void ShowError(const QString& text) override;
   SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override;
   bool AskYesNo(const QString& text) override;
+  void ShowRunSummary(const QString& headline, const QString& list) override;
 
  private:
   QString title_;

@@ -222,9 +222,9 @@ void MainWindow::StartConversion() {
     if (summary.Files == 0)
       dialogs_.ShowMessage(NothingToConvertText(!folder.empty()));
     else if (summary.Cancelled)
-      dialogs_.ShowCompletion(CancelledRunText(summary), QStringLiteral("Message"));
+      dialogs_.ShowRunSummary(CancelledRunHeadline(summary), RunSummaryList(summary));
     else if (!summary.AllConverted())
-      dialogs_.ShowCompletion(RunSummaryText(summary), QStringLiteral("Message"));
+      dialogs_.ShowRunSummary(RunSummaryHeadline(summary), RunSummaryList(summary));
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
   }

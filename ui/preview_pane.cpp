@@ -361,7 +361,7 @@ void PreviewPane::ShowFile(const std::string& path, const QString& shownName, Tr
   } catch (const std::exception& error) {
     sample_ = ShapeSample{};
     map_->SetLayers({}, {});
-    status_->setText(shownName + QStringLiteral(": ") + TranslatedMessage(DisplayText(error.what())));
+    status_->setText(ErrorText(error, path));
     map_->Fit();
     return;
   }

@@ -3,10 +3,179 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
 
 #include "translation.hpp"
 
 namespace morvane {
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate("Problems", text); }
+
+// The last part of a path: the file's name, which starts every reason.
+QString FileName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return DisplayText(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+QString Figure(const ErrorDetails& details, std::size_t index) {
+  return index < details.Figures.size() ? QString::number(details.Figures[index]) : QStringLiteral("?");
+}
+
+// A shape type's name ("PolyLineZ") in the window's language.
+QString ShapeTypeText(const std::string& name) {
+  QString base = QString::fromStdString(name);
+  QString measures;
+  if (base.endsWith(u'Z')) {
+    base.chop(1);
+    measures = Tr("（含高程）");
+  } else if (base.endsWith(u'M')) {
+    base.chop(1);
+    measures = Tr("（含量測值）");
+  }
+  if (base == QStringLiteral("Point")) return Tr("點") + measures;
+  if (base == QStringLiteral("MultiPoint")) return Tr("多點") + measures;
+  if (base == QStringLiteral("PolyLine")) return Tr("折線") + measures;
+  if (base == QStringLiteral("Polygon")) return Tr("多邊形") + measures;
+  if (base == QStringLiteral("MultiPatch")) return Tr("多面片") + measures;
+  return QString::fromStdString(name);
+}
+
+// What is wrong with a damaged record, to follow "record n (at byte m)".
+QString RecordDamageText(const ErrorDetails& d) {
+  switch (d.Damage) {
+    case RecordDamage::CutShort:
+      return Tr("被截斷了");
+    case RecordDamage::ContentLength:
+      return Tr("的內容長度是 %1 字組").arg(Figure(d, 0));
+    case RecordDamage::PastEnd:
+      return Tr("超出檔案結尾（%1 位元組，只剩 %2 位元組）").arg(Figure(d, 0), Figure(d, 1));
+    case RecordDamage::TooShort:
+      return Tr("太短，放不下一個%1（%2 位元組）").arg(ShapeTypeText(d.ShapeType), Figure(d, 0));
+    case RecordDamage::NegativePoints:
+      return Tr("的點數是負數（%1）").arg(Figure(d, 0));
+    case RecordDamage::TooManyPoints:
+      return Tr("有 %1 點，超過其 %2 位元組所能容納").arg(Figure(d, 0), Figure(d, 1));
+    case RecordDamage::NegativeCount:
+      return Tr("的數目是負數（%1 部分、%2 點）").arg(Figure(d, 0), Figure(d, 1));
+    case RecordDamage::TooManyPartsPoints:
+      return Tr("有 %1 部分、%2 點，超過其 %3 位元組所能容納").arg(Figure(d, 0), Figure(d, 1), Figure(d, 2));
+    case RecordDamage::PartOutOfOrder:
+      return Tr("的第 %1 部分從第 %2 點開始，順序不對或超出其 %3 點").arg(Figure(d, 0), Figure(d, 1), Figure(d, 2));
+    case RecordDamage::UnknownType:
+      break;
+  }
+  return Tr("的圖形類型 %1 不明").arg(Figure(d, 0));
+}
+
+// "<name> cannot be opened", with the cause when one is known.
+QString FileOperationText(const ErrorDetails& d) {
+  const QString name = FileName(d.Path);
+  const QString cause = SystemCauseText(d.SystemCode, d.Reason);
+  const bool withCause = !cause.isEmpty();
+  switch (d.Operation) {
+    case FileOperation::Open:
+      return withCause ? Tr("%1 無法開啟：%2。").arg(name, cause) : Tr("%1 無法開啟。").arg(name);
+    case FileOperation::Create:
+      return withCause ? Tr("%1 無法建立：%2。").arg(name, cause) : Tr("%1 無法建立。").arg(name);
+    case FileOperation::Read:
+      return withCause ? Tr("%1 無法讀取：%2。").arg(name, cause) : Tr("%1 無法讀取。").arg(name);
+    case FileOperation::Write:
+      break;
+  }
+  return withCause ? Tr("%1 無法寫入：%2。").arg(name, cause) : Tr("%1 無法寫入。").arg(name);
+}
+
+QString TrapText(FloatingPointTrap trap) {
+  switch (trap) {
+    case FloatingPointTrap::Invalid:
+      return Tr("無效的浮點運算");
+    case FloatingPointTrap::DivisionByZero:
+      return Tr("浮點除以零");
+    case FloatingPointTrap::Overflow:
+      break;
+  }
+  return Tr("浮點溢位");
+}
+
+}  // namespace
+
+QString SystemCauseText(int systemCode, const std::string& reason) {
+  switch (systemCode) {
+    case 0:
+      return DisplayText(reason);
+    case kNotRegularFile:
+      return Tr("不是一般檔案");
+    case ENOENT:
+      return Tr("沒有這個檔案或資料夾");
+    case EACCES:
+      return Tr("沒有權限");
+    case EPERM:
+      return Tr("不允許這項操作");
+    case EROFS:
+      return Tr("檔案系統是唯讀的");
+    case ENOSPC:
+      return Tr("磁碟已滿");
+    case EDQUOT:
+      return Tr("超過磁碟配額");
+    case EISDIR:
+      return Tr("這是資料夾");
+    case ENOTDIR:
+      return Tr("路徑中有一段不是資料夾");
+    case EIO:
+      return Tr("輸入輸出錯誤");
+    case EEXIST:
+      return Tr("檔案已存在");
+    case EMFILE:
+    case ENFILE:
+      return Tr("開啟的檔案太多");
+    case ENAMETOOLONG:
+      return Tr("檔名太長");
+    case EFBIG:
+      return Tr("檔案太大");
+    case EBUSY:
+      return Tr("裝置忙碌中");
+    default:
+      break;
+  }
+  return Tr("系統錯誤 %1").arg(systemCode);
+}
+
+QString ProblemText(const ErrorDetails& d) {
+  const QString name = FileName(d.Path);
+  switch (d.Kind) {
+    case ErrorKind::FileOperation:
+      return FileOperationText(d);
+    case ErrorKind::NotShapefile:
+      return Tr("%1 不是圖形檔。").arg(name);
+    case ErrorKind::ShortHeader:
+      return Tr("%1 已損壞：檔頭不足 100 位元組。").arg(name);
+    case ErrorKind::HeaderLength:
+      return Tr("%1 已損壞：檔頭記載的長度是 %2 位元組，檔案只有 %3 位元組。").arg(name, Figure(d, 0), Figure(d, 1));
+    case ErrorKind::DamagedRecord:
+      return Tr("%1 已損壞：第 %2 筆紀錄（位於第 %3 位元組）%4。")
+          .arg(name, QString::number(d.Record), QString::number(d.Offset), RecordDamageText(d));
+    case ErrorKind::MissingCompanion:
+      return Tr("%1 不存在，沒有它無法轉換。").arg(name);
+    case ErrorKind::OutputExists:
+      return Tr("%1 已存在，沒有覆蓋。").arg(name);
+    case ErrorKind::FloatingPoint:
+      return Tr("%1 無法轉換：%2。").arg(name, TrapText(d.Trap));
+    case ErrorKind::OutsideLambertGrid:
+      return Tr("%1 無法轉換：點 (%2, %3) 在蘭勃特方格之外。")
+          .arg(name, QString::number(d.X, 'f', QLocale::FloatingPointShortest),
+               QString::number(d.Y, 'f', QLocale::FloatingPointShortest));
+    case ErrorKind::Other:
+      break;
+  }
+  if (name.isEmpty()) return TranslatedMessage(DisplayText(d.Reason));
+  return Tr("%1：%2").arg(name, TranslatedMessage(DisplayText(d.Reason)));
+}
+
+QString ErrorText(const std::exception& error, const std::string& path) {
+  if (const auto* runError = dynamic_cast<const RunError*>(&error)) return ProblemText(runError->Details());
+  return ProblemText(EngineErrorDetails(error, path));
+}
 
 QString ApplicationTitle(const QString& executablePath) {
   QString name = QFileInfo(executablePath).fileName();
@@ -18,7 +187,12 @@ QString ApplicationTitle(const QString& executablePath) {
 }
 
 QString ErrorBoxText(const QString& message) {
-  if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
+  if (message.isEmpty()) return message;
+  const QChar last = message.back();
+  // A Chinese sentence ends with the ideographic full stop, or with its own punctuation.
+  if (last == u'。' || last == u'！' || last == u'？') return message;
+  if (last >= QChar(u'\u2e80')) return message + u'。';
+  if (last > QChar(u'.')) return message + u'.';
   return message;
 }
 
@@ -51,26 +225,60 @@ QString SuspiciousFilesText(const std::vector<FileProblem>& files) {
   return lines.join(u'\n');
 }
 
-QString RunSummaryText(const RunSummary& summary) {
-  QString text = QCoreApplication::translate("Texts", "已轉換 %1 個檔案，共 %2 個。").arg(summary.Converted).arg(summary.Files);
+namespace {
+
+// A failure of the summary: its reason worded from its details, or from its English text when
+// it came without them.
+QString FailureText(const FileProblem& problem) {
+  const ErrorDetails& d = problem.Details;
+  if (d.Kind != ErrorKind::Other || !d.Reason.empty()) return ProblemText(d);
+  ErrorDetails named = d;
+  named.Path = problem.Path;
+  named.Reason = problem.Reason;
+  return ProblemText(named);
+}
+
+}  // namespace
+
+QString RunSummaryHeadline(const RunSummary& summary) {
+  return QCoreApplication::translate("Texts", "已轉換 %1 個檔案，共 %2 個。").arg(summary.Converted).arg(summary.Files);
+}
+
+QString RunSummaryList(const RunSummary& summary) {
+  QStringList sections;
   if (!summary.Failed.empty()) {
-    text += QCoreApplication::translate("Texts", "\n\n未能轉換：");
-    for (const FileProblem& problem : summary.Failed) text += u'\n' + TranslatedMessage(DisplayText(problem.Reason));
+    QString text = QCoreApplication::translate("Texts", "未能轉換：");
+    for (const FileProblem& problem : summary.Failed) text += u'\n' + FailureText(problem);
+    sections << text;
   }
   if (!summary.Skipped.empty()) {
-    text += QCoreApplication::translate("Texts", "\n\n略過（未覆蓋）：");
+    QString text = QCoreApplication::translate("Texts", "略過（未覆蓋）：");
     for (const FileProblem& problem : summary.Skipped) text += u'\n' + DisplayText(problem.Path);
+    sections << text;
   }
   if (!summary.Refused.empty()) {
-    text += QCoreApplication::translate("Texts", "\n\n略過（坐標看來不是來源坐標系統）：");
+    QString text = QCoreApplication::translate("Texts", "略過（坐標看來不是來源坐標系統）：");
     for (const FileProblem& problem : summary.Refused) text += u'\n' + DisplayText(problem.Path);
+    sections << text;
   }
-  if (summary.NotBegun() > 0) text += QCoreApplication::translate("Texts", "\n\n未開始：%1 個檔案").arg(summary.NotBegun());
-  return text;
+  if (summary.NotBegun() > 0) sections << QCoreApplication::translate("Texts", "未開始：%1 個檔案").arg(summary.NotBegun());
+  return sections.join(QStringLiteral("\n\n"));
+}
+
+QString RunSummaryText(const RunSummary& summary) {
+  const QString list = RunSummaryList(summary);
+  return list.isEmpty() ? RunSummaryHeadline(summary) : RunSummaryHeadline(summary) + QStringLiteral("\n\n") + list;
 }
 
 QString NothingToConvertText(bool folderChosen) {
   return folderChosen ? QCoreApplication::translate("Texts", "沒有勾選任何檔案，沒有轉換。") : QCoreApplication::translate("Texts", "請先在步驟二選擇資料夾，沒有轉換。");
+}
+
+QString CancelledRunHeadline(const RunSummary& summary) {
+  QString text = QCoreApplication::translate("Texts", "轉換已取消。");
+  for (const std::string& path : summary.Stopped)
+    text += QCoreApplication::translate("Texts", "\n中途停止，沒有寫出任何檔案：") + DisplayText(path);
+  return text + u'\n' + RunSummaryHeadline(summary);
 }
 
 QString CancelledRunText(const RunSummary& summary) {
@@ -81,7 +289,7 @@ QString CancelledRunText(const RunSummary& summary) {
 }
 
 QString CloseDuringRunText() {
-  return QStringLiteral("轉換進行中。要停止轉換並關閉視窗嗎？目前的檔案不會寫出，之前的輸出保持原樣。");
+  return QCoreApplication::translate("Texts", "轉換進行中。要停止轉換並關閉視窗嗎？目前的檔案不會寫出，之前的輸出保持原樣。");
 }
 
 }  // namespace morvane

@@ -10,15 +10,21 @@ namespace {
 
 constexpr char kMessages[] = "Messages";
 
-// Messages that are shown whole.
+// Messages that are shown whole: the run's or the engine's text, and its wording in the
+// window (written in Chinese, translated like every other text).
+struct WholeMessage {
+  const char* Text;
+  const char* Source;
+};
+
 constexpr std::array kWholeMessages = {
-    QT_TRANSLATE_NOOP("Messages", "已完成!! 請按確定"),
-    QT_TRANSLATE_NOOP("Messages", "Message"),
-    QT_TRANSLATE_NOOP("Messages", "No this choice"),
-    QT_TRANSLATE_NOOP("Messages", "No the other choice"),
-    QT_TRANSLATE_NOOP("Messages", "Invalid floating point operation"),
-    QT_TRANSLATE_NOOP("Messages", "Floating point division by zero"),
-    QT_TRANSLATE_NOOP("Messages", "Floating point overflow"),
+    WholeMessage{"已完成!! 請按確定", QT_TRANSLATE_NOOP("Messages", "已完成!! 請按確定")},
+    WholeMessage{"Message", QT_TRANSLATE_NOOP("Messages", "訊息")},
+    WholeMessage{"No this choice", QT_TRANSLATE_NOOP("Messages", "沒有這個地區")},
+    WholeMessage{"No the other choice", QT_TRANSLATE_NOOP("Messages", "沒有這個轉換方式")},
+    WholeMessage{"Invalid floating point operation", QT_TRANSLATE_NOOP("Messages", "無效的浮點運算")},
+    WholeMessage{"Floating point division by zero", QT_TRANSLATE_NOOP("Messages", "浮點除以零")},
+    WholeMessage{"Floating point overflow", QT_TRANSLATE_NOOP("Messages", "浮點溢位")},
 };
 
 // Messages around a path: the text before it, the text after it, and the translatable form.
@@ -29,11 +35,11 @@ struct PathMessage {
 };
 
 constexpr std::array kPathMessages = {
-    PathMessage{"", " Not found", QT_TRANSLATE_NOOP("Messages", "%1 Not found")},
-    PathMessage{"Cannot open file ", "", QT_TRANSLATE_NOOP("Messages", "Cannot open file %1")},
-    PathMessage{"Cannot create file ", "", QT_TRANSLATE_NOOP("Messages", "Cannot create file %1")},
-    PathMessage{"Cannot read file ", "", QT_TRANSLATE_NOOP("Messages", "Cannot read file %1")},
-    PathMessage{"Cannot write file ", "", QT_TRANSLATE_NOOP("Messages", "Cannot write file %1")},
+    PathMessage{"", " Not found", QT_TRANSLATE_NOOP("Messages", "%1 不存在")},
+    PathMessage{"Cannot open file ", "", QT_TRANSLATE_NOOP("Messages", "無法開啟檔案 %1")},
+    PathMessage{"Cannot create file ", "", QT_TRANSLATE_NOOP("Messages", "無法建立檔案 %1")},
+    PathMessage{"Cannot read file ", "", QT_TRANSLATE_NOOP("Messages", "無法讀取檔案 %1")},
+    PathMessage{"Cannot write file ", "", QT_TRANSLATE_NOOP("Messages", "無法寫入檔案 %1")},
 };
 
 QTranslator& WindowTranslator() {
@@ -65,8 +71,8 @@ bool InstallTranslation(const QString& language) {
 }
 
 QString TranslatedMessage(const QString& message) {
-  for (const char* text : kWholeMessages) {
-    if (message == QString::fromUtf8(text)) return QCoreApplication::translate(kMessages, text);
+  for (const WholeMessage& whole : kWholeMessages) {
+    if (message == QString::fromUtf8(whole.Text)) return QCoreApplication::translate(kMessages, whole.Source);
   }
   for (const PathMessage& form : kPathMessages) {
     const QString before = QString::fromLatin1(form.Before);

@@ -17,11 +17,11 @@ QString LanguageOption(const QStringList& arguments);
 // whether a translation was installed.
 bool InstallTranslation(const QString& language);
 
-// A message of the engine or of a conversion run in the window's language. The run's own
-// texts (the completion box, the missing companion, the file errors, the floating-point
-// errors, the invalid choices) are translated, with the path they name kept as it is; the
-// detailed texts of damaged files and points outside the Lambert grid are English in every
-// language and pass unchanged.
+// A message of the engine or of a conversion run, given as its text, in the window's language:
+// the completion box and its caption, the floating-point errors, the invalid choices, and the
+// short forms of the missing companion and the file errors with the path they name kept as it
+// is. Errors that come as data are worded by ProblemText (texts.hpp) instead; other texts pass
+// unchanged.
 QString TranslatedMessage(const QString& message);
 
 }  // namespace morvane

@@ -21,7 +21,8 @@ void WindowFeedback::OnBytesRead(std::uint64_t done, std::uint64_t total) { file
 
 void WindowFeedback::FileStarted(unsigned /*slot*/, const std::string& /*path*/) { file_.SetPercent(0); }
 
-void WindowFeedback::ShowError(const std::string& text) { dialogs_.ShowError(ErrorBoxText(TranslatedMessage(DisplayText(text)))); }
+// The window lists every failure once, in the run's summary at its end.
+void WindowFeedback::ShowError(const std::string& /*text*/) {}
 
 bool WindowFeedback::ConfirmReplace(const std::vector<std::string>& outputs) {
   return dialogs_.AskYesNo(ReplaceQuestionText(outputs));

@@ -1,5 +1,6 @@
 // What a run shows, forwarded to the window: messages and the completion box to its dialogs,
-// the two percentages to its progress bars. It also takes the engine's own messages.
+// the two percentages to its progress bars. It also takes the engine's own messages. Errors
+// that end a file are not shown as they happen: the window's summary lists them at the end.
 #pragma once
 
 #include <string>

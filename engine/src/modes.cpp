@@ -162,7 +162,8 @@ std::string FormatCoordinate(double value) {
 
 void ThrowOutsideLambertGrid(double x, double y) {
   throw LambertGridError("The point (" + FormatCoordinate(x) + ", " + FormatCoordinate(y) +
-                         ") lies outside the Lambert grid");
+                         ") lies outside the Lambert grid",
+                         x, y);
 }
 
 // The longitude, then the latitude, of a grid point: the checked pass checks each, the fast

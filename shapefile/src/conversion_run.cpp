@@ -82,7 +82,7 @@ class PendingOutputs {
   // The same error, naming the final output instead of its temporary.
   [[noreturn]] void Rethrow(const FileError& error) const {
     for (const Output& output : outputs_) {
-      if (error.Path() == output.Temporary) throw FileError(error.Operation(), output.Final, error.Reason());
+      if (error.Path() == output.Temporary) throw error.At(output.Final);
     }
     throw error;
   }
@@ -112,7 +112,7 @@ class PendingOutputs {
       }
     } catch (const FileError& error) {
       PutBack(asides, placed);
-      throw FileError(error.Operation(), moving, error.Reason());
+      throw error.At(moving);
     }
     committed_ = true;
     for (const Output& aside : asides) files_.Remove(aside.Temporary);
@@ -229,9 +229,12 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   const std::optional<std::string> index = FindCompanion(files, names.Stem, ".shx");
   const std::optional<std::string> table = index ? FindCompanion(files, names.Stem, ".dbf") : std::nullopt;
   if (!index || !table) {
-    const std::string missing = names.Stem + (index ? ".dbf" : ".shx") + " Not found";
-    feedback.ShowMessage(missing);
-    if (stats != nullptr) stats->Missing = missing;
+    const ErrorDetails missing = DetailsOf(ErrorKind::MissingCompanion, names.Stem + (index ? ".dbf" : ".shx"));
+    feedback.ShowError(EnglishText(missing));
+    if (stats != nullptr) {
+      stats->Missing = EnglishText(missing);
+      stats->MissingDetails = missing;
+    }
     return ShapefileOutcome::MissingCompanion;
   }
 
@@ -305,7 +308,12 @@ struct JobResult {
   enum class Kind { NotBegun, Converted, Failed, Skipped, Refused, Stopped } Outcome = Kind::NotBegun;
   std::string Reason;
   std::uint64_t Vertices = 0;
+  ErrorDetails Details;  // of a failure, or of an earlier output left in place
 };
+
+JobResult Failure(const ErrorDetails& details, const std::string& reason) {
+  return {JobResult::Kind::Failed, reason, 0, details};
+}
 
 // The jobs a run converts and what it knows of them, shared by its slots.
 class RunState {
@@ -329,7 +337,8 @@ class RunState {
     }
     if (replacing.empty() || options_.ReplaceOutputs || feedback_.ConfirmReplace(outputs)) return;
     for (std::size_t k = 0; k < replacing.size(); ++k) {
-      results_[replacing[k]] = {JobResult::Kind::Skipped, outputs[k] + " already exists", 0};
+      const ErrorDetails exists = DetailsOf(ErrorKind::OutputExists, outputs[k]);
+      results_[replacing[k]] = {JobResult::Kind::Skipped, EnglishText(exists), 0, exists};
     }
   }
 
@@ -363,7 +372,7 @@ class RunState {
       }
       if (PassesCheck(check)) continue;
       suspicious.push_back(i);
-      problems.push_back({path, CheckReasonsText(check, region), check});
+      problems.push_back({path, CheckReasonsText(check, region), {}, check});
     }
     // Without KeepGoing, the files after one that fails are not begun: nothing to ask of them.
     while (!suspicious.empty() && suspicious.back() > stopAt_) {
@@ -372,7 +381,7 @@ class RunState {
     }
     if (suspicious.empty() || options_.ConvertSuspicious || feedback_.ConfirmSuspicious(problems)) return;
     for (std::size_t k = 0; k < suspicious.size(); ++k) {
-      results_[suspicious[k]] = {JobResult::Kind::Refused, problems[k].Reason, 0};
+      results_[suspicious[k]] = {JobResult::Kind::Refused, problems[k].Reason, 0, problems[k].Details};
     }
     if (!options_.KeepGoing) stopAt_ = std::min(stopAt_, suspicious.front());
   }
@@ -402,18 +411,18 @@ class RunState {
       if (checkErrors_[index]) throw *checkErrors_[index];
       if (ConvertShapefile(engine, job.Folder, job.Item, mode_, slotFeedback, files, &stats, options_.Threads,
                            datum_) == ShapefileOutcome::Converted) {
-        result = {JobResult::Kind::Converted, "", stats.Vertices};
+        result = {JobResult::Kind::Converted, "", stats.Vertices, {}};
       } else {
-        result = {JobResult::Kind::Failed, stats.Missing, 0};  // its message has been shown
+        result = Failure(stats.MissingDetails, stats.Missing);  // its error has been shown
       }
     } catch (const ConversionCancelled&) {
-      result = {JobResult::Kind::Stopped, "", 0};
+      result = {JobResult::Kind::Stopped, "", 0, {}};
     } catch (const RunError& error) {
-      result = {JobResult::Kind::Failed, error.what(), 0};  // names the file already
+      result = Failure(error.Details(), error.what());  // names the file already
       slotFeedback.ShowError(result.Reason);
     } catch (const std::exception& error) {
       // Engine errors say what went wrong but not where.
-      result = {JobResult::Kind::Failed, path + ": " + error.what(), 0};
+      result = Failure(EngineErrorDetails(error, path), path + ": " + error.what());
       slotFeedback.ShowError(result.Reason);
     }
     feedback_.FileFinished(slot);
@@ -444,13 +453,13 @@ class RunState {
           summary.Vertices += result.Vertices;
           break;
         case JobResult::Kind::Failed:
-          summary.Failed.push_back({path, result.Reason});
+          summary.Failed.push_back({path, result.Reason, result.Details});
           break;
         case JobResult::Kind::Skipped:
-          summary.Skipped.push_back({path, result.Reason});
+          summary.Skipped.push_back({path, result.Reason, result.Details});
           break;
         case JobResult::Kind::Refused:
-          summary.Refused.push_back({path, result.Reason});
+          summary.Refused.push_back({path, result.Reason, result.Details});
           break;
         case JobResult::Kind::Stopped:
           summary.Stopped.push_back(path);

@@ -34,11 +34,13 @@ void CheckMainFileHeader(const ShapefileHeader& header, std::uint64_t fileSize, 
   const unsigned char* bytes = header.Bytes.data();
   if (ReadInt32BE(bytes) != kShapefileFileCode || ReadInt32LE(bytes + 28) != kShapefileVersion ||
       !IsKnownShapeType(ReadInt32LE(bytes + kHeaderShapeTypeOffset)))
-    throw RunError("File " + path + " is not a shapefile");
+    throw RunError(DetailsOf(ErrorKind::NotShapefile, path));
   const std::int64_t stated = 2 * static_cast<std::int64_t>(ReadInt32BE(bytes + 24));
-  if (stated > 0 && static_cast<std::uint64_t>(stated) > fileSize)
-    throw RunError("File " + path + " is damaged: its header gives a length of " +
-                   std::to_string(stated) + " bytes, the file has " + std::to_string(fileSize));
+  if (stated > 0 && static_cast<std::uint64_t>(stated) > fileSize) {
+    ErrorDetails details = DetailsOf(ErrorKind::HeaderLength, path);
+    details.Figures = {stated, static_cast<std::int64_t>(fileSize)};
+    throw RunError(details);
+  }
 }
 
 RecordHeader RecordHeader::Decode(const unsigned char* bytes) {
@@ -75,7 +77,7 @@ void ConvertHeaderBox(EngineState& engine, TransformMode mode, unsigned char* he
 }
 
 void ThrowShortHeader(const std::string& path) {
-  throw RunError("File " + path + " is damaged: its header is shorter than 100 bytes");
+  throw RunError(DetailsOf(ErrorKind::ShortHeader, path));
 }
 
 }  // namespace morvane

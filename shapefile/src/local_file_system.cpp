@@ -21,18 +21,19 @@ constexpr std::size_t kCopyBlockSize = std::size_t{1} << 20;
 // written, so that the fsync that ends it has little left to wait for.
 constexpr off_t kWritebackPiece = off_t{8} << 20;
 
-// Why the open file `fd` is not a regular file, or empty if it is one.
-std::string NotRegularReason(int fd) {
+// Why the open file `fd` is not a regular file (an errno value, or kNotRegularFile), or 0 if it
+// is one.
+int NotRegularCode(int fd) {
   struct stat info;
-  if (::fstat(fd, &info) != 0) return SystemReason(errno);
-  if (S_ISREG(info.st_mode)) return {};
-  if (S_ISDIR(info.st_mode)) return SystemReason(EISDIR);
-  return "Not a regular file";
+  if (::fstat(fd, &info) != 0) return errno;
+  if (S_ISREG(info.st_mode)) return 0;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  return kNotRegularFile;
 }
 
 // The error of the failed call just made, with the system's reason.
 [[noreturn]] void ThrowLastError(FileOperation operation, const std::string& path) {
-  throw FileError(operation, path, SystemReason(errno));
+  throw FileError(operation, path, errno);
 }
 
 // Reads until `size` bytes or the end of the file; -1 on an error.
@@ -108,7 +109,7 @@ class LocalFile : public File {
     int failure = 0;
     if (written_ && ::fsync(fd) != 0) failure = errno;
     if (::close(fd) != 0 && failure == 0) failure = errno;
-    if (written_ && failure != 0) throw FileError(FileOperation::Write, path_, SystemReason(failure));
+    if (written_ && failure != 0) throw FileError(FileOperation::Write, path_, failure);
   }
 
  private:
@@ -138,8 +139,8 @@ std::unique_ptr<File> OpenRegular(const std::string& path, int flags, FileOperat
     fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0) ThrowLastError(failure, path);
   }
-  const std::string notRegular = NotRegularReason(fd);
-  if (!notRegular.empty()) {
+  const int notRegular = NotRegularCode(fd);
+  if (notRegular != 0) {
     ::close(fd);
     throw FileError(failure, path, notRegular);
   }

@@ -1,7 +1,8 @@
 // Checked reading of the records of a main file, shared by the rewriting of records and the
 // sampling of shapes: each record's header and layout are read piece by piece and checked
 // against its content length and the input before anything depends on them. A record that
-// does not fit throws RunError "File <path> is damaged: record <n> (at byte <offset>) ...".
+// does not fit throws RunError (ErrorKind::DamagedRecord): "File <path> is damaged: record <n> (at
+// byte <offset>) ...".
 //
 // `Reader` is what the records come from: the buffered file, or a block of whole records in
 // memory. It gives Take(size) (nullptr when the input ends first), Read(to, size),
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "shapefile/byte_order.hpp"
 #include "shapefile/headers.hpp"
@@ -32,6 +35,9 @@ struct RecordLayout {
 };
 
 RecordLayout LayoutOf(std::int32_t type);
+
+// A byte count as a figure of a damage report; counts here are far below its limit.
+inline std::int64_t Signed(std::uint64_t count) { return static_cast<std::int64_t>(count); }
 
 // Bytes of the Z range and Z values of `points` points.
 inline std::uint64_t ZPartSize(std::int64_t points) { return 16 + 8 * static_cast<std::uint64_t>(points); }
@@ -55,13 +61,12 @@ class RecordReader {
     const std::size_t got = in_.Read(header, sizeof header);
     if (got == 0) return false;
     ++number_;
-    if (got < sizeof header) Damaged("is cut short");
+    if (got < sizeof header) Damaged(RecordDamage::CutShort);
     const std::int32_t words = RecordHeader::Decode(header).ContentLength;
-    if (words < 2) Damaged("has a content length of " + std::to_string(words) + " words");
+    if (words < 2) Damaged(RecordDamage::ContentLength, {words});
     content_ = 2 * static_cast<std::uint64_t>(words);
     if (content_ > in_.Remaining())
-      Damaged("runs past the end of the file (" + std::to_string(content_) + " bytes, " +
-              std::to_string(in_.Remaining()) + " left)");
+      Damaged(RecordDamage::PastEnd, {Signed(content_), Signed(in_.Remaining())});
     return true;
   }
 
@@ -83,11 +88,10 @@ class RecordReader {
     if (Rest() < kMultiPointFixedSize) TooShort();
     std::memcpy(fixed, Take(kMultiPointFixedSize), kMultiPointFixedSize);
     const std::int32_t points = ReadInt32LE(fixed + 32);
-    if (points < 0) Damaged("has a negative number of points (" + std::to_string(points) + ")");
+    if (points < 0) Damaged(RecordDamage::NegativePoints, {points});
     const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
     if (kMultiPointFixedSize + xySize + (layout_.HasZ ? ZPartSize(points) : 0) > Rest())
-      Damaged("has " + std::to_string(points) + " points, more than its " +
-              std::to_string(content_) + " bytes hold");
+      Damaged(RecordDamage::TooManyPoints, {points, Signed(content_)});
     return points;
   }
 
@@ -98,15 +102,13 @@ class RecordReader {
     const std::int32_t parts = ReadInt32LE(fixed + 32);
     const std::int32_t points = ReadInt32LE(fixed + 36);
     if (parts < 0 || points < 0)
-      Damaged("has a negative count (" + std::to_string(parts) + " parts, " +
-              std::to_string(points) + " points)");
+      Damaged(RecordDamage::NegativeCount, {parts, points});
     const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
     const std::uint64_t partTypesSize = layout_.HasPartTypes ? partsSize : 0;
     const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
     if (kPartsFixedSize + partsSize + partTypesSize + xySize +
             (layout_.HasZ ? ZPartSize(points) : 0) > Rest())
-      Damaged("has " + std::to_string(parts) + " parts and " + std::to_string(points) +
-              " points, more than its " + std::to_string(content_) + " bytes hold");
+      Damaged(RecordDamage::TooManyPartsPoints, {parts, points, Signed(content_)});
     return {parts, points};
   }
 
@@ -116,8 +118,7 @@ class RecordReader {
     const unsigned char* bytes = Take(4);
     const std::int32_t first = ReadInt32LE(bytes);
     if (first <= previous || first >= points)
-      Damaged("has part " + std::to_string(index) + " starting at point " + std::to_string(first) +
-              ", out of order or past its " + std::to_string(points) + " points");
+      Damaged(RecordDamage::PartOutOfOrder, {index, first, points});
     previous = first;
     return bytes;
   }
@@ -125,7 +126,7 @@ class RecordReader {
   // The next `size` bytes of the record (at most the block size).
   const unsigned char* Take(std::size_t size) {
     const unsigned char* bytes = in_.Take(size);
-    if (bytes == nullptr) Damaged("is cut short");
+    if (bytes == nullptr) Damaged(RecordDamage::CutShort);
     return bytes;
   }
 
@@ -143,17 +144,22 @@ class RecordReader {
   std::int32_t Type() const { return type_; }
   const RecordLayout& Layout() const { return layout_; }
 
-  [[noreturn]] void Damaged(const std::string& what) const {
-    throw RunError("File " + path_ + " is damaged: record " + std::to_string(number_) +
-                   " (at byte " + std::to_string(start_) + ") " + what);
+  [[noreturn]] void Damaged(RecordDamage damage, std::vector<std::int64_t> figures = {},
+                            std::string shapeType = {}) const {
+    ErrorDetails details = DetailsOf(ErrorKind::DamagedRecord, path_);
+    details.Record = number_;
+    details.Offset = start_;
+    details.Damage = damage;
+    details.Figures = std::move(figures);
+    details.ShapeType = std::move(shapeType);
+    throw RunError(std::move(details));
   }
   // For a record whose type has no layout.
-  [[noreturn]] void UnknownType() const { Damaged("has the unknown shape type " + std::to_string(type_)); }
+  [[noreturn]] void UnknownType() const { Damaged(RecordDamage::UnknownType, {type_}); }
 
  private:
   [[noreturn]] void TooShort() const {
-    Damaged("is too short for a " + std::string(ShapeTypeName(type_)) + " (" +
-            std::to_string(content_) + " bytes)");
+    Damaged(RecordDamage::TooShort, {Signed(content_)}, std::string(ShapeTypeName(type_)));
   }
 
   Reader& in_;

@@ -99,7 +99,7 @@ class RecordRewriter {
 
  private:
   void Copy(std::uint64_t size) {
-    if (!CopyBytes(in_, out_, size)) reader_.Damaged("is cut short");
+    if (!CopyBytes(in_, out_, size)) reader_.Damaged(RecordDamage::CutShort);
   }
 
   void RewritePoint();

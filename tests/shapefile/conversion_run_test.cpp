@@ -171,12 +171,14 @@ TEST(ConversionRun, MissingCompanionIsReportedAndTheOthersAreConvertedWithoutCom
     const RunSummary summary = run.Convert(folder, {{"a.shp", true}, {"b.shp", true}, {"c.shp", true}});
     const std::string missing = (folder / c.Reported) + " Not found";
     EXPECT_EQ(run.feedback.Events,
-              (std::vector<std::string>{"overall 0", "file 100", "overall 33", "message " + missing, "overall 66",
+              (std::vector<std::string>{"overall 0", "file 100", "overall 33", "error " + missing, "overall 66",
                                         "file 100"}));
     EXPECT_EQ(summary.Converted, 2u);
     ASSERT_EQ(summary.Failed.size(), 1u);
     EXPECT_EQ(summary.Failed[0].Path, folder / "b.shp");
     EXPECT_EQ(summary.Failed[0].Reason, missing);
+    EXPECT_EQ(summary.Failed[0].Details.Kind, ErrorKind::MissingCompanion);
+    EXPECT_EQ(summary.Failed[0].Details.Path, folder / c.Reported);
     ExpectConverted(folder, "a", run.Expected(Roads()), "a.dbf");
     ExpectConverted(folder, "c", run.Expected(Roads()), "c.dbf");
     for (const char* output : {"b_1.shp", "b_1.shx", "b_1.dbf"})
@@ -350,6 +352,9 @@ TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
           << text;
       EXPECT_EQ(run.feedback.Events,
                 (std::vector<std::string>{"replace? " + (folder / "roads_1.shp"), "overall 0", "error " + text}));
+      // The details name the final output, never its temporary.
+      EXPECT_EQ(summary.Failed[0].Details.Operation, FileOperation::Write);
+      EXPECT_EQ("Cannot write file " + summary.Failed[0].Details.Path, text);
       EXPECT_EQ(Snapshot(folder), before);
       continue;
     }
@@ -460,14 +465,15 @@ TEST(ConversionRun, EngineErrorsNameTheFileAndLeaveNothing) {
     Region RegionIndex;
     XY Point;
     std::string Message;
+    ErrorKind Kind;  // of the failure's details
   };
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::vector<Case> cases = {
-      {"NaN coordinate", kTwd67ToTwd97, 0, {nan, 23.0}, "Invalid floating point operation"},
+      {"NaN coordinate", kTwd67ToTwd97, 0, {nan, 23.0}, "Invalid floating point operation", ErrorKind::FloatingPoint},
       {"NaN coordinate in a chain that carries it through", kGeographicToTm2, 0, {121.0, nan},
-       "Invalid floating point operation"},
+       "Invalid floating point operation", ErrorKind::FloatingPoint},
       {"outside the Lambert grid", kGeographicToLambert, 2, {10.0, -95.0},
-       "The point (10, -95) lies outside the Lambert grid"},
+       "The point (10, -95) lies outside the Lambert grid", ErrorKind::OutsideLambertGrid},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -483,6 +489,16 @@ TEST(ConversionRun, EngineErrorsNameTheFileAndLeaveNothing) {
     ASSERT_EQ(summary.Failed.size(), 1u);
     EXPECT_EQ(summary.Failed[0].Reason, (folder / "roads.shp") + ": " + c.Message);
     EXPECT_EQ(run.feedback.Events.back(), "error " + summary.Failed[0].Reason);
+    const ErrorDetails& details = summary.Failed[0].Details;
+    EXPECT_EQ(details.Kind, c.Kind);
+    EXPECT_EQ(details.Path, folder / "roads.shp");
+    EXPECT_EQ(EnglishText(details), c.Message);
+    if (c.Kind == ErrorKind::OutsideLambertGrid) {
+      EXPECT_EQ(details.X, c.Point.X);
+      EXPECT_EQ(details.Y, c.Point.Y);
+    } else {
+      EXPECT_EQ(details.Trap, FloatingPointTrap::Invalid);
+    }
     EXPECT_EQ(Snapshot(folder), before);
   }
 }

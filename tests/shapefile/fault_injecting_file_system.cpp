@@ -72,7 +72,7 @@ bool FaultInjectingFileSystem::Fails(FileCall call, const std::string& path) {
 }
 
 FileError FaultInjectingFileSystem::Failure(FileOperation operation, const std::string& path) const {
-  return FileError(operation, path, errorNumber_ == 0 ? std::string() : SystemReason(errorNumber_));
+  return errorNumber_ == 0 ? FileError(operation, path) : FileError(operation, path, errorNumber_);
 }
 
 bool FaultInjectingFileSystem::Remove(const std::string& path) {

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <functional>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,6 +55,40 @@ TEST(LocalFileSystem, CopyRefusesToOverwriteAndFailuresNameTheFile) {
   EXPECT_EQ(ErrorOf([&] { files.Create(folder / "none/x"); }), "Cannot create file " + (folder / "none/x") + ": No such file or directory");
   EXPECT_FALSE(files.IsRegularFile(folder / "sub"));
   EXPECT_TRUE(files.Remove(folder / "missing"));
+}
+
+TEST(LocalFileSystem, FailuresCarryTheOperationPathAndSystemErrorNumber) {
+  TempFolder folder;
+  LocalFileSystem files;
+  WriteFileBytes(folder / "taken", {9});
+  ASSERT_EQ(::mkdir((folder / "sub").c_str(), 0755), 0);
+  struct Case {
+    const char* Name;
+    std::function<void()> Operation;
+    FileOperation Expected;
+    std::string Path;
+    int Code;
+  };
+  const std::vector<Case> cases = {
+      {"missing input", [&] { files.OpenRead(folder / "missing"); }, FileOperation::Open, folder / "missing", ENOENT},
+      {"folder as input", [&] { files.OpenRead(folder / "sub"); }, FileOperation::Open, folder / "sub", EISDIR},
+      {"existing output", [&] { files.CopyNoOverwrite(folder / "taken", folder / "taken"); }, FileOperation::Create,
+       folder / "taken", EEXIST},
+      {"missing folder", [&] { files.Create(folder / "none/x"); }, FileOperation::Create, folder / "none/x", ENOENT},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    try {
+      c.Operation();
+      ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.Details().Kind, ErrorKind::FileOperation);
+      EXPECT_EQ(error.Operation(), c.Expected);
+      EXPECT_EQ(error.Path(), c.Path);
+      EXPECT_EQ(error.SystemCode(), c.Code);
+      EXPECT_EQ(error.Reason(), SystemReason(c.Code));
+    }
+  }
 }
 
 TEST(LocalFileSystem, FileReadsWritesSeeksAndReportsItsSize) {

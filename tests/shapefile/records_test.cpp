@@ -147,6 +147,7 @@ struct DamageCase {
   std::vector<RecordContent> Records;
   std::size_t CutLastRecordBy;  // bytes removed from the end of the main file
   Bytes Appended;               // bytes added after the last record
+  RecordDamage Damage;          // as data
   std::string Expected;         // the end of the message after "record N (at byte B) "
   std::int32_t ContentLength = 0;  // if not 0, written over the last record's ContentLength
 };
@@ -154,28 +155,28 @@ struct DamageCase {
 TEST(RewriteRecords, DamagedRecordsEndTheRewritingWithTheirNumber) {
   const RecordContent good = PartsRecord(ShapeType::Arc, {0}, kLine);
   const std::vector<DamageCase> cases = {
-      {"file cut inside a record", {good, good}, 10, {}, "runs past the end of the file (128 bytes, 118 left)"},
-      {"file cut inside a record header", {good}, 0, {0, 0, 0, 2, 0}, "is cut short"},
-      {"negative content length", {good}, 0, {}, "has a content length of -3 words", -3},
-      {"content holding only the shape type", {ContentBuilder(1).Build()}, 0, {}, "is too short for a Point (4 bytes)"},
+      {"file cut inside a record", {good, good}, 10, {}, RecordDamage::PastEnd, "runs past the end of the file (128 bytes, 118 left)"},
+      {"file cut inside a record header", {good}, 0, {0, 0, 0, 2, 0}, RecordDamage::CutShort, "is cut short"},
+      {"negative content length", {good}, 0, {}, RecordDamage::ContentLength, "has a content length of -3 words", -3},
+      {"content holding only the shape type", {ContentBuilder(1).Build()}, 0, {}, RecordDamage::TooShort, "is too short for a Point (4 bytes)"},
       {"negative number of parts", {ContentBuilder(3).Box({}).Int(-1).Int(0).Build()}, 0, {},
-       "has a negative count (-1 parts, 0 points)"},
+       RecordDamage::NegativeCount, "has a negative count (-1 parts, 0 points)"},
       {"two billion parts", {ContentBuilder(5).Box({}).Int(2000000000).Int(1).Int(0).Point({121, 23}).Build()},
-       0, {}, "has 2000000000 parts and 1 points, more than its 64 bytes hold"},
+       0, {}, RecordDamage::TooManyPartsPoints, "has 2000000000 parts and 1 points, more than its 64 bytes hold"},
       {"more points than the content holds",
-       {ContentBuilder(8).Box({}).Int(6).Points(kLine).Build()}, 0, {}, "has 6 points, more than its 120 bytes hold"},
+       {ContentBuilder(8).Box({}).Int(6).Points(kLine).Build()}, 0, {}, RecordDamage::TooManyPoints, "has 6 points, more than its 120 bytes hold"},
       {"negative number of points", {ContentBuilder(8).Box({}).Int(-5).Build()}, 0, {},
-       "has a negative number of points (-5)"},
+       RecordDamage::NegativePoints, "has a negative number of points (-5)"},
       {"parts out of order", {PartsRecord(ShapeType::Arc, {0, 3, 2}, kLine)}, 0, {},
-       "has part 2 starting at point 2, out of order or past its 5 points"},
+       RecordDamage::PartOutOfOrder, "has part 2 starting at point 2, out of order or past its 5 points"},
       {"part past the points", {PartsRecord(ShapeType::Arc, {0, 5}, kLine)}, 0, {},
-       "has part 1 starting at point 5, out of order or past its 5 points"},
+       RecordDamage::PartOutOfOrder, "has part 1 starting at point 5, out of order or past its 5 points"},
       {"ArcZ without its Z values", {PartsRecord(ShapeType::ArcZ, {0}, kLine)}, 0, {},
-       "has 1 parts and 5 points, more than its 128 bytes hold"},
+       RecordDamage::TooManyPartsPoints, "has 1 parts and 5 points, more than its 128 bytes hold"},
       {"PointZ without its Z", {PointRecord(ShapeType::PointZ, kLine[0])}, 0, {},
-       "is too short for a PointZ (20 bytes)"},
+       RecordDamage::TooShort, "is too short for a PointZ (20 bytes)"},
       {"unknown shape type", {ContentBuilder(7).Point({121, 23}).Build()}, 0, {},
-       "has the unknown shape type 7"},
+       RecordDamage::UnknownType, "has the unknown shape type 7"},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -195,6 +196,14 @@ TEST(RewriteRecords, DamagedRecordsEndTheRewritingWithTheirNumber) {
       ADD_FAILURE() << "no error";
     } catch (const RunError& error) {
       EXPECT_EQ(error.what(), message);
+      const ErrorDetails& details = error.Details();
+      EXPECT_EQ(details.Kind, ErrorKind::DamagedRecord);
+      EXPECT_EQ(details.Path, "in/roads.shp");
+      EXPECT_EQ(details.Record, damaged);
+      EXPECT_EQ(details.Offset, at - kFileHeaderSize);
+      EXPECT_EQ(details.Damage, c.Damage);
+      // The English text is worded from the details alone.
+      EXPECT_EQ(EnglishText(details), message);
     }
   }
 }

@@ -8,12 +8,13 @@
 
 namespace morvane::test {
 
-enum class BoxKind { Message, Completion, Error, Question };
+enum class BoxKind { Message, Completion, Error, Question, Summary };
 
 struct ShownBox {
   BoxKind Kind;
   QString Caption;  // empty for boxes captioned with the application's title
   QString Text;
+  QString List = {};  // a summary's list of files, below its Text
 };
 
 class RecordingDialogs : public WindowDialogs {
@@ -31,6 +32,9 @@ class RecordingDialogs : public WindowDialogs {
   bool AskYesNo(const QString& text) override {
     Boxes.push_back({BoxKind::Question, {}, text});
     return ReplaceAnswer;
+  }
+  void ShowRunSummary(const QString& headline, const QString& list) override {
+    Boxes.push_back({BoxKind::Summary, {}, headline, list});
   }
 
   std::vector<ShownBox> Boxes;

@@ -29,6 +29,9 @@ class PrintedDialogs : public morvane::WindowDialogs {
     Print(QStringLiteral("question, answered no"), text);
     return false;
   }
+  void ShowRunSummary(const QString& headline, const QString& list) override {
+    Print(QStringLiteral("summary"), headline + u'\n' + list);
+  }
 
  private:
   static void Print(const QString& caption, const QString& text) {

@@ -43,6 +43,15 @@ class FloatingPointError : public ConversionError {
 class LambertGridError : public ConversionError {
  public:
   using ConversionError::ConversionError;
+  // The text, and the point it is about, kept for front ends that word it themselves.
+  LambertGridError(const std::string& text, double x, double y) : ConversionError(text), x_(x), y_(y) {}
+
+  double X() const noexcept { return x_; }
+  double Y() const noexcept { return y_; }
+
+ private:
+  double x_ = 0;
+  double y_ = 0;
 };
 
 inline constexpr int kTrappedFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;

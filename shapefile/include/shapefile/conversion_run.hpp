@@ -35,8 +35,9 @@ class RunFeedback : public MessageSink {
   // progress. The default ignores it.
   virtual void OnBytesRead(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
 
-  // An error that ended the conversion of one file; the window's error box. By default a
-  // plain message.
+  // An error that ended the conversion of one file (a missing companion among them), in
+  // English, as it happens; the same error is in the run's summary as data. By default a plain
+  // message; front ends that list the failures at the end ignore it.
   virtual void ShowError(const std::string& text) { ShowMessage(text); }
   // Asked at most once per run, before anything is written, with the outputs that the run
   // would replace: true replaces them, false leaves those files out. By default nothing is
@@ -91,7 +92,8 @@ struct RunOptions {
 // A file that a run did not convert, and why.
 struct FileProblem {
   std::string Path;    // the input main file
-  std::string Reason;  // the error's text, which names the file
+  std::string Reason;  // the error's English text, which names the file
+  ErrorDetails Details = {};  // the same as data, for front ends that word it themselves
   InputCheck Check{};  // for a file whose input check failed: what it found, as data
 };
 
@@ -134,12 +136,13 @@ struct ShapefileStats {
   std::uint64_t Vertices = 0;
   std::uint64_t BytesRead = 0;
   std::string Missing;  // for ShapefileOutcome::MissingCompanion: the message about the missing companion
+  ErrorDetails MissingDetails = {};  // the same as data
 };
 
 // Converts folder/item with `mode` and sets the per-file bar to 100. The settings step must
 // have run. The companions are found beside the main file with their extension in any letter
-// case, the exact lower-case name first; when one is missing, "<path> Not found" is shown for
-// its lower-case name and nothing is written.
+// case, the exact lower-case name first; when one is missing, the error "<path> Not found"
+// (ErrorKind::MissingCompanion) is shown for its lower-case name and nothing is written.
 // Besides the converted main file, the index and the table copy, name_1.prj says the mode's
 // target system (target_system.hpp; none for a mode out of range) and name_1.cpg is a copy of
 // the input's .cpg, found like the other companions; the input's .prj is never copied. An
