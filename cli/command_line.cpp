@@ -22,6 +22,13 @@ const KnownOption* FindOption(std::span<const KnownOption> options, std::string_
   return nullptr;
 }
 
+const KnownOption* FindShortOption(std::span<const KnownOption> options, std::string_view word) {
+  for (const KnownOption& option : options) {
+    if (!option.Short.empty() && option.Short == word) return &option;
+  }
+  return nullptr;
+}
+
 // Digits only, no sign, no blanks, within [low, high].
 long ParseWholeNumber(std::string_view text, long low, long high, std::string_view what) {
   long value = 0;
@@ -55,12 +62,19 @@ ParsedArguments ParseArguments(std::span<const std::string> args,
       parsed.Operands.push_back(word);
       continue;
     }
-    if (word[1] != '-') throw UsageError("unknown option '" + word + "'");
-
-    const std::size_t equals = word.find('=');
-    const std::string name = word.substr(2, equals == std::string::npos ? equals : equals - 2);
-    const KnownOption* option = FindOption(options, name);
-    if (option == nullptr) throw UsageError("unknown option '--" + name + "'");
+    const KnownOption* option = nullptr;
+    std::size_t equals = std::string::npos;
+    if (word[1] != '-') {
+      option = FindShortOption(options, word);
+      if (option == nullptr) throw UsageError("unknown option '" + word + "'");
+    } else {
+      equals = word.find('=');
+      option = FindOption(options, word.substr(2, equals == std::string::npos ? equals : equals - 2));
+      if (option == nullptr) {
+        throw UsageError("unknown option '" + word.substr(0, equals) + "'");
+      }
+    }
+    const std::string name(option->Name);
     if (parsed.Has(name)) throw UsageError("--" + name + " is given twice");
 
     std::string value;

@@ -24,6 +24,7 @@ class UsageError : public std::runtime_error {
 struct KnownOption {
   std::string_view Name;  // without the leading "--"
   bool TakesValue;
+  std::string_view Short = {};  // a one-letter alias with its "-" ("-o"), or none
 };
 
 struct ParsedArguments {
@@ -34,8 +35,9 @@ struct ParsedArguments {
   bool Has(std::string_view name) const { return Options.find(name) != Options.end(); }
 };
 
-// Splits `args` into options and operands. "--name value" and "--name=value" both work; "--"
-// ends the options; "-h" and "--help" ask for help. Any other word that starts with "-" and
+// Splits `args` into options and operands. "--name value" and "--name=value" both work, and
+// "-x value" for an option whose Short alias is "-x" (filed under its long name); "--" ends
+// the options; "-h" and "--help" ask for help. Any other word that starts with "-" and
 // is not a number (such as "-h5") is refused, so that "-121.5" stays an operand.
 // Throws UsageError for an unknown or repeated option and for a missing or unwanted value.
 ParsedArguments ParseArguments(std::span<const std::string> args,

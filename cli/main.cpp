@@ -11,6 +11,7 @@
 #include "check_command.hpp"
 #include "command_line.hpp"
 #include "convert_command.hpp"
+#include "fit_command.hpp"
 #include "interruption.hpp"
 #include "messages.hpp"
 #include "mode_descriptions.hpp"
@@ -24,6 +25,7 @@ constexpr std::string_view kUsage =
     "       morvane-cli check --mode M --region R [--datum STEP] PATH...\n"
     "       morvane-cli point --mode M --region R [--datum STEP] [X Y]\n"
     "       morvane-cli modes\n"
+    "       morvane-cli fit [--model similarity|affine|local] [--meridian 121|119] [-o MODEL] [--residuals CSV] [--proj] POINTS\n"
     "       morvane-cli COMMAND --help\n";
 
 constexpr std::string_view kMainHelp =
@@ -36,6 +38,7 @@ constexpr std::string_view kMainHelp =
     "  check     tell whether .shp files look like the source system of a mode\n"
     "  point     convert coordinate pairs given as arguments or on standard input\n"
     "  modes     list the 16 modes and 3 regions that --mode and --region take\n"
+    "  fit       fit a TWD67 to TWD97 TM2 transform to common points\n"
     "\n"
     "Run 'morvane-cli COMMAND --help' for the options of a command, 'man morvane-cli'\n"
     "for the whole manual. --version prints the version.\n";
@@ -138,12 +141,46 @@ constexpr std::string_view kModesHelp =
     "Lists the 16 transformation modes and the 3 regions, numbered as --mode and\n"
     "--region take them, with their captions and the source and target systems.\n";
 
+constexpr std::string_view kFitUsage =
+    "usage: morvane-cli fit [--model similarity|affine|local] [--meridian 121|119] [-o MODEL] [--residuals CSV] [--proj] POINTS\n";
+
+constexpr std::string_view kFitHelp =
+    "\n"
+    "Fits a transform from TWD67 TM2 to TWD97 TM2 to common points (places known\n"
+    "in both) and prints the report: the parameters, the fitted area, each point's\n"
+    "residual (fitted minus published TWD97, metres) and its leave-one-out residual\n"
+    "(the point predicted by the fit to all the others), their RMS and max, and\n"
+    "the points whose leave-one-out residual is over 3 times the median.\n"
+    "\n"
+    "POINTS is CSV (comma or semicolon) or blank-separated text, one point a line:\n"
+    "id, TWD67 E, TWD67 N, TWD97 E, TWD97 N, in metres on the meridian's TM2 grid.\n"
+    "A header line is optional; one naming the columns id, twd67_e, twd67_n,\n"
+    "twd97_e, twd97_n (and tm2_meridian) picks them by name. Lines starting with #\n"
+    "are skipped.\n"
+    "\n"
+    "  --model M        similarity (4 parameters, the default), affine (6), or local:\n"
+    "                   affine plus a smooth correction that follows the points\n"
+    "  --meridian 121|119  the TM2 grid: 121 Taiwan (the default), 119 Penghu\n"
+    "  -o, --output MODEL  write the fitted model file\n"
+    "  --residuals CSV  write the residuals: id,de,dn,d,loo_de,loo_dn,loo_d\n"
+    "  --proj           print the similarity or affine fit as a PROJ pipeline for\n"
+    "                   cct instead of the report\n"
+    "  -h, --help       show this help\n"
+    "\n"
+    "A file that cannot be used (too few points, a value that is not a number, an\n"
+    "id used twice, degrees instead of metres, TWD67 and TWD97 swapped, points off\n"
+    "the grid or all on one line) is refused with the line at fault, and nothing\n"
+    "is written. Exit status: 0 fitted, 1 refused or a file failed, 2 usage error.\n";
+
 constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true},
                                         KnownOption{"jobs", true}, KnownOption{"threads", true},
                                         KnownOption{"keep-going", false}, KnownOption{"overwrite", false},
                                         KnownOption{"force", false}, KnownOption{"quiet", false}};
 constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true}};
 constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true}};
+constexpr std::array kFitOptions = {KnownOption{"model", true}, KnownOption{"meridian", true},
+                                    KnownOption{"output", true, "-o"}, KnownOption{"residuals", true},
+                                    KnownOption{"proj", false}};
 
 int RunModesCommand(const ParsedArguments& parsed) {
   if (!parsed.Operands.empty()) throw UsageError("modes takes no arguments");
@@ -159,11 +196,12 @@ struct Command {
   int (*Run)(const ParsedArguments&);
 };
 
-const std::array<Command, 4> kCommands = {{
+const std::array<Command, 5> kCommands = {{
     {"convert", kConvertOptions, kConvertUsage, kConvertHelp, RunConvertCommand},
     {"check", kCheckOptions, kCheckUsage, kCheckHelp, RunCheckCommand},
     {"point", kPointOptions, kPointUsage, kPointHelp, RunPointCommand},
     {"modes", {}, kModesUsage, kModesHelp, RunModesCommand},
+    {"fit", kFitOptions, kFitUsage, kFitHelp, RunFitCommand},
 }};
 
 void PrintTo(std::FILE* stream, std::string_view text) {
