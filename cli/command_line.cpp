@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "engine/mode_table.hpp"
+#include "shapefile/datum_step.hpp"
 
 namespace morvane {
 
@@ -120,6 +121,15 @@ ModeAndRegion RequireModeAndRegion(const ParsedArguments& parsed) {
     throw UsageError("--region is required (see 'morvane-cli modes')");
   }
   return {ParseModeNumber(mode->second), ParseRegionNumber(region->second)};
+}
+
+Conversion RequireConversion(const ParsedArguments& parsed, FileSystem& files) {
+  const ModeAndRegion choice = RequireModeAndRegion(parsed);
+  const auto datum = parsed.Options.find("datum");
+  if (datum == parsed.Options.end()) return {choice.ModeIndex, choice.RegionIndex, {}};
+  const DatumStepResolution step = ResolveDatumStep(datum->second, choice.ModeIndex, choice.RegionIndex, files);
+  if (!step.Ok()) throw UsageError("--datum " + datum->second + ": " + DescribeInEnglish(*step.Error));
+  return {choice.ModeIndex, choice.RegionIndex, *step.Step};
 }
 
 }  // namespace morvane

@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/conversion.hpp"
 #include "engine/settings.hpp"
+#include "shapefile/file_system.hpp"
 
 namespace morvane {
 
@@ -58,5 +60,11 @@ struct ModeAndRegion {
 
 // --mode and --region are both required: a default mode would silently give wrong coordinates.
 ModeAndRegion RequireModeAndRegion(const ParsedArguments& parsed);
+
+// The conversion of --mode, --region and --datum (default "standard"), its model file read
+// through `files`. Throws UsageError for a step the mode and region cannot take
+// (ResolveDatumStep): a fitted step for a mode without a datum, common-points where there is no
+// built-in model, a model file that cannot be read or is no model, a model on another meridian.
+Conversion RequireConversion(const ParsedArguments& parsed, FileSystem& files);
 
 }  // namespace morvane

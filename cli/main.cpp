@@ -22,9 +22,9 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n"
-    "       morvane-cli check --mode M --region R PATH...\n"
-    "       morvane-cli point --mode M --region R [--force] [X Y]\n"
+    "usage: morvane-cli convert --mode M --region R [--datum STEP] [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n"
+    "       morvane-cli check --mode M --region R [--datum STEP] PATH...\n"
+    "       morvane-cli point --mode M --region R [--datum STEP] [--force] [X Y]\n"
     "       morvane-cli modes\n"
     "       morvane-cli fit [--model similarity|affine|local] [--meridian 121|119] [-o MODEL] [--residuals CSV] [--proj] POINTS\n"
     "       morvane-cli COMMAND --help\n";
@@ -45,7 +45,7 @@ constexpr std::string_view kMainHelp =
     "for the whole manual. --version prints the version.\n";
 
 constexpr std::string_view kConvertUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n";
+    "usage: morvane-cli convert --mode M --region R [--datum STEP] [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n";
 
 constexpr std::string_view kConvertHelp =
     "\n"
@@ -57,10 +57,18 @@ constexpr std::string_view kConvertHelp =
     "exist. A file whose outputs exist is skipped unless --overwrite is given.\n"
     "A file that does not look like the mode's source system (as 'morvane-cli\n"
     "check' tells) is refused, named with the reason, unless --force is given.\n"
+    "With a --datum other than standard, roads_1.datum.txt says which fitted\n"
+    "transform converted the file and how well it fits; a later conversion with\n"
+    "the standard step removes it.\n"
     "Input files are never changed.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --datum STEP   how modes 9, 10, 11, 12, 15 and 16 shift between TWD67 and\n"
+    "                 TWD97 (or WGS84): 'standard' (the default, the fixed\n"
+    "                 seven-parameter shift), 'common-points' (the built-in plane\n"
+    "                 transform fitted to the region's published common points;\n"
+    "                 regions 1 and 2) or the path of a model file\n"
     "  --jobs N       convert up to N files at once (default 1)\n"
     "  --threads N    threads that convert the records of each file (default: the\n"
     "                 processor's cores shared out among the --jobs files; 1 for one)\n"
@@ -74,7 +82,7 @@ constexpr std::string_view kConvertHelp =
     "Messages go to standard error. Exit status: 0 every file converted,\n"
     "1 a file failed, 2 usage error.\n";
 
-constexpr std::string_view kCheckUsage = "usage: morvane-cli check --mode M --region R PATH...\n";
+constexpr std::string_view kCheckUsage = "usage: morvane-cli check --mode M --region R [--datum STEP] PATH...\n";
 
 constexpr std::string_view kCheckHelp =
     "\n"
@@ -89,14 +97,22 @@ constexpr std::string_view kCheckHelp =
     "  PATH: mismatch: the .prj names another datum or grid than the source\n"
     "  PATH: unreadable: converting it would fail, for this reason\n"
     "followed by the modes that fit the system its .prj names, when it names one.\n"
+    "With a fitted --datum, a file whose box reaches more than 10 km beyond the\n"
+    "area of the model's common points gets a warning on standard error: the\n"
+    "transform extrapolates there. The warning does not change the exit status.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --datum STEP   how modes 9, 10, 11, 12, 15 and 16 shift between TWD67 and\n"
+    "                 TWD97 (or WGS84): 'standard' (the default, the fixed\n"
+    "                 seven-parameter shift), 'common-points' (the built-in plane\n"
+    "                 transform fitted to the region's published common points;\n"
+    "                 regions 1 and 2) or the path of a model file\n"
     "  -h, --help     show this help\n"
     "\n"
     "Exit status: 0 every file plausible, 1 otherwise, 2 usage error.\n";
 
-constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [--force] [X Y]\n";
+constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [--datum STEP] [--force] [X Y]\n";
 
 constexpr std::string_view kPointHelp =
     "\n"
@@ -108,6 +124,11 @@ constexpr std::string_view kPointHelp =
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --datum STEP   how modes 9, 10, 11, 12, 15 and 16 shift between TWD67 and\n"
+    "                 TWD97 (or WGS84): 'standard' (the default, the fixed\n"
+    "                 seven-parameter shift), 'common-points' (the built-in plane\n"
+    "                 transform fitted to the region's published common points;\n"
+    "                 regions 1 and 2) or the path of a model file\n"
     "  --force        convert pairs that do not lie in the mode's source too\n"
     "  -h, --help     show this help\n"
     "\n"
@@ -158,12 +179,12 @@ constexpr std::string_view kFitHelp =
     "the grid or all on one line) is refused with the line at fault, and nothing\n"
     "is written. Exit status: 0 fitted, 1 refused or a file failed, 2 usage error.\n";
 
-constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
+constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true},
                                         KnownOption{"jobs", true}, KnownOption{"threads", true},
                                         KnownOption{"keep-going", false}, KnownOption{"overwrite", false},
                                         KnownOption{"force", false}, KnownOption{"quiet", false}};
-constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
-constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
+constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true}};
+constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true},
                                       KnownOption{"force", false}};
 constexpr std::array kFitOptions = {KnownOption{"model", true}, KnownOption{"meridian", true},
                                     KnownOption{"output", true, "-o"}, KnownOption{"residuals", true},

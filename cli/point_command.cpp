@@ -15,6 +15,7 @@
 #include "engine/modes.hpp"
 #include "messages.hpp"
 #include "shapefile/input_check.hpp"
+#include "shapefile/file_system.hpp"
 
 namespace morvane {
 
@@ -241,15 +242,17 @@ std::string FormatCoordinate(double value) {
 }
 
 int RunPointCommand(const ParsedArguments& parsed) {
-  const ModeAndRegion choice = RequireModeAndRegion(parsed);
+  LocalFileSystem files;
+  const Conversion conversion = RequireConversion(parsed, files);
   if (parsed.Operands.size() != 0 && parsed.Operands.size() != 2) {
     throw UsageError("give both X and Y, or neither to read pairs from standard input");
   }
   StderrMessageSink messages;
-  EngineState engine = EngineFor(Conversion{choice.ModeIndex, choice.RegionIndex, {}}, messages);
+  EngineState engine = EngineFor(conversion, messages);
 
-  const std::optional<ModeAndRegion> check = parsed.Has("force") ? std::nullopt : std::optional(choice);
-  if (parsed.Operands.empty()) return ConvertStandardInput(engine, choice.ModeIndex, check);
+  const std::optional<ModeAndRegion> check =
+      parsed.Has("force") ? std::nullopt : std::optional(ModeAndRegion{conversion.Mode, conversion.RegionIndex});
+  if (parsed.Operands.empty()) return ConvertStandardInput(engine, conversion.Mode, check);
 
   const auto x = ParseCoordinate(parsed.Operands[0]);
   const auto y = ParseCoordinate(parsed.Operands[1]);
@@ -263,7 +266,7 @@ int RunPointCommand(const ParsedArguments& parsed) {
       return kPointRefusedStatus;
     }
   }
-  const PointResult result = ConvertToLine(engine, choice.ModeIndex, *x, *y);
+  const PointResult result = ConvertToLine(engine, conversion.Mode, *x, *y);
   if (!result.Error.empty()) {
     PrintMessage(result.Error);
     return 1;

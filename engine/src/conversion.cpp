@@ -24,7 +24,7 @@ std::string DescribeInEnglish(const DatumStepError& error) {
     case DatumStepProblem::NoTm2Grid:
       return region + " has no two-degree grid for a fitted datum step";
     case DatumStepProblem::NoBuiltinModel:
-      return region + " has no built-in common-points model; give a model file or use the standard step";
+      return region + " has no built-in common-points model (regions 1 and 2 have one)";
     case DatumStepProblem::NoTransform:
       return "the fitted datum step has no transform";
     case DatumStepProblem::MeridianMismatch:
