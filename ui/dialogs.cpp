@@ -1,6 +1,7 @@
 #include "dialogs.hpp"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -42,6 +43,14 @@ bool MessageBoxDialogs::AskYesNo(const QString& text) {
   QMessageBox box(QMessageBox::Question, title_, text, QMessageBox::Yes | QMessageBox::No, owner_);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+QString MessageBoxDialogs::AskOpenFileName(const QString& caption, const QString& filter) {
+  return QFileDialog::getOpenFileName(owner_, caption, QString(), filter);
+}
+
+QString MessageBoxDialogs::AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
+  return QFileDialog::getSaveFileName(owner_, caption, suggested, filter);
 }
 
 }  // namespace morvane

@@ -27,6 +27,14 @@ class WindowDialogs {
   virtual SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) = 0;
   // A question with Yes and No buttons, the application's title as caption; true for Yes.
   virtual bool AskYesNo(const QString& text) = 0;
+  // A file to read: its path, or empty when the user cancels. `filter` as QFileDialog takes it.
+  // A front end without file dialogs chooses nothing.
+  virtual QString AskOpenFileName(const QString& /*caption*/, const QString& /*filter*/) { return {}; }
+  // A file to write, starting at `suggested`: its path, or empty when the user cancels.
+  virtual QString AskSaveFileName(const QString& /*caption*/, const QString& /*suggested*/,
+                                  const QString& /*filter*/) {
+    return {};
+  }
 };
 
 // The program's boxes: modal QMessageBoxes over the owner window.
@@ -43,6 +51,8 @@ class MessageBoxDialogs : public WindowDialogs {
   void ShowError(const QString& text) override;
   SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override;
   bool AskYesNo(const QString& text) override;
+  QString AskOpenFileName(const QString& caption, const QString& filter) override;
+  QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
 
  private:
   QString title_;
