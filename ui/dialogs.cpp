@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -96,6 +97,14 @@ void MessageBoxDialogs::ShowRunSummary(const QString& headline, const QString& l
   column->addWidget(details, 1);
   column->addWidget(buttons);
   dialog.exec();
+}
+
+QString MessageBoxDialogs::AskOpenFileName(const QString& caption, const QString& filter) {
+  return QFileDialog::getOpenFileName(owner_, caption, QString(), filter);
+}
+
+QString MessageBoxDialogs::AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) {
+  return QFileDialog::getSaveFileName(owner_, caption, suggested, filter);
 }
 
 }  // namespace morvane

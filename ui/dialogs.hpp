@@ -31,6 +31,14 @@ class WindowDialogs {
   // scrollable, copyable `list` of what was not converted and why, a warning icon, an OK
   // button, the application's title as caption.
   virtual void ShowRunSummary(const QString& headline, const QString& list) = 0;
+  // A file to read: its path, or empty when the user cancels. `filter` as QFileDialog takes it.
+  // A front end without file dialogs chooses nothing.
+  virtual QString AskOpenFileName(const QString& /*caption*/, const QString& /*filter*/) { return {}; }
+  // A file to write, starting at `suggested`: its path, or empty when the user cancels.
+  virtual QString AskSaveFileName(const QString& /*caption*/, const QString& /*suggested*/,
+                                  const QString& /*filter*/) {
+    return {};
+  }
 };
 
 // The standard buttons' texts in the window's language: 確定, 是, 否 (OK, Yes, No).
@@ -54,6 +62,8 @@ class MessageBoxDialogs : public WindowDialogs {
   SuspiciousFilesChoice AskAboutSuspiciousFiles(const QString& files) override;
   bool AskYesNo(const QString& text) override;
   void ShowRunSummary(const QString& headline, const QString& list) override;
+  QString AskOpenFileName(const QString& caption, const QString& filter) override;
+  QString AskSaveFileName(const QString& caption, const QString& suggested, const QString& filter) override;
 
  private:
   QString title_;

@@ -97,11 +97,18 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   // never less than shows its title and the start of every caption.
   RadioGroup2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   RadioGroup2->setMinimumWidth(kRegionGroupMinimumWidth);
+  // The datum step shares the regions' column.
+  datumStep_ = new DatumStepBox(dialogs, GroupBox3);
+  datumStep_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  auto* regionColumn = new QVBoxLayout;
+  regionColumn->setSpacing(0);
+  regionColumn->addWidget(RadioGroup2, 1);
+  regionColumn->addWidget(datumStep_);
   auto* stepOne = new QHBoxLayout(GroupBox3);
   stepOne->setContentsMargins(2, 2, 2, 2);
   stepOne->setSpacing(0);
   stepOne->addWidget(RadioGroup1);
-  stepOne->addWidget(RadioGroup2);
+  stepOne->addLayout(regionColumn);
 
   // Step two: folder and files, placed as designed at the design size and growing with the
   // window beyond it.
@@ -181,6 +188,7 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   connect(CheckListBox1, &QListWidget::currentRowChanged, this, &MainWindow::PreviewCurrentFile);
   connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
   connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
+  connect(datumStep_, &DatumStepBox::Changed, this, &MainWindow::UseDatumStep);
   setAcceptDrops(true);
 
   auto* refresh = new QShortcut(QKeySequence::Refresh, this);
@@ -195,6 +203,14 @@ void MainWindow::StartConversion() {
   if (running_) return;
   // The marks follow the files as they are now; the run checks them again itself.
   CheckListedFiles();
+  // A fitted datum step for another region than the one chosen is not run.
+  if (datumStep_->Applies() && !datumStep_->Problem().isEmpty()) {
+    ShowError(datumStep_->Problem());
+    return;
+  }
+  // The boxes at the end of the run name the datum step it used.
+  const QString datumNote = datumStep_->Applies() ? QStringLiteral("\n\n") + datumStep_->Description() : QString();
+  feedback_.SetCompletionNote(datumNote);
   try {
     const Conversion conversion = ChosenConversion();
     const std::string folder = ShellTreeView1->SelectedFolder();
@@ -222,16 +238,17 @@ void MainWindow::StartConversion() {
     if (summary.Files == 0)
       dialogs_.ShowMessage(NothingToConvertText(!folder.empty()));
     else if (summary.Cancelled)
-      dialogs_.ShowRunSummary(CancelledRunHeadline(summary), RunSummaryList(summary));
+      dialogs_.ShowRunSummary(CancelledRunHeadline(summary) + datumNote, RunSummaryList(summary));
     else if (!summary.AllConverted())
-      dialogs_.ShowRunSummary(RunSummaryHeadline(summary), RunSummaryList(summary));
+      dialogs_.ShowRunSummary(RunSummaryHeadline(summary) + datumNote, RunSummaryList(summary));
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
   }
 }
 
 Conversion MainWindow::ChosenConversion() const {
-  return Conversion{static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex(), {}};
+  return Conversion{static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex(),
+                    datumStep_->Step()};
 }
 
 void MainWindow::CancelConversion() {
@@ -332,14 +349,24 @@ void MainWindow::OpenMailLink() {
 void MainWindow::PreviewCurrentFile() {
   const int row = CheckListBox1->currentRow();
   if (row < 0) return;
-  if (!Preview->isVisible()) {
-    const int widthBefore = width();
-    Preview->show();
-    resize(widthBefore + kPreviewWidth, height());
-  }
+  ShowPreview();
   Preview->ShowFile(JoinPath(ShellTreeView1->SelectedFolder(), CheckListBox1->Name(row)),
                     CheckListBox1->item(row)->text(), static_cast<TransformMode>(RadioGroup1->ItemIndex()),
                     RadioGroup2->ItemIndex());
+}
+
+void MainWindow::ShowPreview() {
+  if (Preview->isVisible()) return;
+  const int widthBefore = width();
+  Preview->show();
+  resize(widthBefore + kPreviewWidth, height());
+}
+
+void MainWindow::UseDatumStep() {
+  if (settings_ != nullptr) datumStep_->Remember(*settings_);
+  ResidualArrows arrows = datumStep_->Arrows();
+  if (!arrows.Empty()) ShowPreview();
+  Preview->SetResidualArrows(std::move(arrows));
 }
 
 void MainWindow::PreviewWithChosenMode() {
@@ -348,6 +375,7 @@ void MainWindow::PreviewWithChosenMode() {
     settings_->setValue(kRegionKey, RadioGroup2->ItemIndex());
   }
   Preview->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
+  datumStep_->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
   CheckListedFiles();
 }
 
@@ -359,6 +387,8 @@ void MainWindow::UseSettings(QSettings& settings) {
   if (mode >= 0 && mode < RadioGroup1->Count()) RadioGroup1->SetItemIndex(mode);
   if (region >= 0 && region < RadioGroup2->Count()) RadioGroup2->SetItemIndex(region);
   if (!folder.isEmpty()) ShellTreeView1->SelectPath(folder.toStdString());
+  // After the region: a fitted step is read for the region's grid.
+  datumStep_->Recall(settings);
   settings_ = &settings;
 }
 

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "check_list.hpp"
+#include "datum_step_box.hpp"
 #include "dialogs.hpp"
 #include "engine/conversion.hpp"
 #include "folder_tree.hpp"
@@ -82,6 +83,7 @@ class MainWindow : public QWidget {
   QGroupBox* GroupBox3;
   RadioGroup* RadioGroup1;
   RadioGroup* RadioGroup2;
+  DatumStepBox* datumStep_;  // below the regions
   QGroupBox* GroupBox1;
   FolderTree* ShellTreeView1;
   PillButton* ShapeButton1;
@@ -101,6 +103,10 @@ class MainWindow : public QWidget {
   void ListFolderFiles(bool keepTicks);
   // Checks every listed file against the chosen mode and region, and marks those that fail.
   void CheckListedFiles();
+  // A new datum step: remembered, and its residual arrows (if any) on the preview.
+  void UseDatumStep();
+  // Shows the preview, widening the window by its width, if it is hidden.
+  void ShowPreview();
 
   WindowFeedback feedback_;
   LocalFileSystem files_;

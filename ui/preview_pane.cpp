@@ -147,6 +147,7 @@ void MapView::paintEvent(QPaintEvent*) {
   // The layer before is drawn wider, so that it shows beside the one after where they meet.
   DrawLayer(painter, before_, kBeforeColour, 4, paintedBefore_);
   DrawLayer(painter, after_, kAfterColour, 1.5, paintedAfter_);
+  DrawArrows(painter);
   DrawScaleBar(painter);
   painter.setPen(QColor(150, 150, 150));
   painter.setBrush(Qt::NoBrush);
@@ -278,6 +279,22 @@ void MapView::DrawScaleBar(QPainter& painter) const {
   painter.drawText(left + QPointF(length + 6, 0), DistanceLabel(metres));
 }
 
+void MapView::SetArrows(ResidualArrows arrows) {
+  arrows_ = std::move(arrows);
+  update();
+}
+
+void MapView::DrawArrows(QPainter& painter) const {
+  paintedArrows_.clear();
+  for (const ResidualArrow& arrow : arrows_.Arrows) {
+    const QPointF from = ToScreen(arrow.Longitude, arrow.Latitude);
+    // Screen y grows southward.
+    const QPointF to = from + arrows_.PixelsPerMetre * QPointF(arrow.DE, -arrow.DN);
+    DrawArrow(painter, QLineF(from, to), arrow.Flagged ? kFlaggedArrowColour : kArrowColour);
+    paintedArrows_.push_back({QLineF(from, to), arrow.Flagged});
+  }
+}
+
 void MapView::wheelEvent(QWheelEvent* event) {
   const double steps = event->angleDelta().y() / 120.0;
   if (steps == 0) return;
@@ -317,7 +334,13 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 PreviewPane::PreviewPane(const std::string& coastlinePath, QWidget* parent)
-    : QWidget(parent), map_(new MapView(this)), status_(new QLabel(this)), fit_(new QPushButton(this)) {
+    : QWidget(parent),
+      map_(new MapView(this)),
+      status_(new QLabel(this)),
+      fit_(new QPushButton(this)),
+      arrowCaption_(new QWidget(this)),
+      arrowScale_(new QLabel(arrowCaption_)),
+      arrowScaleText_(new QLabel(arrowCaption_)) {
   setObjectName(QStringLiteral("PreviewPane"));
   map_->setObjectName(QStringLiteral("PreviewMap"));
   status_->setObjectName(QStringLiteral("PreviewStatus"));
@@ -339,10 +362,19 @@ PreviewPane::PreviewPane(const std::string& coastlinePath, QWidget* parent)
   legend->addStretch(1);
   legend->addWidget(fit_);
 
+  arrowScale_->setObjectName(QStringLiteral("PreviewArrowScale"));
+  arrowScaleText_->setObjectName(QStringLiteral("PreviewArrowScaleText"));
+  auto* arrowLine = new QHBoxLayout(arrowCaption_);
+  arrowLine->setContentsMargins(0, 0, 0, 0);
+  arrowLine->addWidget(arrowScale_);
+  arrowLine->addWidget(arrowScaleText_, 1);
+  arrowCaption_->hide();
+
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(4, 4, 4, 4);
   column->addWidget(status_);
   column->addWidget(map_, 1);
+  column->addWidget(arrowCaption_);
   column->addLayout(legend);
 
   connect(fit_, &QPushButton::clicked, map_, &MapView::Fit);
@@ -374,6 +406,18 @@ void PreviewPane::SetConversion(TransformMode mode, Region region) {
   mode_ = mode;
   region_ = region;
   if (!shownName_.isEmpty()) Redraw();
+}
+
+void PreviewPane::SetResidualArrows(ResidualArrows arrows) {
+  arrowCaption_->setVisible(!arrows.Empty());
+  if (!arrows.Empty()) {
+    const double metres = NiceStep(arrows.LongestMetres);
+    arrowScale_->setPixmap(ScaleArrowPixmap(metres * arrows.PixelsPerMetre));
+    arrowScaleText_->setText(tr("= %1 m：共同點的留一法殘差（箭頭放大 %2 倍）")
+                                 .arg(metres)
+                                 .arg(QString::number(arrows.PixelsPerMetre * map_->MetresPerPixel(), 'f', 0)));
+  }
+  map_->SetArrows(std::move(arrows));
 }
 
 void PreviewPane::Redraw() {

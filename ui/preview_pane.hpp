@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "map_data.hpp"
+#include "residual_arrows.hpp"
 
 namespace morvane {
 
@@ -39,6 +40,11 @@ class MapView : public QWidget {
   // Degrees of latitude per pixel, and metres per pixel.
   double MetresPerPixel() const;
 
+  // The residual arrows of a fit to common points, drawn over the layers; none to clear them.
+  void SetArrows(ResidualArrows arrows);
+  const ResidualArrows& Arrows() const { return arrows_; }
+  const std::vector<PaintedArrow>& PaintedArrows() const { return paintedArrows_; }
+
   const PaintedLayer& PaintedBefore() const { return paintedBefore_; }
   const PaintedLayer& PaintedAfter() const { return paintedAfter_; }
   const PaintedLayer& PaintedCoastline() const { return paintedCoastline_; }
@@ -60,6 +66,7 @@ class MapView : public QWidget {
                  double penWidth, PaintedLayer& painted) const;
   void DrawGraticule(QPainter& painter) const;
   void DrawScaleBar(QPainter& painter) const;
+  void DrawArrows(QPainter& painter) const;
 
   ShapeSample coastline_;
   ShapeSample before_;
@@ -72,6 +79,8 @@ class MapView : public QWidget {
   mutable PaintedLayer paintedBefore_;
   mutable PaintedLayer paintedAfter_;
   mutable PaintedLayer paintedCoastline_;
+  ResidualArrows arrows_;
+  mutable std::vector<PaintedArrow> paintedArrows_;
 };
 
 class PreviewPane : public QWidget {
@@ -86,6 +95,8 @@ class PreviewPane : public QWidget {
   // Draws the shown file again for another mode or region, the view kept.
   void SetConversion(TransformMode mode, Region region);
   void LoadCoastline(const std::string& path);
+  // Draws residual arrows on the map with a scale arrow in the caption; none hides both.
+  void SetResidualArrows(ResidualArrows arrows);
 
   MapView* Map() const { return map_; }
   // The file's name and size, or why it cannot be shown.
@@ -97,6 +108,9 @@ class PreviewPane : public QWidget {
   MapView* map_;
   QLabel* status_;
   QPushButton* fit_;
+  QWidget* arrowCaption_;
+  QLabel* arrowScale_;
+  QLabel* arrowScaleText_;
   ShapeSample sample_;
   QString shownName_;
   TransformMode mode_ = 0;

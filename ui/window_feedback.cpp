@@ -10,7 +10,8 @@ void WindowFeedback::ShowMessage(const std::string& text) {
 }
 
 void WindowFeedback::ShowCompletion(const std::string& text, const std::string& caption) {
-  dialogs_.ShowCompletion(TranslatedMessage(DisplayText(text)), TranslatedMessage(DisplayText(caption)));
+  dialogs_.ShowCompletion(TranslatedMessage(DisplayText(text)) + completionNote_,
+                          TranslatedMessage(DisplayText(caption)));
 }
 
 void WindowFeedback::SetOverallProgress(int percent) { overall_.SetPercent(percent); }

@@ -16,6 +16,9 @@ class WindowFeedback : public RunFeedback {
   WindowFeedback(WindowDialogs& dialogs, TiledProgressBar& overall, TiledProgressBar& file)
       : dialogs_(dialogs), overall_(overall), file_(file) {}
 
+  // Text added to the end of the completion box of the runs that follow.
+  void SetCompletionNote(const QString& note) { completionNote_ = note; }
+
   void ShowMessage(const std::string& text) override;
   void ShowCompletion(const std::string& text, const std::string& caption) override;
   void SetOverallProgress(int percent) override;
@@ -31,6 +34,7 @@ class WindowFeedback : public RunFeedback {
   WindowDialogs& dialogs_;
   TiledProgressBar& overall_;
   TiledProgressBar& file_;
+  QString completionNote_;
 };
 
 }  // namespace morvane

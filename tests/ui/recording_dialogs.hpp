@@ -37,10 +37,28 @@ class RecordingDialogs : public WindowDialogs {
     Boxes.push_back({BoxKind::Summary, {}, headline, list});
   }
 
+  // File dialogs are answered from `FileAnswers`, first to last (empty: cancelled), and their
+  // captions kept in `FileQuestions`.
+  QString AskOpenFileName(const QString& caption, const QString&) override { return NextFile(caption); }
+  QString AskSaveFileName(const QString& caption, const QString&, const QString&) override {
+    return NextFile(caption);
+  }
+
   std::vector<ShownBox> Boxes;
   std::vector<QString> Questions;
   SuspiciousFilesChoice Answer = SuspiciousFilesChoice::ConvertAnyway;
   bool ReplaceAnswer = false;  // the answer to every yes-or-no question
+  std::vector<QString> FileAnswers;
+  std::vector<QString> FileQuestions;
+
+ private:
+  QString NextFile(const QString& caption) {
+    FileQuestions.push_back(caption);
+    if (FileAnswers.empty()) return {};
+    QString answer = FileAnswers.front();
+    FileAnswers.erase(FileAnswers.begin());
+    return answer;
+  }
 };
 
 }  // namespace morvane::test
