@@ -50,15 +50,6 @@ std::optional<PlaneModel> ModelNamed(const QString& name) {
 
 }  // namespace
 
-bool TakesDatumStep(TransformMode mode) {
-  for (Mode datum : {Mode::Twd67GeographicToTwd97Geographic, Mode::Twd97GeographicToTwd67Geographic,
-                     Mode::Twd67Tm2ToTwd97Tm2, Mode::Twd97Tm2ToTwd67Tm2, Mode::Twd67GeographicToWgs84Geographic,
-                     Mode::Wgs84GeographicToTwd67Geographic}) {
-    if (mode == IndexOf(datum)) return true;
-  }
-  return false;
-}
-
 DatumStepBox::DatumStepBox(WindowDialogs& dialogs, QWidget* parent)
     : QGroupBox(tr("C. 基準轉換"), parent),
       dialogs_(dialogs),

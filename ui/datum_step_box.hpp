@@ -21,9 +21,6 @@
 
 namespace morvane {
 
-// Whether `mode` applies a datum step between TWD67 and TWD97 or WGS84.
-bool TakesDatumStep(TransformMode mode);
-
 class DatumStepBox : public QGroupBox {
   Q_OBJECT
 
