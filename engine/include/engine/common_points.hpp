@@ -28,7 +28,7 @@ struct CommonPoint {
 enum class CommonPointProblem {
   UnsupportedMeridian,  // Meridian: the meridian asked for (only 121 and 119 have a grid)
   WrongColumnCount,     // Count: columns found; Required: columns wanted
-  NotANumber,           // Column: 1-based column; Text: the field as written
+  NotANumber,           // Column (2 to 6, as below); Text: the field as written
   DuplicateId,          // Id; Line; OtherLine: the line of its first use
   Degrees,              // Column (2 or 4); Value, Value2: an easting and northing that look like
                         // degrees (within +-360 and +-90), not TM2 metres
@@ -76,11 +76,12 @@ struct CommonPointsResult {
 CommonPointsResult ReadCommonPoints(std::string_view text, int meridian);
 
 // The checks that do not depend on the model, in this order for each point: a pair that looks
-// like degrees (easting within +-360, northing within +-90), coordinates off the meridian's grid (eastings
-// outside 0..500 000 m; northings outside 2 380 000..2 900 000 m on 121, 2 500 000..2 720 000 m
-// on 119, which keeps Green Island, Orchid Island and Pengjia Islet in), TWD67 and TWD97 swapped
-// (the shift runs nearer to (-828, +207) m than to (+828, -207) m), a shift more than 100 m
-// from (+828, -207) m, and ids used twice. Returns the first problem, or nothing.
+// like degrees (easting within +-360, northing within +-90), coordinates off the meridian's
+// grid (eastings outside 0..500 000 m; northings outside 2 380 000..2 900 000 m on 121,
+// 2 500 000..2 720 000 m on 119, which keeps Green Island, Orchid Island and Pengjia Islet
+// in), TWD67 and TWD97 swapped (the shift runs nearer to (-828, +207) m than to
+// (+828, -207) m), a shift more than 100 m from (+828, -207) m, and ids used twice. Returns the
+// first problem, or nothing.
 std::optional<CommonPointError> CheckCommonPoints(const std::vector<CommonPoint>& points, int meridian);
 
 // One English sentence for the command line, naming the line and the id where there is one, e.g.
