@@ -80,10 +80,12 @@ windows: deps
 	  -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
-# The .exe and the zip run under Wine and compared with this system's build of the same
-# sources ($(WINDOWS_DIR)/host, only what the comparison needs).
+# The .exe, the zip and the engine's tests run under Wine, and compared with this system's
+# build of the same sources ($(WINDOWS_DIR)/host, only what the comparison needs); prints how
+# many converted coordinates differ from this system's.
 windows-test: windows
 	cmake -S . -B $(WINDOWS_DIR)/host -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_BENCHMARKS=OFF \
 	  -DMORVANE_WINDOWS_BUILD=$(abspath $(WINDOWS_DIR)) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR)/host -j $(JOBS) --target windows_cli_test
 	ctest --test-dir $(WINDOWS_DIR)/host --output-on-failure -L windows
+	@grep -h "coordinates that differ" $(WINDOWS_DIR)/host/Testing/Temporary/LastTest.log

@@ -160,6 +160,12 @@ struct Differences {
   std::size_t Differing = 0;    // not bit for bit the same
   double Largest = 0;
   std::string Problem;  // the first byte or coordinate out of bounds, empty if none
+
+  void Add(const Differences& more) {
+    Coordinates += more.Coordinates;
+    Differing += more.Differing;
+    Largest = std::max(Largest, more.Largest);
+  }
 };
 
 // Compares an output of the Windows build with this build's: the doubles at `coordinates`
@@ -226,9 +232,7 @@ void CompareOutputs(const TempFolder& here, const TempFolder& windows, const std
     const Differences found = Compare(ReadFileBytes(here / (stem + extension)),
                                       ReadFileBytes(windows / (stem + extension)), coordinates, tolerance);
     EXPECT_EQ(found.Problem, "");
-    total.Coordinates += found.Coordinates;
-    total.Differing += found.Differing;
-    total.Largest = std::max(total.Largest, found.Largest);
+    total.Add(found);
   }
 }
 
@@ -253,10 +257,7 @@ TEST(WindowsBuild, GoldenOutputsMatchThisBuildsWithinTheTolerances) {
       ASSERT_EQ(run.Status, 0) << run.Err;
       Differences found;
       CompareOutputs(here, windows, "golden", input, ToleranceOf(mode), found);
-      Differences& sum = ToleranceOf(mode) == kDegreeTolerance ? degrees : metres;
-      sum.Coordinates += found.Coordinates;
-      sum.Differing += found.Differing;
-      sum.Largest = std::max(sum.Largest, found.Largest);
+      (ToleranceOf(mode) == kDegreeTolerance ? degrees : metres).Add(found);
       if (found.Differing > 0) {
         std::cout << "mode " << mode + 1 << " region " << region + 1 << ": " << found.Differing << " of "
                   << found.Coordinates << " coordinates differ, by up to " << found.Largest << '\n';
