@@ -71,18 +71,21 @@ fuzz: deps
 	./tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # morvane-cli for 64-bit Windows, cross-compiled with mingw-w64 and linked statically:
-# $(WINDOWS_DIR)/morvane-cli-<version>-windows-x64.zip. See docs/windows.md.
+# $(WINDOWS_DIR)/morvane-cli-<version>-windows-x64.zip, and the engine's tests as a Windows
+# program. See docs/windows.md.
 WINDOWS_DIR ?= build-windows
 .PHONY: windows windows-test
 windows: deps
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	  -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
-# The .exe and the zip run under Wine and compared with this system's build of the same
-# sources ($(WINDOWS_DIR)/host, only what the comparison needs).
+# The .exe, the zip and the engine's tests run under Wine, and compared with this system's
+# build of the same sources ($(WINDOWS_DIR)/host, only what the comparison needs); prints how
+# many converted coordinates differ from this system's.
 windows-test: windows
 	cmake -S . -B $(WINDOWS_DIR)/host -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_BENCHMARKS=OFF \
 	  -DMORVANE_WINDOWS_BUILD=$(abspath $(WINDOWS_DIR)) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_DIR)/host -j $(JOBS) --target windows_cli_test
 	ctest --test-dir $(WINDOWS_DIR)/host --output-on-failure -L windows
+	@grep -h "coordinates that differ" $(WINDOWS_DIR)/host/Testing/Temporary/LastTest.log

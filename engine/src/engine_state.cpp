@@ -8,15 +8,15 @@ namespace morvane {
 
 const TmSettingsGrid& SettingsGridCache::Derive(const TransformSettings& settings) {
   // Derived under clear flags so that what the derivation raises is known; the flags raised
-  // before stay raised, and the derivation's own are raised again on top of them.
-  std::fexcept_t before;
-  std::fegetexceptflag(&before, kTrappedFlags);
+  // before are raised again, so both stay raised. Not fegetexceptflag and fesetexceptflag:
+  // mingw-w64's fesetexceptflag clears the exception masks of MXCSR, so that the next SSE
+  // division by zero or overflow would trap and end the program.
+  const int before = std::fetestexcept(kTrappedFlags);
   std::feclearexcept(kTrappedFlags);
   grid_ = TmSettingsGridOf(settings);
   processor::Materialise(grid_);  // computed before the flags are read
   const int raised = std::fetestexcept(kTrappedFlags);
-  std::fesetexceptflag(&before, kTrappedFlags);
-  if (raised != 0) std::feraiseexcept(raised);
+  if (before != 0) std::feraiseexcept(before);
   const Extended* fields[5] = {&settings.SemiMajorAxis, &settings.InverseFlattening,
                                &settings.FalseEasting, &settings.ScaleFactor,
                                &settings.CentralMeridian};

@@ -16,7 +16,6 @@ namespace morvane {
 
 namespace {
 
-constexpr std::size_t kCopyBlockSize = std::size_t{1} << 20;
 // Written bytes are handed to the disk in pieces of this size while the file is still being
 // written, so that the fsync that ends it has little left to wait for.
 constexpr off_t kWritebackPiece = off_t{8} << 20;
@@ -162,19 +161,7 @@ void LocalFileSystem::CopyNoOverwrite(const std::string& from, const std::string
   std::unique_ptr<File> source = OpenRegular(from, O_RDONLY, FileOperation::Open);
   // O_EXCL refuses an existing target, a dangling link included.
   std::unique_ptr<File> target = OpenRegular(to, O_WRONLY | O_CREAT | O_EXCL, FileOperation::Create);
-  try {
-    std::vector<unsigned char> block(kCopyBlockSize);
-    for (;;) {
-      const std::size_t n = source->Read(block.data(), block.size());
-      if (n == 0) break;
-      target->Write(block.data(), n);
-    }
-    target->Close();
-  } catch (...) {
-    target.reset();
-    ::unlink(to.c_str());
-    throw;
-  }
+  CopyIntoNewFile(*this, *source, std::move(target), to);
 }
 
 std::unique_ptr<File> LocalFileSystem::OpenRead(const std::string& path) {

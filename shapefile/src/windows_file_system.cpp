@@ -17,7 +17,6 @@ namespace morvane {
 
 namespace {
 
-constexpr std::size_t kCopyBlockSize = std::size_t{1} << 20;
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr DWORD kLargestTransfer = DWORD{1} << 30;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -148,19 +147,7 @@ void LocalFileSystem::CopyNoOverwrite(const std::string& from, const std::string
   std::unique_ptr<File> source = OpenRegular(from, GENERIC_READ, OPEN_EXISTING, FileOperation::Open);
   // CREATE_NEW refuses an existing target.
   std::unique_ptr<File> target = OpenRegular(to, GENERIC_WRITE, CREATE_NEW, FileOperation::Create);
-  try {
-    std::vector<unsigned char> block(kCopyBlockSize);
-    for (;;) {
-      const std::size_t n = source->Read(block.data(), block.size());
-      if (n == 0) break;
-      target->Write(block.data(), n);
-    }
-    target->Close();
-  } catch (...) {
-    target.reset();
-    ::DeleteFileW(WideFromUtf8(to).c_str());
-    throw;
-  }
+  CopyIntoNewFile(*this, *source, std::move(target), to);
 }
 
 std::unique_ptr<File> LocalFileSystem::OpenRead(const std::string& path) {

@@ -1,7 +1,8 @@
 // morvane-cli.exe, the Windows build, run under Wine and compared with this (Linux) build:
 // the golden inputs of every mode and region, the commands with Chinese names and both
-// separators, exit statuses, a read-only output folder, and the zip unpacked into a folder
-// with a Chinese name.
+// separators, exit statuses, a read-only output folder, Ctrl-C in the middle of a file, and
+// the zip unpacked into a folder with a Chinese name. The engine's own tests run as a Windows
+// program beside these (windows_engine_tests).
 //
 // The Windows C library's sines, arc tangents, powers and logarithms may differ from glibc's
 // in the last bit, so converted coordinates are compared within kMetreTolerance or
@@ -15,19 +16,23 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "golden_inputs.hpp"
 #include "shapefile/conversion_run.hpp"
+#include "shapefile/output_names.hpp"
 #include "shapefile_fixtures.hpp"
 
 extern char** environ;
@@ -65,43 +70,59 @@ std::string WindowsPath(const std::string& path) {
   return windows;
 }
 
-// Runs `exe` under Wine in `folder` (the test's own when empty) with `args`, `input` on
-// standard input, and `environment` added to the test's.
+// `exe` started under Wine in `folder` (the test's own when empty) with `args` and `input` on
+// standard input.
+class ExeRun {
+ public:
+  ExeRun(const std::vector<std::string>& args, const std::string& input = "",
+         const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "") {
+    WriteFileBytes(io_ / "in", Bytes(input.begin(), input.end()));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, (io_ / "in").c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, (io_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (io_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+
+    std::vector<std::string> words = {MORVANE_WINE, exe};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> variables = {"WINEDEBUG=-all", "WINEPREFIX=" MORVANE_WINE_PREFIX};
+    for (char** variable = environ; *variable != nullptr; ++variable) variables.emplace_back(*variable);
+    std::vector<char*> envp;
+    for (std::string& variable : variables) envp.push_back(variable.data());  // the first of a name counts
+    envp.push_back(nullptr);
+
+    const int spawned = posix_spawn(&pid_, MORVANE_WINE, &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) throw std::runtime_error("cannot start " MORVANE_WINE);
+  }
+  ExeRun(const ExeRun&) = delete;
+  ExeRun& operator=(const ExeRun&) = delete;
+
+  // The process that runs the .exe; Wine turns a SIGINT to it into a Ctrl-C.
+  pid_t Pid() const { return pid_; }
+
+  ExeResult Wait() {
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    ExeResult result;
+    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Out = WithoutCarriageReturns(ReadText(io_ / "out"));
+    result.Err = WithoutCarriageReturns(ReadText(io_ / "err"));
+    return result;
+  }
+
+ private:
+  TempFolder io_;
+  pid_t pid_ = 0;
+};
+
 ExeResult RunExe(const std::vector<std::string>& args, const std::string& input = "",
-                 const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "",
-                 const std::vector<std::string>& environment = {}) {
-  TempFolder io;
-  WriteFileBytes(io / "in", Bytes(input.begin(), input.end()));
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-
-  std::vector<std::string> words = {MORVANE_WINE, exe};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> variables = {"WINEDEBUG=-all", "WINEPREFIX=" MORVANE_WINE_PREFIX};
-  variables.insert(variables.end(), environment.begin(), environment.end());
-  for (char** variable = environ; *variable != nullptr; ++variable) variables.emplace_back(*variable);
-  std::vector<char*> envp;
-  for (std::string& variable : variables) envp.push_back(variable.data());  // the first of a name counts
-  envp.push_back(nullptr);
-
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, MORVANE_WINE, &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " MORVANE_WINE);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ExeResult result;
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = WithoutCarriageReturns(ReadText(io / "out"));
-  result.Err = WithoutCarriageReturns(ReadText(io / "err"));
-  return result;
+                 const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "") {
+  return ExeRun(args, input, exe, folder).Wait();
 }
 
 // ---- comparing outputs ---------------------------------------------------------------------
@@ -139,6 +160,12 @@ struct Differences {
   std::size_t Differing = 0;    // not bit for bit the same
   double Largest = 0;
   std::string Problem;  // the first byte or coordinate out of bounds, empty if none
+
+  void Add(const Differences& more) {
+    Coordinates += more.Coordinates;
+    Differing += more.Differing;
+    Largest = std::max(Largest, more.Largest);
+  }
 };
 
 // Compares an output of the Windows build with this build's: the doubles at `coordinates`
@@ -205,9 +232,7 @@ void CompareOutputs(const TempFolder& here, const TempFolder& windows, const std
     const Differences found = Compare(ReadFileBytes(here / (stem + extension)),
                                       ReadFileBytes(windows / (stem + extension)), coordinates, tolerance);
     EXPECT_EQ(found.Problem, "");
-    total.Coordinates += found.Coordinates;
-    total.Differing += found.Differing;
-    total.Largest = std::max(total.Largest, found.Largest);
+    total.Add(found);
   }
 }
 
@@ -232,10 +257,7 @@ TEST(WindowsBuild, GoldenOutputsMatchThisBuildsWithinTheTolerances) {
       ASSERT_EQ(run.Status, 0) << run.Err;
       Differences found;
       CompareOutputs(here, windows, "golden", input, ToleranceOf(mode), found);
-      Differences& sum = ToleranceOf(mode) == kDegreeTolerance ? degrees : metres;
-      sum.Coordinates += found.Coordinates;
-      sum.Differing += found.Differing;
-      sum.Largest = std::max(sum.Largest, found.Largest);
+      (ToleranceOf(mode) == kDegreeTolerance ? degrees : metres).Add(found);
       if (found.Differing > 0) {
         std::cout << "mode " << mode + 1 << " region " << region + 1 << ": " << found.Differing << " of "
                   << found.Coordinates << " coordinates differ, by up to " << found.Largest << '\n';
@@ -288,6 +310,9 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 
 TEST(WindowsBuild, ConvertsChineseNamesGivenWithEitherSeparator) {
   const Shapefile input = PointFile(kDegrees);
+  // Wine gives the program the Western code page (1252), which has no Chinese: the names only
+  // get through the wide-character API. (Wine's Taiwan code page, 950, would need a Linux
+  // locale for Taiwan to read the names on the disk.)
   struct Case {
     const char* Name;
     bool Backslashes;
@@ -296,16 +321,17 @@ TEST(WindowsBuild, ConvertsChineseNamesGivenWithEitherSeparator) {
   for (const Case& c : {Case{"a file, backslashes", true, false}, Case{"a folder, slashes", false, true},
                         Case{"a file, slashes", false, false}}) {
     SCOPED_TRACE(c.Name);
-    ChineseFolder folder;
-    WritePointShapefile(folder.Path(), "道路", input);
-    const std::string operand = c.FolderOperand ? folder.Path() : folder / "道路.shp";
+    ChineseFolder chinese;
+    const std::string& folder = chinese.Path();
+    WritePointShapefile(folder, "道路", input);
+    const std::string operand = c.FolderOperand ? folder : folder + "/道路.shp";
     const ExeResult run = RunExe({"convert", "--mode", "2", "--region", "1",
                                   c.Backslashes ? WindowsPath(operand) : "Z:" + operand});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_NE(run.Err.find("1 file converted"), std::string::npos) << run.Err;
     // The outputs and nothing else: no temporaries left.
-    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"道路.dbf", "道路.shp", "道路.shx", "道路_1.dbf",
-                                                                "道路_1.prj", "道路_1.shp", "道路_1.shx"}));
+    EXPECT_EQ(NamesIn(folder), (std::vector<std::string>{"道路.dbf", "道路.shp", "道路.shx", "道路_1.dbf", "道路_1.prj",
+                                                 "道路_1.shp", "道路_1.shx"}));
     TempFolder here;
     WritePointShapefile(here.Path(), "roads", input);
     ConvertHere(here, "roads", 1, 0);
@@ -313,7 +339,7 @@ TEST(WindowsBuild, ConvertsChineseNamesGivenWithEitherSeparator) {
       SCOPED_TRACE(extension);
       const Differences found =
           Compare(ReadFileBytes(here / (std::string("roads_1") + extension)),
-                  ReadFileBytes(folder / (std::string("道路_1") + extension)),
+                  ReadFileBytes(folder + "/道路_1" + extension),
                   std::string(extension) == ".shp" ? MainCoordinates(input)
                   : std::string(extension) == ".shx" ? kIndexCoordinates
                                                      : std::vector<std::size_t>{},
@@ -480,6 +506,40 @@ TEST(WindowsBuild, ReadOnlyOutputFolderFailsWithTheSystemsReasonAndWritesNothing
   // A reason in words follows.
   EXPECT_GT(run.Err.find('\n', at) - at, expected.size() + 3) << run.Err;
   EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::string>{"道路.dbf", "道路.shp", "道路.shx"}));
+}
+
+// A Polygon file of 600 rings of 6000 points, about 58 MB: under Wine the run is still
+// writing it seconds after its temporary appears.
+Shapefile BigFile() {
+  std::vector<RecordContent> records;
+  for (int r = 0; r < 600; ++r) {
+    std::vector<XY> ring;
+    for (int i = 0; i < 6000; ++i) ring.push_back({120.0 + 1e-4 * (i % 17000) + 1e-3 * (r % 100), 22.0 + 4e-4 * i});
+    records.push_back(PartsRecord(ShapeType::Polygon, {0}, ring));
+  }
+  return BuildShapefile(ShapeType::Polygon, records);
+}
+
+bool HasTemporary(const TempFolder& folder) {
+  const std::vector<std::string> names = folder.Names();
+  return std::any_of(names.begin(), names.end(), [](const std::string& name) { return IsTemporaryOutputName(name); });
+}
+
+TEST(WindowsBuild, CtrlCRemovesTheTemporariesAndEndsWithTheStatusOfAnInterruption) {
+  TempFolder folder;
+  WriteShapefile(folder, "big", BigFile());
+  const std::vector<std::string> inputs = folder.Names();
+  ExeRun run({"convert", "--mode", "2", "--region", "1", "--threads", "1", "--quiet", WindowsPath(folder / "big.shp")});
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!HasTemporary(folder) && std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_TRUE(HasTemporary(folder));
+  ::kill(run.Pid(), SIGINT);
+  const ExeResult result = run.Wait();
+  // STATUS_CONTROL_C_EXIT, of which Wine passes on the low byte.
+  EXPECT_EQ(result.Status, 0xC000013A & 0xFF) << result.Err;
+  EXPECT_EQ(folder.Names(), inputs);
 }
 
 // ---- the zip ---------------------------------------------------------------------------------

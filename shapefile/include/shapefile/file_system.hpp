@@ -1,5 +1,6 @@
 // The platform's file operations, behind an interface so that the run can be tested with
-// failures injected. LocalFileSystem is the real one (POSIX, names as raw bytes).
+// failures injected. LocalFileSystem is the real one: POSIX with names as raw bytes, or
+// Windows with UTF-8 names through the wide-character API.
 #pragma once
 
 #include <cstddef>
@@ -51,6 +52,12 @@ class FileSystem {
   virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
 };
 
+// The copying half of CopyNoOverwrite, for the systems alike: the rest of `source` into the
+// new file `target` (at `to`), which is closed; on a failure `to` is removed through `files`
+// and the error passed on.
+void CopyIntoNewFile(FileSystem& files, File& source, std::unique_ptr<File> target, const std::string& to);
+
+// The real files: local_file_system.cpp on POSIX systems, windows_file_system.cpp on Windows.
 class LocalFileSystem : public FileSystem {
  public:
   bool IsRegularFile(const std::string& path) override;
