@@ -590,7 +590,9 @@ TEST(CheckCommand, SaysWhatConvertWillFailOn) {
     ASSERT_EQ(check.Out.rfind(said, 0), 0u) << check.Out;
     const std::string reason = check.Out.substr(said.size(), check.Out.size() - said.size() - 1);
     EXPECT_EQ(convert.Err.rfind("morvane-cli: " + reason + "\n", 0), 0u) << convert.Err << " / " << reason;
-    if (std::string(c.Name) == "RenamedTextFile") EXPECT_EQ(reason, "File " + path + " is not a shapefile");
+    if (std::string(c.Name) == "RenamedTextFile") {
+      EXPECT_EQ(reason, "File " + path + " is not a shapefile");
+    }
   }
 }
 
