@@ -34,13 +34,14 @@ class RunFeedback : public MessageSink {
   // An error that ended the conversion of one file; the window's error box. By default a
   // plain message.
   virtual void ShowError(const std::string& text) { ShowMessage(text); }
-  // Asked at most once per run, before anything is written, with the outputs that the run
-  // would replace: true replaces them, false leaves those files out. By default nothing is
-  // replaced.
+  // Asked at most once per run, before anything is written and after ConfirmSuspicious, with
+  // the outputs that the run would replace of the files it will convert: true replaces them,
+  // false leaves those files out. By default nothing is replaced.
   virtual bool ConfirmReplace(const std::vector<std::string>& /*outputs*/) { return false; }
-  // Asked at most once per run, before anything is written, with the files whose input check
-  // failed (input_check.hpp), each with its reason: true converts them anyway, false leaves
-  // them out. By default they are left out.
+  // Asked at most once per run, before anything is written and before anything else, with
+  // the files whose input check failed (input_check.hpp), each with its reason: true converts
+  // them anyway, false leaves them out. By default they are left out. Files the check found
+  // unreadable are not among them: their conversion fails.
   virtual bool ConfirmSuspicious(const std::vector<FileProblem>& /*files*/) { return false; }
   // Whether the run is to stop before the next file; asked between files.
   virtual bool StopRequested() { return false; }
@@ -112,7 +113,8 @@ struct ShapefileStats {
 };
 
 // Converts folder/item with `mode` and sets the per-file bar to 100. The settings step must
-// have run. The companions are found beside the main file with their extension in any letter
+// have run. The main file's header is checked first (a file that is not a shapefile is said to
+// be one). The companions are found beside the main file with their extension in any letter
 // case, the exact lower-case name first; when one is missing, "<path> Not found" is shown for
 // its lower-case name and nothing is written.
 // Besides the converted main file, the index and the table copy, name_1.prj says the mode's
@@ -144,8 +146,10 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
 // converted (a missing companion, an error of the file system, a damaged file, an engine
 // error) is reported (its message, or ShowError with the error naming the file) and written
 // nothing; the run goes on with the next file unless !options.KeepGoing. Before anything is
-// written, a file whose outputs exist is converted only with options.ReplaceOutputs or after
-// feedback.ConfirmReplace, asked once for all of them; otherwise it is skipped. The completion
+// written, every file is checked (input_check.hpp) and those that fail the check are asked
+// about (ConfirmSuspicious); then a file that will be converted and whose outputs exist is
+// converted only with options.ReplaceOutputs or after feedback.ConfirmReplace, asked once for
+// all of them; otherwise it is skipped. The completion
 // box "已完成!! 請按確定" with the caption "Message" is shown only when every file was
 // converted; otherwise the caller tells the user from the summary.
 RunSummary RunConversion(EngineState& engine, const std::vector<ShapefileJob>& jobs, TransformMode mode,
