@@ -1,7 +1,7 @@
 // What the input check costs beside the conversion it guards: the samples copied many times
 // into one folder, each checked and then converted (mode 1, Taiwan), wall time per file; and a
-// large file, checked once with a usable header box and once with a zero one (the first
-// records read instead). Prints its figures.
+// large file, checked once with a usable header box and once with a zero one (the sample of
+// records decides both). Prints its figures.
 //   bench_input_check
 #include <unistd.h>
 
@@ -133,7 +133,7 @@ int main() {
     for (int i = 0; i < kRepeats; ++i) morvane::CheckInput(zero + ".shp", 0, 0, cached);
   });
   const double conversion = Seconds([&] { morvane::ConvertShapefile(engine, folder.string(), "large.shp", 0, feedback, files); });
-  std::printf("%d-point file (%.0f MB): check %.1f us from the header box, %.1f us from the first records; "
+  std::printf("%d-point file (%.0f MB): check %.1f us with a usable header box, %.1f us with a zero one; "
               "conversion %.3f s\n",
               kLargePoints, (100.0 + 28.0 * kLargePoints) / 1e6, 1e6 * header / kRepeats, 1e6 * records / kRepeats,
               conversion);

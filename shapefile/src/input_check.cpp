@@ -362,6 +362,10 @@ class RecordBytes {
   std::size_t at_ = 0;
 };
 
+// Bytes read at once from the start of a record: most records are whole in them, so that
+// one read serves each.
+constexpr std::size_t kRecordReadAhead = 4096;
+
 // The record expected at a place the index gives: its number (from 1) and content length.
 struct ExpectedRecord {
   std::int32_t Number = 0;
@@ -376,7 +380,7 @@ std::optional<std::uint64_t> ReadRecordAt(File& file, std::uint64_t fileSize, st
                                           std::uint64_t before, const std::string& path,
                                           std::optional<ExpectedRecord> expected, SeenPoints& seen) {
   RecordBytes in(file, fileSize, offset);
-  in.Load(kRecordHeaderSize);
+  in.Load(kRecordReadAhead);
   if (expected) {
     const unsigned char* peek = in.Take(kRecordHeaderSize);
     if (peek == nullptr) return std::nullopt;

@@ -533,6 +533,44 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
   EXPECT_EQ(usage.Status, 2);
 }
 
+// What convert fails on, check calls unreadable, with the words convert uses: a renamed text
+// file is not a shapefile, whatever companions it lacks.
+TEST(CheckCommand, SaysWhatConvertWillFailOn) {
+  struct Case {
+    const char* Name;
+    void (*Spoil)(const TempDir& dir);
+  };
+  const std::vector<Case> cases = {
+      {"NoDbf", [](const TempDir& d) { fs::remove(d / "in.dbf"); }},
+      {"NoShx", [](const TempDir& d) { fs::remove(d / "in.shx"); }},
+      {"RenamedTextFile",
+       [](const TempDir& d) {
+         WriteFile(d / "in.shp", "name,x,y\ntaipei,121.5,25.0\n" + std::string(200, '0') + "\n");
+         fs::remove(d / "in.shx");
+         fs::remove(d / "in.dbf");
+       }},
+      {"Truncated", [](const TempDir& d) { fs::resize_file(d / "in.shp", fs::file_size(d / "in.shp") - 5); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempDir dir;
+    WritePointShapefile(dir.Path(), "in", SamplePoints(3, 121.0, 24.0));
+    c.Spoil(dir);
+    const std::string path = (dir / "in.shp").string();
+    const CliResult check = RunCli({"check", "--mode", "2", "--region", "1", path});
+    const CliResult convert = RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", path});
+    EXPECT_EQ(check.Status, 1);
+    EXPECT_EQ(convert.Status, 1);
+    const std::string said = path + ": unreadable: ";
+    ASSERT_EQ(check.Out.rfind(said, 0), 0u) << check.Out;
+    const std::string reason = check.Out.substr(said.size(), check.Out.size() - said.size() - 1);
+    EXPECT_EQ(convert.Err.rfind("morvane-cli: " + reason + "\n", 0), 0u) << convert.Err << " / " << reason;
+    if (std::string(c.Name) == "RenamedTextFile") {
+      EXPECT_EQ(reason, "File " + path + " is not a shapefile");
+    }
+  }
+}
+
 TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
   // Mode 2 reads TWD67 longitude and latitude: TM2 metres are implausible, and a .prj that
   // says TWD97 is a mismatch.

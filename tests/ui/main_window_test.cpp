@@ -687,7 +687,12 @@ int RowOf(const CheckList* list, const std::string& name) {
 
 void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
   WriteSuspiciousFolder(Folder());
+  FILE* text = std::fopen(JoinPath(Folder(), "notes.shp").c_str(), "wb");
+  QVERIFY(text != nullptr);
+  std::fputs("name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n...................................................\n", text);
+  std::fclose(text);
   QVERIFY(SelectFolder(Folder()));
+  const int notes = RowOf(List(), "notes.shp");
   const int grid = RowOf(List(), "grid.shp");
   const int degrees = RowOf(List(), "degrees.shp");
   const int twd97 = RowOf(List(), "twd97.shp");
@@ -720,6 +725,12 @@ void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
   QVERIFY(List()->item(degrees)->toolTip().endsWith(QStringLiteral("they look like another region: Taiwan")));
   QVERIFY(dialogs_->Boxes.empty());
   QVERIFY(dialogs_->Questions.empty());
+
+  // What the run would fail on is marked too, in the run's words: a text file named .shp.
+  QVERIFY(notes >= 0);
+  QVERIFY(List()->HasWarning(notes));
+  QVERIFY2(List()->item(notes)->toolTip().endsWith(QStringLiteral("notes.shp is not a shapefile")),
+           qPrintable(List()->item(notes)->toolTip()));
 }
 
 void MainWindowTest::suspiciousFilesAreAskedAboutOnceAtTheRun() {

@@ -39,13 +39,14 @@ class RunFeedback : public MessageSink {
   // English, as it happens; the same error is in the run's summary as data. By default a plain
   // message; front ends that list the failures at the end ignore it.
   virtual void ShowError(const std::string& text) { ShowMessage(text); }
-  // Asked at most once per run, before anything is written, with the outputs that the run
-  // would replace: true replaces them, false leaves those files out. By default nothing is
-  // replaced.
+  // Asked at most once per run, before anything is written and after ConfirmSuspicious, with
+  // the outputs that the run would replace of the files it will convert: true replaces them,
+  // false leaves those files out. By default nothing is replaced.
   virtual bool ConfirmReplace(const std::vector<std::string>& /*outputs*/) { return false; }
-  // Asked at most once per run, before anything is written, with the files whose input check
-  // failed (input_check.hpp), each with its reason: true converts them anyway, false leaves
-  // them out. By default they are left out.
+  // Asked at most once per run, before anything is written and before anything else, with
+  // the files whose input check failed (input_check.hpp), each with its reason: true converts
+  // them anyway, false leaves them out. By default they are left out. Files the check found
+  // unreadable are not among them: their conversion fails.
   virtual bool ConfirmSuspicious(const std::vector<FileProblem>& /*files*/) { return false; }
   // Whether the run is to stop: asked before each file, and within a file between blocks of
   // records and between its outputs, so that the file in progress is abandoned within a block
@@ -140,7 +141,8 @@ struct ShapefileStats {
 };
 
 // Converts folder/item with `mode` and sets the per-file bar to 100. The settings step must
-// have run. The companions are found beside the main file with their extension in any letter
+// have run. The main file's header is checked first (a file that is not a shapefile is said to
+// be one). The companions are found beside the main file with their extension in any letter
 // case, the exact lower-case name first; when one is missing, the error "<path> Not found"
 // (ErrorKind::MissingCompanion) is shown for its lower-case name and nothing is written.
 // Besides the converted main file, the index and the table copy, name_1.prj says the mode's
@@ -178,11 +180,13 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
 // converted (a missing companion, an error of the file system, a damaged file, an engine
 // error) is reported (its message, or ShowError with the error naming the file) and written
 // nothing; the run goes on with the next file unless !options.KeepGoing. Before anything is
-// written, a file whose outputs exist is converted only with options.ReplaceOutputs or after
-// feedback.ConfirmReplace, asked once for all of them; otherwise it is skipped. Once
-// feedback.StopRequested() is true (within a file, that of the file's slot), the file in
-// progress is abandoned with nothing written, no other is begun and the summary is Cancelled,
-// naming the abandoned files in Stopped; earlier outputs stay as they were. The completion
+// written, every file is checked (input_check.hpp) and those that fail the check are asked
+// about (ConfirmSuspicious); then a file that will be converted and whose outputs exist is
+// converted only with options.ReplaceOutputs or after feedback.ConfirmReplace, asked once for
+// all of them; otherwise it is skipped. Once feedback.StopRequested() is true (within a file,
+// that of the file's slot), the file in progress is abandoned with nothing written, no other is
+// begun and the summary is Cancelled, naming the abandoned files in Stopped; earlier outputs
+// stay as they were. The completion
 // box "已完成!! 請按確定" with the caption "Message" is shown only when every file was
 // converted; otherwise the caller tells the user from the summary.
 // The run builds its engine state afresh from `conversion` (PrepareEngine): nothing an earlier

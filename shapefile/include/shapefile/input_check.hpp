@@ -22,6 +22,7 @@
 // a file that cannot be read) is unreadable.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
