@@ -521,6 +521,19 @@ void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
     qInfo("%s: %zu paths, %zu segments painted, the farthest %.2f px from the data; %s", c.Name, painted.Paths.size(),
           segments, worst, qPrintable(pane->Status()));
     QVERIFY2(worst < 2.5, qPrintable(name + QStringLiteral(": %1 px off").arg(worst)));
+    // The squares drawn are spread as evenly as the file's: every eighth of the box each way
+    // holds its share of them, within a half.
+    std::vector<int> blocks(64, 0);
+    for (const QPolygonF& path : painted.Paths) {
+      const QPointF at = path.front() - drawnBox.topLeft();
+      const int column = std::clamp(static_cast<int>(8 * at.x() / drawnBox.width()), 0, 7);
+      const int row = std::clamp(static_cast<int>(8 * at.y() / drawnBox.height()), 0, 7);
+      ++blocks[static_cast<std::size_t>(row * 8 + column)];
+    }
+    const auto [fewest, most] = std::minmax_element(blocks.begin(), blocks.end());
+    qInfo("%s: %d to %d paths in each block", c.Name, *fewest, *most);
+    QVERIFY2(*fewest > static_cast<int>(painted.Paths.size()) / 128 && *most < static_cast<int>(painted.Paths.size()) * 3 / 128,
+             qPrintable(name + QStringLiteral(": %1 to %2 of %3 in a block").arg(*fewest).arg(*most).arg(painted.Paths.size())));
     // The caption says how much of the file is drawn.
     QVERIFY2(pane->Status().contains(QStringLiteral("（只畫出每 ")), qPrintable(pane->Status()));
   }
