@@ -470,7 +470,7 @@ void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
   };
   const std::vector<Case> cases = {
       {"100 000 squares of 2 km", 100000, 0.02, 0, false},
-      {"300 000 squares of 100 m", 300000, 0.001, 0, false},
+      {"200 000 squares of 100 m", 200000, 0.001, 0, false},
       {"40 000 squares of 5 km with null shapes", 40000, 0.05, 1000, false},
       {"100 000 squares of 2 km, a header box to (0, 0)", 100000, 0.02, 10, true},
   };
