@@ -236,6 +236,10 @@ class ShapeReader {
   ShapeReader(BufferedReader& in, const std::string& path, Sampler& sampler, ShapeSample& sample)
       : reader_(in, path), sampler_(sampler), sample_(sample) {}
 
+  // The extent of the points read for drawing, and whether the file has null shapes.
+  const Extent& Read() const { return read_; }
+  bool HasNullShapes() const { return hasNullShapes_; }
+
   bool Next() {
     unsigned char header[kRecordHeaderSize];
     if (!reader_.Begin(header)) return false;
@@ -243,7 +247,7 @@ class ShapeReader {
     starts_.clear();
     switch (reader_.Layout().Kind) {
       case Layout::Null:
-        HasNullShapes = true;
+        hasNullShapes_ = true;
         reader_.Skip(reader_.Rest());
         break;
       case Layout::Point:
@@ -310,7 +314,7 @@ class ShapeReader {
         if (part == 0) continue;
         const double x = ReadDoubleLE(bytes + 16 * i);
         const double y = ReadDoubleLE(bytes + 16 * i + 8);
-        if (std::isfinite(x) && std::isfinite(y)) Read.Add(x, y);
+        if (std::isfinite(x) && std::isfinite(y)) read_.Add(x, y);
         sampler_.Add(x, y);
       }
     }
@@ -319,15 +323,12 @@ class ShapeReader {
     reader_.Skip(reader_.Rest() - before - xySize);
   }
 
- public:
-  Extent Read;  // of the points of the records read for drawing
-  bool HasNullShapes = false;
-
- private:
   RecordReader<BufferedReader> reader_;
   Sampler& sampler_;
   ShapeSample& sample_;
   std::vector<std::int32_t> starts_;
+  Extent read_;  // of the finite points of the records read for drawing
+  bool hasNullShapes_ = false;
 };
 
 }  // namespace
@@ -344,7 +345,7 @@ ShapeSample SampleShapes(FileSystem& files, const std::string& shpPath, std::siz
   ShapeReader reader(in, shpPath, sampler, sample);
   while (reader.Next()) {
   }
-  const Extent bounds = FileBounds(ReadBox(header.Box()), reader.Read, reader.HasNullShapes);
+  const Extent bounds = FileBounds(ReadBox(header.Box()), reader.Read(), reader.HasNullShapes());
   sample.HasBounds = !bounds.Empty();
   if (sample.HasBounds) sample.Bounds = bounds.Bounds();
   return sample;

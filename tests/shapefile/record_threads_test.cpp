@@ -27,9 +27,12 @@ class RecordingFeedback : public RunFeedback {
     BytesRead.push_back(done);
     EXPECT_GE(total, done);
   }
+  // A cancelled run: stops once this many progress reports came (0: never).
+  bool StopRequested() override { return StopAfterReports > 0 && BytesRead.size() >= StopAfterReports; }
   std::vector<std::string> Messages;
   std::vector<int> FileProgress;
   std::vector<std::uint64_t> BytesRead;
+  std::size_t StopAfterReports = 0;
 };
 
 // What one conversion of the fixture showed and left.
@@ -59,8 +62,9 @@ Bytes SettingsBytes(const TransformSettings& settings) {
 // The engine is set up for `settingsMode` (region 1, Taiwan) and then converts with `mode`, as
 // a run whose settings an earlier run left behind.
 Outcome Convert(const TempFolder& folder, TransformMode settingsMode, TransformMode mode,
-                const ConversionThreads& threads) {
+                const ConversionThreads& threads, std::size_t stopAfterReports = 0) {
   RecordingFeedback feedback;
+  feedback.StopAfterReports = stopAfterReports;
   EngineState engine(feedback);
   ApplyTransformSettings(engine, settingsMode, 0);
   LocalFileSystem files;
@@ -202,6 +206,24 @@ TEST(RecordThreads, DamageAnywhereEndsTheFileAsOnOneThreadWithNothingWritten) {
     for (const ConversionThreads& threads : kThreadings) {
       SCOPED_TRACE(std::to_string(threads.Count) + " threads, blocks of " + std::to_string(threads.BlockBytes));
       ExpectSame(one, Convert(folder, 4, 11, threads));
+    }
+  }
+}
+
+// A stop asked for between blocks ends the file where one thread ends it: the same reports up to
+// the stop, nothing written, the threads ended with the blocks they held.
+TEST(RecordThreads, AStopBetweenBlocksEndsTheFileAsOnOneThreadWithNothingWritten) {
+  TempFolder folder;
+  WriteShapefile(folder, "big", Tm2Polygons());
+  for (const std::size_t reports : {1, 2}) {
+    SCOPED_TRACE("stopped after report " + std::to_string(reports));
+    const Outcome one = Convert(folder, 4, 11, {1}, reports);
+    ASSERT_EQ(one.Error, "Conversion cancelled");
+    EXPECT_EQ(one.BytesRead.size(), reports);
+    EXPECT_EQ(one.Names, (std::vector<std::string>{"big.dbf", "big.shp", "big.shx"}));
+    for (const ConversionThreads& threads : kThreadings) {
+      SCOPED_TRACE(std::to_string(threads.Count) + " threads, blocks of " + std::to_string(threads.BlockBytes));
+      ExpectSame(one, Convert(folder, 4, 11, threads, reports));
     }
   }
 }
