@@ -109,6 +109,8 @@ void DatumStepBox::SetConversion(TransformMode mode, Region region) {
 
 void DatumStepBox::Choose(int index) {
   if (index < 0 || index >= choices_->count()) return;
+  // The list offers only what suits the region.
+  if (!qobject_cast<QStandardItemModel*>(choices_->model())->item(index)->isEnabled()) return;
   const auto choice = static_cast<Choice>(index);
   bool taken = true;
   if (choice == Choice::ControlPoints) {
@@ -232,9 +234,9 @@ void DatumStepBox::ShowChoice() {
       case Choice::Standard: text = StandardStepAccuracy(region_); break;
       case Choice::BuiltIn: text = BuiltinStepAccuracy(region_); break;
       case Choice::ControlPoints:
-        text = FileName(residuals_->Source()) + tr("：") + FitAccuracy(*residuals_->Transform());
+        text = tr("%1：%2").arg(FileName(residuals_->Source()), FitAccuracy(*residuals_->Transform()));
         break;
-      case Choice::ModelFile: text = FileName(modelPath_) + tr("：") + FitAccuracy(*fileModel_); break;
+      case Choice::ModelFile: text = tr("%1：%2").arg(FileName(modelPath_), FitAccuracy(*fileModel_)); break;
     }
     if (!Problem().isEmpty()) text += u'\n' + Problem();
   }

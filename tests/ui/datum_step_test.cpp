@@ -86,12 +86,14 @@ class DatumStepTest : public QObject {
   QComboBox* Choices() const { return Control<QComboBox>("DatumStepChoice"); }
   QString Accuracy() const { return Control<QLabel>("DatumStepAccuracy")->text(); }
   ResidualWindow* Residuals() const { return Box()->Residuals(); }
-  void ChooseMode(TransformMode mode) {
-    QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(mode)), Qt::LeftButton);
+  // A click on the item's button: a radio button takes clicks on its caption only, and a short
+  // caption leaves its centre blank.
+  void ClickItem(const char* group, int item) {
+    QRadioButton* button = Control<RadioGroup>(group)->Item(item);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
   }
-  void ChooseRegion(Region region) {
-    QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(static_cast<int>(region)), Qt::LeftButton);
-  }
+  void ChooseMode(TransformMode mode) { ClickItem("RadioGroup1", static_cast<int>(mode)); }
+  void ChooseRegion(Region region) { ClickItem("RadioGroup2", static_cast<int>(region)); }
   // Chooses control points (or a model file) and answers the file dialog with `path`.
   void ChooseFile(DatumStepBox::Choice choice, const QString& path) {
     dialogs_->FileAnswers.push_back(path);
