@@ -9,7 +9,6 @@
 #include "engine/builtin_transforms.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/plane_model_file.hpp"
-#include "fonts.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
 
@@ -77,12 +76,10 @@ DatumStepBox::DatumStepBox(WindowDialogs& dialogs, QWidget* parent)
   accuracy_->setWordWrap(true);
   accuracy_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   accuracy_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  QFont small = FrameFont();
-  accuracy_->setFont(small);
 
   auto* column = new QVBoxLayout(this);
-  column->setContentsMargins(8, 2, 2, 2);
-  column->setSpacing(2);
+  column->setContentsMargins(6, 0, 2, 0);
+  column->setSpacing(1);
   column->addWidget(choices_);
   column->addWidget(accuracy_, 1);
   column->addWidget(residualsButton_);
@@ -233,9 +230,8 @@ void DatumStepBox::ShowChoice() {
     switch (chosen_) {
       case Choice::Standard: text = StandardStepAccuracy(region_); break;
       case Choice::BuiltIn: text = BuiltinStepAccuracy(region_); break;
-      case Choice::ControlPoints:
-        text = tr("%1：%2").arg(FileName(residuals_->Source()), FitAccuracy(*residuals_->Transform()));
-        break;
+      // The file is named in the residual window, whose button takes a line here.
+      case Choice::ControlPoints: text = FitAccuracy(*residuals_->Transform()); break;
       case Choice::ModelFile: text = tr("%1：%2").arg(FileName(modelPath_), FitAccuracy(*fileModel_)); break;
     }
     if (!Problem().isEmpty()) text += u'\n' + Problem();

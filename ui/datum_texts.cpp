@@ -146,7 +146,7 @@ QString BuiltinStepAccuracy(Region region) {
   const auto transform = BuiltinTransform(FittedMeridian(region));
   if (transform == nullptr) return QCoreApplication::translate("DatumTexts", "此地區沒有內建模型");
   if (region == kTaiwanRegion) return QCoreApplication::translate("DatumTexts", "台灣模型：%1").arg(FitAccuracy(*transform));
-  return QCoreApplication::translate("DatumTexts", "澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有內建模型，其資料為外推").arg(FitAccuracy(*transform));
+  return QCoreApplication::translate("DatumTexts", "澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有模型：其資料為外推").arg(FitAccuracy(*transform));
 }
 
 }  // namespace morvane

@@ -102,8 +102,8 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   datumStep_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* regionColumn = new QVBoxLayout;
   regionColumn->setSpacing(0);
-  regionColumn->addWidget(RadioGroup2, 1);
-  regionColumn->addWidget(datumStep_);
+  regionColumn->addWidget(RadioGroup2);
+  regionColumn->addWidget(datumStep_, 1);
   auto* stepOne = new QHBoxLayout(GroupBox3);
   stepOne->setContentsMargins(2, 2, 2, 2);
   stepOne->setSpacing(0);

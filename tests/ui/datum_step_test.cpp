@@ -174,6 +174,11 @@ void DatumStepTest::accuracyIsStatedWhereTheStepIsChosen() {
   QCOMPARE(Choices()->currentIndex(), choice);
   QVERIFY2(Accuracy().contains(stated), qPrintable(Accuracy()));
   QVERIFY2(Accuracy().contains(alsoStated), qPrintable(Accuracy()));
+  // Whole, in the room the column leaves it.
+  QApplication::processEvents();
+  const auto* label = Control<QLabel>("DatumStepAccuracy");
+  const QRect room = label->contentsRect();
+  QVERIFY(QFontMetrics(label->font()).boundingRect(room, Qt::TextWordWrap, Accuracy()).height() <= room.height());
   // The list's item says the same before it is chosen.
   QVERIFY(Choices()->itemData(choice, Qt::ToolTipRole).toString().contains(stated));
 

@@ -62,6 +62,12 @@ int InkWidth(const QFontMetrics& metrics, const QString& text) {
   return text.isEmpty() ? 0 : metrics.tightBoundingRect(text).right() + 1;
 }
 
+// Whether a word-wrapped label shows its whole text.
+bool WrappedTextFits(const QLabel& label) {
+  const QRect room = label.contentsRect();
+  return QFontMetrics(label.font()).boundingRect(room, Qt::TextWordWrap, label.text()).height() <= room.height();
+}
+
 }  // namespace
 
 class TranslationTest : public QObject {
@@ -330,6 +336,8 @@ void TranslationTest::datumStepSpeaksEnglish() {
     Control<RadioGroup>("RadioGroup2")->SetItemIndex(region);
     for (int choice : {0, 1}) {
       box->Choose(choice);
+      QApplication::processEvents();  // the layout follows the text
+      QVERIFY2(WrappedTextFits(*accuracy), qPrintable(accuracy->text()));
       texts << accuracy->text() << choices->itemText(choice) << choices->itemData(choice, Qt::ToolTipRole).toString();
     }
   }

@@ -445,8 +445,8 @@ Not begun: %1 files</translation>
         <translation>Taiwan model: %1</translation>
     </message>
     <message>
-        <source>澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有內建模型，其資料為外推</source>
-        <translation>Penghu model: %1. Kinmen and Matsu have no observed TWD67 coordinates and no built-in model: their data extrapolates</translation>
+        <source>澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有模型：其資料為外推</source>
+        <translation>Penghu: %1. Kinmen, Matsu extrapolate (no TWD67 observations, no model)</translation>
     </message>
 </context>
 <context>
