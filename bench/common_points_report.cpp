@@ -12,6 +12,7 @@
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/plane_fit.hpp"
+#include "machine.hpp"
 
 namespace morvane {
 namespace {
@@ -47,6 +48,45 @@ void PrintStandardStep(const std::vector<CommonPoint>& points, const Region& reg
               std::sqrt(squares / static_cast<double>(points.size())), max);
 }
 
+// The largest length of the Local correction (Forward minus Trend) on a 201 x 201 grid over
+// the fitted area: how far it bends the affine trend between the points.
+double LargestCorrection(const FittedTransform& transform) {
+  const PlaneBox& area = transform.FittedArea();
+  constexpr int kSteps = 200;
+  double largest = 0;
+  for (int i = 0; i <= kSteps; ++i) {
+    for (int j = 0; j <= kSteps; ++j) {
+      const double e = area.MinE + (area.MaxE - area.MinE) * i / kSteps;
+      const double n = area.MinN + (area.MaxN - area.MinN) * j / kSteps;
+      double forwardE = 0, forwardN = 0, trendE = 0, trendN = 0;
+      transform.Forward(e, n, forwardE, forwardN);
+      transform.Trend(e, n, trendE, trendN);
+      largest = std::fmax(largest, std::hypot(forwardE - trendE, forwardN - trendN));
+    }
+  }
+  return largest;
+}
+
+// Leave-one-out of the Local model with its length and nugget chosen again without each point:
+// the plain leave-one-out figures keep the pair chosen on all points, which flatters them.
+void PrintNestedLocal(const std::vector<CommonPoint>& points, int meridian) {
+  double squares = 0;
+  double max = 0;
+  for (std::size_t left = 0; left < points.size(); ++left) {
+    std::vector<CommonPoint> others = points;
+    others.erase(others.begin() + static_cast<std::ptrdiff_t>(left));
+    const FitResult fit = Fit(others, PlaneModel::Local, meridian);
+    double e = 0;
+    double n = 0;
+    fit.Transform->Forward(points[left].E67, points[left].N67, e, n);
+    const double d = std::hypot(e - points[left].E97, n - points[left].N97);
+    squares += d * d;
+    max = std::fmax(max, d);
+  }
+  std::printf("  %-22s %37s leave-one-out rms %8.3f m  max %8.3f m\n", "local, chosen anew", "",
+              std::sqrt(squares / static_cast<double>(points.size())), max);
+}
+
 void PrintRegion(const Region& region) {
   const std::vector<CommonPoint> points = BuiltinCommonPoints(region.Meridian);
   std::printf("%s (TM2 %d, %zu points)\n", region.Name, region.Meridian, points.size());
@@ -61,7 +101,8 @@ void PrintRegion(const Region& region) {
     std::printf("  %-22s rms %8.3f m  max %8.3f m  leave-one-out rms %8.3f m  max %8.3f m", PlaneModelName(model),
                 s.Rms, s.Max, s.LooRms, s.LooMax);
     if (model == PlaneModel::Local) {
-      std::printf("  (L %.0f m, nugget %g)", fit.Transform->Length(), fit.Transform->Nugget());
+      std::printf("  (L %.0f m, nugget %g, correction up to %.3f m)", fit.Transform->Length(), fit.Transform->Nugget(),
+                  LargestCorrection(*fit.Transform));
     }
     std::string flagged;
     for (const PointResidual& point : fit.Report.Points) {
@@ -70,6 +111,7 @@ void PrintRegion(const Region& region) {
     if (!flagged.empty()) std::printf("  flagged:%s", flagged.c_str());
     std::printf("\n");
   }
+  PrintNestedLocal(points, region.Meridian);
   std::printf("  built-in model: %s\n", PlaneModelName(BuiltinModel(region.Meridian)));
 }
 
@@ -77,6 +119,7 @@ void PrintRegion(const Region& region) {
 }  // namespace morvane
 
 int main() {
+  morvane::bench::PrintMachine(stdout);
   morvane::PrintRegion({"Taiwan", 121, 0});
   morvane::PrintRegion({"Penghu", 119, 1});
   return 0;

@@ -1,8 +1,11 @@
 #include "check_command.hpp"
 
 #include <cstdio>
+#include <optional>
 
 #include "convert_command.hpp"
+#include "messages.hpp"
+#include "shapefile/fitted_area_check.hpp"
 #include "shapefile/file_system.hpp"
 #include "shapefile/folder_listing.hpp"
 
@@ -22,6 +25,16 @@ const char* VerdictWord(InputVerdict verdict) {
 
 }  // namespace
 
+void WarnOutsideFittedArea(const std::string& path, const Conversion& conversion, FileSystem& files) {
+  const std::optional<double> beyond =
+      DistanceOutsideFittedArea(path, conversion.Mode, *conversion.Datum.Transform, files);
+  if (!beyond) return;
+  char distance[64];
+  std::snprintf(distance, sizeof distance, "%.1f km", *beyond / 1000);
+  PrintMessage("warning: " + path + " reaches " + distance +
+               " beyond the area of the common points the datum step was fitted on; it extrapolates there");
+}
+
 std::string CheckLine(const std::string& path, const InputCheck& check, Region region) {
   std::string line = path + ": " + VerdictWord(check.Verdict);
   if (!check.Reason.empty()) {
@@ -32,9 +45,10 @@ std::string CheckLine(const std::string& path, const InputCheck& check, Region r
 }
 
 int RunCheckCommand(const ParsedArguments& parsed) {
-  const ModeAndRegion choice = RequireModeAndRegion(parsed);
-  if (parsed.Operands.empty()) throw UsageError("no PATH to check");
   LocalFileSystem local;
+  const Conversion conversion = RequireConversion(parsed, local);
+  const ModeAndRegion choice{conversion.Mode, conversion.RegionIndex};
+  if (parsed.Operands.empty()) throw UsageError("no PATH to check");
   ListingCacheFileSystem files(local);  // each folder listed once for all the .prj lookups
   bool allPlausible = true;
   std::vector<std::string> earlierOutputs;  // what a folder conversion leaves out is not checked
@@ -44,6 +58,7 @@ int RunCheckCommand(const ParsedArguments& parsed) {
     allPlausible = allPlausible && check.Verdict == InputVerdict::Plausible;
     const std::string line = CheckLine(path, check, choice.RegionIndex) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
+    if (conversion.Datum.Transform) WarnOutsideFittedArea(path, conversion, files);
   }
   return allPlausible ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "engine/mode_table.hpp"
+#include "shapefile/datum_step.hpp"
 
 namespace morvane {
 
@@ -17,6 +18,13 @@ bool LooksLikeNumber(std::string_view word) {
 const KnownOption* FindOption(std::span<const KnownOption> options, std::string_view name) {
   for (const KnownOption& option : options) {
     if (option.Name == name) return &option;
+  }
+  return nullptr;
+}
+
+const KnownOption* FindShortOption(std::span<const KnownOption> options, std::string_view word) {
+  for (const KnownOption& option : options) {
+    if (!option.Short.empty() && option.Short == word) return &option;
   }
   return nullptr;
 }
@@ -54,12 +62,19 @@ ParsedArguments ParseArguments(std::span<const std::string> args,
       parsed.Operands.push_back(word);
       continue;
     }
-    if (word[1] != '-') throw UsageError("unknown option '" + word + "'");
-
-    const std::size_t equals = word.find('=');
-    const std::string name = word.substr(2, equals == std::string::npos ? equals : equals - 2);
-    const KnownOption* option = FindOption(options, name);
-    if (option == nullptr) throw UsageError("unknown option '--" + name + "'");
+    const KnownOption* option = nullptr;
+    std::size_t equals = std::string::npos;
+    if (word[1] != '-') {
+      option = FindShortOption(options, word);
+      if (option == nullptr) throw UsageError("unknown option '" + word + "'");
+    } else {
+      equals = word.find('=');
+      option = FindOption(options, word.substr(2, equals == std::string::npos ? equals : equals - 2));
+      if (option == nullptr) {
+        throw UsageError("unknown option '" + word.substr(0, equals) + "'");
+      }
+    }
+    const std::string name(option->Name);
     if (parsed.Has(name)) throw UsageError("--" + name + " is given twice");
 
     std::string value;
@@ -106,6 +121,15 @@ ModeAndRegion RequireModeAndRegion(const ParsedArguments& parsed) {
     throw UsageError("--region is required (see 'morvane-cli modes')");
   }
   return {ParseModeNumber(mode->second), ParseRegionNumber(region->second)};
+}
+
+Conversion RequireConversion(const ParsedArguments& parsed, FileSystem& files) {
+  const ModeAndRegion choice = RequireModeAndRegion(parsed);
+  const auto datum = parsed.Options.find("datum");
+  if (datum == parsed.Options.end()) return {choice.ModeIndex, choice.RegionIndex, {}};
+  const DatumStepResolution step = ResolveDatumStep(datum->second, choice.ModeIndex, choice.RegionIndex, files);
+  if (!step.Ok()) throw UsageError("--datum " + datum->second + ": " + DescribeInEnglish(*step.Error));
+  return {choice.ModeIndex, choice.RegionIndex, *step.Step};
 }
 
 }  // namespace morvane

@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/conversion.hpp"
 #include "engine/settings.hpp"
+#include "shapefile/file_system.hpp"
 
 namespace morvane {
 
@@ -22,6 +24,7 @@ class UsageError : public std::runtime_error {
 struct KnownOption {
   std::string_view Name;  // without the leading "--"
   bool TakesValue;
+  std::string_view Short = {};  // a one-letter alias with its "-" ("-o"), or none
 };
 
 struct ParsedArguments {
@@ -32,8 +35,9 @@ struct ParsedArguments {
   bool Has(std::string_view name) const { return Options.find(name) != Options.end(); }
 };
 
-// Splits `args` into options and operands. "--name value" and "--name=value" both work; "--"
-// ends the options; "-h" and "--help" ask for help. Any other word that starts with "-" and
+// Splits `args` into options and operands. "--name value" and "--name=value" both work, and
+// "-x value" for an option whose Short alias is "-x" (filed under its long name); "--" ends
+// the options; "-h" and "--help" ask for help. Any other word that starts with "-" and
 // is not a number (such as "-h5") is refused, so that "-121.5" stays an operand.
 // Throws UsageError for an unknown or repeated option and for a missing or unwanted value.
 ParsedArguments ParseArguments(std::span<const std::string> args,
@@ -56,5 +60,11 @@ struct ModeAndRegion {
 
 // --mode and --region are both required: a default mode would silently give wrong coordinates.
 ModeAndRegion RequireModeAndRegion(const ParsedArguments& parsed);
+
+// The conversion of --mode, --region and --datum (default "standard"), its model file read
+// through `files`. Throws UsageError for a step the mode and region cannot take
+// (ResolveDatumStep): a fitted step for a mode without a datum, common-points where there is no
+// built-in model, a model file that cannot be read or is no model, a model on another meridian.
+Conversion RequireConversion(const ParsedArguments& parsed, FileSystem& files);
 
 }  // namespace morvane

@@ -11,6 +11,7 @@
 #include "check_command.hpp"
 #include "command_line.hpp"
 #include "convert_command.hpp"
+#include "fit_command.hpp"
 #include "interruption.hpp"
 #include "messages.hpp"
 #include "mode_descriptions.hpp"
@@ -20,10 +21,11 @@ namespace morvane {
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n"
-    "       morvane-cli check --mode M --region R PATH...\n"
-    "       morvane-cli point --mode M --region R [X Y]\n"
+    "usage: morvane-cli convert --mode M --region R [--datum STEP] [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n"
+    "       morvane-cli check --mode M --region R [--datum STEP] PATH...\n"
+    "       morvane-cli point --mode M --region R [--datum STEP] [X Y]\n"
     "       morvane-cli modes\n"
+    "       morvane-cli fit [--model similarity|affine|local] [--meridian 121|119] [-o MODEL] [--residuals CSV] [--proj] POINTS\n"
     "       morvane-cli COMMAND --help\n";
 
 constexpr std::string_view kMainHelp =
@@ -36,12 +38,13 @@ constexpr std::string_view kMainHelp =
     "  check     tell whether .shp files look like the source system of a mode\n"
     "  point     convert coordinate pairs given as arguments or on standard input\n"
     "  modes     list the 16 modes and 3 regions that --mode and --region take\n"
+    "  fit       fit a TWD67 to TWD97 TM2 transform to common points\n"
     "\n"
     "Run 'morvane-cli COMMAND --help' for the options of a command, 'man morvane-cli'\n"
     "for the whole manual. --version prints the version.\n";
 
 constexpr std::string_view kConvertUsage =
-    "usage: morvane-cli convert --mode M --region R [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n";
+    "usage: morvane-cli convert --mode M --region R [--datum STEP] [--jobs N] [--threads N] [--keep-going] [--overwrite] [--force] [--quiet] PATH...\n";
 
 constexpr std::string_view kConvertHelp =
     "\n"
@@ -53,10 +56,18 @@ constexpr std::string_view kConvertHelp =
     "exist. A file whose outputs exist is skipped unless --overwrite is given.\n"
     "A file that does not look like the mode's source system (as 'morvane-cli\n"
     "check' tells) is refused, named with the reason, unless --force is given.\n"
+    "With a --datum other than standard, roads_1.datum.txt says which fitted\n"
+    "transform converted the file and how well it fits; a later conversion with\n"
+    "the standard step removes it.\n"
     "Input files are never changed.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --datum STEP   how modes 9, 10, 11, 12, 15 and 16 shift between TWD67 and\n"
+    "                 TWD97 (or WGS84): 'standard' (the default, the fixed\n"
+    "                 seven-parameter shift), 'common-points' (the built-in plane\n"
+    "                 transform fitted to the region's published common points;\n"
+    "                 regions 1 and 2) or the path of a model file\n"
     "  --jobs N       convert up to N files at once (default 1)\n"
     "  --threads N    threads that convert the records of each file (default: the\n"
     "                 processor's cores shared out among the --jobs files; 1 for one)\n"
@@ -70,7 +81,7 @@ constexpr std::string_view kConvertHelp =
     "Messages go to standard error. Exit status: 0 every file converted,\n"
     "1 a file failed, 2 usage error.\n";
 
-constexpr std::string_view kCheckUsage = "usage: morvane-cli check --mode M --region R PATH...\n";
+constexpr std::string_view kCheckUsage = "usage: morvane-cli check --mode M --region R [--datum STEP] PATH...\n";
 
 constexpr std::string_view kCheckHelp =
     "\n"
@@ -84,14 +95,22 @@ constexpr std::string_view kCheckHelp =
     "  PATH: mismatch: the .prj names another datum or grid than the source\n"
     "  PATH: not checked: the file cannot be read\n"
     "followed by the modes that fit the system its .prj names, when it names one.\n"
+    "With a fitted --datum, a file whose box reaches more than 10 km beyond the\n"
+    "area of the model's common points gets a warning on standard error: the\n"
+    "transform extrapolates there. The warning does not change the exit status.\n"
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --datum STEP   how modes 9, 10, 11, 12, 15 and 16 shift between TWD67 and\n"
+    "                 TWD97 (or WGS84): 'standard' (the default, the fixed\n"
+    "                 seven-parameter shift), 'common-points' (the built-in plane\n"
+    "                 transform fitted to the region's published common points;\n"
+    "                 regions 1 and 2) or the path of a model file\n"
     "  -h, --help     show this help\n"
     "\n"
     "Exit status: 0 every file plausible, 1 otherwise, 2 usage error.\n";
 
-constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [X Y]\n";
+constexpr std::string_view kPointUsage = "usage: morvane-cli point --mode M --region R [--datum STEP] [X Y]\n";
 
 constexpr std::string_view kPointHelp =
     "\n"
@@ -103,6 +122,11 @@ constexpr std::string_view kPointHelp =
     "\n"
     "  --mode M       transformation mode, 1 to 16 (see 'morvane-cli modes')\n"
     "  --region R     region, 1 to 3 (see 'morvane-cli modes')\n"
+    "  --datum STEP   how modes 9, 10, 11, 12, 15 and 16 shift between TWD67 and\n"
+    "                 TWD97 (or WGS84): 'standard' (the default, the fixed\n"
+    "                 seven-parameter shift), 'common-points' (the built-in plane\n"
+    "                 transform fitted to the region's published common points;\n"
+    "                 regions 1 and 2) or the path of a model file\n"
     "  -h, --help     show this help\n"
     "\n"
     "Blank input lines are skipped. A line that is not two numbers, or a pair that\n"
@@ -117,12 +141,46 @@ constexpr std::string_view kModesHelp =
     "Lists the 16 transformation modes and the 3 regions, numbered as --mode and\n"
     "--region take them, with their captions and the source and target systems.\n";
 
-constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true},
+constexpr std::string_view kFitUsage =
+    "usage: morvane-cli fit [--model similarity|affine|local] [--meridian 121|119] [-o MODEL] [--residuals CSV] [--proj] POINTS\n";
+
+constexpr std::string_view kFitHelp =
+    "\n"
+    "Fits a transform from TWD67 TM2 to TWD97 TM2 to common points (places known\n"
+    "in both) and prints the report: the parameters, the fitted area, each point's\n"
+    "residual (fitted minus published TWD97, metres) and its leave-one-out residual\n"
+    "(the point predicted by the fit to all the others), their RMS and max, and\n"
+    "the points whose leave-one-out residual is over 3 times the median.\n"
+    "\n"
+    "POINTS is CSV (comma or semicolon) or blank-separated text, one point a line:\n"
+    "id, TWD67 E, TWD67 N, TWD97 E, TWD97 N, in metres on the meridian's TM2 grid.\n"
+    "A header line is optional; one naming the columns id, twd67_e, twd67_n,\n"
+    "twd97_e, twd97_n (and tm2_meridian) picks them by name. Lines starting with #\n"
+    "are skipped.\n"
+    "\n"
+    "  --model M        similarity (4 parameters, the default), affine (6), or local:\n"
+    "                   affine plus a smooth correction that follows the points\n"
+    "  --meridian 121|119  the TM2 grid: 121 Taiwan (the default), 119 Penghu\n"
+    "  -o, --output MODEL  write the fitted model file\n"
+    "  --residuals CSV  write the residuals: id,de,dn,d,loo_de,loo_dn,loo_d\n"
+    "  --proj           print the similarity or affine fit as a PROJ pipeline for\n"
+    "                   cct instead of the report\n"
+    "  -h, --help       show this help\n"
+    "\n"
+    "A file that cannot be used (too few points, a value that is not a number, an\n"
+    "id used twice, degrees instead of metres, TWD67 and TWD97 swapped, points off\n"
+    "the grid or all on one line) is refused with the line at fault, and nothing\n"
+    "is written. Exit status: 0 fitted, 1 refused or a file failed, 2 usage error.\n";
+
+constexpr std::array kConvertOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true},
                                         KnownOption{"jobs", true}, KnownOption{"threads", true},
                                         KnownOption{"keep-going", false}, KnownOption{"overwrite", false},
                                         KnownOption{"force", false}, KnownOption{"quiet", false}};
-constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
-constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}};
+constexpr std::array kCheckOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true}};
+constexpr std::array kPointOptions = {KnownOption{"mode", true}, KnownOption{"region", true}, KnownOption{"datum", true}};
+constexpr std::array kFitOptions = {KnownOption{"model", true}, KnownOption{"meridian", true},
+                                    KnownOption{"output", true, "-o"}, KnownOption{"residuals", true},
+                                    KnownOption{"proj", false}};
 
 int RunModesCommand(const ParsedArguments& parsed) {
   if (!parsed.Operands.empty()) throw UsageError("modes takes no arguments");
@@ -138,11 +196,12 @@ struct Command {
   int (*Run)(const ParsedArguments&);
 };
 
-const std::array<Command, 4> kCommands = {{
+const std::array<Command, 5> kCommands = {{
     {"convert", kConvertOptions, kConvertUsage, kConvertHelp, RunConvertCommand},
     {"check", kCheckOptions, kCheckUsage, kCheckHelp, RunCheckCommand},
     {"point", kPointOptions, kPointUsage, kPointHelp, RunPointCommand},
     {"modes", {}, kModesUsage, kModesHelp, RunModesCommand},
+    {"fit", kFitOptions, kFitUsage, kFitHelp, RunFitCommand},
 }};
 
 void PrintTo(std::FILE* stream, std::string_view text) {

@@ -14,6 +14,7 @@
 #include "engine/conversion.hpp"
 #include "engine/modes.hpp"
 #include "messages.hpp"
+#include "shapefile/file_system.hpp"
 
 namespace morvane {
 
@@ -215,21 +216,22 @@ std::string FormatCoordinate(double value) {
 }
 
 int RunPointCommand(const ParsedArguments& parsed) {
-  const ModeAndRegion choice = RequireModeAndRegion(parsed);
+  LocalFileSystem files;
+  const Conversion conversion = RequireConversion(parsed, files);
   if (parsed.Operands.size() != 0 && parsed.Operands.size() != 2) {
     throw UsageError("give both X and Y, or neither to read pairs from standard input");
   }
   StderrMessageSink messages;
-  EngineState engine = EngineFor(Conversion{choice.ModeIndex, choice.RegionIndex, {}}, messages);
+  EngineState engine = EngineFor(conversion, messages);
 
-  if (parsed.Operands.empty()) return ConvertStandardInput(engine, choice.ModeIndex);
+  if (parsed.Operands.empty()) return ConvertStandardInput(engine, conversion.Mode);
 
   const auto x = ParseCoordinate(parsed.Operands[0]);
   const auto y = ParseCoordinate(parsed.Operands[1]);
   if (!x || !y) {
     throw UsageError("X and Y must be finite numbers, not '" + parsed.Operands[!x ? 0 : 1] + "'");
   }
-  const PointResult result = ConvertToLine(engine, choice.ModeIndex, *x, *y);
+  const PointResult result = ConvertToLine(engine, conversion.Mode, *x, *y);
   if (!result.Error.empty()) {
     PrintMessage(result.Error);
     return 1;

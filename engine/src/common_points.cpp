@@ -126,12 +126,13 @@ std::optional<ColumnLayout> LayoutOfHeader(const std::vector<std::string>& field
   return layout;
 }
 
-// A first line whose coordinate fields are not all numbers.
+// A first line none of whose fields after the first is a number (a data line with a typo in
+// one coordinate still has numbers in the others).
 bool IsHeader(const std::vector<std::string>& fields) {
-  for (std::size_t field = 1; field < fields.size() && field < 5; ++field) {
-    if (!ParseNumber(fields[field])) return true;
+  for (std::size_t field = 1; field < fields.size(); ++field) {
+    if (ParseNumber(fields[field])) return false;
   }
-  return false;
+  return true;
 }
 
 CommonPointError ErrorAt(CommonPointProblem kind, int line, std::string id = {}) {

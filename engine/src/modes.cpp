@@ -13,6 +13,7 @@
 #include "engine/processor.hpp"
 #include "engine/tm_shortcuts.hpp"
 #include "engine/transverse_mercator.hpp"
+#include "fitted_datum.hpp"
 
 namespace morvane {
 
@@ -551,6 +552,13 @@ void ConvertPoints(EngineState& state, TransformMode mode, std::span<double> pai
     }
     return;
   }
+  if (state.Datum && TakesFittedDatum(RowOf(mode).Steps)) {
+    return convertInLanes([&] {
+      return [&transform = *state.Datum, chain = RowOf(mode).Steps](const double* p, std::size_t n, double* r) {
+        return ConvertPairsFitted(transform, chain, p, n, r);
+      };
+    });
+  }
   switch (const Chain chain = RowOf(mode).Steps) {
     case Chain::GridToGeographic:
       return convertInLanes([&] {
@@ -615,6 +623,11 @@ void ConvertPoint(EngineState& state, TransformMode mode, double x, double y, do
     CheckFloatingPointFlags();
   }
   const ModeRow& row = RowOf(mode);
+  if (state.Datum && TakesFittedDatum(row.Steps)) {
+    ConvertPointFitted(*state.Datum, row.Steps, x, y, outX, outY);
+    if (row.WritesTwd67GridFields) WriteTwd67GridFields(state.Settings);
+    return;
+  }
   FastPass fast;
   RunChain(fast, state, row.Steps, x, y, outX, outY);
   if (fast.Commit()) {

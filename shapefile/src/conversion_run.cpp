@@ -11,7 +11,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/builtin_transforms.hpp"
 #include "shapefile/buffered_io.hpp"
+#include "shapefile/datum_step.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/headers.hpp"
 #include "shapefile/input_check.hpp"
@@ -147,6 +149,14 @@ void WriteTextFile(FileSystem& files, const std::string& path, const std::string
   file->Close();
 }
 
+// The step a datum report describes: the caller's, or, if the caller gave another, the one the
+// engine holds, named by what it is.
+DatumStep ReportedStep(const EngineState& engine, const DatumStep& datum) {
+  if (datum.Transform == engine.Datum) return datum;
+  const bool builtin = engine.Datum == BuiltinTransform(engine.Datum->Meridian());
+  return {builtin ? DatumStepKind::CommonPoints : DatumStepKind::ModelFile, "", engine.Datum};
+}
+
 // Writes the converted main file to `outputPath`; returns the extent of its records.
 Extent WriteMainFile(EngineState& engine, TransformMode mode, File& input,
                      const std::string& inputPath, FileSystem& files,
@@ -192,7 +202,7 @@ void WriteIndex(EngineState& engine, TransformMode mode, const std::string& inpu
 ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,
-                                  ShapefileStats* stats, const ConversionThreads& threads) {
+                                  ShapefileStats* stats, const ConversionThreads& threads, const DatumStep& datum) {
   const ShapefileNames names = BuildShapefileNames(folder, item);
   std::unique_ptr<File> input = files.OpenRead(names.InputMain);
   const std::optional<std::string> index = FindCompanion(files, names.Stem, ".shx");
@@ -215,6 +225,12 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
   std::vector<std::string> dropped;
   (system ? written : dropped).push_back(projectionOutput);
   (codePage ? written : dropped).push_back(codePageOutput);
+  // Outputs of a fitted datum step carry a report of it; an earlier report goes with the
+  // outputs it described.
+  const std::optional<std::string> datumReport =
+      engine.Datum && TakesDatumStep(mode) ? std::optional(DatumReportText(mode, ReportedStep(engine, datum)))
+                                           : std::nullopt;
+  (datumReport ? written : dropped).push_back(names.OutputDatumReport);
 
   PendingOutputs outputs(files, written, std::move(dropped));
   ShapefileStats done;
@@ -225,6 +241,7 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
     files.CopyNoOverwrite(*table, outputs.Temporary(names.OutputTable));
     if (system) WriteTextFile(files, outputs.Temporary(projectionOutput), *system);
     if (codePage) files.CopyNoOverwrite(*codePage, outputs.Temporary(codePageOutput));
+    if (datumReport) WriteTextFile(files, outputs.Temporary(names.OutputDatumReport), *datumReport);
     input->Close();
   } catch (const FileError& error) {
     outputs.Rethrow(error);
@@ -268,9 +285,10 @@ struct JobResult {
 // The jobs a run converts and what it knows of them, shared by its slots.
 class RunState {
  public:
-  RunState(const std::vector<ShapefileJob>& jobs, TransformMode mode, const RunOptions& options,
+  RunState(const std::vector<ShapefileJob>& jobs, const Conversion& conversion, const RunOptions& options,
            RunFeedback& feedback)
-      : jobs_(jobs), mode_(mode), options_(options), feedback_(feedback), results_(jobs.size()),
+      : jobs_(jobs), mode_(conversion.Mode), datum_(conversion.Datum), options_(options), feedback_(feedback),
+        results_(jobs.size()),
         checkErrors_(jobs.size()) {}
 
   // Leaves out the jobs whose outputs exist, unless they may be replaced: asked once.
@@ -346,8 +364,8 @@ class RunState {
     try {
       ShapefileStats stats;
       if (checkErrors_[index]) throw *checkErrors_[index];
-      if (ConvertShapefile(engine, job.Folder, job.Item, mode_, slotFeedback, files, &stats, options_.Threads) ==
-          ShapefileOutcome::Converted) {
+      if (ConvertShapefile(engine, job.Folder, job.Item, mode_, slotFeedback, files, &stats, options_.Threads,
+                           datum_) == ShapefileOutcome::Converted) {
         result = {JobResult::Kind::Converted, "", stats.Vertices};
       } else {
         result = {JobResult::Kind::Failed, stats.Missing, 0};  // its message has been shown
@@ -376,6 +394,7 @@ class RunState {
   RunSummary Summary() const {
     RunSummary summary;
     summary.Files = jobs_.size();
+    summary.Datum = datum_;
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       const JobResult& result = results_[i];
       const std::string path = JoinPath(jobs_[i].Folder, jobs_[i].Item);
@@ -403,6 +422,7 @@ class RunState {
  private:
   const std::vector<ShapefileJob>& jobs_;
   const TransformMode mode_;
+  const DatumStep datum_;
   const RunOptions& options_;
   RunFeedback& feedback_;
   std::mutex mutex_;
@@ -419,7 +439,16 @@ class RunState {
 RunSummary RunConversion(EngineState& engine, const Conversion& conversion, const std::vector<ShapefileJob>& jobs,
                          const RunOptions& options, RunFeedback& feedback, FileSystem& files) {
   PrepareEngine(engine, conversion);
-  RunState run(jobs, conversion.Mode, options, feedback);
+  if (std::optional<DatumStepError> refusal = CheckDatumStep(conversion)) {
+    // Nothing is begun with a step that cannot serve the mode and region.
+    RunSummary summary;
+    summary.Files = jobs.size();
+    summary.Datum = conversion.Datum;
+    summary.DatumRefused = refusal;
+    feedback.ShowError(DescribeInEnglish(*refusal));
+    return summary;
+  }
+  RunState run(jobs, conversion, options, feedback);
   run.ScreenExistingOutputs(files);
   run.ScreenInputs(files, conversion.RegionIndex);
   const std::size_t ticked = std::max<std::size_t>(1, run.ToConvert());

@@ -1,6 +1,9 @@
 #include "shapefile/folder_listing.hpp"
 
+#include <algorithm>
+
 #include "shapefile/file_system.hpp"
+#include "shapefile/output_names.hpp"
 #include "shapefile/target_system.hpp"
 
 namespace morvane {
@@ -87,6 +90,13 @@ bool HasOwnProjection(FileSystem& files, const std::string& folder, std::string_
   return false;
 }
 
+// Whether a datum report of this program lies beside `shapefile`: "roads_1.datum.txt" for
+// "roads_1.shp".
+bool HasDatumReport(std::string_view shapefile, const std::vector<std::string>& names) {
+  const std::string report = std::string(BaseOf(shapefile)) + std::string(kDatumReportSuffix);
+  return std::find(names.begin(), names.end(), report) != names.end();
+}
+
 }  // namespace
 
 std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::string& folder) {
@@ -94,7 +104,8 @@ std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::
   const std::vector<std::string> shapefiles = ListShapefiles(files, folder);
   std::vector<ListedShapefile> listed;
   for (const std::string& name : shapefiles) {
-    listed.push_back({name, HasInputBeside(name, shapefiles) || HasOwnProjection(files, folder, name, names)});
+    listed.push_back({name, HasInputBeside(name, shapefiles) || HasDatumReport(name, names) ||
+                                HasOwnProjection(files, folder, name, names)});
   }
   return listed;
 }

@@ -59,11 +59,13 @@ ShapefileNames BuildShapefileNames(const std::string& folder, const std::string&
   names.OutputTable = base + "_1.dbf";
   names.OutputProjection = base + "_1.prj";
   names.OutputCodePage = base + "_1.cpg";
+  names.OutputDatumReport = base + "_1" + std::string(kDatumReportSuffix);
   return names;
 }
 
 std::vector<std::string> OutputsOf(const ShapefileNames& names) {
-  return {names.OutputMain, names.OutputIndex, names.OutputTable, names.OutputProjection, names.OutputCodePage};
+  return {names.OutputMain,       names.OutputIndex,    names.OutputTable,
+          names.OutputProjection, names.OutputCodePage, names.OutputDatumReport};
 }
 
 std::string TemporaryOutputPath(const std::string& finalPath, unsigned long pid, unsigned long n) {

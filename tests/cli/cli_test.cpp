@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -16,7 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/builtin_transforms.hpp"
+#include "engine/conversion.hpp"
 #include "engine/modes.hpp"
+#include "engine/plane_model_file.hpp"
+#include "engine/plane_transform.hpp"
 
 extern char** environ;
 
@@ -778,6 +783,125 @@ TEST(PointCommand, ConvertsOnePairFromArguments) {
   const Point printed = ParseOutputLine(result.Out.substr(0, result.Out.size() - 1));
   EXPECT_EQ(printed.X, expected.X);
   EXPECT_EQ(printed.Y, expected.Y);
+}
+
+// ---- --datum --------------------------------------------------------------------------
+
+// (x, y) through the mode with the region's built-in datum step, as the engine converts it.
+Point EngineConvertFitted(int modeNumber, int regionNumber, Point in) {
+  FailOnMessage messages;
+  const Region region = regionNumber - 1;
+  const DatumStep step{DatumStepKind::CommonPoints, "", BuiltinTransform(*RegionTm2Meridian(region))};
+  EngineState engine = EngineFor({static_cast<TransformMode>(modeNumber - 1), region, step}, messages);
+  Point out{};
+  ConvertPoint(engine, static_cast<TransformMode>(modeNumber - 1), in.X, in.Y, out.X, out.Y);
+  return out;
+}
+
+TEST(DatumOption, PointConvertsWithTheBuiltInStepOrAModelFile) {
+  TempDir dir;
+  WriteFile(dir / "penghu.model", WriteModel(*BuiltinTransform(119)));
+  const Point in{300000.25, 2600000.5};
+  const Point expected = EngineConvertFitted(11, 2, in);
+  for (const std::string& datum : {std::string("common-points"), (dir / "penghu.model").string()}) {
+    SCOPED_TRACE(datum);
+    const CliResult result = RunCli({"point", "--mode", "11", "--region", "2", "--datum", datum, "300000.25", "2600000.5"});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    const Point printed = ParseOutputLine(result.Out.substr(0, result.Out.size() - 1));
+    EXPECT_EQ(printed.X, expected.X);
+    EXPECT_EQ(printed.Y, expected.Y);
+  }
+  // The standard step is the default and differs by metres.
+  const CliResult standard = RunCli({"point", "--mode", "11", "--region", "2", "--datum", "standard", "300000.25", "2600000.5"});
+  ASSERT_EQ(standard.Status, 0) << standard.Err;
+  EXPECT_EQ(standard.Out, RunCli({"point", "--mode", "11", "--region", "2", "300000.25", "2600000.5"}).Out);
+  const Point plain = ParseOutputLine(standard.Out.substr(0, standard.Out.size() - 1));
+  EXPECT_GT(std::hypot(plain.X - expected.X, plain.Y - expected.Y), 0.5);
+}
+
+TEST(DatumOption, ConvertWritesTheReportAndNamesTheStepAndAStandardRunRemovesIt) {
+  TempDir dir;
+  const std::vector<Point> points = SamplePoints(3, 120.9, 23.8);
+  WritePointShapefile(dir.Path(), "wells", points);
+  const std::string file = (dir / "wells.shp").string();
+  const CliResult fitted = RunCli({"convert", "--mode", "9", "--region", "1", "--datum", "common-points", file});
+  ASSERT_EQ(fitted.Status, 0) << fitted.Err;
+  const auto [counts, vertices] = ParseSummary(fitted.Err);
+  EXPECT_EQ(counts.rfind("1 file converted, datum step common-points (leave-one-out RMS ", 0), 0u) << fitted.Err;
+  EXPECT_TRUE(counts.ends_with(" m)")) << fitted.Err;
+  const std::vector<Point> converted = ReadPoints(dir / "wells_1.shp");
+  ASSERT_EQ(converted.size(), points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const Point expected = EngineConvertFitted(9, 1, points[i]);
+    EXPECT_EQ(converted[i].X, expected.X);
+    EXPECT_EQ(converted[i].Y, expected.Y);
+  }
+  const std::string report = ReadFile(dir / "wells_1.datum.txt");
+  EXPECT_NE(report.find("Datum step: common-points"), std::string::npos) << report;
+  EXPECT_NE(report.find("Meridian: 121"), std::string::npos) << report;
+
+  const CliResult standard = RunCli({"convert", "--mode", "9", "--region", "1", "--overwrite", file});
+  ASSERT_EQ(standard.Status, 0) << standard.Err;
+  EXPECT_EQ(ParseSummary(standard.Err).first, "1 file converted") << standard.Err;
+  EXPECT_FALSE(Exists(dir / "wells_1.datum.txt"));
+  EXPECT_EQ(ReadPoints(dir / "wells_1.shp").front().X, EngineConvert(9, 1, points.front()).X);
+}
+
+TEST(DatumOption, UsageErrorsNameTheProblemAndTouchNothing) {
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "a", SamplePoints(2, 121.0, 24.0));
+  WriteFile(dir / "bad.model", "morvane-plane-model 1\nmodel affine\nmeridian 121\ncentre 1 x\n");
+  WriteFile(dir / "penghu.model", WriteModel(*BuiltinTransform(119)));
+  const std::string folder = dir.Path().string();
+  struct Case {
+    std::vector<std::string> Args;
+    std::string Says;
+  };
+  const std::vector<Case> cases = {
+      {{"convert", "--mode", "1", "--region", "1", "--datum", "common-points", folder}, "mode 1 shifts no datum"},
+      {{"point", "--mode", "11", "--region", "3", "--datum", "common-points", "1", "2"},
+       "region 3 has no built-in common-points model"},
+      {{"convert", "--mode", "11", "--region", "1", "--datum", (dir / "bad.model").string(), folder},
+       "line 4"},
+      {{"check", "--mode", "11", "--region", "1", "--datum", (dir / "missing.model").string(), folder},
+       "cannot read model file"},
+      {{"convert", "--mode", "11", "--region", "1", "--datum", (dir / "penghu.model").string(), folder},
+       "fitted on the 119 meridian"},
+      {{"point", "--mode", "11", "--region", "1", "--datum", "", "1", "2"}, "cannot read model file"},
+  };
+  for (const Case& c : cases) {
+    std::string joined;
+    for (const std::string& arg : c.Args) joined += arg + ' ';
+    SCOPED_TRACE(joined);
+    const CliResult result = RunCli(c.Args);
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_EQ(result.Out, "");
+    EXPECT_EQ(result.Err.rfind("morvane-cli: --datum ", 0), 0u) << result.Err;
+    EXPECT_NE(result.Err.find(c.Says), std::string::npos) << result.Err;
+    EXPECT_NE(result.Err.find("\nusage: morvane-cli"), std::string::npos) << result.Err;
+  }
+  EXPECT_EQ(OutputNames(dir.Path()), std::vector<std::string>{});
+}
+
+TEST(DatumOption, CheckWarnsWhereTheModelExtrapolatesWithoutChangingTheVerdict) {
+  TempDir dir;
+  WritePointShapefile(dir.Path(), "penghu", SamplePoints(3, 119.58, 23.57));
+  WritePointShapefile(dir.Path(), "kinmen", SamplePoints(3, 118.35, 24.43));
+  for (const std::string name : {"penghu", "kinmen"}) {
+    SCOPED_TRACE(name);
+    const std::string file = (dir / (name + ".shp")).string();
+    const CliResult plain = RunCli({"check", "--mode", "9", "--region", "2", file});
+    const CliResult fitted = RunCli({"check", "--mode", "9", "--region", "2", "--datum", "common-points", file});
+    EXPECT_EQ(fitted.Status, plain.Status);
+    EXPECT_EQ(fitted.Out, plain.Out);
+    const bool warned = fitted.Err.find("morvane-cli: warning: " + file + " reaches ") == 0 &&
+                        fitted.Err.find("km beyond the area of the common points") != std::string::npos;
+    EXPECT_EQ(warned, name == "kinmen") << fitted.Err;
+    if (name == "penghu") {
+      EXPECT_EQ(fitted.Err, "");
+    }
+  }
+  EXPECT_EQ(OutputNames(dir.Path()), std::vector<std::string>{});
 }
 
 }  // namespace

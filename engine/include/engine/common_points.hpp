@@ -67,7 +67,7 @@ struct CommonPointsResult {
 // Reads common points from CSV (comma or semicolon) or whitespace-separated text. Each data
 // line holds: id, TWD67 E, TWD67 N, TWD97 E, TWD97 N. Blank lines and lines starting with '#'
 // are skipped; a UTF-8 byte order mark is dropped; line ends may be LF or CRLF.
-// A first line whose coordinates are not numbers is a header. A header that names the columns
+// A first line with no number after its first field is a header. A header that names the columns
 // id, twd67_e, twd67_n, twd97_e and twd97_n (any order, other columns ignored) picks them by
 // name; if it also has a tm2_meridian column, only the rows of `meridian` are read (so the
 // shipped data file serves both regions). Without such a header a row has exactly five fields.

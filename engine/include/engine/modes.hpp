@@ -20,6 +20,10 @@ namespace morvane {
 //    failing step stays written: outY first in modes 1 to 6, 13 and 14, outX first in the
 //    grid-to-grid modes 11 and 12 (TWD67 TM2 to TWD97 TM2 and back). The Lambert and
 //    datum modes store both once both are computed.
+//  - With a fitted transform in state.Datum, the datum modes 9, 10, 11, 12, 15 and 16 apply it
+//    instead of the standard shift (engine/src/fitted_datum.hpp) and store both outputs once
+//    both are computed; mode 12 still writes its TWD67 grid fields. The caller has checked
+//    that the transform is on the region's meridian (CheckDatumStep, conversion.hpp).
 //  - Any other mode: "No the other choice" goes to state.Messages and nothing is written.
 // Throws FloatingPointError on an invalid operation (a NaN compared included), a division by
 // zero or an overflow, and LambertGridError for a point outside the Lambert grid. A NaN or

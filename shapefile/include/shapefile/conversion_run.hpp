@@ -1,9 +1,10 @@
 // The conversion run: every ticked shapefile of a list, in list order, into name_1.shp,
-// name_1.shx, name_1.dbf, name_1.prj and (when the input has one) name_1.cpg beside it. The window and the command line both drive it; it
+// name_1.shx, name_1.dbf, name_1.prj, (when the input has one) name_1.cpg and (with a fitted datum step) name_1.datum.txt beside it. The window and the command line both drive it; it
 // reaches the outside world only through the interfaces below and FileSystem.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,10 @@ struct RunSummary {
   std::vector<FileProblem> Skipped;  // left out before anything was written
   std::vector<FileProblem> Refused;  // left out after their input check, nothing written
   std::uint64_t Vertices = 0;
+  // The datum step the run converted with (the datum modes; Standard for the others), and why
+  // nothing was begun when it could not serve the mode and region (CheckDatumStep).
+  DatumStep Datum;
+  std::optional<DatumStepError> DatumRefused;
 
   std::size_t NotBegun() const { return Files - Converted - Failed.size() - Skipped.size() - Refused.size(); }
   bool AllConverted() const { return Files > 0 && Converted == Files; }
@@ -119,6 +124,10 @@ struct ShapefileStats {
 // the input's .cpg, found like the other companions; the input's .prj is never copied. An
 // earlier name_1.prj or name_1.cpg that this conversion does not write again is removed, so
 // that it cannot describe the new outputs.
+// With a fitted transform in engine.Datum and a mode that shifts a datum, name_1.datum.txt
+// reports the step (DatumReportText of `datum`, or of the transform the engine holds when `datum`
+// is another), written and moved into place with the other outputs; a conversion with the
+// standard step removes an earlier one.
 // The outputs are written under temporary names (output_names.hpp) and moved into place
 // only once all are complete, replacing earlier outputs of the same names. Throws RunError
 // (FileError naming the real input or output path, or damaged input) or ConversionError when
@@ -135,7 +144,7 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
                                   const std::string& item, TransformMode mode,
                                   RunFeedback& feedback, FileSystem& files,
                                   ShapefileStats* stats = nullptr,
-                                  const ConversionThreads& threads = {});
+                                  const ConversionThreads& threads = {}, const DatumStep& datum = {});
 
 // A whole run, for the window and the command line alike: the settings step, then every job
 // in order (several side by side with options.Jobs, those that share files one after
@@ -148,7 +157,9 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
 // box "已完成!! 請按確定" with the caption "Message" is shown only when every file was
 // converted; otherwise the caller tells the user from the summary.
 // The run builds its engine state afresh from `conversion` (PrepareEngine): nothing an earlier
-// run did carries over.
+// run did carries over. A datum step that cannot serve the mode and region (CheckDatumStep) ends
+// the run before anything is read or written: ShowError with its English wording, and the
+// summary's DatumRefused.
 RunSummary RunConversion(const Conversion& conversion, const std::vector<ShapefileJob>& jobs, const RunOptions& options,
                          RunFeedback& feedback, FileSystem& files);
 

@@ -18,7 +18,8 @@ namespace morvane {
 std::vector<std::string> ListShapefiles(FileSystem& files, const std::string& folder);
 
 // A listed shapefile, and whether it looks like the output of an earlier conversion: a
-// name_1.shp beside its name.shp, or one whose .prj this program wrote. Converting it again
+// name_1.shp beside its name.shp, or one with a datum report (name_1.datum.txt) or a .prj that
+// this program wrote. Converting it again
 // would convert twice.
 struct ListedShapefile {
   std::string Name;

@@ -11,6 +11,9 @@
 
 namespace morvane {
 
+// What the datum report of an output ends in after "<base>_1".
+inline constexpr std::string_view kDatumReportSuffix = ".datum.txt";
+
 struct ShapefileNames {
   std::string InputMain;    // folder + "/" + item
   std::string Stem;         // InputMain without its last 4 characters; + ".shx", + ".dbf"
@@ -19,10 +22,11 @@ struct ShapefileNames {
   std::string OutputTable;  // <base>_1.dbf
   std::string OutputProjection;  // <base>_1.prj, the target system
   std::string OutputCodePage;    // <base>_1.cpg, a copy of the input's
+  std::string OutputDatumReport;  // <base>_1.datum.txt, the fitted datum step used (datum_step.hpp)
 };
 
 // Every file a conversion of `names` writes, or removes when it has nothing to write there:
-// main file, index, table, .prj and .cpg.
+// main file, index, table, .prj, .cpg and the datum report.
 std::vector<std::string> OutputsOf(const ShapefileNames& names);
 
 // The base is the item's file name without its extension (the last "." and what follows), so
