@@ -21,9 +21,6 @@
 
 namespace morvane {
 
-// Whether `mode` applies a datum step between TWD67 and TWD97 or WGS84.
-bool TakesDatumStep(TransformMode mode);
-
 class DatumStepBox : public QGroupBox {
   Q_OBJECT
 
@@ -70,6 +67,8 @@ class DatumStepBox : public QGroupBox {
   bool LoadModelFile(const QString& path);
   // The fitted transform of the choice; null for the standard step.
   std::shared_ptr<const FittedTransform> Transform() const;
+  // The step chosen, whatever the mode.
+  DatumStep ChosenStep() const;
   void ShowChoice();
 
   WindowDialogs& dialogs_;

@@ -45,11 +45,6 @@ QString ModelNamed(const std::string& name) {
 
 }  // namespace
 
-int FittedMeridian(Region region) {
-  if (region == kTaiwanRegion) return 121;
-  if (region == kIslandsRegion) return 119;
-  return 0;
-}
 
 QString PlaneModelText(PlaneModel model) {
   switch (model) {
@@ -124,6 +119,32 @@ QString ModelFileErrorText(const ModelFileError& error) {
   return where + QCoreApplication::translate("DatumTexts", "無法讀取的平面模型檔");
 }
 
+QString DatumStepErrorText(const DatumStepError& error) {
+  const int region = static_cast<int>(error.RegionIndex) + 1;
+  switch (error.Kind) {
+    case DatumStepProblem::NotADatumMode:
+      return QCoreApplication::translate("DatumTexts", "轉換方式 %1 不轉換基準，只有轉換方式 9–12、15、16 用得到基準轉換")
+          .arg(error.Mode + 1);
+    case DatumStepProblem::NoTm2Grid:
+      return QCoreApplication::translate("DatumTexts", "地區 %1 沒有二度分帶坐標，不能用擬合的基準轉換").arg(region);
+    case DatumStepProblem::NoBuiltinModel:
+      return QCoreApplication::translate("DatumTexts", "地區 %1 沒有內建的共同點模型").arg(region);
+    case DatumStepProblem::NoTransform:
+      return QCoreApplication::translate("DatumTexts", "擬合的基準轉換沒有模型");
+    case DatumStepProblem::MeridianMismatch:
+      return QCoreApplication::translate("DatumTexts", "模型擬合於 %1 子午線，地區 %2 的坐標卻在 %3 子午線")
+          .arg(error.ModelMeridian)
+          .arg(region)
+          .arg(error.RegionMeridian);
+    case DatumStepProblem::UnreadableModel:
+      return QCoreApplication::translate("DatumTexts", "無法讀取模型檔 %1").arg(Bytes(error.Path));
+    case DatumStepProblem::InvalidModel:
+      return QCoreApplication::translate("DatumTexts", "模型檔 %1：%2")
+          .arg(Bytes(error.Path), error.Model ? ModelFileErrorText(*error.Model) : QString());
+  }
+  return QCoreApplication::translate("DatumTexts", "無法使用的基準轉換");
+}
+
 QString StandardStepAccuracy(Region region) {
   if (region == kTaiwanRegion) {
     return QCoreApplication::translate("DatumTexts", "以台灣公開共同點量得 RMS %1").arg(MetresText(kStandardStepRmsTaiwan));
@@ -143,7 +164,7 @@ QString FitAccuracy(const FittedTransform& transform) {
 }
 
 QString BuiltinStepAccuracy(Region region) {
-  const auto transform = BuiltinTransform(FittedMeridian(region));
+  const auto transform = BuiltinTransform(RegionTm2Meridian(region).value_or(0));
   if (transform == nullptr) return QCoreApplication::translate("DatumTexts", "此地區沒有內建模型");
   if (region == kTaiwanRegion) return QCoreApplication::translate("DatumTexts", "台灣模型：%1").arg(FitAccuracy(*transform));
   return QCoreApplication::translate("DatumTexts", "澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有模型：其資料為外推").arg(FitAccuracy(*transform));

@@ -208,8 +208,11 @@ void MainWindow::StartConversion() {
     ShowError(datumStep_->Problem());
     return;
   }
-  // The boxes at the end of the run name the datum step it used.
-  const QString datumNote = datumStep_->Applies() ? QStringLiteral("\n\n") + datumStep_->Description() : QString();
+  // The boxes at the end of the run name a fitted datum step; with the standard step they stay
+  // as they always were.
+  const QString datumNote = datumStep_->Step().Kind != DatumStepKind::Standard
+                                ? QStringLiteral("\n\n") + datumStep_->Description()
+                                : QString();
   feedback_.SetCompletionNote(datumNote);
   try {
     const Conversion conversion = ChosenConversion();

@@ -458,14 +458,22 @@ void DatumStepTest::runBoxesNameTheDatumStep() {
   ConvertPoint(state, 10, 250000, 2650000, e, n);
   QCOMPARE(converted[0].first, e);
   QCOMPARE(converted[0].second, n);
+  // ... which is not the standard step's.
+  EngineState standard = EngineFor(Conversion{10, kTaiwanRegion, {}}, silent);
+  double standardE = 0, standardN = 0;
+  ConvertPoint(standard, 10, 250000, 2650000, standardE, standardN);
+  QVERIFY(std::hypot(e - standardE, n - standardN) > 0.01);
 
-  // A mode without a datum step says nothing of one.
-  dialogs_->Boxes.clear();
-  ChooseMode(1);
+  // The standard step, and a mode without a datum step, leave the box as it always was.
   dialogs_->ReplaceAnswer = true;
-  QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
-  QVERIFY(!dialogs_->Boxes.empty());
-  QVERIFY(!dialogs_->Boxes.back().Text.contains(QStringLiteral("基準轉換")));
+  for (const auto& [mode, choice] : {std::pair{10, 0}, std::pair{1, 1}}) {
+    ChooseMode(static_cast<TransformMode>(mode));
+    Box()->Choose(choice);
+    dialogs_->Boxes.clear();
+    QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+    QVERIFY(!dialogs_->Boxes.empty());
+    QCOMPARE(dialogs_->Boxes.back().Text, QStringLiteral("已完成!! 請按確定"));
+  }
 }
 
 void DatumStepTest::stepOfAnotherRegionIsNotRun() {

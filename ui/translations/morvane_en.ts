@@ -448,6 +448,38 @@ Not begun: %1 files</translation>
         <source>澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有模型：其資料為外推</source>
         <translation>Penghu: %1. Kinmen, Matsu extrapolate (no TWD67 observations, no model)</translation>
     </message>
+    <message>
+        <source>轉換方式 %1 不轉換基準，只有轉換方式 9–12、15、16 用得到基準轉換</source>
+        <translation>mode %1 shifts no datum; a datum step applies only to modes 9–12, 15 and 16</translation>
+    </message>
+    <message>
+        <source>地區 %1 沒有二度分帶坐標，不能用擬合的基準轉換</source>
+        <translation>region %1 has no two-degree grid for a fitted datum step</translation>
+    </message>
+    <message>
+        <source>地區 %1 沒有內建的共同點模型</source>
+        <translation>region %1 has no built-in common-point model</translation>
+    </message>
+    <message>
+        <source>擬合的基準轉換沒有模型</source>
+        <translation>the fitted datum step has no model</translation>
+    </message>
+    <message>
+        <source>模型擬合於 %1 子午線，地區 %2 的坐標卻在 %3 子午線</source>
+        <translation>the model is fitted on the %1 meridian, but region %2's grid is on the %3 meridian</translation>
+    </message>
+    <message>
+        <source>無法讀取模型檔 %1</source>
+        <translation>cannot read model file %1</translation>
+    </message>
+    <message>
+        <source>模型檔 %1：%2</source>
+        <translation>model file %1: %2</translation>
+    </message>
+    <message>
+        <source>無法使用的基準轉換</source>
+        <translation>unusable datum step</translation>
+    </message>
 </context>
 <context>
     <name>morvane::DatumStepBox</name>
@@ -502,14 +534,6 @@ Not begun: %1 files</translation>
     <message>
         <source>模型檔 %1 無法使用：%2</source>
         <translation>The model file %1 cannot be used: %2</translation>
-    </message>
-    <message>
-        <source>此地區沒有共同點模型，請用七參數</source>
-        <translation>No common-point model for this region: use the standard step</translation>
-    </message>
-    <message>
-        <source>模型屬 %1 子午線的 TM2，所選地區用 %2 子午線</source>
-        <translation>The model is on the TM2 grid of the %1 meridian; the region chosen uses the %2 meridian</translation>
     </message>
     <message>
         <source>基準轉換：七參數（標準），%1</source>
