@@ -25,7 +25,11 @@ std::string Format(const char* format, double value) {
   return text;
 }
 
-std::string Metres(double value) { return std::isnan(value) ? "-" : Format("%.3f", value); }
+// Millimetres, "-" for an undefined value; never "-0.000".
+std::string Metres(double value) {
+  if (std::isnan(value)) return "-";
+  return Format("%.3f", std::fabs(value) < 0.0005 ? 0.0 : value);
+}
 
 // "a,b" quoted as CSV needs it.
 std::string CsvField(const std::string& text) {

@@ -13,20 +13,13 @@
 
 #include "engine/conversion.hpp"
 #include "engine/modes.hpp"
+#include "engine/plain_text.hpp"
 #include "messages.hpp"
 #include "shapefile/file_system.hpp"
 
 namespace morvane {
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // The converted pair as one output line, or the reason it could not be converted.
 struct PointResult {
@@ -179,19 +172,7 @@ int ConvertStandardInput(EngineState& engine, TransformMode mode) {
 
 }  // namespace
 
-std::optional<double> ParseCoordinate(std::string_view text) {
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') return std::nullopt;
-  }
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc() || stop != end || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
+std::optional<double> ParseCoordinate(std::string_view text) { return ParseDecimal(text); }
 
 std::optional<std::pair<double, double>> ParseCoordinatePair(std::string_view line) {
   line = TrimBlanks(line);

@@ -1,10 +1,11 @@
 #include "engine/common_points.hpp"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
+
+#include "engine/plain_text.hpp"
 
 namespace morvane {
 
@@ -30,14 +31,6 @@ const GridRange* GridOf(int meridian) {
   if (meridian == 121) return &kTaiwanGrid;
   if (meridian == 119) return &kPenghuGrid;
   return nullptr;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 // Fields of one line: split on the first of ',' or ';' that the line has, else on runs of blanks.
@@ -68,7 +61,7 @@ std::vector<std::string> SplitFields(std::string_view line) {
     } else if (c == '"') {
       quoted = started = true;
     } else if (separator != 0 ? c == separator : IsBlank(c)) {
-      if (separator != 0 || started) fields.emplace_back(Trim(field));
+      if (separator != 0 || started) fields.emplace_back(TrimBlanks(field));
       field.clear();
       started = false;
     } else {
@@ -76,21 +69,8 @@ std::vector<std::string> SplitFields(std::string_view line) {
       started = true;
     }
   }
-  if (separator != 0 || started) fields.emplace_back(Trim(field));
+  if (separator != 0 || started) fields.emplace_back(TrimBlanks(field));
   return fields;
-}
-
-// A finite decimal number and nothing else; a leading '+' is allowed.
-std::optional<double> ParseNumber(std::string_view text) {
-  if (!text.empty() && text.front() == '+') {
-    text.remove_prefix(1);
-    if (!text.empty() && text.front() == '-') return std::nullopt;
-  }
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end || !std::isfinite(value)) return std::nullopt;
-  return value;
 }
 
 std::string Lower(std::string_view text) {
@@ -130,7 +110,7 @@ std::optional<ColumnLayout> LayoutOfHeader(const std::vector<std::string>& field
 // one coordinate still has numbers in the others).
 bool IsHeader(const std::vector<std::string>& fields) {
   for (std::size_t field = 1; field < fields.size(); ++field) {
-    if (ParseNumber(fields[field])) return false;
+    if (ParseDecimal(fields[field])) return false;
   }
   return true;
 }
@@ -210,7 +190,7 @@ std::optional<CommonPointError> ReadPoint(const std::vector<std::string>& fields
   std::array<double*, 4> targets = {&point.E67, &point.N67, &point.E97, &point.N97};
   for (std::size_t i = 0; i < targets.size(); ++i) {
     const std::string& field = fields[static_cast<std::size_t>(layout.Index[i + 1])];
-    const auto value = ParseNumber(field);
+    const auto value = ParseDecimal(field);
     if (!value) {
       CommonPointError error = ErrorAt(CommonPointProblem::NotANumber, line, point.Id);
       error.Column = static_cast<int>(i) + 2;
@@ -257,16 +237,10 @@ CommonPointsResult ReadCommonPoints(std::string_view text, int meridian) {
 
   ColumnLayout layout;
   bool firstLine = true;
-  int lineNumber = 0;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t newline = text.find('\n', at);
-    const std::size_t end = newline == std::string_view::npos ? text.size() : newline;
-    const std::string_view line = Trim(text.substr(at, end - at));
-    at = end + 1;
-    ++lineNumber;
-    if (line.empty() || line.front() == '#') continue;
-    const std::vector<std::string> fields = SplitFields(line);
+  MeaningfulLines lines(text);
+  while (const auto line = lines.Next()) {
+    const int lineNumber = lines.Number();
+    const std::vector<std::string> fields = SplitFields(*line);
     if (firstLine) {
       firstLine = false;
       if (IsHeader(fields)) {
@@ -281,7 +255,7 @@ CommonPointsResult ReadCommonPoints(std::string_view text, int meridian) {
     }
     if (layout.Index[5] >= 0) {
       const std::string& field = fields[static_cast<std::size_t>(layout.Index[5])];
-      const auto rowMeridian = ParseNumber(field);
+      const auto rowMeridian = ParseDecimal(field);
       if (!rowMeridian) {
         CommonPointError error = ErrorAt(CommonPointProblem::NotANumber, lineNumber, point.Id);
         error.Column = 6;

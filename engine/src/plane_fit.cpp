@@ -382,7 +382,7 @@ std::optional<Collocation> BestCollocation(const ScaledPoints& scaled, const Tre
   return best;
 }
 
-CommonPointError SetError(CommonPointProblem kind) {
+CommonPointError ErrorOf(CommonPointProblem kind) {
   CommonPointError error;
   error.Kind = kind;
   return error;
@@ -390,7 +390,7 @@ CommonPointError SetError(CommonPointProblem kind) {
 
 std::optional<CommonPointError> CheckGeometry(const std::vector<CommonPoint>& points, PlaneModel model) {
   if (static_cast<int>(points.size()) < MinimumPoints(model)) {
-    CommonPointError error = SetError(CommonPointProblem::TooFewPoints);
+    CommonPointError error = ErrorOf(CommonPointProblem::TooFewPoints);
     error.Count = static_cast<int>(points.size());
     error.Required = MinimumPoints(model);
     error.Text = PlaneModelName(model);
@@ -399,7 +399,7 @@ std::optional<CommonPointError> CheckGeometry(const std::vector<CommonPoint>& po
   for (std::size_t i = 0; i < points.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) {
       if (std::hypot(points[i].E67 - points[j].E67, points[i].N67 - points[j].N67) < kCoincidentDistance) {
-        CommonPointError error = SetError(CommonPointProblem::Coincident);
+        CommonPointError error = ErrorOf(CommonPointProblem::Coincident);
         error.Line = points[i].Line;
         error.Id = points[i].Id;
         error.OtherLine = points[j].Line;
@@ -424,7 +424,7 @@ std::optional<CommonPointError> CheckGeometry(const std::vector<CommonPoint>& po
   const Extended along = std::sqrt(mean + half) * scaled.Scale;
   const Extended across = std::sqrt(std::max(mean - half, 0.0L)) * scaled.Scale;
   if (across < kCollinearRatio * along || across < kCoincidentDistance) {
-    CommonPointError error = SetError(CommonPointProblem::Collinear);
+    CommonPointError error = ErrorOf(CommonPointProblem::Collinear);
     error.Value = static_cast<double>(across);
     error.Value2 = static_cast<double>(along);
     error.Text = PlaneModelName(model);
@@ -533,7 +533,7 @@ FitResult Fit(const std::vector<CommonPoint>& points, PlaneModel model, int meri
   const auto trend = FitTrend(scaled, model);
   if (!trend) {
     // Rank deficiency that the geometry checks did not catch (nearly collinear points).
-    result.Error = SetError(CommonPointProblem::Collinear);
+    result.Error = ErrorOf(CommonPointProblem::Collinear);
     result.Error->Text = PlaneModelName(model);
     return result;
   }

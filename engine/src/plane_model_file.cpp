@@ -1,10 +1,12 @@
 #include "engine/plane_model_file.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 #include <vector>
+
+#include "engine/plain_text.hpp"
 
 namespace morvane {
 
@@ -28,14 +30,6 @@ void AddLine(std::string& out, std::string_view key, std::initializer_list<doubl
   out += '\n';
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::vector<std::string_view> Words(std::string_view line) {
   std::vector<std::string_view> words;
   std::size_t at = 0;
@@ -48,38 +42,11 @@ std::vector<std::string_view> Words(std::string_view line) {
   return words;
 }
 
+// A decimal, or "nan" as %.17g writes an undefined figure (leave-one-out with the minimum of points).
 std::optional<double> ParseNumber(std::string_view text) {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-  return value;
+  if (text == "nan" || text == "-nan") return std::numeric_limits<double>::quiet_NaN();
+  return ParseDecimal(text);
 }
-
-// The meaningful lines of the text with their numbers, blank and '#' lines skipped.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-
-  // The next meaningful line, or nothing at the end.
-  std::optional<std::string_view> Next() {
-    while (at_ < text_.size()) {
-      const std::size_t newline = text_.find('\n', at_);
-      const std::size_t end = newline == std::string_view::npos ? text_.size() : newline;
-      const std::string_view line = Trim(text_.substr(at_, end - at_));
-      at_ = end + 1;
-      ++number_;
-      if (!line.empty() && line.front() != '#') return line;
-    }
-    return std::nullopt;
-  }
-  int Number() const { return number_; }
-
- private:
-  std::string_view text_;
-  std::size_t at_ = 0;
-  int number_ = 0;
-};
 
 // A failure to read, carried out of the key readers.
 struct ReadFailure {
@@ -127,7 +94,7 @@ class KeyReader {
   }
 
  private:
-  LineReader lines_;
+  MeaningfulLines lines_;
 };
 
 PlaneModel ReadModelKind(KeyReader& reader) {
@@ -221,7 +188,7 @@ ModelFileResult ReadModel(std::string_view text) {
       if (lineWords.front() != "attribution") {
         throw ReadFailure{ErrorOf(ModelFileProblem::TrailingText, reader.Line(), {}, std::string(*line))};
       }
-      parameters.Attribution = std::string(Trim(line->substr(lineWords.front().size())));
+      parameters.Attribution = std::string(TrimBlanks(line->substr(lineWords.front().size())));
       if (auto extra = reader.NextLine()) {
         throw ReadFailure{ErrorOf(ModelFileProblem::TrailingText, reader.Line(), {}, std::string(*extra))};
       }

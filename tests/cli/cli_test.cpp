@@ -22,6 +22,7 @@
 #include "engine/modes.hpp"
 #include "engine/plane_model_file.hpp"
 #include "engine/plane_transform.hpp"
+#include "test_files.hpp"
 
 extern char** environ;
 
@@ -36,37 +37,6 @@ struct CliResult {
   int Status = -1;
   std::string Out;
   std::string Err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "morvane-cli-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const fs::path& Path() const { return path_; }
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  fs::path path_;
 };
 
 // Runs morvane-cli with `args`, `input` on stdin, stdout and stderr captured through files.

@@ -17,6 +17,7 @@
 #include "engine/common_points.hpp"
 #include "engine/plane_fit.hpp"
 #include "engine/plane_model_file.hpp"
+#include "test_files.hpp"
 
 extern char** environ;
 
@@ -27,41 +28,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kCct = "/usr/bin/cct";
 const std::string kShippedPoints = MORVANE_SOURCE_DIR "/data/common-points/taiwan-common-points.csv";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "morvane-fit-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  fs::path operator/(const std::string& name) const { return path_ / name; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
 
 struct RunResult {
   int Status = -1;

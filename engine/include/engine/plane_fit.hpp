@@ -9,8 +9,9 @@
 //  - Local: the affine least-squares trend, then collocation of its residuals r with the
 //    Gaussian covariance k(d) = exp(-(d / L)^2) and a nugget (white noise) lambda:
 //    weights w = (K + lambda I)^-1 r, solved by Cholesky in Extended. L and lambda are the pair
-//    of a fixed grid (L from the smallest nearest-neighbour distance to the diagonal of the points'
-//    box, lambda from 0.001 to 10) with the least leave-one-out RMS.
+//    of a fixed grid (16 lengths in geometric steps from half the median nearest-neighbour
+//    distance to twice the diagonal of the points' box; lambda 0.001, 0.003, ..., 10) with the
+//    least leave-one-out RMS, unless LocalSettings fixes them.
 //  - Leave-one-out residuals come from closed forms, not refits: for the least-squares models
 //    e_(i) = (I - H_ii)^-1 e_i with H_ii the 2x2 block of the hat matrix; for Local, with
 //    G = (K + lambda I)^-1, the residual of point i from a fit to the others is
