@@ -7,9 +7,7 @@
 
 #include "datum_texts.hpp"
 #include "engine/builtin_transforms.hpp"
-#include "engine/mode_table.hpp"
 #include "engine/plane_model_file.hpp"
-#include "fonts.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
 
@@ -68,12 +66,10 @@ DatumStepBox::DatumStepBox(WindowDialogs& dialogs, QWidget* parent)
   accuracy_->setWordWrap(true);
   accuracy_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   accuracy_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  QFont small = FrameFont();
-  accuracy_->setFont(small);
 
   auto* column = new QVBoxLayout(this);
-  column->setContentsMargins(8, 2, 2, 2);
-  column->setSpacing(2);
+  column->setContentsMargins(6, 0, 2, 0);
+  column->setSpacing(1);
   column->addWidget(choices_);
   column->addWidget(accuracy_, 1);
   column->addWidget(residualsButton_);
@@ -100,6 +96,8 @@ void DatumStepBox::SetConversion(TransformMode mode, Region region) {
 
 void DatumStepBox::Choose(int index) {
   if (index < 0 || index >= choices_->count()) return;
+  // The list offers only what suits the region.
+  if (!qobject_cast<QStandardItemModel*>(choices_->model())->item(index)->isEnabled()) return;
   const auto choice = static_cast<Choice>(index);
   bool taken = true;
   if (choice == Choice::ControlPoints) {
@@ -129,13 +127,13 @@ bool DatumStepBox::LoadControlPoints(const QString& path, std::optional<PlaneMod
   };
   const std::optional<QByteArray> text = ReadWhole(path);
   if (!text) return refuse(TranslatedMessage(QStringLiteral("Cannot open file ") + path));
-  const int meridian = FittedMeridian(region_);
-  if (meridian == 0) return refuse(tr("此地區沒有 TM2 坐標可擬合"));
-  CommonPointsResult read = ReadCommonPoints(View(*text), meridian);
+  const std::optional<int> meridian = RegionTm2Meridian(region_);
+  if (!meridian) return refuse(tr("此地區沒有 TM2 坐標可擬合"));
+  CommonPointsResult read = ReadCommonPoints(View(*text), *meridian);
   if (!read.Ok()) return refuse(CommonPointErrorText(*read.Error));
   std::optional<CommonPointError> refusal;
   for (PlaneModel first : kFirstModels) {
-    refusal = residuals_->Fit(read.Points, meridian, model.value_or(first), path);
+    refusal = residuals_->Fit(read.Points, *meridian, model.value_or(first), path);
     if (!refusal || model) break;
   }
   if (refusal) return refuse(CommonPointErrorText(*refusal));
@@ -160,28 +158,25 @@ bool DatumStepBox::LoadModelFile(const QString& path) {
 std::shared_ptr<const FittedTransform> DatumStepBox::Transform() const {
   switch (chosen_) {
     case Choice::Standard: return nullptr;
-    case Choice::BuiltIn: return BuiltinTransform(FittedMeridian(region_));
+    case Choice::BuiltIn: return BuiltinTransform(RegionTm2Meridian(region_).value_or(0));
     case Choice::ControlPoints: return residuals_->Transform();
     case Choice::ModelFile: return fileModel_;
   }
   return nullptr;
 }
 
-DatumStep DatumStepBox::Step() const {
-  if (!Applies() || chosen_ == Choice::Standard) return {};
+DatumStep DatumStepBox::ChosenStep() const {
+  if (chosen_ == Choice::Standard) return {};
   const DatumStepKind kind = chosen_ == Choice::BuiltIn ? DatumStepKind::CommonPoints : DatumStepKind::ModelFile;
   return {kind, QFile::encodeName(modelPath_).toStdString(), Transform()};
 }
 
+DatumStep DatumStepBox::Step() const { return Applies() ? ChosenStep() : DatumStep{}; }
+
 QString DatumStepBox::Problem() const {
-  if (chosen_ == Choice::Standard) return {};
-  const int meridian = FittedMeridian(region_);
-  if (meridian == 0) return tr("此地區沒有共同點模型，請用七參數");
-  const auto transform = Transform();
-  if (transform != nullptr && transform->Meridian() != meridian) {
-    return tr("模型屬 %1 子午線的 TM2，所選地區用 %2 子午線").arg(transform->Meridian()).arg(meridian);
-  }
-  return {};
+  if (!Applies()) return {};
+  const std::optional<DatumStepError> problem = CheckDatumStep({mode_, region_, ChosenStep()});
+  return problem ? DatumStepErrorText(*problem) : QString();
 }
 
 QString DatumStepBox::Description() const {
@@ -203,7 +198,7 @@ ResidualArrows DatumStepBox::Arrows() const {
 }
 
 void DatumStepBox::ShowChoice() {
-  const bool fitted = FittedMeridian(region_) != 0;
+  const bool fitted = RegionTm2Meridian(region_).has_value();
   auto* items = qobject_cast<QStandardItemModel*>(choices_->model());
   for (Choice choice : {Choice::BuiltIn, Choice::ControlPoints, Choice::ModelFile}) {
     items->item(static_cast<int>(choice))->setEnabled(fitted);
@@ -222,10 +217,9 @@ void DatumStepBox::ShowChoice() {
     switch (chosen_) {
       case Choice::Standard: text = StandardStepAccuracy(region_); break;
       case Choice::BuiltIn: text = BuiltinStepAccuracy(region_); break;
-      case Choice::ControlPoints:
-        text = FileName(residuals_->Source()) + tr("：") + FitAccuracy(*residuals_->Transform());
-        break;
-      case Choice::ModelFile: text = FileName(modelPath_) + tr("：") + FitAccuracy(*fileModel_); break;
+      // The file is named in the residual window, whose button takes a line here.
+      case Choice::ControlPoints: text = FitAccuracy(*residuals_->Transform()); break;
+      case Choice::ModelFile: text = tr("%1：%2").arg(FileName(modelPath_), FitAccuracy(*fileModel_)); break;
     }
     if (!Problem().isEmpty()) text += u'\n' + Problem();
   }

@@ -67,6 +67,8 @@ class DatumStepBox : public QGroupBox {
   bool LoadModelFile(const QString& path);
   // The fitted transform of the choice; null for the standard step.
   std::shared_ptr<const FittedTransform> Transform() const;
+  // The step chosen, whatever the mode.
+  DatumStep ChosenStep() const;
   void ShowChoice();
 
   WindowDialogs& dialogs_;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "engine/common_points.hpp"
+#include "engine/conversion.hpp"
 #include "engine/plane_model_file.hpp"
 #include "engine/plane_transform.hpp"
 #include "engine/settings.hpp"
@@ -15,10 +16,6 @@ namespace morvane {
 // on Taiwan's (121 meridian) and Penghu's (119 meridian) points.
 inline constexpr double kStandardStepRmsTaiwan = 2.86;
 inline constexpr double kStandardStepRmsPenghu = 4.75;
-
-// The TM2 meridian of the fitted models of `region`: 121 for Taiwan, 119 for Penghu, Kinmen and
-// Matsu (Penghu's points), 0 for the mainland, which has none.
-int FittedMeridian(Region region);
 
 // "相似", "仿射", "局部" in the window's language.
 QString PlaneModelText(PlaneModel model);
@@ -31,6 +28,9 @@ QString CommonPointErrorText(const CommonPointError& error);
 
 // Why a model file cannot be read, naming its line where there is one.
 QString ModelFileErrorText(const ModelFileError& error);
+
+// Why a datum step cannot serve the chosen mode and region.
+QString DatumStepErrorText(const DatumStepError& error);
 
 // The standard step's accuracy in `region`, as measured on published points; for the mainland,
 // that there is none to measure it on.

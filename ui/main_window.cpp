@@ -102,8 +102,8 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   datumStep_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* regionColumn = new QVBoxLayout;
   regionColumn->setSpacing(0);
-  regionColumn->addWidget(RadioGroup2, 1);
-  regionColumn->addWidget(datumStep_);
+  regionColumn->addWidget(RadioGroup2);
+  regionColumn->addWidget(datumStep_, 1);
   auto* stepOne = new QHBoxLayout(GroupBox3);
   stepOne->setContentsMargins(2, 2, 2, 2);
   stepOne->setSpacing(0);
@@ -208,8 +208,11 @@ void MainWindow::StartConversion() {
     ShowError(datumStep_->Problem());
     return;
   }
-  // The boxes at the end of the run name the datum step it used.
-  const QString datumNote = datumStep_->Applies() ? QStringLiteral("\n\n") + datumStep_->Description() : QString();
+  // The boxes at the end of the run name a fitted datum step; with the standard step they stay
+  // as they always were.
+  const QString datumNote = datumStep_->Step().Kind != DatumStepKind::Standard
+                                ? QStringLiteral("\n\n") + datumStep_->Description()
+                                : QString();
   feedback_.SetCompletionNote(datumNote);
   try {
     const Conversion conversion = ChosenConversion();

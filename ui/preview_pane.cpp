@@ -413,9 +413,7 @@ void PreviewPane::SetResidualArrows(ResidualArrows arrows) {
   if (!arrows.Empty()) {
     const double metres = NiceStep(arrows.LongestMetres);
     arrowScale_->setPixmap(ScaleArrowPixmap(metres * arrows.PixelsPerMetre));
-    arrowScaleText_->setText(tr("= %1 m：共同點的留一法殘差（箭頭放大 %2 倍）")
-                                 .arg(metres)
-                                 .arg(QString::number(arrows.PixelsPerMetre * map_->MetresPerPixel(), 'f', 0)));
+    arrowScaleText_->setText(tr("= %1 m：共同點的留一法殘差").arg(metres));
   }
   map_->SetArrows(std::move(arrows));
 }

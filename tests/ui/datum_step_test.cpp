@@ -86,12 +86,14 @@ class DatumStepTest : public QObject {
   QComboBox* Choices() const { return Control<QComboBox>("DatumStepChoice"); }
   QString Accuracy() const { return Control<QLabel>("DatumStepAccuracy")->text(); }
   ResidualWindow* Residuals() const { return Box()->Residuals(); }
-  void ChooseMode(TransformMode mode) {
-    QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(mode)), Qt::LeftButton);
+  // A click on the item's button: a radio button takes clicks on its caption only, and a short
+  // caption leaves its centre blank.
+  void ClickItem(const char* group, int item) {
+    QRadioButton* button = Control<RadioGroup>(group)->Item(item);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
   }
-  void ChooseRegion(Region region) {
-    QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(static_cast<int>(region)), Qt::LeftButton);
-  }
+  void ChooseMode(TransformMode mode) { ClickItem("RadioGroup1", static_cast<int>(mode)); }
+  void ChooseRegion(Region region) { ClickItem("RadioGroup2", static_cast<int>(region)); }
   // Chooses control points (or a model file) and answers the file dialog with `path`.
   void ChooseFile(DatumStepBox::Choice choice, const QString& path) {
     dialogs_->FileAnswers.push_back(path);
@@ -172,6 +174,11 @@ void DatumStepTest::accuracyIsStatedWhereTheStepIsChosen() {
   QCOMPARE(Choices()->currentIndex(), choice);
   QVERIFY2(Accuracy().contains(stated), qPrintable(Accuracy()));
   QVERIFY2(Accuracy().contains(alsoStated), qPrintable(Accuracy()));
+  // Whole, in the room the column leaves it.
+  QApplication::processEvents();
+  const auto* label = Control<QLabel>("DatumStepAccuracy");
+  const QRect room = label->contentsRect();
+  QVERIFY(QFontMetrics(label->font()).boundingRect(room, Qt::TextWordWrap, Accuracy()).height() <= room.height());
   // The list's item says the same before it is chosen.
   QVERIFY(Choices()->itemData(choice, Qt::ToolTipRole).toString().contains(stated));
 
@@ -451,14 +458,22 @@ void DatumStepTest::runBoxesNameTheDatumStep() {
   ConvertPoint(state, 10, 250000, 2650000, e, n);
   QCOMPARE(converted[0].first, e);
   QCOMPARE(converted[0].second, n);
+  // ... which is not the standard step's.
+  EngineState standard = EngineFor(Conversion{10, kTaiwanRegion, {}}, silent);
+  double standardE = 0, standardN = 0;
+  ConvertPoint(standard, 10, 250000, 2650000, standardE, standardN);
+  QVERIFY(std::hypot(e - standardE, n - standardN) > 0.01);
 
-  // A mode without a datum step says nothing of one.
-  dialogs_->Boxes.clear();
-  ChooseMode(1);
+  // The standard step, and a mode without a datum step, leave the box as it always was.
   dialogs_->ReplaceAnswer = true;
-  QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
-  QVERIFY(!dialogs_->Boxes.empty());
-  QVERIFY(!dialogs_->Boxes.back().Text.contains(QStringLiteral("基準轉換")));
+  for (const auto& [mode, choice] : {std::pair{10, 0}, std::pair{1, 1}}) {
+    ChooseMode(static_cast<TransformMode>(mode));
+    Box()->Choose(choice);
+    dialogs_->Boxes.clear();
+    QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+    QVERIFY(!dialogs_->Boxes.empty());
+    QCOMPARE(dialogs_->Boxes.back().Text, QStringLiteral("已完成!! 請按確定"));
+  }
 }
 
 void DatumStepTest::stepOfAnotherRegionIsNotRun() {

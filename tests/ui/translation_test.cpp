@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "application.hpp"
+#include "datum_step_box.hpp"
 #include "engine/mode_table.hpp"
 #include "fonts.hpp"
 #include "main_window.hpp"
@@ -61,6 +62,12 @@ int InkWidth(const QFontMetrics& metrics, const QString& text) {
   return text.isEmpty() ? 0 : metrics.tightBoundingRect(text).right() + 1;
 }
 
+// Whether a word-wrapped label shows its whole text.
+bool WrappedTextFits(const QLabel& label) {
+  const QRect room = label.contentsRect();
+  return QFontMetrics(label.font()).boundingRect(room, Qt::TextWordWrap, label.text()).height() <= room.height();
+}
+
 }  // namespace
 
 class TranslationTest : public QObject {
@@ -80,6 +87,7 @@ class TranslationTest : public QObject {
   void messages();
   void runBoxesAreTranslated();
   void runSummaryIsTranslated();
+  void datumStepSpeaksEnglish();
 
  private:
   // The window in `language`, shown; every box goes to dialogs_.
@@ -315,6 +323,47 @@ void TranslationTest::runSummaryIsTranslated() {
                                                    "\n\nLeft out (not replaced):\n/maps/b_1.shp\n\nNot begun: 1 files"));
   QCOMPARE(NothingToConvertText(false), QStringLiteral("Choose a folder in step 2 first; nothing was converted."));
   QVERIFY(!HasChinese(ReplaceQuestionText({"/maps/b_1.shp"})));
+}
+
+void TranslationTest::datumStepSpeaksEnglish() {
+  Open(QStringLiteral("en"));
+  auto* box = Control<DatumStepBox>("DatumStepBox");
+  auto* accuracy = Control<QLabel>("DatumStepAccuracy");
+  auto* choices = Control<QComboBox>("DatumStepChoice");
+  QStringList texts{box->title(), accuracy->text()};
+  Control<RadioGroup>("RadioGroup1")->SetItemIndex(10);
+  for (int region : {0, 1, 2}) {
+    Control<RadioGroup>("RadioGroup2")->SetItemIndex(region);
+    for (int choice : {0, 1}) {
+      box->Choose(choice);
+      QApplication::processEvents();  // the layout follows the text
+      QVERIFY2(WrappedTextFits(*accuracy), qPrintable(accuracy->text()));
+      texts << accuracy->text() << choices->itemText(choice) << choices->itemData(choice, Qt::ToolTipRole).toString();
+    }
+  }
+  QVERIFY2(texts.last().contains(QStringLiteral("No built-in model")), qPrintable(texts.join(u'|')));
+  // Control points: the residual window, its table and the arrows' caption.
+  Control<RadioGroup>("RadioGroup2")->SetItemIndex(0);
+  dialogs_->FileAnswers.push_back(QStringLiteral(MORVANE_COMMON_POINTS_CSV));
+  box->Choose(2);
+  QVERIFY(dialogs_->Boxes.empty());
+  ResidualWindow* residuals = box->Residuals();
+  QVERIFY(residuals->isVisible());
+  texts << choices->itemText(2) << choices->itemText(3) << accuracy->text() << residuals->windowTitle();
+  for (const QLabel* label : residuals->findChildren<QLabel*>()) texts << label->text();
+  for (const QPushButton* button : residuals->findChildren<QPushButton*>()) texts << button->text();
+  auto* table = residuals->findChild<ResidualTable*>(QStringLiteral("ResidualTable"));
+  for (int column = 0; column < table->columnCount(); ++column) texts << table->horizontalHeaderItem(column)->text();
+  for (int row = 0; row < table->rowCount(); ++row) texts << table->item(row, ResidualTable::Mark)->text();
+  auto* models = residuals->findChild<QComboBox*>(QStringLiteral("ResidualModel"));
+  for (int i = 0; i < models->count(); ++i) texts << models->itemText(i);
+  texts << Control<QLabel>("PreviewArrowScaleText")->text();
+  dialogs_->FileAnswers.push_back(QStringLiteral("/nonexistent/folder/x.model"));
+  residuals->SaveModel();
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  texts << dialogs_->Boxes[0].Text;
+  QVERIFY(texts.size() > 40);
+  for (const QString& text : texts) QVERIFY2(!HasChinese(text), qPrintable(text));
 }
 
 }  // namespace morvane

@@ -173,6 +173,10 @@ Modes that fit its .prj: </translation>
         <source>；無法繪出的點：轉換前 %1、轉換後 %2</source>
         <translation>; points that cannot be drawn: %1 before, %2 after</translation>
     </message>
+    <message>
+        <source>= %1 m：共同點的留一法殘差</source>
+        <translation>= %1 m: leave-one-out residuals of the common points</translation>
+    </message>
 </context>
 <context>
     <name>morvane::MessageBoxDialogs</name>
@@ -318,6 +322,322 @@ Not begun: %1 files</translation>
     <message>
         <source>請先在步驟二選擇資料夾，沒有轉換。</source>
         <translation>Choose a folder in step 2 first; nothing was converted.</translation>
+    </message>
+</context>
+<context>
+    <name>DatumTexts</name>
+    <message>
+        <source>第 %1 行（%2）：</source>
+        <translation>line %1 (%2): </translation>
+    </message>
+    <message>
+        <source>第 %1 行：</source>
+        <translation>line %1: </translation>
+    </message>
+    <message>
+        <source>（%1）：</source>
+        <translation>(%1): </translation>
+    </message>
+    <message>
+        <source>點號</source>
+        <translation>id</translation>
+    </message>
+    <message>
+        <source>相似</source>
+        <translation>similarity</translation>
+    </message>
+    <message>
+        <source>仿射</source>
+        <translation>affine</translation>
+    </message>
+    <message>
+        <source>局部</source>
+        <translation>local</translation>
+    </message>
+    <message>
+        <source>TM2 中央經線須為 121（台灣）或 119（澎湖），不是 %1</source>
+        <translation>the TM2 meridian must be 121 (Taiwan) or 119 (Penghu), not %1</translation>
+    </message>
+    <message>
+        <source>應有 5 欄（點號、TWD67 E、TWD67 N、TWD97 E、TWD97 N），卻有 %1 欄</source>
+        <translation>expected 5 columns (id, TWD67 E, TWD67 N, TWD97 E, TWD97 N), found %1</translation>
+    </message>
+    <message>
+        <source>應有標題所列的 %1 欄，卻有 %2 欄</source>
+        <translation>expected %1 columns as in the header, found %2</translation>
+    </message>
+    <message>
+        <source>%1 不是數字：「%2」</source>
+        <translation>%1 is not a number: "%2"</translation>
+    </message>
+    <message>
+        <source>點號重複（第 %1 行已用過）</source>
+        <translation>the id is used again (first on line %1)</translation>
+    </message>
+    <message>
+        <source>%1 坐標 %2, %3 看來是度數；需要以公尺為單位的 TM2 橫坐標與縱坐標</source>
+        <translation>%1 coordinates %2, %3 look like degrees; TM2 eastings and northings in metres are needed</translation>
+    </message>
+    <message>
+        <source>%1 %2 不在 %3 子午線的 TM2 坐標範圍內（%4 至 %5 m）</source>
+        <translation>%1 %2 is off the TM2 grid of the %3 meridian (%4 to %5 m)</translation>
+    </message>
+    <message>
+        <source>TWD97 減 TWD67 為 %1, %2 m，方向相反：TWD67 與 TWD97 的欄位似乎對調了</source>
+        <translation>TWD97 minus TWD67 is %1, %2 m, the wrong way round: the TWD67 and TWD97 columns look swapped</translation>
+    </message>
+    <message>
+        <source>TWD97 減 TWD67 為 %1, %2 m，與一般的 +828, -207 m 相差超過 100 m；請檢查坐標</source>
+        <translation>TWD97 minus TWD67 is %1, %2 m, more than 100 m from the usual +828, -207 m; check the coordinates</translation>
+    </message>
+    <message>
+        <source>%1模型至少需要 %2 點，只有 %3 點</source>
+        <translation>the %1 model needs at least %2 points, %3 given</translation>
+    </message>
+    <message>
+        <source>與第 %1 行（%2）位置相同</source>
+        <translation>in the same spot as line %1 (%2)</translation>
+    </message>
+    <message>
+        <source>各點幾乎在一直線上（橫向散布 %1 m，沿線 %2 m）；%3模型需要兩個方向都有散布的點</source>
+        <translation>the points lie on one line (spread %1 m across it, %2 m along it); the %3 model needs points spread in both directions</translation>
+    </message>
+    <message>
+        <source>共同點無法使用</source>
+        <translation>unusable common points</translation>
+    </message>
+    <message>
+        <source>不是平面模型檔（第一行不是它的標頭）</source>
+        <translation>not a plane model file (the first line is not its header)</translation>
+    </message>
+    <message>
+        <source>不支援平面模型檔版本 %1</source>
+        <translation>plane model file version %1 is not supported</translation>
+    </message>
+    <message>
+        <source>缺少「%1」</source>
+        <translation>expected "%1"</translation>
+    </message>
+    <message>
+        <source>「%1」的值有誤：「%2」</source>
+        <translation>"%1" has a bad value: "%2"</translation>
+    </message>
+    <message>
+        <source>模型無法使用：%1</source>
+        <translation>the model is unusable: %1</translation>
+    </message>
+    <message>
+        <source>模型之後有多餘的文字：「%1」</source>
+        <translation>unexpected text after the model: "%1"</translation>
+    </message>
+    <message>
+        <source>無法讀取的平面模型檔</source>
+        <translation>unreadable plane model file</translation>
+    </message>
+    <message>
+        <source>以台灣公開共同點量得 RMS %1</source>
+        <translation>RMS %1, measured on Taiwan's published common points</translation>
+    </message>
+    <message>
+        <source>以澎湖公開共同點量得 RMS %1</source>
+        <translation>RMS %1, measured on Penghu's published common points</translation>
+    </message>
+    <message>
+        <source>此地區沒有共同點可量其精度</source>
+        <translation>No common points here to measure its accuracy</translation>
+    </message>
+    <message>
+        <source>%1，%2 點，留一法 RMS %3</source>
+        <translation>%1, %2 points, leave-one-out RMS %3</translation>
+    </message>
+    <message>
+        <source>此地區沒有內建模型</source>
+        <translation>No built-in model for this region</translation>
+    </message>
+    <message>
+        <source>台灣模型：%1</source>
+        <translation>Taiwan model: %1</translation>
+    </message>
+    <message>
+        <source>澎湖模型：%1。金門、馬祖沒有實測的 TWD67 坐標，也沒有模型：其資料為外推</source>
+        <translation>Penghu: %1. Kinmen, Matsu extrapolate (no TWD67 observations, no model)</translation>
+    </message>
+    <message>
+        <source>轉換方式 %1 不轉換基準，只有轉換方式 9–12、15、16 用得到基準轉換</source>
+        <translation>mode %1 shifts no datum; a datum step applies only to modes 9–12, 15 and 16</translation>
+    </message>
+    <message>
+        <source>地區 %1 沒有二度分帶坐標，不能用擬合的基準轉換</source>
+        <translation>region %1 has no two-degree grid for a fitted datum step</translation>
+    </message>
+    <message>
+        <source>地區 %1 沒有內建的共同點模型</source>
+        <translation>region %1 has no built-in common-point model</translation>
+    </message>
+    <message>
+        <source>擬合的基準轉換沒有模型</source>
+        <translation>the fitted datum step has no model</translation>
+    </message>
+    <message>
+        <source>模型擬合於 %1 子午線，地區 %2 的坐標卻在 %3 子午線</source>
+        <translation>the model is fitted on the %1 meridian, but region %2's grid is on the %3 meridian</translation>
+    </message>
+    <message>
+        <source>無法讀取模型檔 %1</source>
+        <translation>cannot read model file %1</translation>
+    </message>
+    <message>
+        <source>模型檔 %1：%2</source>
+        <translation>model file %1: %2</translation>
+    </message>
+    <message>
+        <source>無法使用的基準轉換</source>
+        <translation>unusable datum step</translation>
+    </message>
+</context>
+<context>
+    <name>morvane::DatumStepBox</name>
+    <message>
+        <source>C. 基準轉換</source>
+        <translation>C. Datum step</translation>
+    </message>
+    <message>
+        <source>殘差表…</source>
+        <translation>Residuals…</translation>
+    </message>
+    <message>
+        <source>七參數（標準）</source>
+        <translation>Standard (7 parameters)</translation>
+    </message>
+    <message>
+        <source>共同點（內建模型）</source>
+        <translation>Common points (built-in)</translation>
+    </message>
+    <message>
+        <source>由控制點擬合…</source>
+        <translation>From control points…</translation>
+    </message>
+    <message>
+        <source>已存模型檔…</source>
+        <translation>Saved model file…</translation>
+    </message>
+    <message>
+        <source>選擇控制點檔案</source>
+        <translation>Choose a control-point file</translation>
+    </message>
+    <message>
+        <source>共同點檔案 (*.csv *.txt);;所有檔案 (*)</source>
+        <translation>Common-point files (*.csv *.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>選擇模型檔</source>
+        <translation>Choose a model file</translation>
+    </message>
+    <message>
+        <source>平面模型檔 (*.model);;所有檔案 (*)</source>
+        <translation>Plane model files (*.model);;All files (*)</translation>
+    </message>
+    <message>
+        <source>控制點檔案 %1 無法使用：%2</source>
+        <translation>The control-point file %1 cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>此地區沒有 TM2 坐標可擬合</source>
+        <translation>this region has no TM2 grid to fit on</translation>
+    </message>
+    <message>
+        <source>模型檔 %1 無法使用：%2</source>
+        <translation>The model file %1 cannot be used: %2</translation>
+    </message>
+    <message>
+        <source>基準轉換：七參數（標準），%1</source>
+        <translation>Datum step: standard (7 parameters), %1</translation>
+    </message>
+    <message>
+        <source>基準轉換：內建共同點模型，%1</source>
+        <translation>Datum step: built-in common-point model, %1</translation>
+    </message>
+    <message>
+        <source>基準轉換：由控制點 %1 擬合，%2</source>
+        <translation>Datum step: fitted to the control points of %1, %2</translation>
+    </message>
+    <message>
+        <source>基準轉換：模型檔 %1，%2</source>
+        <translation>Datum step: model file %1, %2</translation>
+    </message>
+    <message>
+        <source>只用於轉換方式 09–12、15、16</source>
+        <translation>Only for modes 09–12, 15 and 16</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>morvane::ResidualTable</name>
+    <message>
+        <source>點號</source>
+        <translation>Id</translation>
+    </message>
+    <message>
+        <source>留一 dE</source>
+        <translation>LOO dE</translation>
+    </message>
+    <message>
+        <source>留一 dN</source>
+        <translation>LOO dN</translation>
+    </message>
+    <message>
+        <source>留一 d</source>
+        <translation>LOO d</translation>
+    </message>
+    <message>
+        <source>標記</source>
+        <translation>Mark</translation>
+    </message>
+    <message>
+        <source>離群</source>
+        <translation>out of line</translation>
+    </message>
+</context>
+<context>
+    <name>morvane::ResidualWindow</name>
+    <message>
+        <source>儲存模型…</source>
+        <translation>Save model…</translation>
+    </message>
+    <message>
+        <source>共同點殘差</source>
+        <translation>Common-point residuals</translation>
+    </message>
+    <message>
+        <source>模型：</source>
+        <translation>Model:</translation>
+    </message>
+    <message>
+        <source>無法以%1模型擬合 %2：%3</source>
+        <translation>The %1 model cannot be fitted to %2: %3</translation>
+    </message>
+    <message>
+        <source>儲存模型</source>
+        <translation>Save the model</translation>
+    </message>
+    <message>
+        <source>平面模型檔 (*.model);;所有檔案 (*)</source>
+        <translation>Plane model files (*.model);;All files (*)</translation>
+    </message>
+    <message>
+        <source>%1（%2 子午線，%3 點）</source>
+        <translation>%1 (%2 meridian, %3 points)</translation>
+    </message>
+    <message>
+        <source>RMS %1　最大 %2　留一法 RMS %3　留一法最大 %4</source>
+        <translation>RMS %1   max %2   leave-one-out RMS %3   leave-one-out max %4</translation>
+    </message>
+    <message>
+        <source>離群點 %1 個：留一法殘差超過 %2</source>
+        <translation>%1 points out of line: leave-one-out residual over %2</translation>
     </message>
 </context>
 </TS>
