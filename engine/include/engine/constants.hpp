@@ -112,7 +112,7 @@ inline constexpr Translation kDatum67Translation{-752.0, -358.0, -179.0};
 //   X' = S (X + Rz Y - Ry Z) + Tx,  Y' = S (-Rz X + Y + Rx Z) + Ty,  Z' = S (Ry X - Rx Y + Z) + Tz
 // (datum_shift.cpp); the position vector convention (EPSG 1033) has the opposite signs of Rx,
 // Ry and Rz. The rotations here are below 1e-14 radians, under 1e-7 m at the Earth's radius,
-// so either sign gives the same results; the shifts are millimetres and the scale 1 - 1e-8.
+// so either sign gives the same results; the shifts are under 2 cm and the scale 1 - 1e-8.
 struct HelmertParameters {
   double Tx, Ty, Tz;  // metres
   double Rx, Ry, Rz;  // radians
