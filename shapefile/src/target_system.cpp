@@ -21,7 +21,7 @@ constexpr Ellipsoid kTwd67{static_cast<double>(kTwd67SemiMajorAxis),
                            static_cast<double>(kTwd67InverseFlattening)};
 constexpr Ellipsoid kGrs80{static_cast<double>(kGrs80SemiMajorAxis),
                            static_cast<double>(kGrs80SettingsInverseFlattening)};
-constexpr Ellipsoid kWgs84{static_cast<double>(kWgs84SemiMajorAxis), 298.257223563};
+constexpr Ellipsoid kWgs84{static_cast<double>(kWgs84SemiMajorAxis), kWgs84InverseFlattening};
 
 bool SameEllipsoid(const Ellipsoid& a, const Ellipsoid& b) {
   return a.SemiMajorAxis == b.SemiMajorAxis &&

@@ -34,11 +34,19 @@ inline constexpr Extended kOneOver60 = 1.0L / 60.0L;
 
 // ---- Values that ApplyTransformSettings writes into TransformSettings ------------------
 
+// TWD67's ellipsoid is the Geodetic Reference System 1967 (IUGG, Lucerne 1967: a = 6378160 m,
+// 1/f = 298.247167427); the grids here take 1/f to six decimals.
 inline constexpr Extended kTwd67SemiMajorAxis = 6378160.0;      // metres
 inline constexpr Extended kTwd67InverseFlattening = 298.247167;  // of the TM grids on TWD67
-inline constexpr Extended kUtmInverseFlattening = 297.0;         // paired with 6378160 for UTM
-// The TWD97 two-degree grid through the settings: kGrs80SemiMajorAxis with this rounded 1/f.
+// 1/f = 297 is the International (Hayford 1924) ellipsoid's, paired here with GRS 1967's axis
+// for the UTM grid, as the engine's reference results require.
+inline constexpr Extended kUtmInverseFlattening = 297.0;
+// The TWD97 two-degree grid through the settings: kGrs80SemiMajorAxis with GRS 1980's 1/f to
+// nine decimals (Moritz, "Geodetic Reference System 1980", Bull. Géod. 54, 1980: 298.257222101).
 inline constexpr Extended kGrs80SettingsInverseFlattening = 298.257222101;
+// The grids: Taiwan's two-degree TM grids of TWD67 and TWD97 (k0 0.9999, false easting 250 km,
+// central meridian 121°E on Taiwan and 119°E on Penghu, Kinmen and Matsu), the three-degree
+// grid (k0 1, 350 km), and UTM (k0 0.9996, 500 km; DMA TM 8358.2).
 inline constexpr Extended kTm2FalseEasting = 250000.0;           // two-degree grids, metres
 inline constexpr Extended kTm3FalseEasting = 350000.0;           // three-degree grid, metres
 inline constexpr Extended kUtmFalseEasting = 500000.0;           // UTM, metres
@@ -72,19 +80,25 @@ inline constexpr int kFixedFootpointMaxSteps = 10001;
 
 // ---- Datum shift ------------------------------------------------------------------------
 
-// The TWD67 ellipsoid has kTwd67SemiMajorAxis and this stored e², which is not the one that
-// kTwd67InverseFlattening gives (about 0.0066946053): the TM grids use the settings, the
-// geocentric conversions this value.
+// The TWD67 ellipsoid has kTwd67SemiMajorAxis and this stored e², GRS 1967's
+// 0.006694541854587 to eleven decimals, which is not the one that kTwd67InverseFlattening
+// gives (about 0.0066946053): the TM grids use the settings, the geocentric conversions this
+// value.
 inline constexpr Extended kTwd67EccentricitySquared = 0.00669454185;
-// GRS80 of TWD97: the flattening is the extended reciprocal of the double 298.2572221008827,
-// 0.0033528106811836375442.
+// GRS80 of TWD97 (Moritz 1980, above): the flattening is the extended reciprocal of the double
+// 298.2572221008827 (1/f of GRS 1980 to the double's precision), 0.0033528106811836375442.
+// WGS84: NIMA TR8350.2 (a = 6378137 m, 1/f = 298.257223563).
 inline constexpr Extended kGrs80SemiMajorAxis = 6378137.0;           // metres
 inline constexpr Extended kGrs80Flattening = 1.0L / 298.2572221008827;
 inline constexpr Extended kWgs84SemiMajorAxis = 6378137.0;           // metres
-inline constexpr Extended kWgs84Flattening = 1.0L / 298.257223563;
+inline constexpr double kWgs84InverseFlattening = 298.257223563;
+inline constexpr Extended kWgs84Flattening = 1.0L / kWgs84InverseFlattening;
 
 // Added to TWD67 geocentric coordinates on the way to TWD97 and WGS84, taken off on the way
-// back. Metres.
+// back. Metres. These are the engine's long-standing values (a three-parameter TWD67 to WGS84
+// shift; no published document of them is recorded). With the seven-parameter step below they
+// land metres from published TWD97 coordinates of common points (docs/common-points.md); the
+// fitted datum steps do better.
 struct Translation {
   double X;
   double Y;
@@ -92,8 +106,13 @@ struct Translation {
 };
 inline constexpr Translation kDatum67Translation{-752.0, -358.0, -179.0};
 
-// The seven-parameter step between TWD67 (after the translation) and TWD97. Rotations are
-// in radians, small-angle form; the scale multiplies.
+// The seven-parameter step between TWD67 (after the translation) and TWD97, with the engine's
+// long-standing values (no published source recorded). Rotations are in radians, small-angle
+// form, in the COORDINATE FRAME convention (EPSG method 1032): the forward step is
+//   X' = S (X + Rz Y - Ry Z) + Tx,  Y' = S (-Rz X + Y + Rx Z) + Ty,  Z' = S (Ry X - Rx Y + Z) + Tz
+// (datum_shift.cpp); the position vector convention (EPSG 1033) has the opposite signs of Rx,
+// Ry and Rz. The rotations here are below 1e-14 radians, under 1e-7 m at the Earth's radius,
+// so either sign gives the same results; the shifts are under 2 cm and the scale 1 - 1e-8.
 struct HelmertParameters {
   double Tx, Ty, Tz;  // metres
   double Rx, Ry, Rz;  // radians

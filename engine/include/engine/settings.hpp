@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/constants.hpp"
 #include "engine/extended.hpp"
 
 namespace morvane {
@@ -23,11 +24,11 @@ inline constexpr Region kRegionCount = 3;
 
 // Every value written here is the double nearest to the decimal, held in extended precision.
 struct TransformSettings {
-  Extended SemiMajorAxis = 6378160.0;        // metres
-  Extended InverseFlattening = 298.247167;   // 1/f
-  Extended FalseEasting = 250000.0;          // metres
-  Extended ScaleFactor = 0.9999;             // k0 on the central meridian
-  Extended CentralMeridian = 121.0;          // degrees east
+  Extended SemiMajorAxis = kTwd67SemiMajorAxis;          // metres
+  Extended InverseFlattening = kTwd67InverseFlattening;  // 1/f
+  Extended FalseEasting = kTm2FalseEasting;              // metres
+  Extended ScaleFactor = kTm2ScaleFactor;                // k0 on the central meridian
+  Extended CentralMeridian = kTaiwanCentralMeridian;     // degrees east
 };
 
 // Fills `settings` for the mode (step 1) and the region (step 2); for region 3 (the mainland)
