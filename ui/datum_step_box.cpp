@@ -39,13 +39,6 @@ std::string_view View(const QByteArray& bytes) {
 
 QString FileName(const QString& path) { return QFileInfo(path).fileName(); }
 
-std::optional<PlaneModel> ModelNamed(const QString& name) {
-  for (PlaneModel model : {PlaneModel::Similarity, PlaneModel::Affine, PlaneModel::Local}) {
-    if (name == QLatin1String(PlaneModelName(model))) return model;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 DatumStepBox::DatumStepBox(WindowDialogs& dialogs, QWidget* parent)
@@ -242,7 +235,7 @@ void DatumStepBox::Recall(const QSettings& settings) {
   if (name == QLatin1String(kChoiceNames[1])) {
     chosen_ = Choice::BuiltIn;
   } else if (name == QLatin1String(kChoiceNames[2]) && !points.isEmpty()) {
-    const auto fit = ModelNamed(settings.value(kFitKey).toString());
+    const auto fit = PlaneModelNamed(settings.value(kFitKey).toString().toStdString());
     if (LoadControlPoints(points, fit.value_or(PlaneModel::Affine))) {
       chosen_ = Choice::ControlPoints;
       modelPath_ = model;

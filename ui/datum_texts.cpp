@@ -37,14 +37,19 @@ QString ColumnText(int column) {
 
 // The model a refusal names by its file spelling ("affine"), in the window's language.
 QString ModelNamed(const std::string& name) {
-  for (PlaneModel model : {PlaneModel::Similarity, PlaneModel::Affine, PlaneModel::Local}) {
-    if (name == PlaneModelName(model)) return PlaneModelText(model);
-  }
-  return Bytes(name);
+  const std::optional<PlaneModel> model = PlaneModelNamed(name);
+  return model ? PlaneModelText(*model) : Bytes(name);
 }
 
 }  // namespace
 
+
+std::optional<PlaneModel> PlaneModelNamed(std::string_view name) {
+  for (PlaneModel model : {PlaneModel::Similarity, PlaneModel::Affine, PlaneModel::Local}) {
+    if (name == PlaneModelName(model)) return model;
+  }
+  return std::nullopt;
+}
 
 QString PlaneModelText(PlaneModel model) {
   switch (model) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <string_view>
 
 #include "engine/common_points.hpp"
 #include "engine/conversion.hpp"
@@ -16,6 +18,9 @@ namespace morvane {
 // on Taiwan's (121 meridian) and Penghu's (119 meridian) points.
 inline constexpr double kStandardStepRmsTaiwan = 2.86;
 inline constexpr double kStandardStepRmsPenghu = 4.75;
+
+// The model that the command line and the model file spell `name` ("affine"), if any.
+std::optional<PlaneModel> PlaneModelNamed(std::string_view name);
 
 // "相似", "仿射", "局部" in the window's language.
 QString PlaneModelText(PlaneModel model);
