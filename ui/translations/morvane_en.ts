@@ -84,6 +84,118 @@
     </message>
 </context>
 <context>
+    <name>Messages</name>
+    <message>
+        <source>已完成!! 請按確定</source>
+        <translation>Done!! Press OK</translation>
+    </message>
+    <message>
+        <source>訊息</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>沒有這個地區</source>
+        <translation>No such region</translation>
+    </message>
+    <message>
+        <source>沒有這個轉換方式</source>
+        <translation>No such mode</translation>
+    </message>
+    <message>
+        <source>無效的浮點運算</source>
+        <translation>Invalid floating point operation</translation>
+    </message>
+    <message>
+        <source>浮點除以零</source>
+        <translation>Floating point division by zero</translation>
+    </message>
+    <message>
+        <source>浮點溢位</source>
+        <translation>Floating point overflow</translation>
+    </message>
+    <message>
+        <source>%1 不存在</source>
+        <translation>%1 not found</translation>
+    </message>
+    <message>
+        <source>無法開啟檔案 %1</source>
+        <translation>Cannot open file %1</translation>
+    </message>
+    <message>
+        <source>無法建立檔案 %1</source>
+        <translation>Cannot create file %1</translation>
+    </message>
+    <message>
+        <source>無法讀取檔案 %1</source>
+        <translation>Cannot read file %1</translation>
+    </message>
+    <message>
+        <source>無法寫入檔案 %1</source>
+        <translation>Cannot write file %1</translation>
+    </message>
+</context>
+<context>
+    <name>Texts</name>
+    <message>
+        <source>下列檔案已是之前轉換的輸出，要覆蓋嗎？
+（選「否」則略過這些檔案，其餘照常轉換）
+</source>
+        <translation>These files are outputs of an earlier conversion. Replace them?
+(No leaves them out and converts the others.)
+</translation>
+    </message>
+    <message>
+        <source>已轉換 %1 個檔案，共 %2 個。</source>
+        <translation>Converted %1 of %2 files.</translation>
+    </message>
+    <message>
+        <source>沒有勾選任何檔案，沒有轉換。</source>
+        <translation>No file is ticked; nothing was converted.</translation>
+    </message>
+    <message>
+        <source>請先在步驟二選擇資料夾，沒有轉換。</source>
+        <translation>Choose a folder in step 2 first; nothing was converted.</translation>
+    </message>
+    <message>
+        <source>未能轉換：</source>
+        <translation>Not converted:</translation>
+    </message>
+    <message>
+        <source>略過（未覆蓋）：</source>
+        <translation>Left out (not replaced):</translation>
+    </message>
+    <message>
+        <source>略過（坐標看來不是來源坐標系統）：</source>
+        <translation>Left out (the coordinates do not look like the source system):</translation>
+    </message>
+    <message>
+        <source>未開始：%1 個檔案</source>
+        <translation>Not begun: %1 files</translation>
+    </message>
+    <message>
+        <source>轉換已取消。</source>
+        <translation>The conversion was cancelled.</translation>
+    </message>
+    <message>
+        <source>轉換進行中。要在目前的檔案完成後停止轉換並關閉視窗嗎？</source>
+        <translation>A conversion is running. Stop it after the current file and close the window?</translation>
+    </message>
+</context>
+<context>
+    <name>morvane::CheckList</name>
+    <message>
+        <source>之前轉換的輸出檔：再轉換一次會轉換兩次</source>
+        <translation>Output of an earlier conversion: converting it again converts twice</translation>
+    </message>
+</context>
+<context>
+    <name>morvane::FolderTree</name>
+    <message>
+        <source>電腦</source>
+        <translation>Computer</translation>
+    </message>
+</context>
+<context>
     <name>morvane::MainWindow</name>
     <message>
         <source>步驟一:選擇轉換方式</source>
@@ -110,7 +222,7 @@
         <translation>None</translation>
     </message>
     <message>
-        <source>Morvane 坐標轉換工具　由 Morvane 開發小組製作　問題與建議請寫信到 %1</source>
+        <source>Morvane 坐標轉換工具&#x3000;由 Morvane 開發小組製作&#x3000;問題與建議請寫信到 %1</source>
         <translation>Morvane coordinate converter, by the Morvane team. Questions and suggestions: %1</translation>
     </message>
     <message>
@@ -133,10 +245,38 @@ Modes that fit its .prj: </translation>
     </message>
 </context>
 <context>
-    <name>morvane::FolderTree</name>
+    <name>morvane::MessageBoxDialogs</name>
     <message>
-        <source>電腦</source>
-        <translation>Computer</translation>
+        <source>下列檔案的坐標看來不是所選轉換方式的來源坐標系統：
+
+%1
+
+仍要轉換這些檔案嗎？</source>
+        <translation>The coordinates of these files do not look like the source system of the chosen conversion:
+
+%1
+
+Convert them anyway?</translation>
+    </message>
+    <message>
+        <source>照樣轉換</source>
+        <translation>Convert anyway</translation>
+    </message>
+    <message>
+        <source>略過這些檔案</source>
+        <translation>Leave them out</translation>
+    </message>
+    <message>
+        <source>確定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
     </message>
 </context>
 <context>
@@ -171,139 +311,218 @@ Modes that fit its .prj: </translation>
     </message>
 </context>
 <context>
-    <name>morvane::MessageBoxDialogs</name>
+    <name>morvane::Problems</name>
     <message>
-        <source>下列檔案的坐標看來不是所選轉換方式的來源坐標系統：
-
-%1
-
-仍要轉換這些檔案嗎？</source>
-        <translation>The coordinates of these files do not look like the source system of the chosen conversion:
-
-%1
-
-Convert them anyway?</translation>
+        <source>（含高程）</source>
+        <translation> with Z</translation>
     </message>
     <message>
-        <source>照樣轉換</source>
-        <translation>Convert anyway</translation>
+        <source>（含量測值）</source>
+        <translation> with M</translation>
     </message>
     <message>
-        <source>略過這些檔案</source>
-        <translation>Leave them out</translation>
-    </message>
-</context>
-<context>
-    <name>Messages</name>
-    <message>
-        <source>已完成!! 請按確定</source>
-        <translation>Done!! Press OK</translation>
+        <source>點</source>
+        <translation>Point</translation>
     </message>
     <message>
-        <source>Message</source>
-        <translation>Message</translation>
+        <source>多點</source>
+        <translation>MultiPoint</translation>
     </message>
     <message>
-        <source>No this choice</source>
-        <translation>No such region</translation>
+        <source>折線</source>
+        <translation>PolyLine</translation>
     </message>
     <message>
-        <source>No the other choice</source>
-        <translation>No such mode</translation>
+        <source>多邊形</source>
+        <translation>Polygon</translation>
     </message>
     <message>
-        <source>Invalid floating point operation</source>
-        <translation>Invalid floating point operation</translation>
+        <source>多面片</source>
+        <translation>MultiPatch</translation>
     </message>
     <message>
-        <source>Floating point division by zero</source>
-        <translation>Floating point division by zero</translation>
+        <source>被截斷了</source>
+        <translation>is cut short</translation>
     </message>
     <message>
-        <source>Floating point overflow</source>
-        <translation>Floating point overflow</translation>
+        <source>的內容長度是 %1 字組</source>
+        <translation>has a content length of %1 words</translation>
     </message>
     <message>
-        <source>%1 Not found</source>
-        <translation>%1 not found</translation>
+        <source>超出檔案結尾（%1 位元組，只剩 %2 位元組）</source>
+        <translation>runs past the end of the file (%1 bytes, %2 left)</translation>
     </message>
     <message>
-        <source>Cannot open file %1</source>
-        <translation>Cannot open file %1</translation>
+        <source>太短，放不下一個%1（%2 位元組）</source>
+        <translation>is too short for a %1 (%2 bytes)</translation>
     </message>
     <message>
-        <source>Cannot create file %1</source>
-        <translation>Cannot create file %1</translation>
+        <source>的點數是負數（%1）</source>
+        <translation>has a negative number of points (%1)</translation>
     </message>
     <message>
-        <source>Cannot read file %1</source>
-        <translation>Cannot read file %1</translation>
+        <source>有 %1 點，超過其 %2 位元組所能容納</source>
+        <translation>has %1 points, more than its %2 bytes hold</translation>
     </message>
     <message>
-        <source>Cannot write file %1</source>
-        <translation>Cannot write file %1</translation>
-    </message>
-</context>
-<context>
-    <name>morvane::CheckList</name>
-    <message>
-        <source>之前轉換的輸出檔：再轉換一次會轉換兩次</source>
-        <translation>Output of an earlier conversion: converting it again converts twice</translation>
-    </message>
-</context>
-<context>
-    <name>Texts</name>
-    <message>
-        <source>下列檔案已是之前轉換的輸出，要覆蓋嗎？
-（選「否」則略過這些檔案，其餘照常轉換）
-</source>
-        <translation>These files are outputs of an earlier conversion. Replace them?
-(No leaves them out and converts the others.)
-</translation>
+        <source>的數目是負數（%1 部分、%2 點）</source>
+        <translation>has a negative count (%1 parts, %2 points)</translation>
     </message>
     <message>
-        <source>已轉換 %1 個檔案，共 %2 個。</source>
-        <translation>Converted %1 of %2 files.</translation>
+        <source>有 %1 部分、%2 點，超過其 %3 位元組所能容納</source>
+        <translation>has %1 parts and %2 points, more than its %3 bytes hold</translation>
     </message>
     <message>
-        <source>
-
-未能轉換：</source>
-        <translation>
-
-Not converted:</translation>
+        <source>的第 %1 部分從第 %2 點開始，順序不對或超出其 %3 點</source>
+        <translation>has part %1 starting at point %2, out of order or past its %3 points</translation>
     </message>
     <message>
-        <source>
-
-略過（未覆蓋）：</source>
-        <translation>
-
-Left out (not replaced):</translation>
+        <source>的圖形類型 %1 不明</source>
+        <translation>has the unknown shape type %1</translation>
     </message>
     <message>
-        <source>
-
-略過（坐標看來不是來源坐標系統）：</source>
-        <translation>
-
-Left out (the coordinates do not look like the source system):</translation>
+        <source>%1 無法開啟：%2。</source>
+        <translation>%1 cannot be opened: %2.</translation>
     </message>
     <message>
-        <source>
-
-未開始：%1 個檔案</source>
-        <translation>
-
-Not begun: %1 files</translation>
+        <source>%1 無法開啟。</source>
+        <translation>%1 cannot be opened.</translation>
     </message>
     <message>
-        <source>沒有勾選任何檔案，沒有轉換。</source>
-        <translation>No file is ticked; nothing was converted.</translation>
+        <source>%1 無法建立：%2。</source>
+        <translation>%1 cannot be created: %2.</translation>
     </message>
     <message>
-        <source>請先在步驟二選擇資料夾，沒有轉換。</source>
-        <translation>Choose a folder in step 2 first; nothing was converted.</translation>
+        <source>%1 無法建立。</source>
+        <translation>%1 cannot be created.</translation>
+    </message>
+    <message>
+        <source>%1 無法讀取：%2。</source>
+        <translation>%1 cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>%1 無法讀取。</source>
+        <translation>%1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>%1 無法寫入：%2。</source>
+        <translation>%1 cannot be written: %2.</translation>
+    </message>
+    <message>
+        <source>%1 無法寫入。</source>
+        <translation>%1 cannot be written.</translation>
+    </message>
+    <message>
+        <source>無效的浮點運算</source>
+        <translation>an invalid floating point operation</translation>
+    </message>
+    <message>
+        <source>浮點除以零</source>
+        <translation>a floating point division by zero</translation>
+    </message>
+    <message>
+        <source>浮點溢位</source>
+        <translation>a floating point overflow</translation>
+    </message>
+    <message>
+        <source>不是一般檔案</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>沒有這個檔案或資料夾</source>
+        <translation>there is no such file or folder</translation>
+    </message>
+    <message>
+        <source>沒有權限</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>不允許這項操作</source>
+        <translation>the operation is not permitted</translation>
+    </message>
+    <message>
+        <source>檔案系統是唯讀的</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>磁碟已滿</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>超過磁碟配額</source>
+        <translation>the disk quota is exceeded</translation>
+    </message>
+    <message>
+        <source>這是資料夾</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>路徑中有一段不是資料夾</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>輸入輸出錯誤</source>
+        <translation>an input/output error</translation>
+    </message>
+    <message>
+        <source>檔案已存在</source>
+        <translation>the file exists</translation>
+    </message>
+    <message>
+        <source>開啟的檔案太多</source>
+        <translation>too many files are open</translation>
+    </message>
+    <message>
+        <source>檔名太長</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>檔案太大</source>
+        <translation>the file is too large</translation>
+    </message>
+    <message>
+        <source>裝置忙碌中</source>
+        <translation>the device is busy</translation>
+    </message>
+    <message>
+        <source>系統錯誤 %1</source>
+        <translation>system error %1</translation>
+    </message>
+    <message>
+        <source>%1 不是圖形檔。</source>
+        <translation>%1 is not a shapefile.</translation>
+    </message>
+    <message>
+        <source>%1 已損壞：檔頭不足 100 位元組。</source>
+        <translation>%1 is damaged: its header is shorter than 100 bytes.</translation>
+    </message>
+    <message>
+        <source>%1 已損壞：檔頭記載的長度是 %2 位元組，檔案只有 %3 位元組。</source>
+        <translation>%1 is damaged: its header gives a length of %2 bytes, the file has %3.</translation>
+    </message>
+    <message>
+        <source>%1 已損壞：第 %2 筆紀錄（位於第 %3 位元組）%4。</source>
+        <translation>%1 is damaged: record %2 (at byte %3) %4.</translation>
+    </message>
+    <message>
+        <source>%1 不存在，沒有它無法轉換。</source>
+        <translation>%1 was not found; without it the shapefile cannot be converted.</translation>
+    </message>
+    <message>
+        <source>%1 已存在，沒有覆蓋。</source>
+        <translation>%1 already exists and was not replaced.</translation>
+    </message>
+    <message>
+        <source>%1 無法轉換：%2。</source>
+        <translation>%1 cannot be converted: %2.</translation>
+    </message>
+    <message>
+        <source>%1 無法轉換：點 (%2, %3) 在蘭勃特方格之外。</source>
+        <translation>%1 cannot be converted: the point (%2, %3) lies outside the Lambert grid.</translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
+        <translation>%1: %2</translation>
     </message>
 </context>
 </TS>
