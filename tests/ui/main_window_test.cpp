@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QDesktopServices>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <map>
@@ -82,6 +83,8 @@ class MainWindowTest : public QObject {
   void listingTakesShapefilesInDirectoryOrder();
   void resizedWindowKeepsEveryControlInsideAndApart();
   void listIsSortedByNameInTheLocalesOrder();
+  void outputsFollowTheirInputsUnindented_data();
+  void outputsFollowTheirInputsUnindented();
   void refreshShowsNewFoldersAndFollowsTheFiles();
   void textFileNamedShpIsReportedAsNotAShapefile();
   void selectAllAndNone();
@@ -314,6 +317,49 @@ void MainWindowTest::listIsSortedByNameInTheLocalesOrder() {
   for (int i = 0; i < List()->count(); ++i) shown << List()->item(i)->text();
   // Letter case second, as the locale orders them; byte order would put C and D first.
   QCOMPARE(shown, (QStringList{"a.shp", "a10.shp", "a2.shp", "b.shp", "C.shp", "D.shp"}));
+}
+
+void MainWindowTest::outputsFollowTheirInputsUnindented_data() {
+  QTest::addColumn<QString>("locale");
+  QTest::newRow("zh_TW") << "zh_TW";
+  QTest::newRow("en_US") << "en_US";
+}
+
+void MainWindowTest::outputsFollowTheirInputsUnindented() {
+  QFETCH(QString, locale);
+  const QLocale before;
+  QLocale::setDefault(QLocale(locale));
+  for (const char* name : {"roads.shp", "roads_1.shp", "roads2.shp", "Roads-old.shp", "rivers.shp", "rivers_1.shp",
+                           "rivers_1_1.shp", "河川.shp", "河川_1.shp", "a.shp"})
+    WriteEmptyFile(InFolder(name));
+  QVERIFY(SelectFolder(Folder()));
+  QLocale::setDefault(before);
+  QStringList shown;
+  for (int i = 0; i < List()->count(); ++i) shown << List()->item(i)->text();
+  QCOMPARE(shown.size(), 10);
+  for (const auto& [input, output] : {std::pair{"roads.shp", "roads_1.shp"}, std::pair{"rivers.shp", "rivers_1.shp"},
+                                      std::pair{"rivers_1.shp", "rivers_1_1.shp"}, std::pair{"河川.shp", "河川_1.shp"}}) {
+    const qsizetype at = shown.indexOf(QString::fromUtf8(input));
+    QVERIFY2(at >= 0 && at + 1 < shown.size() && shown[at + 1] == QString::fromUtf8(output),
+             qPrintable(shown.join(u' ')));
+  }
+  // Every name starts at the same place, marked or not: none looks like a child of another.
+  struct Probe : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+  } probe;
+  int textLeft = -1;
+  for (int i = 0; i < List()->count(); ++i) {
+    QStyleOptionViewItem option;
+    option.initFrom(List());
+    option.rect = List()->visualItemRect(List()->item(i));
+    const int side = List()->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, List());
+    option.decorationSize = QSize(side, side);  // as the list view gives its delegate
+    probe.initStyleOption(&option, List()->model()->index(i, 0));
+    const int left = List()->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, List()).left();
+    if (textLeft < 0) textLeft = left;
+    QVERIFY2(left == textLeft, qPrintable(shown[i]));
+  }
+  QVERIFY(List()->IsEarlierOutput(static_cast<int>(shown.indexOf(QStringLiteral("roads_1.shp")))));
 }
 
 void MainWindowTest::refreshShowsNewFoldersAndFollowsTheFiles() {
