@@ -329,14 +329,28 @@ void MainWindow::OpenMailLink() {
 void MainWindow::PreviewCurrentFile() {
   const int row = CheckListBox1->currentRow();
   if (row < 0) return;
-  if (!Preview->isVisible()) {
-    const int widthBefore = width();
-    Preview->show();
-    resize(widthBefore + kPreviewWidth, height());
-  }
+  if (!Preview->isVisible()) ShowPreviewWithinScreen();
   Preview->ShowFile(JoinPath(ShellTreeView1->SelectedFolder(), CheckListBox1->Name(row)),
                     CheckListBox1->item(row)->text(), static_cast<TransformMode>(RadioGroup1->ItemIndex()),
                     RadioGroup2->ItemIndex());
+}
+
+void MainWindow::ShowPreviewWithinScreen() {
+  const QRect frame = frameGeometry();
+  const int frameExtra = frame.width() - width();
+  Preview->show();
+  const QScreen* display = screen();
+  if (display == nullptr) {
+    resize(width() + kPreviewWidth, height());
+    return;
+  }
+  const QRect available = display->availableGeometry();
+  resize(std::min(frame.width() + kPreviewWidth, available.width()) - frameExtra, height());
+  // Moved left as far as the wider window needs, and never past the screen's left edge.
+  QRect widened(frame.topLeft(), QSize(width() + frameExtra, frame.height()));
+  if (widened.right() > available.right()) widened.moveRight(available.right());
+  if (widened.left() < available.left()) widened.moveLeft(available.left());
+  move(widened.topLeft());
 }
 
 void MainWindow::PreviewWithChosenMode() {

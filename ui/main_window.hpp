@@ -91,7 +91,8 @@ class MainWindow : public QWidget {
   PillButton* ShapeButton4;  // enabled only while a run is in progress
   TiledProgressBar* ProgressFill2;
   TiledProgressBar* ProgressFill1;
-  // Hidden until a file is previewed; it then widens the window by its own width.
+  // Hidden until a file is previewed; it then widens the window by its own width, as far as
+  // the screen allows (ShowPreviewWithinScreen).
   PreviewPane* Preview;
 
   // Lists the selected folder's shapefiles, sorted by name in the locale's order. With
@@ -99,6 +100,10 @@ class MainWindow : public QWidget {
   void ListFolderFiles(bool keepTicks);
   // Checks every listed file against the chosen mode and region, and marks those that fail.
   void CheckListedFiles();
+  // Shows the preview right of the steps: the window widens by the preview's width as far as
+  // the screen's available area allows, and moves left to stay inside it; on a narrow screen
+  // the preview gets the room there is.
+  void ShowPreviewWithinScreen();
 
   WindowFeedback feedback_;
   EngineState engine_;
