@@ -24,6 +24,7 @@
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
+#include "start_options.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
 
@@ -132,6 +133,7 @@ class TranslationTest : public QObject {
   void cleanup();
 
   void languageOption();
+  void startRequests();
   void englishLoadsOnlyForEnglish();
   void captions_data();
   void captions();
@@ -190,6 +192,28 @@ void TranslationTest::languageOption() {
       {{"--lang", "en", "morvane"}, ""},     // the program's own name is not an option
   };
   for (const auto& c : cases) QCOMPARE(LanguageOption(c.Arguments), c.Language);
+}
+
+void TranslationTest::startRequests() {
+  const struct {
+    std::vector<const char*> Arguments;
+    StartRequest Request;
+  } cases[] = {
+      {{"morvane"}, StartRequest::Window},
+      {{"morvane", "--lang", "en"}, StartRequest::Window},
+      {{"morvane", "--help"}, StartRequest::Help},
+      {{"morvane", "-h"}, StartRequest::Help},
+      {{"morvane", "--lang", "en", "--version"}, StartRequest::Version},
+      {{"morvane", "--version", "--help"}, StartRequest::Version},  // the first one asked
+      {{"morvane", "--", "--help"}, StartRequest::Window},          // after "--": not an option
+      {{"--help"}, StartRequest::Window},                           // the program's own name
+      {{"morvane", "--helpful"}, StartRequest::Window},
+  };
+  for (const auto& c : cases) {
+    QCOMPARE(StartRequestOf(static_cast<int>(c.Arguments.size()), c.Arguments.data()), c.Request);
+  }
+  QVERIFY(HelpText().starts_with("Usage: morvane [--lang LANGUAGE]\n"));
+  QCOMPARE(QString::fromStdString(VersionText()), QStringLiteral("morvane %1\n").arg(QStringLiteral(MORVANE_VERSION)));
 }
 
 void TranslationTest::englishLoadsOnlyForEnglish() {
