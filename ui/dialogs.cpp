@@ -81,6 +81,7 @@ void MessageBoxDialogs::ShowRunSummary(const QString& headline, const QString& l
   details->setReadOnly(true);
   details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);  // to copy
   details->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  details->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long reasons wrap
   details->setMinimumWidth(kSummaryWidth);
   details->setMinimumHeight(details->fontMetrics().lineSpacing() * kSummaryLines);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
