@@ -228,6 +228,8 @@ void MainWindow::StartConversion() {
       dialogs_.ShowRunSummary(CancelledRunHeadline(summary), RunSummaryList(summary));
     else if (!summary.AllConverted())
       dialogs_.ShowRunSummary(RunSummaryHeadline(summary), RunSummaryList(summary));
+  } catch (const RunError& error) {
+    dialogs_.ShowError(ProblemText(error.Details()));
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
   }

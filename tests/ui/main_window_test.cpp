@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <map>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <clocale>
 #include <memory>
@@ -44,6 +45,7 @@ class ThrowingObject : public QObject {
  public:
   bool event(QEvent* event) override {
     if (event->type() == QEvent::User) throw std::runtime_error("Handler failed");
+    if (event->type() == QEvent::User + 1) throw FileError(FileOperation::Open, "/maps/roads.shp", EACCES);
     return QObject::event(event);
   }
 };
@@ -848,6 +850,14 @@ void MainWindowTest::escapedErrorIsShownAndLoopGoesOn() {
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
   QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("Handler failed."));
+
+  // A run's error is worded in the window's language.
+  app->SetDialogs(dialogs_.get());
+  QEvent runError(static_cast<QEvent::Type>(QEvent::User + 1));
+  QCOMPARE(QCoreApplication::sendEvent(&thrower, &runError), false);
+  app->SetDialogs(nullptr);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+  QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("roads.shp 無法開啟：沒有權限。"));
 }
 
 }  // namespace morvane
