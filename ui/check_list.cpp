@@ -29,8 +29,7 @@ class FixedHeightDelegate : public QStyledItemDelegate {
 // Unmarked items show a blank icon of the marks' size, so that every name starts at the same
 // place and none looks like a child of the item above.
 QIcon CheckList::BlankIcon() const {
-  const int side = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-  QPixmap blank(iconSize().isValid() ? iconSize() : QSize(side, side));
+  QPixmap blank(iconSize());
   blank.fill(Qt::transparent);
   return QIcon(blank);
 }
@@ -48,6 +47,8 @@ CheckList::CheckList(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new FixedHeightDelegate(this));
   setUniformItemSizes(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  // The marks fit the fixed row, and every item leaves the same room for one.
+  setIconSize(QSize(kItemHeight, kItemHeight));
 }
 
 void CheckList::SetNames(const std::vector<std::string>& names) {

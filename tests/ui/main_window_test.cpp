@@ -346,6 +346,7 @@ void MainWindowTest::outputsFollowTheirInputsUnindented() {
              qPrintable(shown.join(u' ')));
   }
   // Every name starts at the same place, marked or not: none looks like a child of another.
+  QVERIFY(List()->iconSize().isValid());
   struct Probe : QStyledItemDelegate {
     using QStyledItemDelegate::initStyleOption;
   } probe;
@@ -354,8 +355,7 @@ void MainWindowTest::outputsFollowTheirInputsUnindented() {
     QStyleOptionViewItem option;
     option.initFrom(List());
     option.rect = List()->visualItemRect(List()->item(i));
-    const int side = List()->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, List());
-    option.decorationSize = QSize(side, side);  // as the list view gives its delegate
+    option.decorationSize = List()->iconSize();  // as the list view gives its delegate
     probe.initStyleOption(&option, List()->model()->index(i, 0));
     const int left = List()->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, List()).left();
     if (textLeft < 0) textLeft = left;
