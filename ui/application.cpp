@@ -13,6 +13,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
+  } catch (const RunError& error) {
+    ShowEscapedError(ProblemText(error.Details()));
   } catch (const std::exception& error) {
     ShowEscapedError(DisplayText(error.what()));
   } catch (...) {

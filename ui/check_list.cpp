@@ -26,17 +26,29 @@ class FixedHeightDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
+// Unmarked items show a blank icon of the marks' size, so that every name starts at the same
+// place and none looks like a child of the item above.
+QIcon CheckList::BlankIcon() const {
+  QPixmap blank(iconSize());
+  blank.fill(Qt::transparent);
+  return QIcon(blank);
+}
+
 void SortByShownName(std::vector<ListedShapefile>& entries) {
   const QCollator collator;  // the user's locale
   std::stable_sort(entries.begin(), entries.end(), [&](const ListedShapefile& a, const ListedShapefile& b) {
     return collator.compare(DisplayText(a.Name), DisplayText(b.Name)) < 0;
   });
+  // Collations that pass over punctuation put "roads_1.shp" before "roads.shp".
+  PlaceOutputsAfterInputs(entries);
 }
 
 CheckList::CheckList(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new FixedHeightDelegate(this));
   setUniformItemSizes(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
+  // The marks fit the fixed row, and every item leaves the same room for one.
+  setIconSize(QSize(kItemHeight, kItemHeight));
 }
 
 void CheckList::SetNames(const std::vector<std::string>& names) {
@@ -71,7 +83,7 @@ void CheckList::ShowMarks(QListWidgetItem* item) const {
   } else if (earlier) {
     item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
   } else {
-    item->setIcon(QIcon());
+    item->setIcon(BlankIcon());
   }
 }
 

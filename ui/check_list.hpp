@@ -12,7 +12,8 @@
 
 namespace morvane {
 
-// Puts the listed files in the order of their shown names in the user's locale.
+// Puts the listed files in the order of their shown names in the user's locale, each output of
+// an earlier conversion right after its input.
 void SortByShownName(std::vector<ListedShapefile>& entries);
 
 class CheckList : public QListWidget {
@@ -44,6 +45,7 @@ class CheckList : public QListWidget {
 
  private:
   void ShowMarks(QListWidgetItem* item) const;
+  QIcon BlankIcon() const;
 };
 
 }  // namespace morvane

@@ -15,8 +15,6 @@
 namespace morvane {
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("morvane::MessageBoxDialogs", text); }
-
 // The summary's list shows this many lines before it scrolls.
 constexpr int kSummaryLines = 12;
 // Text boxes wider than this wrap their lines.
@@ -34,9 +32,9 @@ void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, con
 
 }  // namespace
 
-QString OkButtonText() { return Tr("確定"); }
-QString YesButtonText() { return Tr("是"); }
-QString NoButtonText() { return Tr("否"); }
+QString OkButtonText() { return QCoreApplication::translate("morvane::MessageBoxDialogs", "確定"); }
+QString YesButtonText() { return QCoreApplication::translate("morvane::MessageBoxDialogs", "是"); }
+QString NoButtonText() { return QCoreApplication::translate("morvane::MessageBoxDialogs", "否"); }
 
 void MessageBoxDialogs::ShowMessage(const QString& text) {
   ShowBox(owner_, QMessageBox::NoIcon, title_, text);
@@ -52,10 +50,10 @@ void MessageBoxDialogs::ShowError(const QString& text) {
 
 SuspiciousFilesChoice MessageBoxDialogs::AskAboutSuspiciousFiles(const QString& files) {
   QMessageBox box(QMessageBox::Question, title_,
-                  Tr("下列檔案的坐標看來不是所選轉換方式的來源坐標系統：\n\n%1\n\n仍要轉換這些檔案嗎？").arg(files),
+                  QCoreApplication::translate("morvane::MessageBoxDialogs", "下列檔案的坐標看來不是所選轉換方式的來源坐標系統：\n\n%1\n\n仍要轉換這些檔案嗎？").arg(files),
                   QMessageBox::NoButton, owner_);
-  QPushButton* convert = box.addButton(Tr("照樣轉換"), QMessageBox::AcceptRole);
-  QPushButton* leaveOut = box.addButton(Tr("略過這些檔案"), QMessageBox::RejectRole);
+  QPushButton* convert = box.addButton(QCoreApplication::translate("morvane::MessageBoxDialogs", "照樣轉換"), QMessageBox::AcceptRole);
+  QPushButton* leaveOut = box.addButton(QCoreApplication::translate("morvane::MessageBoxDialogs", "略過這些檔案"), QMessageBox::RejectRole);
   box.setDefaultButton(leaveOut);
   box.setEscapeButton(leaveOut);
   box.exec();
@@ -81,8 +79,10 @@ void MessageBoxDialogs::ShowRunSummary(const QString& headline, const QString& l
   heading->setWordWrap(true);
   auto* details = new QPlainTextEdit(list, &dialog);
   details->setObjectName(QStringLiteral("SummaryList"));
-  details->setReadOnly(true);  // still selectable and copyable
+  details->setReadOnly(true);
+  details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);  // to copy
   details->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  details->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // long reasons wrap
   details->setMinimumWidth(kSummaryWidth);
   details->setMinimumHeight(details->fontMetrics().lineSpacing() * kSummaryLines);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);

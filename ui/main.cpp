@@ -1,5 +1,5 @@
-// Start-up: the application, the fonts, the one window; then the event loop until the window
-// is closed.
+// Start-up: --help and --version answered without a window; otherwise the application, the
+// fonts, the one window, then the event loop until the window is closed.
 #include <QGuiApplication>
 #include <QSettings>
 #include <cstdio>
@@ -9,10 +9,21 @@
 #include "dialogs.hpp"
 #include "fonts.hpp"
 #include "main_window.hpp"
+#include "start_options.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
 
 int main(int argc, char** argv) {
+  switch (morvane::StartRequestOf(argc, argv)) {
+    case morvane::StartRequest::Help:
+      std::fputs(morvane::HelpText().c_str(), stdout);
+      return 0;
+    case morvane::StartRequest::Version:
+      std::fputs(morvane::VersionText().c_str(), stdout);
+      return 0;
+    case morvane::StartRequest::Window:
+      break;
+  }
   morvane::Application app(argc, argv);
   const QString title = morvane::ApplicationTitle(QCoreApplication::applicationFilePath());
   QCoreApplication::setApplicationName(title);

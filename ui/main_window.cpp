@@ -78,116 +78,114 @@ QString CreditLine() {
 MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
     : QWidget(parent),
       dialogs_(dialogs),
-      ProgressFill2(new TiledProgressBar(this)),
-      ProgressFill1(new TiledProgressBar(this)),
-      feedback_(dialogs, *ProgressFill1, *ProgressFill2) {
+      fileProgress_(new TiledProgressBar(this)),
+      overallProgress_(new TiledProgressBar(this)),
+      feedback_(dialogs, *overallProgress_, *fileProgress_) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Morvane V2.2          2006.03.15"));
   setFont(WindowFont());
   resize(kClientWidth, kClientHeight);
 
   // Step one: mode and region.
-  GroupBox3 = MakeFrame(tr("步驟一:選擇轉換方式"), 209, this);
-  RadioGroup1 = new RadioGroup(tr("A. 請[正確] 選擇影像坐標轉換方式 "),
-                               ModeCaptions(), 2, GroupBox3);
-  RadioGroup1->setFixedWidth(519);
-  RadioGroup2 = new RadioGroup(tr("B. 請選擇轉換的地區"), RegionCaptions(), 1,
-                               GroupBox3);
+  stepOne_ = MakeFrame(tr("步驟一:選擇轉換方式"), 209, this);
+  modes_ = new RadioGroup(tr("A. 請[正確] 選擇影像坐標轉換方式 "), ModeCaptions(), 2, stepOne_);
+  modes_->setFixedWidth(519);
+  regions_ = new RadioGroup(tr("B. 請選擇轉換的地區"), RegionCaptions(), 1, stepOne_);
   // It takes whatever width is left and clips its captions rather than widen the window, but
   // never less than shows its title and the start of every caption.
-  RadioGroup2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  RadioGroup2->setMinimumWidth(kRegionGroupMinimumWidth);
+  regions_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  regions_->setMinimumWidth(kRegionGroupMinimumWidth);
   // The datum step shares the regions' column.
-  datumStep_ = new DatumStepBox(dialogs, GroupBox3);
+  datumStep_ = new DatumStepBox(dialogs, stepOne_);
   datumStep_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* regionColumn = new QVBoxLayout;
   regionColumn->setSpacing(0);
-  regionColumn->addWidget(RadioGroup2);
+  regionColumn->addWidget(regions_);
   regionColumn->addWidget(datumStep_, 1);
-  auto* stepOne = new QHBoxLayout(GroupBox3);
+  auto* stepOne = new QHBoxLayout(stepOne_);
   stepOne->setContentsMargins(2, 2, 2, 2);
   stepOne->setSpacing(0);
-  stepOne->addWidget(RadioGroup1);
+  stepOne->addWidget(modes_);
   stepOne->addLayout(regionColumn);
 
   // Step two: folder and files, placed as designed at the design size and growing with the
   // window beyond it.
-  GroupBox1 = MakeFrame(tr("步驟二:請選擇路徑及欲處理之檔案"), 320, this);
-  GroupBox1->setMinimumSize(StepTwoLayout::MinimumFrameSize());
-  GroupBox1->setMaximumHeight(QWIDGETSIZE_MAX);
-  GroupBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-  ShellTreeView1 = new FolderTree(GroupBox1);
-  ShapeButton1 = new PillButton(tr("全選"), TickIcon(), GroupBox1);
-  ShapeButton1->SetTransparentBackground(true);
-  ShapeButton2 = new PillButton(tr("全不選"), CrossIcon(), GroupBox1);
-  ShapeButton2->SetTransparentBackground(true);
-  CheckListBox1 = new CheckList(GroupBox1);
-  new StepTwoLayout(GroupBox1, ShellTreeView1, ShapeButton1, ShapeButton2, CheckListBox1);
+  stepTwo_ = MakeFrame(tr("步驟二:請選擇路徑及欲處理之檔案"), 320, this);
+  stepTwo_->setMinimumSize(StepTwoLayout::MinimumFrameSize());
+  stepTwo_->setMaximumHeight(QWIDGETSIZE_MAX);
+  stepTwo_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+  folders_ = new FolderTree(stepTwo_);
+  selectAll_ = new PillButton(tr("全選"), TickIcon(), stepTwo_);
+  selectAll_->SetTransparentBackground(true);
+  selectNone_ = new PillButton(tr("全不選"), CrossIcon(), stepTwo_);
+  selectNone_->SetTransparentBackground(true);
+  fileList_ = new CheckList(stepTwo_);
+  new StepTwoLayout(stepTwo_, folders_, selectAll_, selectNone_, fileList_);
 
-  LinkLabel1 = new LinkLabel(CreditLine(), this);
-  LinkLabel1->setFixedHeight(16);
+  credit_ = new LinkLabel(CreditLine(), this);
+  credit_->setFixedHeight(16);
 
   // Step three: run.
-  GroupBox2 = MakeFrame(tr("步驟三:轉換"), 61, this);
-  ShapeButton3 = new PillButton(tr("執行 按我就對了"), PlayIcon(), GroupBox2);
-  ShapeButton3->setGeometry(264, 20, 153, 33);
-  ShapeButton4 = new PillButton(tr("取消"), CrossIcon(), GroupBox2);
-  ShapeButton4->setGeometry(440, 20, 97, 33);
-  ShapeButton4->setEnabled(false);
+  stepThree_ = MakeFrame(tr("步驟三:轉換"), 61, this);
+  run_ = new PillButton(tr("執行 按我就對了"), PlayIcon(), stepThree_);
+  run_->setGeometry(264, 20, 153, 33);
+  cancel_ = new PillButton(tr("取消"), CrossIcon(), stepThree_);
+  cancel_->setGeometry(440, 20, 97, 33);
+  cancel_->setEnabled(false);
 
-  ProgressFill2->setFixedHeight(13);
-  ProgressFill1->setFixedHeight(13);
+  fileProgress_->setFixedHeight(13);
+  overallProgress_->setFixedHeight(13);
 
   // Docking: frames and the credit line along the top at full width, bars at the bottom.
   auto* column = new QVBoxLayout;
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
-  column->addWidget(GroupBox3);
-  column->addWidget(GroupBox1, 1);
-  column->addWidget(LinkLabel1);
-  column->addWidget(GroupBox2);
+  column->addWidget(stepOne_);
+  column->addWidget(stepTwo_, 1);
+  column->addWidget(credit_);
+  column->addWidget(stepThree_);
   // The design leaves three pixels between step three and the bars.
   column->addSpacing(kClientHeight - 209 - 320 - 16 - 61 - 2 * 13);
-  column->addWidget(ProgressFill2);
-  column->addWidget(ProgressFill1);
+  column->addWidget(fileProgress_);
+  column->addWidget(overallProgress_);
 
   // The preview, right of everything above.
-  Preview = new PreviewPane(DefaultCoastlinePath(), this);
-  Preview->hide();
+  preview_ = new PreviewPane(DefaultCoastlinePath(), this);
+  preview_->hide();
   auto* panes = new QHBoxLayout(this);
   panes->setContentsMargins(0, 0, 0, 0);
   panes->setSpacing(0);
   // Both share a wider window in the proportion of their design widths.
   panes->addLayout(column, kClientWidth);
-  panes->addWidget(Preview, kPreviewWidth);
+  panes->addWidget(preview_, kPreviewWidth);
 
-  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
-  RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-  RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
-  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-  ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
-  ShapeButton1->setObjectName(QStringLiteral("ShapeButton1"));
-  ShapeButton2->setObjectName(QStringLiteral("ShapeButton2"));
-  CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
-  LinkLabel1->setObjectName(QStringLiteral("LinkLabel1"));
-  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  ShapeButton3->setObjectName(QStringLiteral("ShapeButton3"));
-  ShapeButton4->setObjectName(QStringLiteral("ShapeButton4"));
-  ProgressFill2->setObjectName(QStringLiteral("ProgressFill2"));
-  ProgressFill1->setObjectName(QStringLiteral("ProgressFill1"));
+  stepOne_->setObjectName(QStringLiteral("GroupBox3"));
+  modes_->setObjectName(QStringLiteral("RadioGroup1"));
+  regions_->setObjectName(QStringLiteral("RadioGroup2"));
+  stepTwo_->setObjectName(QStringLiteral("GroupBox1"));
+  folders_->setObjectName(QStringLiteral("ShellTreeView1"));
+  selectAll_->setObjectName(QStringLiteral("ShapeButton1"));
+  selectNone_->setObjectName(QStringLiteral("ShapeButton2"));
+  fileList_->setObjectName(QStringLiteral("CheckListBox1"));
+  credit_->setObjectName(QStringLiteral("LinkLabel1"));
+  stepThree_->setObjectName(QStringLiteral("GroupBox2"));
+  run_->setObjectName(QStringLiteral("ShapeButton3"));
+  cancel_->setObjectName(QStringLiteral("ShapeButton4"));
+  fileProgress_->setObjectName(QStringLiteral("ProgressFill2"));
+  overallProgress_->setObjectName(QStringLiteral("ProgressFill1"));
 
   watcher_ = new QFileSystemWatcher(this);
   connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &MainWindow::RefreshFolders);
-  connect(ShapeButton3, &QAbstractButton::clicked, this, &MainWindow::StartConversion);
-  connect(ShapeButton4, &QAbstractButton::clicked, this, &MainWindow::CancelConversion);
-  connect(ShapeButton1, &QAbstractButton::clicked, this, &MainWindow::SelectAll);
-  connect(ShapeButton2, &QAbstractButton::clicked, this, &MainWindow::SelectNone);
-  connect(ShellTreeView1, &QTreeWidget::currentItemChanged, this, &MainWindow::ListSelectedFolder);
-  connect(ShellTreeView1, &FolderTree::FolderExpanded, this, &MainWindow::SortFolderTree);
-  connect(LinkLabel1, &LinkLabel::Clicked, this, &MainWindow::OpenMailLink);
-  connect(CheckListBox1, &QListWidget::currentRowChanged, this, &MainWindow::PreviewCurrentFile);
-  connect(RadioGroup1, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
-  connect(RadioGroup2, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
+  connect(run_, &QAbstractButton::clicked, this, &MainWindow::StartConversion);
+  connect(cancel_, &QAbstractButton::clicked, this, &MainWindow::CancelConversion);
+  connect(selectAll_, &QAbstractButton::clicked, this, &MainWindow::SelectAll);
+  connect(selectNone_, &QAbstractButton::clicked, this, &MainWindow::SelectNone);
+  connect(folders_, &QTreeWidget::currentItemChanged, this, &MainWindow::ListSelectedFolder);
+  connect(folders_, &FolderTree::FolderExpanded, this, &MainWindow::SortFolderTree);
+  connect(credit_, &LinkLabel::Clicked, this, &MainWindow::OpenMailLink);
+  connect(fileList_, &QListWidget::currentRowChanged, this, &MainWindow::PreviewCurrentFile);
+  connect(modes_, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
+  connect(regions_, &RadioGroup::ItemIndexChanged, this, &MainWindow::PreviewWithChosenMode);
   connect(datumStep_, &DatumStepBox::Changed, this, &MainWindow::UseDatumStep);
   setAcceptDrops(true);
 
@@ -195,7 +193,7 @@ MainWindow::MainWindow(WindowDialogs& dialogs, QWidget* parent)
   connect(refresh, &QShortcut::activated, this, &MainWindow::RefreshFolders);
 
   // The tree was built with the computer expanded and selected, so the list starts empty.
-  ShellTreeView1->SortAll();
+  folders_->SortAll();
 }
 
 void MainWindow::StartConversion() {
@@ -216,8 +214,8 @@ void MainWindow::StartConversion() {
   feedback_.SetCompletionNote(datumNote);
   try {
     const Conversion conversion = ChosenConversion();
-    const std::string folder = ShellTreeView1->SelectedFolder();
-    const std::vector<RunItem> items = CheckListBox1->Items();
+    const std::string folder = folders_->SelectedFolder();
+    const std::vector<RunItem> items = fileList_->Items();
     // The run goes to a worker; the window's loop turns until it ends.
     stop_ = false;
     SetRunning(true);
@@ -244,25 +242,27 @@ void MainWindow::StartConversion() {
       dialogs_.ShowRunSummary(CancelledRunHeadline(summary) + datumNote, RunSummaryList(summary));
     else if (!summary.AllConverted())
       dialogs_.ShowRunSummary(RunSummaryHeadline(summary) + datumNote, RunSummaryList(summary));
+  } catch (const RunError& error) {
+    dialogs_.ShowError(ProblemText(error.Details()));
   } catch (const std::exception& error) {
     ShowError(DisplayText(error.what()));
   }
 }
 
 Conversion MainWindow::ChosenConversion() const {
-  return Conversion{static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex(),
+  return Conversion{static_cast<TransformMode>(modes_->ItemIndex()), regions_->ItemIndex(),
                     datumStep_->Step()};
 }
 
 void MainWindow::CancelConversion() {
   stop_ = true;
-  ShapeButton4->setEnabled(false);
+  cancel_->setEnabled(false);
 }
 
 void MainWindow::SetRunning(bool running) {
   running_ = running;
-  ShapeButton3->setEnabled(!running);
-  ShapeButton4->setEnabled(running);
+  run_->setEnabled(!running);
+  cancel_->setEnabled(running);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -277,12 +277,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
 }
 
-void MainWindow::SelectAll() { CheckListBox1->SetAllTicked(true); }
+void MainWindow::SelectAll() { fileList_->SetAllTicked(true); }
 
-void MainWindow::SelectNone() { CheckListBox1->SetAllTicked(false); }
+void MainWindow::SelectNone() { fileList_->SetAllTicked(false); }
 
 void MainWindow::ListSelectedFolder() {
-  const std::string folder = ShellTreeView1->SelectedFolder();
+  const std::string folder = folders_->SelectedFolder();
   if (settings_ != nullptr && !folder.empty()) {
     settings_->setValue(kFolderKey, QByteArray(folder.data(), static_cast<qsizetype>(folder.size())));
   }
@@ -292,22 +292,22 @@ void MainWindow::ListSelectedFolder() {
 }
 
 void MainWindow::ListFolderFiles(bool keepTicks) {
-  const std::string folder = ShellTreeView1->SelectedFolder();
+  const std::string folder = folders_->SelectedFolder();
   // The computer root has no path: its list is empty.
   std::vector<ListedShapefile> entries =
       folder.empty() ? std::vector<ListedShapefile>{} : ListShapefilesMarked(files_, folder);
   SortByShownName(entries);
   if (keepTicks) {
     // Files listed before keep their ticks; new ones come as listing marks them.
-    const std::vector<RunItem> before = CheckListBox1->Items();
-    CheckListBox1->SetEntries(entries);
-    for (int i = 0; i < CheckListBox1->count(); ++i) {
-      const std::string name = CheckListBox1->Name(i);
+    const std::vector<RunItem> before = fileList_->Items();
+    fileList_->SetEntries(entries);
+    for (int i = 0; i < fileList_->count(); ++i) {
+      const std::string name = fileList_->Name(i);
       const auto old = std::find_if(before.begin(), before.end(), [&](const RunItem& item) { return item.Text == name; });
-      if (old != before.end()) CheckListBox1->SetTicked(i, old->Ticked);
+      if (old != before.end()) fileList_->SetTicked(i, old->Ticked);
     }
   } else {
-    CheckListBox1->SetEntries(entries);
+    fileList_->SetEntries(entries);
   }
   CheckListedFiles();
 }
@@ -318,17 +318,17 @@ void MainWindow::RefreshFolders() {
     refreshAfterRun_ = true;
     return;
   }
-  ShellTreeView1->Refresh();
+  folders_->Refresh();
   ListFolderFiles(true);
 }
 
 void MainWindow::CheckListedFiles() {
-  const std::string folder = ShellTreeView1->SelectedFolder();
-  const auto mode = static_cast<TransformMode>(RadioGroup1->ItemIndex());
-  const Region region = RadioGroup2->ItemIndex();
+  const std::string folder = folders_->SelectedFolder();
+  const auto mode = static_cast<TransformMode>(modes_->ItemIndex());
+  const Region region = regions_->ItemIndex();
   ListingCacheFileSystem files(files_);  // the folder is listed once for all the .prj lookups
-  for (int i = 0; i < CheckListBox1->count(); ++i) {
-    const InputCheck check = CheckInput(JoinPath(folder, CheckListBox1->Name(i)), mode, region, files);
+  for (int i = 0; i < fileList_->count(); ++i) {
+    const InputCheck check = CheckInput(JoinPath(folder, fileList_->Name(i)), mode, region, files);
     QString reason;
     if (!PassesCheck(check)) {
       QStringList reasons;
@@ -338,11 +338,11 @@ void MainWindow::CheckListedFiles() {
       if (!check.FittingModes.empty())
         reason += tr("\n符合其 .prj 的轉換方式：") + DisplayText(FittingModesText(check.FittingModes, region));
     }
-    CheckListBox1->SetWarning(i, reason);
+    fileList_->SetWarning(i, reason);
   }
 }
 
-void MainWindow::SortFolderTree() { ShellTreeView1->SortAll(); }
+void MainWindow::SortFolderTree() { folders_->SortAll(); }
 
 void MainWindow::OpenMailLink() {
   // Without a mail program this fails; nothing is shown then.
@@ -350,35 +350,47 @@ void MainWindow::OpenMailLink() {
 }
 
 void MainWindow::PreviewCurrentFile() {
-  const int row = CheckListBox1->currentRow();
+  const int row = fileList_->currentRow();
   if (row < 0) return;
   ShowPreview();
-  Preview->ShowFile(JoinPath(ShellTreeView1->SelectedFolder(), CheckListBox1->Name(row)),
-                    CheckListBox1->item(row)->text(), static_cast<TransformMode>(RadioGroup1->ItemIndex()),
-                    RadioGroup2->ItemIndex());
+  preview_->ShowFile(JoinPath(folders_->SelectedFolder(), fileList_->Name(row)),
+                    fileList_->item(row)->text(), static_cast<TransformMode>(modes_->ItemIndex()),
+                    regions_->ItemIndex());
 }
 
 void MainWindow::ShowPreview() {
-  if (Preview->isVisible()) return;
-  const int widthBefore = width();
-  Preview->show();
-  resize(widthBefore + kPreviewWidth, height());
+  if (preview_->isVisible()) return;
+  const QRect frame = frameGeometry();
+  const int frameExtra = frame.width() - width();
+  preview_->show();
+  const QScreen* display = screen();
+  if (display == nullptr) {
+    resize(width() + kPreviewWidth, height());
+    return;
+  }
+  const QRect available = display->availableGeometry();
+  resize(std::min(frame.width() + kPreviewWidth, available.width()) - frameExtra, height());
+  // Moved left as far as the wider window needs, and never past the screen's left edge.
+  QRect widened(frame.topLeft(), QSize(width() + frameExtra, frame.height()));
+  if (widened.right() > available.right()) widened.moveRight(available.right());
+  if (widened.left() < available.left()) widened.moveLeft(available.left());
+  move(widened.topLeft());
 }
 
 void MainWindow::UseDatumStep() {
   if (settings_ != nullptr) datumStep_->Remember(*settings_);
   ResidualArrows arrows = datumStep_->Arrows();
   if (!arrows.Empty()) ShowPreview();
-  Preview->SetResidualArrows(std::move(arrows));
+  preview_->SetResidualArrows(std::move(arrows));
 }
 
 void MainWindow::PreviewWithChosenMode() {
   if (settings_ != nullptr) {
-    settings_->setValue(kModeKey, RadioGroup1->ItemIndex());
-    settings_->setValue(kRegionKey, RadioGroup2->ItemIndex());
+    settings_->setValue(kModeKey, modes_->ItemIndex());
+    settings_->setValue(kRegionKey, regions_->ItemIndex());
   }
-  Preview->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
-  datumStep_->SetConversion(static_cast<TransformMode>(RadioGroup1->ItemIndex()), RadioGroup2->ItemIndex());
+  preview_->SetConversion(static_cast<TransformMode>(modes_->ItemIndex()), regions_->ItemIndex());
+  datumStep_->SetConversion(static_cast<TransformMode>(modes_->ItemIndex()), regions_->ItemIndex());
   CheckListedFiles();
 }
 
@@ -387,9 +399,9 @@ void MainWindow::UseSettings(QSettings& settings) {
   const int mode = settings.value(kModeKey, 0).toInt();
   const int region = settings.value(kRegionKey, 0).toInt();
   const QByteArray folder = settings.value(kFolderKey).toByteArray();
-  if (mode >= 0 && mode < RadioGroup1->Count()) RadioGroup1->SetItemIndex(mode);
-  if (region >= 0 && region < RadioGroup2->Count()) RadioGroup2->SetItemIndex(region);
-  if (!folder.isEmpty()) ShellTreeView1->SelectPath(folder.toStdString());
+  if (mode >= 0 && mode < modes_->Count()) modes_->SetItemIndex(mode);
+  if (region >= 0 && region < regions_->Count()) regions_->SetItemIndex(region);
+  if (!folder.isEmpty()) folders_->SelectPath(folder.toStdString());
   // After the region: a fitted step is read for the region's grid.
   datumStep_->Recall(settings);
   settings_ = &settings;
@@ -412,7 +424,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
   const std::string folder = DroppedFolder(event->mimeData());
   if (folder.empty()) return;
-  ShellTreeView1->SelectPath(folder);
+  folders_->SelectPath(folder);
   event->acceptProposedAction();
 }
 

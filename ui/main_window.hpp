@@ -36,16 +36,16 @@ class MainWindow : public QWidget {
   // The dialogs must outlive the window.
   explicit MainWindow(WindowDialogs& dialogs, QWidget* parent = nullptr);
 
-  // Event handlers. The controls keep the design's object names (RadioGroup1, ShapeButton3,
-  // ...), by which the design and the tests find them.
-  void StartConversion();        // the run button, ShapeButton3
-  void CancelConversion();       // ShapeButton4: stop the run, abandoning the file in progress
-  void SelectAll();              // ShapeButton1
-  void SelectNone();             // ShapeButton2
-  void ListSelectedFolder();     // a folder selected in ShellTreeView1
-  void SortFolderTree();         // a branch of ShellTreeView1 expanded
-  void OpenMailLink();           // LinkLabel1
-  void PreviewCurrentFile();     // the current file of CheckListBox1
+  // Event handlers. The controls are named by their role; they keep the design's object names
+  // (RadioGroup1, ShapeButton3, ...), by which the design and the tests find them.
+  void StartConversion();        // the run button run_ (ShapeButton3)
+  void CancelConversion();       // cancel_ (ShapeButton4): stop the run, abandoning the file in progress
+  void SelectAll();              // selectAll_ (ShapeButton1)
+  void SelectNone();             // selectNone_ (ShapeButton2)
+  void ListSelectedFolder();     // a folder selected in folders_ (ShellTreeView1)
+  void SortFolderTree();         // a branch of folders_ expanded
+  void OpenMailLink();           // credit_ (LinkLabel1)
+  void PreviewCurrentFile();     // the current file of fileList_ (CheckListBox1)
   void PreviewWithChosenMode();  // another mode or region chosen
 
   // F5 and a change in the selected folder: the tree reads its folders again and the list
@@ -80,23 +80,24 @@ class MainWindow : public QWidget {
   WindowDialogs& dialogs_;
 
   // Controls, top to bottom.
-  QGroupBox* GroupBox3;
-  RadioGroup* RadioGroup1;
-  RadioGroup* RadioGroup2;
+  QGroupBox* stepOne_;
+  RadioGroup* modes_;
+  RadioGroup* regions_;
   DatumStepBox* datumStep_;  // below the regions
-  QGroupBox* GroupBox1;
-  FolderTree* ShellTreeView1;
-  PillButton* ShapeButton1;
-  PillButton* ShapeButton2;
-  CheckList* CheckListBox1;
-  LinkLabel* LinkLabel1;
-  QGroupBox* GroupBox2;
-  PillButton* ShapeButton3;
-  PillButton* ShapeButton4;  // enabled only while a run is in progress
-  TiledProgressBar* ProgressFill2;
-  TiledProgressBar* ProgressFill1;
-  // Hidden until a file is previewed; it then widens the window by its own width.
-  PreviewPane* Preview;
+  QGroupBox* stepTwo_;
+  FolderTree* folders_;
+  PillButton* selectAll_;
+  PillButton* selectNone_;
+  CheckList* fileList_;
+  LinkLabel* credit_;
+  QGroupBox* stepThree_;
+  PillButton* run_;
+  PillButton* cancel_;  // enabled only while a run is in progress
+  TiledProgressBar* fileProgress_;
+  TiledProgressBar* overallProgress_;
+  // Hidden until a file is previewed; it then widens the window by its own width, as far as
+  // the screen allows (ShowPreview).
+  PreviewPane* preview_;
 
   // Lists the selected folder's shapefiles, sorted by name in the locale's order. With
   // `keepTicks`, files listed before keep their ticks and new ones are ticked.
@@ -105,7 +106,9 @@ class MainWindow : public QWidget {
   void CheckListedFiles();
   // A new datum step: remembered, and its residual arrows (if any) on the preview.
   void UseDatumStep();
-  // Shows the preview, widening the window by its width, if it is hidden.
+  // Shows the preview right of the steps, if it is hidden: the window widens by the preview's
+  // width as far as the screen's available area allows, and moves left to stay inside it; on a
+  // narrow screen the preview gets the room there is.
   void ShowPreview();
 
   WindowFeedback feedback_;

@@ -10,7 +10,10 @@
 namespace morvane {
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("Problems", text); }
+// The context of the reasons' translations.
+class Problems {
+  Q_DECLARE_TR_FUNCTIONS(morvane::Problems)
+};
 
 // The last part of a path: the file's name, which starts every reason.
 QString FileName(const std::string& path) {
@@ -28,16 +31,16 @@ QString ShapeTypeText(const std::string& name) {
   QString measures;
   if (base.endsWith(u'Z')) {
     base.chop(1);
-    measures = Tr("（含高程）");
+    measures = Problems::tr("（含高程）");
   } else if (base.endsWith(u'M')) {
     base.chop(1);
-    measures = Tr("（含量測值）");
+    measures = Problems::tr("（含量測值）");
   }
-  if (base == QStringLiteral("Point")) return Tr("點") + measures;
-  if (base == QStringLiteral("MultiPoint")) return Tr("多點") + measures;
-  if (base == QStringLiteral("PolyLine")) return Tr("折線") + measures;
-  if (base == QStringLiteral("Polygon")) return Tr("多邊形") + measures;
-  if (base == QStringLiteral("MultiPatch")) return Tr("多面片") + measures;
+  if (base == QStringLiteral("Point")) return Problems::tr("點") + measures;
+  if (base == QStringLiteral("MultiPoint")) return Problems::tr("多點") + measures;
+  if (base == QStringLiteral("PolyLine")) return Problems::tr("折線") + measures;
+  if (base == QStringLiteral("Polygon")) return Problems::tr("多邊形") + measures;
+  if (base == QStringLiteral("MultiPatch")) return Problems::tr("多面片") + measures;
   return QString::fromStdString(name);
 }
 
@@ -45,27 +48,27 @@ QString ShapeTypeText(const std::string& name) {
 QString RecordDamageText(const ErrorDetails& d) {
   switch (d.Damage) {
     case RecordDamage::CutShort:
-      return Tr("被截斷了");
+      return Problems::tr("被截斷了");
     case RecordDamage::ContentLength:
-      return Tr("的內容長度是 %1 字組").arg(Figure(d, 0));
+      return Problems::tr("的內容長度是 %1 字組").arg(Figure(d, 0));
     case RecordDamage::PastEnd:
-      return Tr("超出檔案結尾（%1 位元組，只剩 %2 位元組）").arg(Figure(d, 0), Figure(d, 1));
+      return Problems::tr("超出檔案結尾（%1 位元組，只剩 %2 位元組）").arg(Figure(d, 0), Figure(d, 1));
     case RecordDamage::TooShort:
-      return Tr("太短，放不下一個%1（%2 位元組）").arg(ShapeTypeText(d.ShapeType), Figure(d, 0));
+      return Problems::tr("太短，放不下一個%1（%2 位元組）").arg(ShapeTypeText(d.ShapeType), Figure(d, 0));
     case RecordDamage::NegativePoints:
-      return Tr("的點數是負數（%1）").arg(Figure(d, 0));
+      return Problems::tr("的點數是負數（%1）").arg(Figure(d, 0));
     case RecordDamage::TooManyPoints:
-      return Tr("有 %1 點，超過其 %2 位元組所能容納").arg(Figure(d, 0), Figure(d, 1));
+      return Problems::tr("有 %1 點，超過其 %2 位元組所能容納").arg(Figure(d, 0), Figure(d, 1));
     case RecordDamage::NegativeCount:
-      return Tr("的數目是負數（%1 部分、%2 點）").arg(Figure(d, 0), Figure(d, 1));
+      return Problems::tr("的數目是負數（%1 部分、%2 點）").arg(Figure(d, 0), Figure(d, 1));
     case RecordDamage::TooManyPartsPoints:
-      return Tr("有 %1 部分、%2 點，超過其 %3 位元組所能容納").arg(Figure(d, 0), Figure(d, 1), Figure(d, 2));
+      return Problems::tr("有 %1 部分、%2 點，超過其 %3 位元組所能容納").arg(Figure(d, 0), Figure(d, 1), Figure(d, 2));
     case RecordDamage::PartOutOfOrder:
-      return Tr("的第 %1 部分從第 %2 點開始，順序不對或超出其 %3 點").arg(Figure(d, 0), Figure(d, 1), Figure(d, 2));
+      return Problems::tr("的第 %1 部分從第 %2 點開始，順序不對或超出其 %3 點").arg(Figure(d, 0), Figure(d, 1), Figure(d, 2));
     case RecordDamage::UnknownType:
       break;
   }
-  return Tr("的圖形類型 %1 不明").arg(Figure(d, 0));
+  return Problems::tr("的圖形類型 %1 不明").arg(Figure(d, 0));
 }
 
 // "<name> cannot be opened", with the cause when one is known.
@@ -75,27 +78,27 @@ QString FileOperationText(const ErrorDetails& d) {
   const bool withCause = !cause.isEmpty();
   switch (d.Operation) {
     case FileOperation::Open:
-      return withCause ? Tr("%1 無法開啟：%2。").arg(name, cause) : Tr("%1 無法開啟。").arg(name);
+      return withCause ? Problems::tr("%1 無法開啟：%2。").arg(name, cause) : Problems::tr("%1 無法開啟。").arg(name);
     case FileOperation::Create:
-      return withCause ? Tr("%1 無法建立：%2。").arg(name, cause) : Tr("%1 無法建立。").arg(name);
+      return withCause ? Problems::tr("%1 無法建立：%2。").arg(name, cause) : Problems::tr("%1 無法建立。").arg(name);
     case FileOperation::Read:
-      return withCause ? Tr("%1 無法讀取：%2。").arg(name, cause) : Tr("%1 無法讀取。").arg(name);
+      return withCause ? Problems::tr("%1 無法讀取：%2。").arg(name, cause) : Problems::tr("%1 無法讀取。").arg(name);
     case FileOperation::Write:
       break;
   }
-  return withCause ? Tr("%1 無法寫入：%2。").arg(name, cause) : Tr("%1 無法寫入。").arg(name);
+  return withCause ? Problems::tr("%1 無法寫入：%2。").arg(name, cause) : Problems::tr("%1 無法寫入。").arg(name);
 }
 
 QString TrapText(FloatingPointTrap trap) {
   switch (trap) {
     case FloatingPointTrap::Invalid:
-      return Tr("無效的浮點運算");
+      return Problems::tr("無效的浮點運算");
     case FloatingPointTrap::DivisionByZero:
-      return Tr("浮點除以零");
+      return Problems::tr("浮點除以零");
     case FloatingPointTrap::Overflow:
       break;
   }
-  return Tr("浮點溢位");
+  return Problems::tr("浮點溢位");
 }
 
 }  // namespace
@@ -105,40 +108,40 @@ QString SystemCauseText(int systemCode, const std::string& reason) {
     case 0:
       return DisplayText(reason);
     case kNotRegularFile:
-      return Tr("不是一般檔案");
+      return Problems::tr("不是一般檔案");
     case ENOENT:
-      return Tr("沒有這個檔案或資料夾");
+      return Problems::tr("沒有這個檔案或資料夾");
     case EACCES:
-      return Tr("沒有權限");
+      return Problems::tr("沒有權限");
     case EPERM:
-      return Tr("不允許這項操作");
+      return Problems::tr("不允許這項操作");
     case EROFS:
-      return Tr("檔案系統是唯讀的");
+      return Problems::tr("檔案系統是唯讀的");
     case ENOSPC:
-      return Tr("磁碟已滿");
+      return Problems::tr("磁碟已滿");
     case EDQUOT:
-      return Tr("超過磁碟配額");
+      return Problems::tr("超過磁碟配額");
     case EISDIR:
-      return Tr("這是資料夾");
+      return Problems::tr("這是資料夾");
     case ENOTDIR:
-      return Tr("路徑中有一段不是資料夾");
+      return Problems::tr("路徑中有一段不是資料夾");
     case EIO:
-      return Tr("輸入輸出錯誤");
+      return Problems::tr("輸入輸出錯誤");
     case EEXIST:
-      return Tr("檔案已存在");
+      return Problems::tr("檔案已存在");
     case EMFILE:
     case ENFILE:
-      return Tr("開啟的檔案太多");
+      return Problems::tr("開啟的檔案太多");
     case ENAMETOOLONG:
-      return Tr("檔名太長");
+      return Problems::tr("檔名太長");
     case EFBIG:
-      return Tr("檔案太大");
+      return Problems::tr("檔案太大");
     case EBUSY:
-      return Tr("裝置忙碌中");
+      return Problems::tr("裝置忙碌中");
     default:
       break;
   }
-  return Tr("系統錯誤 %1").arg(systemCode);
+  return Problems::tr("系統錯誤 %1").arg(systemCode);
 }
 
 QString ProblemText(const ErrorDetails& d) {
@@ -147,29 +150,29 @@ QString ProblemText(const ErrorDetails& d) {
     case ErrorKind::FileOperation:
       return FileOperationText(d);
     case ErrorKind::NotShapefile:
-      return Tr("%1 不是圖形檔。").arg(name);
+      return Problems::tr("%1 不是圖形檔。").arg(name);
     case ErrorKind::ShortHeader:
-      return Tr("%1 已損壞：檔頭不足 100 位元組。").arg(name);
+      return Problems::tr("%1 已損壞：檔頭不足 100 位元組。").arg(name);
     case ErrorKind::HeaderLength:
-      return Tr("%1 已損壞：檔頭記載的長度是 %2 位元組，檔案只有 %3 位元組。").arg(name, Figure(d, 0), Figure(d, 1));
+      return Problems::tr("%1 已損壞：檔頭記載的長度是 %2 位元組，檔案只有 %3 位元組。").arg(name, Figure(d, 0), Figure(d, 1));
     case ErrorKind::DamagedRecord:
-      return Tr("%1 已損壞：第 %2 筆紀錄（位於第 %3 位元組）%4。")
+      return Problems::tr("%1 已損壞：第 %2 筆紀錄（位於第 %3 位元組）%4。")
           .arg(name, QString::number(d.Record), QString::number(d.Offset), RecordDamageText(d));
     case ErrorKind::MissingCompanion:
-      return Tr("%1 不存在，沒有它無法轉換。").arg(name);
+      return Problems::tr("%1 不存在，沒有它無法轉換。").arg(name);
     case ErrorKind::OutputExists:
-      return Tr("%1 已存在，沒有覆蓋。").arg(name);
+      return Problems::tr("%1 已存在，沒有覆蓋。").arg(name);
     case ErrorKind::FloatingPoint:
-      return Tr("%1 無法轉換：%2。").arg(name, TrapText(d.Trap));
+      return Problems::tr("%1 無法轉換：%2。").arg(name, TrapText(d.Trap));
     case ErrorKind::OutsideLambertGrid:
-      return Tr("%1 無法轉換：點 (%2, %3) 在蘭勃特方格之外。")
+      return Problems::tr("%1 無法轉換：點 (%2, %3) 在蘭勃特方格之外。")
           .arg(name, QString::number(d.X, 'f', QLocale::FloatingPointShortest),
                QString::number(d.Y, 'f', QLocale::FloatingPointShortest));
     case ErrorKind::Other:
       break;
   }
   if (name.isEmpty()) return TranslatedMessage(DisplayText(d.Reason));
-  return Tr("%1：%2").arg(name, TranslatedMessage(DisplayText(d.Reason)));
+  return Problems::tr("%1：%2").arg(name, TranslatedMessage(DisplayText(d.Reason)));
 }
 
 QString ErrorText(const std::exception& error, const std::string& path) {

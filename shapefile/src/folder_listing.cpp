@@ -112,6 +112,36 @@ std::vector<ListedShapefile> ListShapefilesMarked(FileSystem& files, const std::
 
 std::size_t LastSeparator(std::string_view path) { return path.find_last_of(kPathSeparators); }
 
+void PlaceOutputsAfterInputs(std::vector<ListedShapefile>& entries) {
+  std::vector<std::string> names;
+  for (const ListedShapefile& entry : entries) names.push_back(entry.Name);
+  // The outputs of each input base, in list order; an output whose input is not listed stays
+  // where it is.
+  std::map<std::string_view, std::vector<std::size_t>> outputsOf;
+  std::vector<bool> placedLater(entries.size(), false);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!HasInputBeside(names[i], names)) continue;
+    const std::string_view base = BaseOf(names[i]);
+    outputsOf[base.substr(0, base.size() - 2)].push_back(i);
+    placedLater[i] = true;
+  }
+  std::vector<ListedShapefile> ordered;
+  ordered.reserve(entries.size());
+  // Appends entry i, then its outputs and theirs.
+  const auto place = [&](auto& self, std::size_t i) -> void {
+    ordered.push_back(entries[i]);
+    const auto outputs = outputsOf.find(BaseOf(names[i]));
+    if (outputs == outputsOf.end()) return;
+    const std::vector<std::size_t> next = std::move(outputs->second);
+    outputsOf.erase(outputs);  // an input listed twice in different case takes them once
+    for (const std::size_t output : next) self(self, output);
+  };
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (!placedLater[i]) place(place, i);
+  }
+  entries = std::move(ordered);
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   const std::size_t last = LastSeparator(folder);

@@ -167,6 +167,37 @@ TEST(ListShapefilesMarked, MarksTheOutputsOfEarlierConversions) {
   EXPECT_FALSE(IsOwnTargetSystem(otherPrj));
 }
 
+// Each output of an earlier conversion goes right after its input, whatever order the names
+// came in; everything else keeps its order.
+TEST(PlaceOutputsAfterInputs, PutsEachOutputRightAfterItsInput) {
+  struct Case {
+    const char* Name;
+    std::vector<std::string> Given;
+    std::vector<std::string> Placed;
+  };
+  const std::vector<Case> cases = {
+      {"output sorted before its input", {"roads_1.shp", "roads.shp", "towns.shp"},
+       {"roads.shp", "roads_1.shp", "towns.shp"}},
+      {"a name between them", {"a_1.shp", "a-b.shp", "a.shp"}, {"a-b.shp", "a.shp", "a_1.shp"}},
+      {"chain of conversions", {"x_1_1.shp", "x_1.shp", "w.shp", "x.shp"}, {"w.shp", "x.shp", "x_1.shp", "x_1_1.shp"}},
+      {"extension in another case", {"R_1.SHP", "R.Shp"}, {"R.Shp", "R_1.SHP"}},
+      {"output without its input stays", {"b_1.shp", "a.shp"}, {"b_1.shp", "a.shp"}},
+      {"not an output: _11", {"x_11.shp", "x.shp"}, {"x_11.shp", "x.shp"}},
+      {"Big5 names", {"\xb9\x44\xb8\xf4_1.shp", "\xb9\x44\xb8\xf4.shp"}, {"\xb9\x44\xb8\xf4.shp", "\xb9\x44\xb8\xf4_1.shp"}},
+      {"input listed twice in two cases", {"a_1.shp", "a.shp", "a.SHP"}, {"a.shp", "a_1.shp", "a.SHP"}},
+      {"empty", {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<ListedShapefile> entries;
+    for (const std::string& name : c.Given) entries.push_back({name, false});
+    PlaceOutputsAfterInputs(entries);
+    std::vector<std::string> placed;
+    for (const ListedShapefile& entry : entries) placed.push_back(entry.Name);
+    EXPECT_EQ(placed, c.Placed);
+  }
+}
+
 // Every projected system the outputs can carry is recognised; no geographic one is, since
 // other programs write them alike.
 TEST(ListShapefilesMarked, RecognisesEveryProjectedSystemThisProgramWrites) {

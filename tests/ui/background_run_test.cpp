@@ -178,7 +178,7 @@ void BackgroundRunTest::cancelStopsTheFileInProgress() {
     if (tick == 2) QTest::mouseClick(Control<PillButton>("ShapeButton4"), Qt::LeftButton);
   }, ticks);
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
-  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Completion);
+  QCOMPARE(dialogs_->Boxes[0].Kind, test::BoxKind::Summary);
   QVERIFY2(dialogs_->Boxes[0].Text.startsWith(QStringLiteral("轉換已取消。")), qPrintable(dialogs_->Boxes[0].Text));
   int converted = 0;
   CheckOutputsCompleteOrAbsent(stems, converted);

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <QDesktopServices>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <map>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <clocale>
 #include <memory>
@@ -43,6 +45,7 @@ class ThrowingObject : public QObject {
  public:
   bool event(QEvent* event) override {
     if (event->type() == QEvent::User) throw std::runtime_error("Handler failed");
+    if (event->type() == QEvent::User + 1) throw FileError(FileOperation::Open, "/maps/roads.shp", EACCES);
     return QObject::event(event);
   }
 };
@@ -82,6 +85,8 @@ class MainWindowTest : public QObject {
   void listingTakesShapefilesInDirectoryOrder();
   void resizedWindowKeepsEveryControlInsideAndApart();
   void listIsSortedByNameInTheLocalesOrder();
+  void outputsFollowTheirInputsUnindented_data();
+  void outputsFollowTheirInputsUnindented();
   void refreshShowsNewFoldersAndFollowsTheFiles();
   void textFileNamedShpIsReportedAsNotAShapefile();
   void selectAllAndNone();
@@ -316,6 +321,49 @@ void MainWindowTest::listIsSortedByNameInTheLocalesOrder() {
   QCOMPARE(shown, (QStringList{"a.shp", "a10.shp", "a2.shp", "b.shp", "C.shp", "D.shp"}));
 }
 
+void MainWindowTest::outputsFollowTheirInputsUnindented_data() {
+  QTest::addColumn<QString>("locale");
+  QTest::newRow("zh_TW") << "zh_TW";
+  QTest::newRow("en_US") << "en_US";
+}
+
+void MainWindowTest::outputsFollowTheirInputsUnindented() {
+  QFETCH(QString, locale);
+  const QLocale before;
+  QLocale::setDefault(QLocale(locale));
+  for (const char* name : {"roads.shp", "roads_1.shp", "roads2.shp", "Roads-old.shp", "rivers.shp", "rivers_1.shp",
+                           "rivers_1_1.shp", "河川.shp", "河川_1.shp", "a.shp"})
+    WriteEmptyFile(InFolder(name));
+  QVERIFY(SelectFolder(Folder()));
+  QLocale::setDefault(before);
+  QStringList shown;
+  for (int i = 0; i < List()->count(); ++i) shown << List()->item(i)->text();
+  QCOMPARE(shown.size(), 10);
+  for (const auto& [input, output] : {std::pair{"roads.shp", "roads_1.shp"}, std::pair{"rivers.shp", "rivers_1.shp"},
+                                      std::pair{"rivers_1.shp", "rivers_1_1.shp"}, std::pair{"河川.shp", "河川_1.shp"}}) {
+    const qsizetype at = shown.indexOf(QString::fromUtf8(input));
+    QVERIFY2(at >= 0 && at + 1 < shown.size() && shown[at + 1] == QString::fromUtf8(output),
+             qPrintable(shown.join(u' ')));
+  }
+  // Every name starts at the same place, marked or not: none looks like a child of another.
+  QVERIFY(List()->iconSize().isValid());
+  struct Probe : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+  } probe;
+  int textLeft = -1;
+  for (int i = 0; i < List()->count(); ++i) {
+    QStyleOptionViewItem option;
+    option.initFrom(List());
+    option.rect = List()->visualItemRect(List()->item(i));
+    option.decorationSize = List()->iconSize();  // as the list view gives its delegate
+    probe.initStyleOption(&option, List()->model()->index(i, 0));
+    const int left = List()->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, List()).left();
+    if (textLeft < 0) textLeft = left;
+    QVERIFY2(left == textLeft, qPrintable(shown[i]));
+  }
+  QVERIFY(List()->IsEarlierOutput(static_cast<int>(shown.indexOf(QStringLiteral("roads_1.shp")))));
+}
+
 void MainWindowTest::refreshShowsNewFoldersAndFollowsTheFiles() {
   WriteEmptyFile(InFolder("a.shp"));
   WriteEmptyFile(InFolder("c.shp"));
@@ -435,7 +483,7 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
   QCOMPARE(dialogs_->Boxes[0].Text, kCompletionText);
-  QCOMPARE(dialogs_->Boxes[0].Caption, QStringLiteral("Message"));
+  QCOMPARE(dialogs_->Boxes[0].Caption, QStringLiteral("訊息"));
   // Painted while the run held the event loop: before the second and third file, and the end;
   // the file bar from 0 as each file begins to all of it read (a small file in one go).
   QCOMPARE(overall.Painted, (std::vector<int>{33, 66, 100}));
@@ -500,15 +548,13 @@ void MainWindowTest::missingCompanionIsReportedAndTheOthersConverted() {
   QVERIFY(::unlink(InFolder(stems[1] + ".dbf").c_str()) == 0);
 
   Click("ShapeButton3");
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Message);
-  const QString missing = QString::fromStdString(InFolder(stems[1]) + ".dbf Not found");
-  QCOMPARE(dialogs_->Boxes[0].Text, missing);
-  // Not "已完成": the summary of what was converted and what was not.
-  QCOMPARE(dialogs_->Boxes[1].Kind, BoxKind::Completion);
-  QVERIFY(dialogs_->Boxes[1].Text != kCompletionText);
-  QVERIFY(dialogs_->Boxes[1].Text.startsWith(QStringLiteral("已轉換 2 個檔案，共 3 個。")));
-  QVERIFY(dialogs_->Boxes[1].Text.contains(missing));
+  // No box during the run; not "已完成" at its end but the one summary of what was converted
+  // and what was not.
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Summary);
+  QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("已轉換 2 個檔案，共 3 個。"));
+  QCOMPARE(dialogs_->Boxes[0].List,
+           QStringLiteral("未能轉換：\n") + QString::fromStdString(stems[1]) + QStringLiteral(".dbf 不存在，沒有它無法轉換。"));
   QVERIFY(test::FileExists(InFolder(stems[0] + "_1.shp")));
   QVERIFY(!test::FileExists(InFolder(stems[1] + "_1.shp")));
   QVERIFY(test::FileExists(InFolder(stems[2] + "_1.shp")));
@@ -560,13 +606,10 @@ void MainWindowTest::textFileNamedShpIsReportedAsNotAShapefile() {
   }
   QVERIFY(SelectFolder(Folder()));
   Click("ShapeButton3");
-  const QString expected = QString::fromStdString("File " + InFolder("towns.shp") + " is not a shapefile");
-  bool told = false;
-  for (const auto& box : dialogs_->Boxes) {
-    told = told || box.Text.contains(expected);
-    QVERIFY2(!box.Text.contains(QStringLiteral("damaged")), qPrintable(box.Text));
-  }
-  QVERIFY(told);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  const QString& list = dialogs_->Boxes[0].List;
+  QVERIFY2(list.contains(QStringLiteral("towns.shp 不是圖形檔。")), qPrintable(list));
+  QVERIFY2(!list.contains(QStringLiteral("已損壞")), qPrintable(list));
   QVERIFY(!test::FileExists(InFolder("towns_1.shp")));
 }
 
@@ -576,10 +619,10 @@ void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
   QVERIFY(::unlink(InFolder("gone.shp").c_str()) == 0);  // vanished since the list was filled
 
   Click("ShapeButton3");
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("gone.shp") + ": No such file or directory."));
-  QVERIFY(dialogs_->Boxes[1].Text.startsWith(QStringLiteral("已轉換 0 個檔案，共 1 個。")));
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Summary);
+  QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("已轉換 0 個檔案，共 1 個。"));
+  QCOMPARE(dialogs_->Boxes[0].List, QStringLiteral("未能轉換：\ngone.shp 無法開啟：沒有這個檔案或資料夾。"));
   QCOMPARE(Control<TiledProgressBar>("ProgressFill1")->Percent(), 0);
 
   // A folder named like a shapefile fails the same way.
@@ -589,9 +632,9 @@ void MainWindowTest::unopenableFileShowsErrorBoxAndWindowStaysUsable() {
   QVERIFY(Reselect(Folder()));
   dialogs_->Boxes.clear();
   Click("ShapeButton3");
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString("Cannot open file " + InFolder("d.shp") + ": Is a directory."));
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Summary);
+  QVERIFY2(dialogs_->Boxes[0].List.contains(QStringLiteral("\nd.shp 無法開啟：這是資料夾。")), qPrintable(dialogs_->Boxes[0].List));
 
   // The window goes on: the next run over a good file completes.
   QVERIFY(::rmdir(InFolder("d.shp").c_str()) == 0);
@@ -629,7 +672,7 @@ void MainWindowTest::big5NamesAreListedAndConverted() {
   QVERIFY(::unlink(JoinPath(taipei, roads + ".dbf").c_str()) == 0);
   dialogs_->Boxes.clear();
   Click("ShapeButton3");
-  QCOMPARE(dialogs_->Boxes[0].Text, QString::fromStdString(InFolder("")) + QStringLiteral("台北/道路.dbf Not found"));
+  QCOMPARE(dialogs_->Boxes[0].List, QStringLiteral("未能轉換：\n道路.dbf 不存在，沒有它無法轉換。"));
 }
 
 void MainWindowTest::samplesConvertToGeographic() {
@@ -748,10 +791,10 @@ void MainWindowTest::suspiciousFilesAreAskedAboutOnceAtTheRun() {
   QVERIFY(!asked.contains(QStringLiteral("grid.shp")));
   // The run's summary names the files left out.
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
-  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Completion);
-  QVERIFY2(dialogs_->Boxes[0].Text.contains(QStringLiteral("略過（坐標看來不是來源坐標系統）：")),
-           qPrintable(dialogs_->Boxes[0].Text));
-  QVERIFY(dialogs_->Boxes[0].Text.contains(QString::fromStdString(InFolder("degrees.shp"))));
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Summary);
+  QVERIFY2(dialogs_->Boxes[0].List.contains(QStringLiteral("略過（坐標看來不是來源坐標系統）：")),
+           qPrintable(dialogs_->Boxes[0].List));
+  QVERIFY(dialogs_->Boxes[0].List.contains(QString::fromStdString(InFolder("degrees.shp"))));
   QVERIFY(test::FileExists(InFolder("grid_1.shp")));
   QVERIFY(!test::FileExists(InFolder("degrees_1.shp")));
   QVERIFY(!test::FileExists(InFolder("twd97_1.shp")));
@@ -815,6 +858,14 @@ void MainWindowTest::escapedErrorIsShownAndLoopGoesOn() {
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Error);
   QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("Handler failed."));
+
+  // A run's error is worded in the window's language.
+  app->SetDialogs(dialogs_.get());
+  QEvent runError(static_cast<QEvent::Type>(QEvent::User + 1));
+  QCOMPARE(QCoreApplication::sendEvent(&thrower, &runError), false);
+  app->SetDialogs(nullptr);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
+  QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("roads.shp 無法開啟：沒有權限。"));
 }
 
 }  // namespace morvane

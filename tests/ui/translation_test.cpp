@@ -4,10 +4,16 @@
 // the boxes translated with their paths kept.
 #include <unistd.h>
 
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+#include <cerrno>
 #include <clocale>
 #include <memory>
 
@@ -19,6 +25,7 @@
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
+#include "start_options.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
 
@@ -40,6 +47,57 @@ bool HasChinese(const QString& text) {
     }
   }
   return false;
+}
+
+// Latin letters: what an untranslated English text would show in the Chinese window.
+bool HasLatinLetters(const QString& text) {
+  for (const QChar c : text) {
+    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) return true;
+  }
+  return false;
+}
+
+// One error of every kind the window words, about `path`: each file operation with each cause
+// it words (and none), each damage of a record, each floating-point trap.
+std::vector<ErrorDetails> EveryProblem(const std::string& path) {
+  std::vector<ErrorDetails> all;
+  const int codes[] = {0,      kNotRegularFile, ENOENT, EACCES, EPERM,  EROFS,        ENOSPC, EDQUOT, EISDIR,
+                       ENOTDIR, EIO,            EEXIST, EMFILE, ENFILE, ENAMETOOLONG, EFBIG,  EBUSY,  EXDEV};
+  for (const FileOperation operation :
+       {FileOperation::Open, FileOperation::Create, FileOperation::Read, FileOperation::Write}) {
+    for (const int code : codes) {
+      ErrorDetails details = DetailsOf(ErrorKind::FileOperation, path);
+      details.Operation = operation;
+      details.SystemCode = code;
+      details.Reason = code == 0 ? std::string() : SystemReason(code);
+      all.push_back(details);
+    }
+  }
+  for (const ErrorKind kind : {ErrorKind::NotShapefile, ErrorKind::ShortHeader, ErrorKind::HeaderLength,
+                               ErrorKind::MissingCompanion, ErrorKind::OutputExists, ErrorKind::OutsideLambertGrid}) {
+    ErrorDetails details = DetailsOf(kind, path);
+    details.Figures = {1, 2, 3};
+    all.push_back(details);
+  }
+  for (const RecordDamage damage :
+       {RecordDamage::CutShort, RecordDamage::ContentLength, RecordDamage::PastEnd, RecordDamage::TooShort,
+        RecordDamage::NegativePoints, RecordDamage::TooManyPoints, RecordDamage::NegativeCount,
+        RecordDamage::TooManyPartsPoints, RecordDamage::PartOutOfOrder, RecordDamage::UnknownType}) {
+    for (const char* type : {"Point", "MultiPointM", "PolyLineZ", "Polygon", "MultiPatch"}) {
+      ErrorDetails details = DetailsOf(ErrorKind::DamagedRecord, path);
+      details.Damage = damage;
+      details.Figures = {1, 2, 3};
+      details.ShapeType = type;
+      all.push_back(details);
+    }
+  }
+  for (const FloatingPointTrap trap :
+       {FloatingPointTrap::Invalid, FloatingPointTrap::DivisionByZero, FloatingPointTrap::Overflow}) {
+    ErrorDetails details = DetailsOf(ErrorKind::FloatingPoint, path);
+    details.Trap = trap;
+    all.push_back(details);
+  }
+  return all;
 }
 
 // Every text a person sees on the window, each with the control that shows it.
@@ -69,6 +127,11 @@ bool WrappedTextFits(const QLabel& label) {
 }
 
 }  // namespace
+}  // namespace morvane
+
+Q_DECLARE_METATYPE(morvane::ErrorDetails)
+
+namespace morvane {
 
 class TranslationTest : public QObject {
   Q_OBJECT
@@ -77,6 +140,7 @@ class TranslationTest : public QObject {
   void cleanup();
 
   void languageOption();
+  void startRequests();
   void englishLoadsOnlyForEnglish();
   void captions_data();
   void captions();
@@ -85,7 +149,15 @@ class TranslationTest : public QObject {
   void noTextIsClipped();
   void messages_data();
   void messages();
+  void problems_data();
+  void problems();
+  void everyProblemIsWordedInEachLanguage();
+  void errorsOfThePreviewAreWordedToo();
+  void standardButtonsFollowTheLanguage();
+  void summaryIsOneScrollableCopyableBox();
   void runBoxesAreTranslated();
+  void failuresOfARunAreOneSummaryInTheWindowsLanguage_data();
+  void failuresOfARunAreOneSummaryInTheWindowsLanguage();
   void runSummaryIsTranslated();
   void datumStepSpeaksEnglish();
 
@@ -128,6 +200,28 @@ void TranslationTest::languageOption() {
       {{"--lang", "en", "morvane"}, ""},     // the program's own name is not an option
   };
   for (const auto& c : cases) QCOMPARE(LanguageOption(c.Arguments), c.Language);
+}
+
+void TranslationTest::startRequests() {
+  const struct {
+    std::vector<const char*> Arguments;
+    StartRequest Request;
+  } cases[] = {
+      {{"morvane"}, StartRequest::Window},
+      {{"morvane", "--lang", "en"}, StartRequest::Window},
+      {{"morvane", "--help"}, StartRequest::Help},
+      {{"morvane", "-h"}, StartRequest::Help},
+      {{"morvane", "--lang", "en", "--version"}, StartRequest::Version},
+      {{"morvane", "--version", "--help"}, StartRequest::Version},  // the first one asked
+      {{"morvane", "--", "--help"}, StartRequest::Window},          // after "--": not an option
+      {{"--help"}, StartRequest::Window},                           // the program's own name
+      {{"morvane", "--helpful"}, StartRequest::Window},
+  };
+  for (const auto& c : cases) {
+    QCOMPARE(StartRequestOf(static_cast<int>(c.Arguments.size()), c.Arguments.data()), c.Request);
+  }
+  QVERIFY(HelpText().starts_with("Usage: morvane [--lang LANGUAGE]\n"));
+  QCOMPARE(QString::fromStdString(VersionText()), QStringLiteral("morvane %1\n").arg(QStringLiteral(MORVANE_VERSION)));
 }
 
 void TranslationTest::englishLoadsOnlyForEnglish() {
@@ -249,28 +343,193 @@ void TranslationTest::noTextIsClipped() {
 
 void TranslationTest::messages_data() {
   QTest::addColumn<QString>("message");
+  QTest::addColumn<QString>("chinese");
   QTest::addColumn<QString>("english");
-  QTest::newRow("completion") << "已完成!! 請按確定" << "Done!! Press OK";
-  QTest::newRow("completion caption") << "Message" << "Message";
-  QTest::newRow("invalid region") << "No this choice" << "No such region";
-  QTest::newRow("invalid mode") << "No the other choice" << "No such mode";
-  QTest::newRow("missing companion") << "/maps/河川.shx Not found" << "/maps/河川.shx not found";
-  QTest::newRow("cannot open") << "Cannot open file /maps/a.shp" << "Cannot open file /maps/a.shp";
-  QTest::newRow("cannot create") << "Cannot create file /ro/a_1.shp" << "Cannot create file /ro/a_1.shp";
-  QTest::newRow("path with a place marker") << "/maps/%1 Not found" << "/maps/%1 not found";
-  QTest::newRow("floating point") << "Floating point overflow" << "Floating point overflow";
-  QTest::newRow("damaged file, English in both")
-      << "File /maps/a.shp is damaged: record 3 (at byte 180) is cut short"
-      << "File /maps/a.shp is damaged: record 3 (at byte 180) is cut short";
-  QTest::newRow("only a suffix") << " Not found" << " Not found";
+  QTest::newRow("completion") << "已完成!! 請按確定" << "已完成!! 請按確定" << "Done!! Press OK";
+  QTest::newRow("completion caption") << "Message" << "訊息" << "Message";
+  QTest::newRow("invalid region") << "No this choice" << "沒有這個地區" << "No such region";
+  QTest::newRow("invalid mode") << "No the other choice" << "沒有這個轉換方式" << "No such mode";
+  QTest::newRow("missing companion") << "/maps/河川.shx Not found" << "/maps/河川.shx 不存在" << "/maps/河川.shx not found";
+  QTest::newRow("cannot open") << "Cannot open file /maps/a.shp" << "無法開啟檔案 /maps/a.shp" << "Cannot open file /maps/a.shp";
+  QTest::newRow("cannot create") << "Cannot create file /ro/a_1.shp" << "無法建立檔案 /ro/a_1.shp"
+                                 << "Cannot create file /ro/a_1.shp";
+  QTest::newRow("path with a place marker") << "/maps/%1 Not found" << "/maps/%1 不存在" << "/maps/%1 not found";
+  QTest::newRow("floating point") << "Floating point overflow" << "浮點溢位" << "Floating point overflow";
+  QTest::newRow("unforeseen text, unchanged") << "Handler failed" << "Handler failed" << "Handler failed";
+  QTest::newRow("only a suffix") << " Not found" << " Not found" << " Not found";
 }
 
 void TranslationTest::messages() {
   QFETCH(QString, message);
+  QFETCH(QString, chinese);
   QFETCH(QString, english);
-  QCOMPARE(TranslatedMessage(message), message);  // Chinese: as the run wrote it
+  QCOMPARE(TranslatedMessage(message), chinese);
   QVERIFY(InstallTranslation(QStringLiteral("en")));
   QCOMPARE(TranslatedMessage(message), english);
+}
+
+void TranslationTest::problems_data() {
+  QTest::addColumn<ErrorDetails>("details");
+  QTest::addColumn<QString>("chinese");
+  QTest::addColumn<QString>("english");
+  const auto file = [](FileOperation operation, const char* path, int code) {
+    ErrorDetails details = DetailsOf(ErrorKind::FileOperation, path);
+    details.Operation = operation;
+    details.SystemCode = code;
+    details.Reason = code == 0 ? std::string() : SystemReason(code);
+    return details;
+  };
+  const auto record = [](RecordDamage damage, std::vector<std::int64_t> figures, std::string type = {}) {
+    ErrorDetails details = DetailsOf(ErrorKind::DamagedRecord, "/maps/roads.shp");
+    details.Record = 3;
+    details.Offset = 180;
+    details.Damage = damage;
+    details.Figures = std::move(figures);
+    details.ShapeType = std::move(type);
+    return details;
+  };
+  ErrorDetails length = DetailsOf(ErrorKind::HeaderLength, "/maps/roads.shp");
+  length.Figures = {2000, 1000};
+  ErrorDetails overflow = DetailsOf(ErrorKind::FloatingPoint, "/maps/roads.shp");
+  overflow.Trap = FloatingPointTrap::Overflow;
+  ErrorDetails grid = DetailsOf(ErrorKind::OutsideLambertGrid, "/maps/roads.shp");
+  grid.X = 10;
+  grid.Y = -95.5;
+
+  QTest::newRow("read-only output") << file(FileOperation::Create, "/ro/roads_1.shp", EROFS)
+                                    << "roads_1.shp 無法建立：檔案系統是唯讀的。"
+                                    << "roads_1.shp cannot be created: the file system is read-only.";
+  QTest::newRow("missing input") << file(FileOperation::Open, "/maps/河川.shp", ENOENT)
+                                 << "河川.shp 無法開啟：沒有這個檔案或資料夾。"
+                                 << "河川.shp cannot be opened: there is no such file or folder.";
+  QTest::newRow("full disk") << file(FileOperation::Write, "/maps/roads_1.dbf", ENOSPC)
+                             << "roads_1.dbf 無法寫入：磁碟已滿。" << "roads_1.dbf cannot be written: the disk is full.";
+  QTest::newRow("no cause known") << file(FileOperation::Read, "/maps/roads.shp", 0) << "roads.shp 無法讀取。"
+                                  << "roads.shp cannot be read.";
+  QTest::newRow("unusual error number") << file(FileOperation::Open, "/maps/roads.shp", 9999)
+                                        << "roads.shp 無法開啟：系統錯誤 9999。"
+                                        << "roads.shp cannot be opened: system error 9999.";
+  QTest::newRow("not a shapefile") << DetailsOf(ErrorKind::NotShapefile, "/maps/towns.shp")
+                                   << "towns.shp 不是圖形檔。" << "towns.shp is not a shapefile.";
+  QTest::newRow("header length") << length << "roads.shp 已損壞：檔頭記載的長度是 2000 位元組，檔案只有 1000 位元組。"
+                                 << "roads.shp is damaged: its header gives a length of 2000 bytes, the file has 1000.";
+  QTest::newRow("record cut short") << record(RecordDamage::CutShort, {})
+                                    << "roads.shp 已損壞：第 3 筆紀錄（位於第 180 位元組）被截斷了。"
+                                    << "roads.shp is damaged: record 3 (at byte 180) is cut short.";
+  QTest::newRow("record too short") << record(RecordDamage::TooShort, {20}, "PointZ")
+                                    << "roads.shp 已損壞：第 3 筆紀錄（位於第 180 位元組）太短，放不下一個點（含高程）（20 位元組）。"
+                                    << "roads.shp is damaged: record 3 (at byte 180) is too short for a Point with Z (20 bytes).";
+  QTest::newRow("part out of order") << record(RecordDamage::PartOutOfOrder, {2, 2, 5})
+                                     << "roads.shp 已損壞：第 3 筆紀錄（位於第 180 位元組）的第 2 部分從第 2 點開始，順序不對或超出其 5 點。"
+                                     << "roads.shp is damaged: record 3 (at byte 180) has part 2 starting at point 2, "
+                                        "out of order or past its 5 points.";
+  QTest::newRow("missing companion") << DetailsOf(ErrorKind::MissingCompanion, "/maps/roads.dbf")
+                                     << "roads.dbf 不存在，沒有它無法轉換。"
+                                     << "roads.dbf was not found; without it the shapefile cannot be converted.";
+  QTest::newRow("floating point") << overflow << "roads.shp 無法轉換：浮點溢位。"
+                                  << "roads.shp cannot be converted: a floating point overflow.";
+  QTest::newRow("outside the grid") << grid << "roads.shp 無法轉換：點 (10, -95.5) 在蘭勃特方格之外。"
+                                    << "roads.shp cannot be converted: the point (10, -95.5) lies outside the Lambert grid.";
+}
+
+void TranslationTest::problems() {
+  QFETCH(ErrorDetails, details);
+  QFETCH(QString, chinese);
+  QFETCH(QString, english);
+  QCOMPARE(ProblemText(details), chinese);
+  QVERIFY(InstallTranslation(QStringLiteral("en")));
+  QCOMPARE(ProblemText(details), english);
+}
+
+void TranslationTest::everyProblemIsWordedInEachLanguage() {
+  const std::string folder = "/地圖/";
+  const std::vector<ErrorDetails> all = EveryProblem(folder + "river.shp");
+  QVERIFY(all.size() > 60);
+  for (const QString& language : {QStringLiteral("zh_TW"), QStringLiteral("en")}) {
+    InstallTranslation(language);
+    const bool chinese = language == QStringLiteral("zh_TW");
+    for (const ErrorDetails& details : all) {
+      const QString text = ProblemText(details);
+      const QString name = DisplayText(details.Path.substr(folder.size()));
+      // A sentence that starts with the file's name, without the folder.
+      QVERIFY2(text.startsWith(name + u' '), qPrintable(text));
+      QVERIFY2(text.endsWith(chinese ? u'。' : u'.'), qPrintable(text));
+      QVERIFY2(!text.contains(QStringLiteral("地圖")), qPrintable(text));
+      const QString words = text.mid(name.size());
+      QVERIFY2(chinese ? !HasLatinLetters(words) : !HasChinese(words), qPrintable(language + u' ' + text));
+    }
+  }
+}
+
+void TranslationTest::errorsOfThePreviewAreWordedToo() {
+  const RunError damaged(DetailsOf(ErrorKind::ShortHeader, "/maps/roads.shp"));
+  const FileError missing(FileOperation::Open, "/maps/gone.shp", ENOENT);
+  const LambertGridError outside("The point (1, 2) lies outside the Lambert grid", 1, 2);
+  QCOMPARE(ErrorText(damaged, "/maps/roads.shp"), QStringLiteral("roads.shp 已損壞：檔頭不足 100 位元組。"));
+  QCOMPARE(ErrorText(missing, "/maps/gone.shp"), QStringLiteral("gone.shp 無法開啟：沒有這個檔案或資料夾。"));
+  QCOMPARE(ErrorText(outside, "/maps/a.shp"), QStringLiteral("a.shp 無法轉換：點 (1, 2) 在蘭勃特方格之外。"));
+  QVERIFY(InstallTranslation(QStringLiteral("en")));
+  QCOMPARE(ErrorText(damaged, "/maps/roads.shp"),
+           QStringLiteral("roads.shp is damaged: its header is shorter than 100 bytes."));
+  QCOMPARE(ErrorText(outside, "/maps/a.shp"),
+           QStringLiteral("a.shp cannot be converted: the point (1, 2) lies outside the Lambert grid."));
+}
+
+void TranslationTest::standardButtonsFollowTheLanguage() {
+  for (const QString& language : {QStringLiteral("zh_TW"), QStringLiteral("en")}) {
+    InstallTranslation(language);
+    const bool chinese = language == QStringLiteral("zh_TW");
+    MessageBoxDialogs dialogs(QStringLiteral("morvane"));
+    QStringList shown;
+    // Reads the buttons of the box that opens, then answers it.
+    const auto answer = [&](QMessageBox::StandardButton press) {
+      QTimer::singleShot(0, [&shown, press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        for (QAbstractButton* button : box->buttons()) shown << button->text();
+        box->button(press)->click();
+      });
+    };
+    answer(QMessageBox::No);
+    QVERIFY(!dialogs.AskYesNo(CloseDuringRunText()));
+    answer(QMessageBox::Ok);
+    dialogs.ShowError(QStringLiteral("x"));
+    shown.sort();
+    const QStringList expected = chinese ? QStringList{"否", "是", "確定"} : QStringList{"No", "OK", "Yes"};
+    QCOMPARE(shown, expected);
+  }
+}
+
+void TranslationTest::summaryIsOneScrollableCopyableBox() {
+  for (const QString& language : {QStringLiteral("zh_TW"), QStringLiteral("en")}) {
+    InstallTranslation(language);
+    MessageBoxDialogs dialogs(QStringLiteral("morvane"));
+    QStringList lines;
+    for (int i = 0; i < 200; ++i) lines << QStringLiteral("file%1.shp").arg(i);
+    QString ok;
+    bool scrolls = false;
+    bool readOnly = false;
+    QString listed;
+    QTimer::singleShot(0, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      QVERIFY(dialog != nullptr);
+      auto* list = dialog->findChild<QPlainTextEdit*>(QStringLiteral("SummaryList"));
+      QVERIFY(list != nullptr);
+      listed = list->toPlainText();
+      readOnly = list->isReadOnly() && (list->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+      scrolls = list->verticalScrollBar()->maximum() > 0;
+      auto* buttons = dialog->findChild<QDialogButtonBox*>();
+      QVERIFY(buttons != nullptr);
+      ok = buttons->button(QDialogButtonBox::Ok)->text();
+      QVERIFY(dialog->frameGeometry().width() <= dialog->screen()->availableGeometry().width());
+      buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    dialogs.ShowRunSummary(QStringLiteral("headline"), lines.join(u'\n'));
+    QCOMPARE(listed, lines.join(u'\n'));
+    QVERIFY(readOnly);
+    QVERIFY(scrolls);
+    QCOMPARE(ok, language == QStringLiteral("en") ? QStringLiteral("OK") : QStringLiteral("確定"));
+  }
 }
 
 void TranslationTest::runBoxesAreTranslated() {
@@ -294,10 +553,11 @@ void TranslationTest::runBoxesAreTranslated() {
   dialogs_->Boxes.clear();
   QVERIFY(tree->SelectPath(broken.path().toStdString()));
   QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
-  const QString notFound = QString::fromStdString(wells) + QStringLiteral(".shx not found");
-  QCOMPARE(dialogs_->Boxes.size(), std::size_t{2});
-  QCOMPARE(dialogs_->Boxes[0].Text, notFound);
-  QCOMPARE(dialogs_->Boxes[1].Text, QStringLiteral("Converted 0 of 1 files.\n\nNot converted:\n") + notFound);
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Summary);
+  QCOMPARE(dialogs_->Boxes[0].Text, QStringLiteral("Converted 0 of 1 files."));
+  QCOMPARE(dialogs_->Boxes[0].List,
+           QStringLiteral("Not converted:\nwells.shx was not found; without it the shapefile cannot be converted."));
 
   // An error escaping a handler is translated too, then gets its full stop.
   auto* app = qobject_cast<Application*>(QCoreApplication::instance());
@@ -309,20 +569,63 @@ void TranslationTest::runBoxesAreTranslated() {
   QCOMPARE(dialogs_->Boxes.back().Text, QStringLiteral("No such mode."));
 }
 
+void TranslationTest::failuresOfARunAreOneSummaryInTheWindowsLanguage_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("Traditional Chinese") << "zh_TW";
+  QTest::newRow("English") << "en";
+}
+
+void TranslationTest::failuresOfARunAreOneSummaryInTheWindowsLanguage() {
+  QFETCH(QString, language);
+  const bool chinese = language == QStringLiteral("zh_TW");
+  QTemporaryDir folder;
+  QVERIFY(folder.isValid());
+  const std::string path = folder.path().toStdString();
+  for (const char* stem : {"a", "b", "d"}) test::WritePointShapefile(JoinPath(path, stem), {{250000, 2650000}});
+  QVERIFY(::unlink(JoinPath(path, "a.dbf").c_str()) == 0);        // a missing companion
+  QVERIFY(::truncate(JoinPath(path, "b.shp").c_str(), 50) == 0);  // a damaged header
+  QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("c.shp")));     // a folder named like a shapefile
+  QVERIFY(::truncate(JoinPath(path, "d.shx").c_str(), 20) == 0);  // a damaged index
+
+  Open(language);
+  QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(path));
+  QCOMPARE(Control<CheckList>("CheckListBox1")->count(), 4);
+  QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
+
+  QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
+  const test::ShownBox& box = dialogs_->Boxes[0];
+  QCOMPARE(box.Kind, BoxKind::Summary);
+  QCOMPARE(box.Text, chinese ? QStringLiteral("已轉換 0 個檔案，共 4 個。") : QStringLiteral("Converted 0 of 4 files."));
+  const QStringList lines = box.List.split(u'\n');
+  QCOMPARE(lines.size(), 5);
+  const QStringList names = {"a.dbf", "b.shp", "c.shp", "d.shx"};
+  for (int i = 0; i < 4; ++i) {
+    QVERIFY2(lines[i + 1].startsWith(names[i] + u' '), qPrintable(lines[i + 1]));
+    const QString words = lines[i + 1].mid(names[i].size());
+    QVERIFY2(chinese ? !HasLatinLetters(words) : !HasChinese(words), qPrintable(lines[i + 1]));
+  }
+  QVERIFY2(chinese ? !HasLatinLetters(box.Text + lines[0]) : !HasChinese(box.Text + lines[0]), qPrintable(box.List));
+}
+
 void TranslationTest::runSummaryIsTranslated() {
   RunSummary summary;
-  summary.Files = 4;
+  summary.Files = 5;
   summary.Converted = 1;
-  summary.Failed = {{"/maps/a.shp", "/maps/a.shx Not found"}};
-  summary.Skipped = {{"/maps/b_1.shp", ""}};
+  summary.Failed = {{"/maps/a.shp", "/maps/a.shx Not found", DetailsOf(ErrorKind::MissingCompanion, "/maps/a.shx")},
+                    {"/maps/c.shp", "Handler failed", {}}};
+  summary.Skipped = {{"/maps/b_1.shp", "", {}}};
   const QString chinese = RunSummaryText(summary);
-  QCOMPARE(chinese, QStringLiteral("已轉換 1 個檔案，共 4 個。\n\n未能轉換：\n/maps/a.shx Not found"
+  QCOMPARE(chinese, QStringLiteral("已轉換 1 個檔案，共 5 個。\n\n未能轉換：\na.shx 不存在，沒有它無法轉換。\nc.shp：Handler failed"
                                    "\n\n略過（未覆蓋）：\n/maps/b_1.shp\n\n未開始：1 個檔案"));
+  QCOMPARE(CancelledRunHeadline(summary), QStringLiteral("轉換已取消。\n已轉換 1 個檔案，共 5 個。"));
   QVERIFY(InstallTranslation(QStringLiteral("en")));
-  QCOMPARE(RunSummaryText(summary), QStringLiteral("Converted 1 of 4 files.\n\nNot converted:\n/maps/a.shx not found"
-                                                   "\n\nLeft out (not replaced):\n/maps/b_1.shp\n\nNot begun: 1 files"));
+  QCOMPARE(RunSummaryText(summary),
+           QStringLiteral("Converted 1 of 5 files.\n\nNot converted:\na.shx was not found; without it the shapefile cannot "
+                          "be converted.\nc.shp: Handler failed\n\nLeft out (not replaced):\n/maps/b_1.shp\n\nNot begun: 1 files"));
+  QCOMPARE(CancelledRunHeadline(summary), QStringLiteral("The conversion was cancelled.\nConverted 1 of 5 files."));
   QCOMPARE(NothingToConvertText(false), QStringLiteral("Choose a folder in step 2 first; nothing was converted."));
   QVERIFY(!HasChinese(ReplaceQuestionText({"/maps/b_1.shp"})));
+  QVERIFY(!HasChinese(CloseDuringRunText()));
 }
 
 void TranslationTest::datumStepSpeaksEnglish() {

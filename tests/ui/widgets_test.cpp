@@ -80,7 +80,9 @@ void WidgetsTest::errorBoxText_data() {
   QTest::newRow("letter") << "Cannot open file /d/a.shp" << "Cannot open file /d/a.shp.";
   QTest::newRow("digit") << "Floating point error 7" << "Floating point error 7.";
   QTest::newRow("slash sorts after the stop") << "Cannot open file /d/" << "Cannot open file /d/.";
-  QTest::newRow("Chinese") << QStringLiteral("找不到檔案") << QStringLiteral("找不到檔案.");
+  QTest::newRow("Chinese gets the ideographic stop") << QStringLiteral("找不到檔案") << QStringLiteral("找不到檔案。");
+  QTest::newRow("Chinese stop kept alone") << QStringLiteral("找不到檔案。") << QStringLiteral("找不到檔案。");
+  QTest::newRow("Chinese question kept") << QStringLiteral("要覆蓋嗎？") << QStringLiteral("要覆蓋嗎？");
   QTest::newRow("already a stop") << "Done." << "Done.";
   QTest::newRow("blank sorts before") << "trailing " << "trailing ";
   QTest::newRow("bracket sorts before") << "value (x)" << "value (x)";

@@ -39,6 +39,11 @@ inline constexpr std::string_view kPathSeparators = "/";
 // The position of the last separator in `path`, npos if it has none.
 std::size_t LastSeparator(std::string_view path);
 
+// Moves each output of an earlier conversion (name_1.shp) to just after its input (name.shp,
+// the extension in any case), and its own output (name_1_1.shp) after it, keeping the order of
+// everything else: whatever the collation puts first, a list reads input, then output.
+void PlaceOutputsAfterInputs(std::vector<ListedShapefile>& entries);
+
 // folder + separator + name, the way the run builds its paths. The separator is "/" (on
 // Windows the folder's own last one, or else '\'); a folder that already ends in one gets no
 // second, and an empty folder (the working folder) gives the name alone.
