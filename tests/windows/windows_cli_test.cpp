@@ -250,9 +250,10 @@ TEST(WindowsBuild, GoldenOutputsMatchThisBuildsWithinTheTolerances) {
       WriteShapefile(here, "golden", input);
       WriteShapefile(windows, "golden", input);
       ConvertHere(here, "golden", mode, region);
-      // The inputs reach past the region's own zone on purpose: --force.
+      // The inputs reach past the region's own zone on purpose: --force. Not quiet, so that a
+      // failure shows the summary and its reason.
       const ExeResult run = RunExe({"convert", "--mode", std::to_string(mode + 1), "--region",
-                                    std::to_string(region + 1), "--quiet", "--force",
+                                    std::to_string(region + 1), "--force",
                                     WindowsPath(windows / "golden.shp")});
       ASSERT_EQ(run.Status, 0) << run.Err;
       Differences found;
