@@ -108,7 +108,9 @@ std::string DatumReportText(TransformMode mode, const DatumStep& step) {
   const FitSummary& fit = transform.Summary();
   text += "Model: " + std::string(PlaneModelName(transform.Model())) + "\n";
   text += "Meridian: " + std::to_string(transform.Meridian()) + " (TWD67 TM2 to TWD97 TM2 on this grid)\n";
-  if (step.Kind == DatumStepKind::ModelFile) text += "Model file: " + step.ModelPath + "\n";
+  // A fit made in the window and not saved yet has no file to name.
+  if (step.Kind == DatumStepKind::ModelFile)
+    text += "Model file: " + (step.ModelPath.empty() ? std::string("(fitted to common points, not saved)") : step.ModelPath) + "\n";
   text += "Common points: " + std::to_string(fit.PointCount) + "\n";
   text += "RMS: " + Metres(fit.Rms) + " (largest " + Metres(fit.Max) + ")\n";
   text += "Leave-one-out RMS: " + Metres(fit.LooRms) + " (largest " + Metres(fit.LooMax) + ")\n";
