@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "shapefile/input_check.hpp"
 
