@@ -17,6 +17,7 @@
 #include <exception>
 
 #include "background_run.hpp"
+#include "check_texts.hpp"
 #include "engine/mode_table.hpp"
 #include "fonts.hpp"
 #include "step_two_layout.hpp"
@@ -328,17 +329,10 @@ void MainWindow::CheckListedFiles() {
   const Region region = regions_->ItemIndex();
   ListingCacheFileSystem files(files_);  // the folder is listed once for all the .prj lookups
   for (int i = 0; i < fileList_->count(); ++i) {
-    const InputCheck check = CheckInput(JoinPath(folder, fileList_->Name(i)), mode, region, files);
-    QString reason;
-    if (!PassesCheck(check)) {
-      QStringList reasons;
-      for (const CheckReason& found : check.Reasons) reasons << DisplayText(CheckReasonText(found));
-      reason = reasons.join(QStringLiteral("; "));
-      // A hint only: the user's choice of mode stays as it is.
-      if (!check.FittingModes.empty())
-        reason += tr("\n符合其 .prj 的轉換方式：") + DisplayText(FittingModesText(check.FittingModes, region));
-    }
-    fileList_->SetWarning(i, reason);
+    const std::string path = JoinPath(folder, fileList_->Name(i));
+    const InputCheck check = CheckInput(path, mode, region, files);
+    // The modes that fit the .prj are a hint only: the user's choice of mode stays as it is.
+    fileList_->SetWarning(i, PassesCheck(check) ? QString() : CheckWords(check, path));
   }
 }
 

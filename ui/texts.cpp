@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <cerrno>
 
+#include "check_texts.hpp"
 #include "translation.hpp"
 
 namespace morvane {
@@ -14,12 +15,6 @@ namespace {
 class Problems {
   Q_DECLARE_TR_FUNCTIONS(morvane::Problems)
 };
-
-// The last part of a path: the file's name, which starts every reason.
-QString FileName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return DisplayText(slash == std::string::npos ? path : path.substr(slash + 1));
-}
 
 QString Figure(const ErrorDetails& details, std::size_t index) {
   return index < details.Figures.size() ? QString::number(details.Figures[index]) : QStringLiteral("?");
@@ -73,7 +68,7 @@ QString RecordDamageText(const ErrorDetails& d) {
 
 // "<name> cannot be opened", with the cause when one is known.
 QString FileOperationText(const ErrorDetails& d) {
-  const QString name = FileName(d.Path);
+  const QString name = ShownFileName(d.Path);
   const QString cause = SystemCauseText(d.SystemCode, d.Reason);
   const bool withCause = !cause.isEmpty();
   switch (d.Operation) {
@@ -102,6 +97,11 @@ QString TrapText(FloatingPointTrap trap) {
 }
 
 }  // namespace
+
+QString ShownFileName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return DisplayText(slash == std::string::npos ? path : path.substr(slash + 1));
+}
 
 QString SystemCauseText(int systemCode, const std::string& reason) {
   switch (systemCode) {
@@ -145,7 +145,7 @@ QString SystemCauseText(int systemCode, const std::string& reason) {
 }
 
 QString ProblemText(const ErrorDetails& d) {
-  const QString name = FileName(d.Path);
+  const QString name = ShownFileName(d.Path);
   switch (d.Kind) {
     case ErrorKind::FileOperation:
       return FileOperationText(d);
@@ -218,13 +218,14 @@ QString ReplaceQuestionText(const std::vector<std::string>& outputs) {
   return text;
 }
 
+QString RefusalText(const FileProblem& file) {
+  if (!file.Check.Reasons.empty()) return CheckWords(file.Check, file.Path);
+  return ShownFileName(file.Path) + QStringLiteral(": ") + DisplayText(file.Reason);
+}
+
 QString SuspiciousFilesText(const std::vector<FileProblem>& files) {
   QStringList lines;
-  for (const FileProblem& file : files) {
-    const std::size_t slash = file.Path.rfind('/');
-    const std::string name = slash == std::string::npos ? file.Path : file.Path.substr(slash + 1);
-    lines << DisplayText(name) + QStringLiteral(": ") + DisplayText(file.Reason);
-  }
+  for (const FileProblem& file : files) lines << RefusalText(file);
   return lines.join(u'\n');
 }
 
@@ -261,7 +262,7 @@ QString RunSummaryList(const RunSummary& summary) {
   }
   if (!summary.Refused.empty()) {
     QString text = QCoreApplication::translate("Texts", "略過（坐標看來不是來源坐標系統）：");
-    for (const FileProblem& problem : summary.Refused) text += u'\n' + DisplayText(problem.Path);
+    for (const FileProblem& problem : summary.Refused) text += u'\n' + RefusalText(problem);
     sections << text;
   }
   if (summary.NotBegun() > 0) sections << QCoreApplication::translate("Texts", "未開始：%1 個檔案").arg(summary.NotBegun());

@@ -28,6 +28,9 @@ QString ErrorBoxText(const QString& message);
 // themselves are what the program keeps and opens.
 QString DisplayText(const std::string& bytes);
 
+// The last part of a path, as DisplayText: the file's name, which starts every reason.
+QString ShownFileName(const std::string& path);
+
 // Why a file could not be converted, in the window's language, worded from the error's
 // details: a sentence that starts with the name of the file it is about ("roads_1.shp 無法建立：
 // 檔案系統是唯讀的。"). An error of unforeseen kind shows its text after the name.
@@ -43,8 +46,12 @@ QString ErrorText(const std::exception& error, const std::string& path);
 // The question before a run replaces the outputs of earlier conversions, listing them.
 QString ReplaceQuestionText(const std::vector<std::string>& outputs);
 
-// The files of the question about suspicious files: each file's name and the reason its
-// input check failed, one per line.
+// Why the input check of a file failed, in the window's language (CheckWords): its findings
+// and the modes that fit its .prj, one per line; for a file that came without the check's
+// data, its name and the run's English reason.
+QString RefusalText(const FileProblem& file);
+
+// The files of the question about suspicious files: each file's findings as RefusalText.
 QString SuspiciousFilesText(const std::vector<FileProblem>& files);
 
 // The box at the end of a run that did not convert every file: how many were converted, and

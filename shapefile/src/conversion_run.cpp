@@ -309,6 +309,7 @@ struct JobResult {
   std::string Reason;
   std::uint64_t Vertices = 0;
   ErrorDetails Details;  // of a failure, or of an earlier output left in place
+  InputCheck Check{};    // of a file left out for its input check
 };
 
 JobResult Failure(const ErrorDetails& details, const std::string& reason) {
@@ -381,7 +382,7 @@ class RunState {
     }
     if (suspicious.empty() || options_.ConvertSuspicious || feedback_.ConfirmSuspicious(problems)) return;
     for (std::size_t k = 0; k < suspicious.size(); ++k) {
-      results_[suspicious[k]] = {JobResult::Kind::Refused, problems[k].Reason, 0, problems[k].Details};
+      results_[suspicious[k]] = {JobResult::Kind::Refused, problems[k].Reason, 0, problems[k].Details, problems[k].Check};
     }
     if (!options_.KeepGoing) stopAt_ = std::min(stopAt_, suspicious.front());
   }
@@ -459,7 +460,7 @@ class RunState {
           summary.Skipped.push_back({path, result.Reason, result.Details});
           break;
         case JobResult::Kind::Refused:
-          summary.Refused.push_back({path, result.Reason, result.Details});
+          summary.Refused.push_back({path, result.Reason, result.Details, result.Check});
           break;
         case JobResult::Kind::Stopped:
           summary.Stopped.push_back(path);

@@ -483,11 +483,12 @@ void ReadSample(File& main, std::uint64_t mainSize, File* index, const std::stri
 
 // ---- what the conversion would fail on ---------------------------------------------------
 
-CheckReason Unreadable(CheckFinding finding, const std::string& path, const std::string& detail) {
+CheckReason Unreadable(CheckFinding finding, const std::string& path, const RunError& error) {
   CheckReason reason;
   reason.Finding = finding;
   reason.Path = path;
-  reason.Detail = detail;
+  reason.Detail = error.what();
+  reason.Error = error.Details();
   return reason;
 }
 
@@ -512,7 +513,7 @@ std::optional<CheckReason> HeaderProblem(const ShapefileHeader& header, std::uin
     const bool shapefile = ReadInt32BE(bytes) == kShapefileFileCode && ReadInt32LE(bytes + 28) == kShapefileVersion &&
                            IsKnownShapeType(ReadInt32LE(bytes + kHeaderShapeTypeOffset));
     CheckReason reason =
-        Unreadable(shapefile ? CheckFinding::LengthBeyondFile : CheckFinding::NotAShapefile, path, error.what());
+        Unreadable(shapefile ? CheckFinding::LengthBeyondFile : CheckFinding::NotAShapefile, path, error);
     if (shapefile) {
       reason.StatedBytes = static_cast<std::uint64_t>(stated);
       reason.FileBytes = fileSize;
@@ -521,11 +522,11 @@ std::optional<CheckReason> HeaderProblem(const ShapefileHeader& header, std::uin
   }
 }
 
-std::string ShortHeaderText(const std::string& path) {
+CheckReason ShortHeaderReason(const std::string& path) {
   try {
     ThrowShortHeader(path);
   } catch (const RunError& error) {
-    return error.what();
+    return Unreadable(CheckFinding::ShortHeader, path, error);
   }
   return {};
 }
@@ -647,17 +648,18 @@ InputCheck CheckInputOrThrow(const std::string& mainPath, TransformMode mode, Re
   std::unique_ptr<File> main = files.OpenRead(mainPath);
   const std::uint64_t mainSize = main->Size();
   const std::optional<ShapefileHeader> header = ReadHeader(*main);
-  if (!header) return unreadable(Unreadable(CheckFinding::ShortHeader, mainPath, ShortHeaderText(mainPath)));
+  if (!header) return unreadable(ShortHeaderReason(mainPath));
   if (std::optional<CheckReason> problem = HeaderProblem(*header, mainSize, mainPath)) return unreadable(*problem);
   const std::optional<std::string> indexPath = FindCompanion(files, stem, ".shx");
   const std::optional<std::string> tablePath = indexPath ? FindCompanion(files, stem, ".dbf") : std::nullopt;
   if (!indexPath || !tablePath) {
     const std::string missing = stem + (indexPath ? ".dbf" : ".shx");
-    return unreadable(Unreadable(CheckFinding::CompanionMissing, missing, missing + " Not found"));
+    return unreadable(
+        Unreadable(CheckFinding::CompanionMissing, missing, RunError(DetailsOf(ErrorKind::MissingCompanion, missing))));
   }
   std::unique_ptr<File> index = files.OpenRead(*indexPath);
   if (index->Size() < kFileHeaderSize) {
-    return unreadable(Unreadable(CheckFinding::ShortHeader, *indexPath, ShortHeaderText(*indexPath)));
+    return unreadable(ShortHeaderReason(*indexPath));
   }
 
   SeenPoints seen;
@@ -666,7 +668,7 @@ InputCheck CheckInputOrThrow(const std::string& mainPath, TransformMode mode, Re
   } catch (const FileError&) {
     throw;
   } catch (const RunError& error) {
-    return unreadable(Unreadable(CheckFinding::DamagedRecord, mainPath, error.what()));
+    return unreadable(Unreadable(CheckFinding::DamagedRecord, mainPath, error));
   }
   if (mode >= kModeCount || region < 0 || region >= kRegionCount) return check;
 
@@ -711,7 +713,7 @@ InputCheck CheckInput(const std::string& mainPath, TransformMode mode, Region re
   } catch (const FileError& error) {
     InputCheck check;
     check.Verdict = InputVerdict::Unreadable;
-    check.Reasons.push_back(Unreadable(CheckFinding::CannotRead, error.Path(), error.what()));
+    check.Reasons.push_back(Unreadable(CheckFinding::CannotRead, error.Path(), error));
     return check;
   }
 }

@@ -671,6 +671,9 @@ TEST(InputCheck, WhatTheRunFailsOnTheCheckSaysInTheSameWords) {
     const RunSummary summary = RunConversion(engine, {{"in.shp", true}}, folder.Path(), 1, 0, feedback, files);
     ASSERT_EQ(summary.Failed.size(), 1u);
     EXPECT_EQ(summary.Failed[0].Reason, Said(check));
+    // The same error as data, for front ends that word it themselves.
+    EXPECT_EQ(check.Reasons[0].Error.Kind, summary.Failed[0].Details.Kind);
+    EXPECT_EQ(EnglishText(check.Reasons[0].Error), summary.Failed[0].Reason);
     EXPECT_TRUE(feedback.Problems.empty());  // never offered to be converted anyway
   }
 }
@@ -706,7 +709,12 @@ TEST(InputCheck, TheRunAsksAboutInputsBeforeOutputs) {
     ASSERT_EQ(summary.Failed.size(), 1u);
     EXPECT_EQ(summary.Failed[0].Reason, "File " + (folder / "text.shp") + " is not a shapefile");
     EXPECT_EQ(summary.Converted, anyway ? 2u : 1u);
-    EXPECT_EQ(summary.Refused.size(), anyway ? 0u : 1u);
+    ASSERT_EQ(summary.Refused.size(), anyway ? 0u : 1u);
+    // A refused file keeps what its check found.
+    if (!anyway) {
+      EXPECT_EQ(summary.Refused[0].Check.Reasons.size(), feedback.Problems[0].Check.Reasons.size());
+      EXPECT_EQ(summary.Refused[0].Check.Verdict, InputVerdict::Implausible);
+    }
   }
 }
 

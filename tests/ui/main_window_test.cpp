@@ -745,13 +745,20 @@ void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
   // Mode 01 reads TWD67 TM2 metres.
   QVERIFY(!List()->HasWarning(grid));
   QCOMPARE(List()->item(grid)->toolTip(), QString());
+  // The reasons are worded in the window's language, Chinese here: no Latin letter besides
+  // the file names.
+  const QString degreesTip = List()->item(degrees)->toolTip();
   QVERIFY(List()->HasWarning(degrees));
-  QVERIFY2(List()->item(degrees)->toolTip().endsWith(QStringLiteral("they look like longitude and latitude in degrees")),
-           qPrintable(List()->item(degrees)->toolTip()));
+  QVERIFY2(degreesTip.startsWith(QStringLiteral("degrees.shp 的坐標（橫坐標 121 至 121.5，縱坐標 24 至 25）")),
+           qPrintable(degreesTip));
+  QVERIFY2(degreesTip.endsWith(QStringLiteral("；看來是以度為單位的經緯度。")), qPrintable(degreesTip));
+  QVERIFY2(!degreesTip.mid(QStringLiteral("degrees.shp").size()).contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
+           qPrintable(degreesTip));
   QVERIFY(List()->HasWarning(twd97));
-  QVERIFY(List()->item(twd97)->toolTip().startsWith(QStringLiteral("its .prj names the TWD97 TM2 grid")));
+  QVERIFY2(List()->item(twd97)->toolTip().startsWith(QStringLiteral("twd97.prj 記載的是1997 台灣大地基準的二度分帶坐標")),
+           qPrintable(List()->item(twd97)->toolTip()));
   // The modes that would fit its .prj are suggested, the choice is left as it was.
-  QVERIFY2(List()->item(twd97)->toolTip().endsWith(QStringLiteral("\n符合其 .prj 的轉換方式：12, 13")),
+  QVERIFY2(List()->item(twd97)->toolTip().endsWith(QStringLiteral("\ntwd97.shp 的投影檔符合轉換方式 12、13。")),
            qPrintable(List()->item(twd97)->toolTip()));
   QCOMPARE(Control<RadioGroup>("RadioGroup1")->ItemIndex(), 0);
 
@@ -766,14 +773,16 @@ void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
   QVERIFY(List()->HasWarning(grid));
   QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
   QVERIFY(List()->HasWarning(degrees));
-  QVERIFY(List()->item(degrees)->toolTip().endsWith(QStringLiteral("they look like another region: Taiwan")));
+  QVERIFY2(List()->item(degrees)->toolTip().endsWith(QStringLiteral("；看來是另一地區（地區 1，台灣地區）的坐標。")),
+           qPrintable(List()->item(degrees)->toolTip()));
   QVERIFY(dialogs_->Boxes.empty());
   QVERIFY(dialogs_->Questions.empty());
 
-  // What the run would fail on is marked too, in the run's words: a text file named .shp.
+  // What the run would fail on is marked too, as the run's errors are worded: a text file
+  // named .shp.
   QVERIFY(notes >= 0);
   QVERIFY(List()->HasWarning(notes));
-  QVERIFY2(List()->item(notes)->toolTip().endsWith(QStringLiteral("notes.shp is not a shapefile")),
+  QVERIFY2(List()->item(notes)->toolTip() == QStringLiteral("notes.shp 不是圖形檔。"),
            qPrintable(List()->item(notes)->toolTip()));
 }
 
@@ -786,15 +795,16 @@ void MainWindowTest::suspiciousFilesAreAskedAboutOnceAtTheRun() {
   Click("ShapeButton3");
   QCOMPARE(dialogs_->Questions.size(), std::size_t{1});
   const QString& asked = dialogs_->Questions[0];
-  QVERIFY2(asked.contains(QStringLiteral("degrees.shp: its coordinates")), qPrintable(asked));
-  QVERIFY2(asked.contains(QStringLiteral("twd97.shp: its .prj names")), qPrintable(asked));
+  QVERIFY2(asked.contains(QStringLiteral("degrees.shp 的坐標（")), qPrintable(asked));
+  QVERIFY2(asked.contains(QStringLiteral("twd97.prj 記載的是")), qPrintable(asked));
+  QVERIFY2(asked.contains(QStringLiteral("\ntwd97.shp 的投影檔符合轉換方式 12、13。")), qPrintable(asked));
   QVERIFY(!asked.contains(QStringLiteral("grid.shp")));
-  // The run's summary names the files left out.
+  // The run's summary names the files left out, with their reasons.
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
   QCOMPARE(dialogs_->Boxes[0].Kind, BoxKind::Summary);
   QVERIFY2(dialogs_->Boxes[0].List.contains(QStringLiteral("略過（坐標看來不是來源坐標系統）：")),
            qPrintable(dialogs_->Boxes[0].List));
-  QVERIFY(dialogs_->Boxes[0].List.contains(QString::fromStdString(InFolder("degrees.shp"))));
+  QVERIFY2(dialogs_->Boxes[0].List.contains(QStringLiteral("\ndegrees.shp 的坐標（")), qPrintable(dialogs_->Boxes[0].List));
   QVERIFY(test::FileExists(InFolder("grid_1.shp")));
   QVERIFY(!test::FileExists(InFolder("degrees_1.shp")));
   QVERIFY(!test::FileExists(InFolder("twd97_1.shp")));

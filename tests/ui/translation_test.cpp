@@ -26,6 +26,7 @@
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
 #include "start_options.hpp"
+#include "check_texts.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
 
@@ -130,6 +131,7 @@ bool WrappedTextFits(const QLabel& label) {
 }  // namespace morvane
 
 Q_DECLARE_METATYPE(morvane::ErrorDetails)
+Q_DECLARE_METATYPE(morvane::InputCheck)
 
 namespace morvane {
 
@@ -152,6 +154,8 @@ class TranslationTest : public QObject {
   void problems_data();
   void problems();
   void everyProblemIsWordedInEachLanguage();
+  void checkFindings_data();
+  void checkFindings();
   void errorsOfThePreviewAreWordedToo();
   void standardButtonsFollowTheLanguage();
   void summaryIsOneScrollableCopyableBox();
@@ -457,6 +461,153 @@ void TranslationTest::everyProblemIsWordedInEachLanguage() {
       QVERIFY2(!text.contains(QStringLiteral("地圖")), qPrintable(text));
       const QString words = text.mid(name.size());
       QVERIFY2(chinese ? !HasLatinLetters(words) : !HasChinese(words), qPrintable(language + u' ' + text));
+    }
+  }
+}
+
+void TranslationTest::checkFindings_data() {
+  QTest::addColumn<InputCheck>("check");
+  QTest::addColumn<QString>("chinese");
+  QTest::addColumn<QString>("english");
+  const std::string path = "/maps/roads.shp";
+  const NamedSystem twd67Tm2{NamedDatum::Twd67, NamedGrid::Tm2, 121.0};
+  const auto found = [&](CheckFinding finding, TransformMode mode = 0, Region region = kTaiwanRegion) {
+    CheckReason reason;
+    reason.Finding = finding;
+    reason.Path = path;
+    reason.Mode = mode;
+    reason.RegionIndex = region;
+    reason.Source = twd67Tm2;
+    return reason;
+  };
+  const auto one = [](const CheckReason& reason) { return InputCheck{InputVerdict::Implausible, {reason}, {}}; };
+
+  QTest::newRow("no points") << one(found(CheckFinding::NoPoints)) << "roads.shp 沒有任何點。"
+                             << "roads.shp holds no points.";
+  QTest::newRow("not numbers") << one(found(CheckFinding::NotNumbers))
+                               << "roads.shp 有些坐標不是數值（非數值或無限大）。"
+                               << "roads.shp has coordinates that are not numbers (NaN or infinite).";
+  // Grid values in whole metres, degrees to four decimals.
+  CheckReason degrees = found(CheckFinding::OutsideExtent);
+  degrees.Seen = {121.0, 24.0, 121.5, 25.0};
+  degrees.Extent = {-246672.4, 2239828.0, 568751.0, 2968478.0};
+  degrees.Resembles = LookAlike::Degrees;
+  QTest::newRow("outside, like degrees")
+      << one(degrees)
+      << "roads.shp 的坐標（橫坐標 121 至 121.5，縱坐標 24 至 25）不在台灣地區的1967 台灣大地基準的二度分帶坐標（中央經線東經 "
+         "121°）合理範圍（橫坐標 -246672 至 568751，縱坐標 2239828 至 2968478）之內；看來是以度為單位的經緯度。"
+      << "roads.shp has coordinates (x 121 to 121.5, y 24 to 25) outside the plausible TWD67 TM2 grid (central meridian "
+         "121°E) of Taiwan (x -246672 to 568751, y 2239828 to 2968478); they look like longitude and latitude in degrees.";
+  CheckReason taiwan = found(CheckFinding::OutsideExtent, 8, kIslandsRegion);
+  taiwan.Source = {NamedDatum::Twd67, NamedGrid::Geographic, std::nullopt};
+  taiwan.Seen = {121.123456, 24.0, 121.5, 25.0};
+  taiwan.Extent = {118.0, 23.0, 120.5, 26.5};
+  taiwan.Resembles = LookAlike::OtherRegion;
+  taiwan.OtherRegion = kTaiwanRegion;
+  QTest::newRow("outside, like another region")
+      << one(taiwan)
+      << "roads.shp 的坐標（橫坐標 121.1235 至 121.5，縱坐標 24 至 25）不在澎湖、金門、馬祖的1967 台灣大地基準的經緯度合理範圍"
+         "（橫坐標 118 至 120.5，縱坐標 23 至 26.5）之內；看來是另一地區（地區 1，台灣地區）的坐標。"
+      << "roads.shp has coordinates (x 121.1235 to 121.5, y 24 to 25) outside the plausible TWD67 longitude and latitude "
+         "of Penghu, Kinmen and Matsu (x 118 to 120.5, y 23 to 26.5); they look like coordinates of another region "
+         "(region 1, Taiwan).";
+  CheckReason tm = found(CheckFinding::OutsideExtent, 6);
+  tm.Source = {NamedDatum::Unknown, NamedGrid::Lambert, std::nullopt};
+  tm.Seen = {250000.0, 2650000.0, 250000.0, 2650000.0};
+  tm.Extent = {-1e6, 1e6, 1e6, 3e6};
+  tm.Resembles = LookAlike::TmMetres;
+  QTest::newRow("outside, like grid metres")
+      << one(tm)
+      << "roads.shp 的坐標（橫坐標 250000 至 250000，縱坐標 2650000 至 2650000）不在台灣地區的蘭勃特方格坐標合理範圍（橫坐標 "
+         "-1000000 至 1000000，縱坐標 1000000 至 3000000）之內；看來是橫麥卡托方格的公尺數。"
+      << "roads.shp has coordinates (x 250000 to 250000, y 2650000 to 2650000) outside the plausible Lambert grid of "
+         "Taiwan (x -1000000 to 1000000, y 1000000 to 3000000); they look like metres of a Transverse Mercator grid.";
+  CheckReason islands = found(CheckFinding::InAnotherRegion);
+  islands.Seen = {150000.0, 2600000.0, 160000.0, 2610000.0};
+  islands.Resembles = LookAlike::OtherRegion;
+  islands.OtherRegion = kIslandsRegion;
+  QTest::newRow("in another region")
+      << one(islands)
+      << "roads.shp 的坐標（橫坐標 150000 至 160000，縱坐標 2600000 至 2610000）全在澎湖、金門、馬祖，應選地區 2：那裡的方格有自己的中央經線。"
+      << "roads.shp has coordinates (x 150000 to 160000, y 2600000 to 2610000) all in Penghu, Kinmen and Matsu; "
+         "choose region 2, whose grids have a central meridian of their own.";
+  QTest::newRow("region not for the mode")
+      << one(found(CheckFinding::RegionNotForMode, 0, kMainlandRegion))
+      << "roads.shp 無法以轉換方式 1 在地區 3（大陸地區）轉換：這個方式用地區的中央經線，而地區 3 沒有設定，只適用蘭勃特轉換方式 7 和 8。"
+      << "roads.shp cannot be converted by mode 1 in region 3 (the mainland): the mode converts on the central meridian "
+         "of the region, and region 3 sets none; it is only for the Lambert modes 7 and 8.";
+  // The .prj's finding names the .prj; the hint of the modes that fit it names the main file.
+  CheckReason utm = found(CheckFinding::PrjNamesAnother);
+  utm.Path = "/maps/roads.prj";
+  utm.Named = {NamedDatum::Wgs84, NamedGrid::Utm, 123.0};
+  InputCheck mismatch{InputVerdict::Mismatch, {utm}, {{11, kTaiwanRegion}, {12, kIslandsRegion}}};
+  QTest::newRow(".prj names another")
+      << mismatch
+      << "roads.prj 記載的是1984 世界大地基準的通用橫麥卡托坐標（中央經線東經 123°），但轉換方式 1 的來源是1967 "
+         "台灣大地基準的二度分帶坐標（中央經線東經 121°）。\nroads.shp 的投影檔符合轉換方式 12、13（地區 2）。"
+      << "roads.prj names the WGS84 UTM grid (central meridian 123°E), but mode 1 converts from the TWD67 TM2 grid "
+         "(central meridian 121°E).\nroads.shp has a .prj that fits modes 12, 13 (region 2).";
+  CheckReason tm3 = found(CheckFinding::PrjNamesAnother, 9);
+  tm3.Path = "/maps/roads.prj";
+  tm3.Named = {NamedDatum::Twd97, NamedGrid::Tm3, 121.0};
+  tm3.Source = {NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt};
+  QTest::newRow(".prj names a three-degree grid")
+      << InputCheck{InputVerdict::Mismatch, {tm3}, {}}
+      << "roads.prj 記載的是1997 台灣大地基準的三度分帶坐標（中央經線東經 121°），但轉換方式 10 的來源是1997 台灣大地基準的經緯度。"
+      << "roads.prj names the TWD97 TM3 grid (central meridian 121°E), but mode 10 converts from the TWD97 longitude "
+         "and latitude.";
+
+  // What the run would fail on, as the run's errors are worded: from the figures of the finding
+  // when it came without the error, from the error the check kept otherwise.
+  const auto unreadable = [](CheckFinding finding, const std::string& file) {
+    CheckReason reason;
+    reason.Finding = finding;
+    reason.Path = file;
+    reason.Detail = "the run's English words";
+    return InputCheck{InputVerdict::Unreadable, {reason}, {}};
+  };
+  QTest::newRow("companion missing") << unreadable(CheckFinding::CompanionMissing, "/maps/roads.dbf")
+                                     << "roads.dbf 不存在，沒有它無法轉換。"
+                                     << "roads.dbf was not found; without it the shapefile cannot be converted.";
+  QTest::newRow("not a shapefile") << unreadable(CheckFinding::NotAShapefile, path) << "roads.shp 不是圖形檔。"
+                                   << "roads.shp is not a shapefile.";
+  QTest::newRow("short header") << unreadable(CheckFinding::ShortHeader, "/maps/roads.shx")
+                                << "roads.shx 已損壞：檔頭不足 100 位元組。"
+                                << "roads.shx is damaged: its header is shorter than 100 bytes.";
+  InputCheck beyond = unreadable(CheckFinding::LengthBeyondFile, path);
+  beyond.Reasons[0].StatedBytes = 2000;
+  beyond.Reasons[0].FileBytes = 1500;
+  QTest::newRow("length beyond the file") << beyond << "roads.shp 已損壞：檔頭記載的長度是 2000 位元組，檔案只有 1500 位元組。"
+                                          << "roads.shp is damaged: its header gives a length of 2000 bytes, the file has 1500.";
+  InputCheck damaged = unreadable(CheckFinding::DamagedRecord, path);
+  damaged.Reasons[0].Error = DetailsOf(ErrorKind::DamagedRecord, path);
+  damaged.Reasons[0].Error.Record = 3;
+  damaged.Reasons[0].Error.Offset = 180;
+  damaged.Reasons[0].Error.Damage = RecordDamage::CutShort;
+  QTest::newRow("damaged record") << damaged << "roads.shp 已損壞：第 3 筆紀錄（位於第 180 位元組）被截斷了。"
+                                  << "roads.shp is damaged: record 3 (at byte 180) is cut short.";
+  InputCheck unread = unreadable(CheckFinding::CannotRead, path);
+  unread.Reasons[0].Error = FileError(FileOperation::Read, path, EIO).Details();
+  QTest::newRow("cannot read") << unread << "roads.shp 無法讀取：輸入輸出錯誤。"
+                               << "roads.shp cannot be read: an input/output error.";
+}
+
+// Each line a sentence that starts with its file's name and speaks only the window's language.
+void TranslationTest::checkFindings() {
+  QFETCH(InputCheck, check);
+  QFETCH(QString, chinese);
+  QFETCH(QString, english);
+  for (const bool inChinese : {true, false}) {
+    // Chinese is written, not installed: only English reports a translation.
+    QCOMPARE(InstallTranslation(inChinese ? QStringLiteral("zh_TW") : QStringLiteral("en")), !inChinese);
+    const QString text = CheckWords(check, "/maps/roads.shp");
+    QCOMPARE(text, inChinese ? chinese : english);
+    for (const QString& line : text.split(u'\n')) {
+      const qsizetype name = line.indexOf(u' ');
+      QVERIFY2(name > 0 && line.left(name).startsWith(QStringLiteral("roads.")), qPrintable(line));
+      QVERIFY2(line.endsWith(inChinese ? u'。' : u'.'), qPrintable(line));
+      const QString words = line.mid(name);
+      QVERIFY2(inChinese ? !HasLatinLetters(words) : !HasChinese(words), qPrintable(line));
     }
   }
 }

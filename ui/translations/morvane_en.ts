@@ -403,6 +403,129 @@ Stopped part way, nothing written: </translation>
         </message>
     </context>
     <context>
+        <name>morvane::CheckTexts</name>
+        <message>
+            <source>非數值</source>
+            <translation>NaN</translation>
+        </message>
+        <message>
+            <source>無限大</source>
+            <translation>infinity</translation>
+        </message>
+        <message>
+            <source>負無限大</source>
+            <translation>-infinity</translation>
+        </message>
+        <message>
+            <source>橫坐標 %1 至 %2，縱坐標 %3 至 %4</source>
+            <translation>x %1 to %2, y %3 to %4</translation>
+        </message>
+        <message>
+            <source>台灣地區</source>
+            <translation>Taiwan</translation>
+        </message>
+        <message>
+            <source>澎湖、金門、馬祖</source>
+            <translation>Penghu, Kinmen and Matsu</translation>
+        </message>
+        <message>
+            <source>大陸地區</source>
+            <translation>the mainland</translation>
+        </message>
+        <message>
+            <source>1967 台灣大地基準</source>
+            <translation>TWD67</translation>
+        </message>
+        <message>
+            <source>1997 台灣大地基準</source>
+            <translation>TWD97</translation>
+        </message>
+        <message>
+            <source>1984 世界大地基準</source>
+            <translation>WGS84</translation>
+        </message>
+        <message>
+            <source>經緯度</source>
+            <translation>longitude and latitude</translation>
+        </message>
+        <message>
+            <source>二度分帶坐標</source>
+            <translation>TM2 grid</translation>
+        </message>
+        <message>
+            <source>三度分帶坐標</source>
+            <translation>TM3 grid</translation>
+        </message>
+        <message>
+            <source>通用橫麥卡托坐標</source>
+            <translation>UTM grid</translation>
+        </message>
+        <message>
+            <source>蘭勃特方格坐標</source>
+            <translation>Lambert grid</translation>
+        </message>
+        <message>
+            <source>%1的%2</source>
+            <translation>%1 %2</translation>
+        </message>
+        <message>
+            <source>（中央經線東經 %1°）</source>
+            <translation> (central meridian %1°E)</translation>
+        </message>
+        <message>
+            <source>；看來是另一地區（地區 %1，%2）的坐標</source>
+            <translation>; they look like coordinates of another region (region %1, %2)</translation>
+        </message>
+        <message>
+            <source>；看來是以度為單位的經緯度</source>
+            <translation>; they look like longitude and latitude in degrees</translation>
+        </message>
+        <message>
+            <source>；看來是橫麥卡托方格的公尺數</source>
+            <translation>; they look like metres of a Transverse Mercator grid</translation>
+        </message>
+        <message>
+            <source>；看來是蘭勃特方格的公尺數</source>
+            <translation>; they look like metres of the Lambert grid</translation>
+        </message>
+        <message>
+            <source>%1 沒有任何點。</source>
+            <translation>%1 holds no points.</translation>
+        </message>
+        <message>
+            <source>%1 有些坐標不是數值（非數值或無限大）。</source>
+            <translation>%1 has coordinates that are not numbers (NaN or infinite).</translation>
+        </message>
+        <message>
+            <source>%1 的坐標（%2）不在%3的%4合理範圍（%5）之內%6。</source>
+            <translation>%1 has coordinates (%2) outside the plausible %4 of %3 (%5)%6.</translation>
+        </message>
+        <message>
+            <source>%1 的坐標（%2）全在%3，應選地區 %4：那裡的方格有自己的中央經線。</source>
+            <translation>%1 has coordinates (%2) all in %3; choose region %4, whose grids have a central meridian of their own.</translation>
+        </message>
+        <message>
+            <source>%1 無法以轉換方式 %2 在地區 %3（%4）轉換：這個方式用地區的中央經線，而地區 %3 沒有設定，只適用蘭勃特轉換方式 7 和 8。</source>
+            <translation>%1 cannot be converted by mode %2 in region %3 (%4): the mode converts on the central meridian of the region, and region %3 sets none; it is only for the Lambert modes 7 and 8.</translation>
+        </message>
+        <message>
+            <source>%1 記載的是%2，但轉換方式 %3 的來源是%4。</source>
+            <translation>%1 names the %2, but mode %3 converts from the %4.</translation>
+        </message>
+        <message>
+            <source>%1（地區 %2）</source>
+            <translation>%1 (region %2)</translation>
+        </message>
+        <message>
+            <source>%1 的投影檔符合轉換方式 %2。</source>
+            <translation>%1 has a .prj that fits modes %2.</translation>
+        </message>
+        <message>
+            <source>、</source>
+            <translation>, </translation>
+        </message>
+    </context>
+    <context>
         <name>morvane::CheckList</name>
         <message>
             <source>之前轉換的輸出檔：再轉換一次會轉換兩次</source>

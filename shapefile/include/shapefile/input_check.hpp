@@ -32,6 +32,7 @@
 #include "shapefile/file_system.hpp"
 #include "shapefile/headers.hpp"
 #include "shapefile/projection_file.hpp"
+#include "shapefile/run_error.hpp"
 
 namespace morvane {
 
@@ -83,6 +84,8 @@ struct CheckReason {
   std::uint64_t StatedBytes = 0;
   std::uint64_t FileBytes = 0;
   std::string Detail;       // for the unreadable findings: the conversion's own English words
+  ErrorDetails Error;       // for the unreadable findings: the same error as data, for front ends
+                            // that word it themselves
 };
 
 // A mode, with the region whose central meridian its source needs.
