@@ -23,7 +23,7 @@ namespace {
 constexpr TransformMode kTwd67ToTwd97 = IndexOf(Mode::Twd67GeographicToTwd97Geographic);
 constexpr TransformMode kGrid67ToGrid97 = IndexOf(Mode::Twd67Tm2ToTwd97Tm2);
 
-class QuietFeedback : public RunFeedback {
+class RecordingFeedback : public RunFeedback {
  public:
   void ShowMessage(const std::string& text) override { Messages.push_back(text); }
   void ShowCompletion(const std::string&, const std::string&) override {}
@@ -148,7 +148,7 @@ TEST(FittedRun, WritesTheFittedOutputsWithAReportThatAStandardRunRemoves) {
   RunOptions options;
   options.ReplaceOutputs = true;
 
-  QuietFeedback feedback;
+  RecordingFeedback feedback;
   const Conversion fitted = FittedTaiwan();
   const RunSummary summary = RunConversion(fitted, jobs, options, feedback, files);
   ASSERT_TRUE(summary.AllConverted()) << (feedback.Errors.empty() ? "" : feedback.Errors.front());
@@ -198,7 +198,7 @@ TEST(FittedRun, AStepThatCannotServeIsRefusedBeforeAnythingIsWritten) {
   TempFolder folder;
   WriteShapefile(folder, "wells", PointsAt(kTaiwanPoints));
   LocalFileSystem files;
-  QuietFeedback feedback;
+  RecordingFeedback feedback;
   // Penghu's model in Taiwan.
   const Conversion mismatch{kTwd67ToTwd97, kTaiwanRegion, {DatumStepKind::ModelFile, "p.model", BuiltinTransform(119)}};
   const RunSummary summary = RunConversion(mismatch, {{folder.Path(), "wells.shp"}}, RunOptions{}, feedback, files);

@@ -20,7 +20,7 @@ namespace {
 
 constexpr TransformMode kGeographicToTm2 = 1;
 
-class QuietFeedback : public RunFeedback {
+class FailOnMessageFeedback : public RunFeedback {
  public:
   void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
   void ShowCompletion(const std::string&, const std::string&) override {}
@@ -82,7 +82,7 @@ std::map<std::string, Bytes> Snapshot(const std::string& folder) {
 
 // Converts big.shp in `folder`; returns the error's text, or "" if it converted.
 std::string ConvertBig(const std::string& folder) {
-  QuietFeedback feedback;
+  FailOnMessageFeedback feedback;
   EngineState engine(feedback);
   LocalFileSystem files;
   const RunSummary summary = RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, 0, feedback, files);

@@ -22,7 +22,7 @@
 namespace morvane::test {
 namespace {
 
-class SilentFeedback : public RunFeedback {
+class RecordingFeedback : public RunFeedback {
  public:
   void ShowMessage(const std::string& text) override { Messages.push_back(text); }
   void ShowCompletion(const std::string&, const std::string&) override {}
@@ -68,7 +68,7 @@ TEST_P(GoldenOutputs, ConvertedFilesAreByteIdenticalToTheRecordedOnes) {
   const auto& [c, threads] = GetParam();
   TempFolder folder;
   WriteShapefile(folder, "golden", GoldenInput(c.Mode));
-  SilentFeedback feedback;
+  RecordingFeedback feedback;
   EngineState engine(feedback);
   ApplyTransformSettings(engine, c.Mode, c.Region);
   LocalFileSystem files;

@@ -22,7 +22,7 @@
 namespace morvane::test {
 namespace {
 
-class QuietFeedback : public RunFeedback {
+class IgnoringFeedback : public RunFeedback {
  public:
   void ShowMessage(const std::string&) override {}
   void ShowCompletion(const std::string&, const std::string&) override {}
@@ -60,7 +60,7 @@ void ConvertOne(EngineState& engine, const TempFolder& folder, const std::string
   std::vector<RecordContent> records;
   for (const XY& point : points) records.push_back(PointRecord(ShapeType::Point, point));
   WriteShapefile(folder, base, BuildShapefile(ShapeType::Point, records));
-  QuietFeedback feedback;
+  IgnoringFeedback feedback;
   LocalFileSystem files;
   ASSERT_EQ(ConvertShapefile(engine, folder.Path(), base + ".shp", mode, feedback, files),
             ShapefileOutcome::Converted);
@@ -203,7 +203,7 @@ TEST(TargetSystem, GdalReadsTheSystemEachModeConvertedToForEveryRegion) {
   TempFolder folder;
   const std::vector<Scenario> scenarios = EveryModeAndRegion();
   for (const Scenario& s : scenarios) {
-    QuietFeedback feedback;
+    IgnoringFeedback feedback;
     EngineState engine(feedback);
     for (const auto& [mode, region] : s.Before) ApplyTransformSettings(engine, mode, region);
     ApplyTransformSettings(engine, s.Mode, s.RegionIndex);
@@ -309,7 +309,7 @@ TEST(TargetSystem, ReprojectingTwd67OutputsThroughTheirPrjLandsWhereOurOwnShiftT
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder folder;
-    QuietFeedback feedback;
+    IgnoringFeedback feedback;
     EngineState engine(feedback);
     ApplyTransformSettings(engine, c.Mode, c.RegionIndex);
     ConvertOne(engine, folder, c.Name, c.Mode, c.Points);
@@ -357,7 +357,7 @@ TEST(TargetSystem, CodePageIsCarriedByteForByteAndNeverInventedAndTheInputPrjIsN
     for (const auto& [name, bytes] : c.Companions) WriteFileBytes(folder / name, bytes);
     const std::string base = c.Base;
     if (c.EarlierOutputCpg) WriteFileBytes(folder / (base + "_1.cpg"), *c.EarlierOutputCpg);
-    QuietFeedback feedback;
+    IgnoringFeedback feedback;
     EngineState engine(feedback);
     ApplyTransformSettings(engine, 1, 0);
     ConvertOne(engine, folder, base, 1, {{121.0, 24.0}});
@@ -375,7 +375,7 @@ TEST(TargetSystem, CodePageIsCarriedByteForByteAndNeverInventedAndTheInputPrjIsN
 TEST(TargetSystem, ModeOutOfRangeWritesNoPrjAndRemovesAnEarlierOne) {
   TempFolder folder;
   WriteFileBytes(folder / "roads_1.prj", {'o', 'l', 'd'});
-  QuietFeedback feedback;
+  IgnoringFeedback feedback;
   EngineState engine(feedback);
   ConvertOne(engine, folder, "roads", 16, {{121.0, 24.0}});
   EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "roads_1.prj"));

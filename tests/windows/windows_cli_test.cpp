@@ -127,7 +127,7 @@ ExeResult RunExe(const std::vector<std::string>& args, const std::string& input 
 
 // ---- comparing outputs ---------------------------------------------------------------------
 
-class SilentFeedback : public RunFeedback {
+class FailOnMessageFeedback : public RunFeedback {
  public:
   void ShowMessage(const std::string& text) override { ADD_FAILURE() << "message: " << text; }
   void ShowCompletion(const std::string&, const std::string&) override {}
@@ -137,7 +137,7 @@ class SilentFeedback : public RunFeedback {
 
 // Converts base.shp in `folder` with this build's library, as morvane-cli does.
 void ConvertHere(const TempFolder& folder, const std::string& base, TransformMode mode, int region) {
-  SilentFeedback feedback;
+  FailOnMessageFeedback feedback;
   EngineState engine(feedback);
   ApplyTransformSettings(engine, mode, region);
   LocalFileSystem files;
@@ -401,7 +401,7 @@ XY ParsePair(const std::string& line) {
 }
 
 XY EngineConvert(TransformMode mode, int region, XY in) {
-  SilentFeedback feedback;
+  FailOnMessageFeedback feedback;
   EngineState engine(feedback);
   ApplyTransformSettings(engine, mode, region);
   XY out{};
