@@ -25,9 +25,8 @@ const char* VerdictWord(InputVerdict verdict) {
 
 }  // namespace
 
-void WarnOutsideFittedArea(const std::string& path, const Conversion& conversion, FileSystem& files) {
-  const std::optional<double> beyond =
-      DistanceOutsideFittedArea(path, conversion.Mode, *conversion.Datum.Transform, files);
+void WarnOutsideFittedArea(const std::string& path, const InputCheck& check, const Conversion& conversion) {
+  const std::optional<double> beyond = DistanceOutsideFittedArea(check, conversion.Mode, *conversion.Datum.Transform);
   if (!beyond) return;
   char distance[64];
   std::snprintf(distance, sizeof distance, "%.1f km", *beyond / 1000);
@@ -58,7 +57,7 @@ int RunCheckCommand(const ParsedArguments& parsed) {
     allPlausible = allPlausible && check.Verdict == InputVerdict::Plausible;
     const std::string line = CheckLine(path, check, choice.RegionIndex) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
-    if (conversion.Datum.Transform) WarnOutsideFittedArea(path, conversion, files);
+    if (conversion.Datum.Transform) WarnOutsideFittedArea(path, check, conversion);
   }
   return allPlausible ? 0 : 1;
 }

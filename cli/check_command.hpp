@@ -12,9 +12,10 @@ namespace morvane {
 // "<path>: implausible: <reason>; modes that fit its .prj: 12, 13", one line without newline.
 std::string CheckLine(const std::string& path, const InputCheck& check, Region region);
 
-// Warns on standard error when the file `path` reaches beyond the area the fitted datum step of
-// `conversion` was fitted on (DistanceOutsideFittedArea): a warning, not a refusal.
-void WarnOutsideFittedArea(const std::string& path, const Conversion& conversion, FileSystem& files);
+// Warns on standard error when the file `path`, as `check` saw it, reaches beyond the area the
+// fitted datum step of `conversion` was fitted on (DistanceOutsideFittedArea): a warning, not a
+// refusal.
+void WarnOutsideFittedArea(const std::string& path, const InputCheck& check, const Conversion& conversion);
 
 // Runs the command on parsed arguments; returns the exit status (0 every file plausible,
 // 1 otherwise), throws UsageError.

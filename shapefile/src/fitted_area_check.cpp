@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "engine/conversion.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/plane_transform.hpp"
-#include "shapefile/byte_order.hpp"
-#include "shapefile/headers.hpp"
 
 namespace morvane {
 
@@ -61,24 +58,13 @@ double DistanceOutside(const PlaneBox& box, double e, double n) {
 
 }  // namespace
 
-std::optional<double> DistanceOutsideFittedArea(const std::string& mainPath, TransformMode mode,
-                                                const FittedTransform& transform, FileSystem& files) {
-  if (!TakesDatumStep(mode)) return std::nullopt;
-  ShapefileHeader header;
-  try {
-    std::unique_ptr<File> file = files.OpenRead(mainPath);
-    if (file->Read(header.Bytes.data(), kFileHeaderSize) < kFileHeaderSize) return std::nullopt;
-  } catch (const FileError&) {
-    return std::nullopt;
-  }
-  const unsigned char* box = header.Box();
-  const double minX = ReadDoubleLE(box);
-  const double minY = ReadDoubleLE(box + 8);
-  const double maxX = ReadDoubleLE(box + 16);
-  const double maxY = ReadDoubleLE(box + 24);
-  if (!(minX <= maxX && minY <= maxY) || !std::isfinite(maxX - minX) || !std::isfinite(maxY - minY)) return std::nullopt;
+std::optional<double> DistanceOutsideFittedArea(const InputCheck& check, TransformMode mode,
+                                                const FittedTransform& transform) {
+  if (!TakesDatumStep(mode) || check.Verdict != InputVerdict::Plausible || !check.Seen) return std::nullopt;
+  const Box& box = *check.Seen;
   double farthest = 0;
-  for (const auto& [x, y] : {std::pair{minX, minY}, std::pair{minX, maxY}, std::pair{maxX, minY}, std::pair{maxX, maxY}}) {
+  for (const auto& [x, y] : {std::pair{box.Xmin, box.Ymin}, std::pair{box.Xmin, box.Ymax},
+                             std::pair{box.Xmax, box.Ymin}, std::pair{box.Xmax, box.Ymax}}) {
     double e = 0;
     double n = 0;
     if (!ToTwd67Grid(mode, transform, x, y, e, n)) return std::nullopt;

@@ -679,6 +679,7 @@ InputCheck CheckInputOrThrow(const std::string& mainPath, TransformMode mode, Re
   } else if (UsableBox(stated)) {
     box = stated;  // only null shapes sampled: the header is all there is to go by
   }
+  check.Seen = box;
   const std::optional<CheckReason> coordinates = CoordinatesProblem(seen, box, mode, region, mainPath);
 
   const std::optional<ProjectionFile> prj = ReadProjectionFile(files, stem);

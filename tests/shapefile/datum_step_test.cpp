@@ -229,8 +229,9 @@ TEST_P(FittedAreaCases, WarnBeyondTheAreaOfTheCommonPoints) {
   TempFolder folder;
   WriteShapefile(folder, "f", PointsAt(c.Points));
   LocalFileSystem files;
+  const InputCheck check = CheckInput(folder / "f.shp", c.Mode, c.Area, files);
   const std::optional<double> beyond =
-      DistanceOutsideFittedArea(folder / "f.shp", c.Mode, *BuiltinTransform(*RegionTm2Meridian(c.Area)), files);
+      DistanceOutsideFittedArea(check, c.Mode, *BuiltinTransform(*RegionTm2Meridian(c.Area)));
   ASSERT_EQ(beyond.has_value(), c.Outside) << (beyond ? *beyond : 0);
   if (beyond) {
     EXPECT_GE(*beyond, c.AtLeast * 1000);
@@ -246,9 +247,30 @@ INSTANTIATE_TEST_SUITE_P(
                  {{119.55, 23.55}, {119.6, 23.6}}, false},
         AreaCase{"KinmenWithPenghusModel", kTwd67ToTwd97, kIslandsRegion, {{118.3, 24.4}, {118.45, 24.5}}, true, 80},
         AreaCase{"MatsuWithPenghusModel", kTwd67ToTwd97, kIslandsRegion, {{119.9, 26.15}, {120.0, 26.2}}, true, 200},
-        AreaCase{"FarOffTaiwanGrid", kGrid67ToGrid97, kTaiwanRegion, {{400000, 2900000}, {410000, 2910000}}, true, 50},
-        AreaCase{"NotADatumMode", 0, kTaiwanRegion, {{0, 0}, {1, 1}}, false}),
+        // Pratas (Dongsha), on Taiwan's grid and far from its common points.
+        AreaCase{"FarOffTaiwanGrid", kGrid67ToGrid97, kTaiwanRegion, {{-196000, 2295000}, {-193000, 2298000}}, true, 300},
+        AreaCase{"NotADatumMode", 0, kTaiwanRegion, {{0, 0}, {1, 1}}, false},
+        // Grid metres given to a degrees mode: the check refuses them, and a distance from
+        // coordinates of another system would mean nothing.
+        AreaCase{"NotTheModesSource", kTwd67ToTwd97, kTaiwanRegion, {{250000, 2650000}, {260000, 2660000}}, false}),
     [](const auto& row) { return row.param.Name; });
+
+// GDAL writes a header box stretched to (0, 0) when the first record is a null shape: the
+// sampled points, not that box, say where the data lies.
+TEST(FittedArea, AHeaderBoxStretchedPastALeadingNullShapeIsNotTheDataExtent) {
+  TempFolder folder;
+  const std::vector<XY> points = {{200000, 2600000}, {300000, 2700000}};
+  const Box stretched{0, 0, 300000, 2700000};
+  WriteShapefile(folder, "f",
+                 BuildShapefile(ShapeType::Point,
+                                {NullRecord(), PointRecord(ShapeType::Point, points[0]),
+                                 PointRecord(ShapeType::Point, points[1])},
+                                stretched));
+  LocalFileSystem files;
+  const InputCheck check = CheckInput(folder / "f.shp", kGrid67ToGrid97, kTaiwanRegion, files);
+  ASSERT_EQ(check.Verdict, InputVerdict::Plausible);
+  EXPECT_EQ(DistanceOutsideFittedArea(check, kGrid67ToGrid97, *BuiltinTransform(121)), std::nullopt);
+}
 
 }  // namespace
 }  // namespace morvane::test

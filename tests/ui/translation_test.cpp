@@ -480,7 +480,7 @@ void TranslationTest::checkFindings_data() {
     reason.Source = twd67Tm2;
     return reason;
   };
-  const auto one = [](const CheckReason& reason) { return InputCheck{InputVerdict::Implausible, {reason}, {}}; };
+  const auto one = [](const CheckReason& reason) { return InputCheck{InputVerdict::Implausible, {reason}, {}, {}}; };
 
   QTest::newRow("no points") << one(found(CheckFinding::NoPoints)) << "roads.shp 沒有任何點。"
                              << "roads.shp holds no points.";
@@ -540,7 +540,7 @@ void TranslationTest::checkFindings_data() {
   CheckReason utm = found(CheckFinding::PrjNamesAnother);
   utm.Path = "/maps/roads.prj";
   utm.Named = {NamedDatum::Wgs84, NamedGrid::Utm, 123.0};
-  InputCheck mismatch{InputVerdict::Mismatch, {utm}, {{11, kTaiwanRegion}, {12, kIslandsRegion}}};
+  InputCheck mismatch{InputVerdict::Mismatch, {utm}, {{11, kTaiwanRegion}, {12, kIslandsRegion}}, {}};
   QTest::newRow(".prj names another")
       << mismatch
       << "roads.prj 記載的是1984 世界大地基準的通用橫麥卡托坐標（中央經線東經 123°），但轉換方式 1 的來源是1967 "
@@ -552,7 +552,7 @@ void TranslationTest::checkFindings_data() {
   tm3.Named = {NamedDatum::Twd97, NamedGrid::Tm3, 121.0};
   tm3.Source = {NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt};
   QTest::newRow(".prj names a three-degree grid")
-      << InputCheck{InputVerdict::Mismatch, {tm3}, {}}
+      << InputCheck{InputVerdict::Mismatch, {tm3}, {}, {}}
       << "roads.prj 記載的是1997 台灣大地基準的三度分帶坐標（中央經線東經 121°），但轉換方式 10 的來源是1997 台灣大地基準的經緯度。"
       << "roads.prj names the TWD97 TM3 grid (central meridian 121°E), but mode 10 converts from the TWD97 longitude "
          "and latitude.";
@@ -564,7 +564,7 @@ void TranslationTest::checkFindings_data() {
     reason.Finding = finding;
     reason.Path = file;
     reason.Detail = "the run's English words";
-    return InputCheck{InputVerdict::Unreadable, {reason}, {}};
+    return InputCheck{InputVerdict::Unreadable, {reason}, {}, {}};
   };
   QTest::newRow("companion missing") << unreadable(CheckFinding::CompanionMissing, "/maps/roads.dbf")
                                      << "roads.dbf 不存在，沒有它無法轉換。"

@@ -100,6 +100,9 @@ struct InputCheck {
   // The modes whose source is the system the .prj names, in mode order; empty when there is
   // no .prj or it cannot be told.
   std::vector<ModeFit> FittingModes;
+  // The extent the coordinates were judged by: the sampled points, or the header's box when
+  // only null shapes were sampled and the box is usable; none when neither.
+  std::optional<Box> Seen;
 };
 
 // Records read in file order from the first one.
