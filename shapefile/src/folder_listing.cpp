@@ -61,8 +61,8 @@ std::string_view BaseOf(std::string_view name) { return name.substr(0, name.size
 // any case) for "roads_1.shp".
 bool HasInputBeside(std::string_view name, const std::vector<std::string>& shapefiles) {
   const std::string_view base = BaseOf(name);
-  if (base.size() < 3 || base.substr(base.size() - 2) != "_1") return false;
-  const std::string_view inputBase = base.substr(0, base.size() - 2);
+  if (base.size() <= kOutputTag.size() || !base.ends_with(kOutputTag)) return false;
+  const std::string_view inputBase = base.substr(0, base.size() - kOutputTag.size());
   for (const std::string& other : shapefiles) {
     if (BaseOf(other) == inputBase) return true;
   }
@@ -74,8 +74,10 @@ bool HasInputBeside(std::string_view name, const std::vector<std::string>& shape
 bool HasOwnProjection(FileSystem& files, const std::string& folder, std::string_view shapefile,
                       const std::vector<std::string>& names) {
   const std::string_view base = BaseOf(shapefile);
+  const std::string_view suffix = OutputSuffix(&ShapefileNames::OutputProjection);
   for (const std::string& name : names) {
-    if (name.size() != base.size() + 4 || BaseOf(name) != base || !EndsWithIgnoringCase(name, ".prj")) continue;
+    if (name.size() != base.size() + suffix.size() || !name.starts_with(base) || !EndsWithIgnoringCase(name, suffix))
+      continue;
     const std::string path = JoinPath(folder, name);
     if (!files.IsRegularFile(path)) continue;
     try {
@@ -122,7 +124,7 @@ void PlaceOutputsAfterInputs(std::vector<ListedShapefile>& entries) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (!HasInputBeside(names[i], names)) continue;
     const std::string_view base = BaseOf(names[i]);
-    outputsOf[base.substr(0, base.size() - 2)].push_back(i);
+    outputsOf[base.substr(0, base.size() - kOutputTag.size())].push_back(i);
     placedLater[i] = true;
   }
   std::vector<ListedShapefile> ordered;

@@ -44,18 +44,24 @@ ShapefileNames BuildShapefileNames(const std::string& folder, const std::string&
   names.Stem = names.InputMain.substr(0, names.InputMain.size() - std::min<std::size_t>(4, names.InputMain.size()));
   const SplitName split = SplitPath(names.InputMain);
   const std::string base = JoinPath(split.Folder, Base(split.Name));
-  names.OutputMain = base + "_1.shp";
-  names.OutputIndex = base + "_1.shx";
-  names.OutputTable = base + "_1.dbf";
-  names.OutputProjection = base + "_1.prj";
-  names.OutputCodePage = base + "_1.cpg";
-  names.OutputDatumReport = base + "_1" + std::string(kDatumReportSuffix);
+  for (const ConversionOutput& output : kConversionOutputs) {
+    names.*output.Name = base + std::string(kOutputTag) + std::string(output.Suffix);
+  }
   return names;
 }
 
 std::vector<std::string> OutputsOf(const ShapefileNames& names) {
-  return {names.OutputMain,       names.OutputIndex,    names.OutputTable,
-          names.OutputProjection, names.OutputCodePage, names.OutputDatumReport};
+  std::vector<std::string> outputs;
+  for (const ConversionOutput& output : kConversionOutputs) outputs.push_back(names.*output.Name);
+  return outputs;
+}
+
+std::vector<std::string> OutputsOf(const ShapefileNames& names, OutputCondition condition) {
+  std::vector<std::string> outputs;
+  for (const ConversionOutput& output : kConversionOutputs) {
+    if (output.WrittenWhen == condition) outputs.push_back(names.*output.Name);
+  }
+  return outputs;
 }
 
 std::string TemporaryOutputPath(const std::string& finalPath, unsigned long pid, unsigned long n) {

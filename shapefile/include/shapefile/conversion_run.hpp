@@ -17,54 +17,10 @@
 #include "shapefile/input_check.hpp"
 #include "shapefile/record_threads.hpp"
 #include "shapefile/run_error.hpp"
+#include "shapefile/run_feedback.hpp"
+#include "shapefile/shapefile_conversion.hpp"
 
 namespace morvane {
-
-struct FileProblem;
-
-// What the run shows: plain messages (MessageSink), the completion box and the two bars.
-class RunFeedback : public MessageSink {
- public:
-  // The completion box: `text` with `caption`, an OK button, no icon.
-  virtual void ShowCompletion(const std::string& text, const std::string& caption) = 0;
-  // The overall bar (percentage of ticked files begun, 100 at the end of a run).
-  virtual void SetOverallProgress(int percent) = 0;
-  // The per-file bar (100 whenever a file is finished).
-  virtual void SetFileProgress(int percent) = 0;
-  // Bytes of the current input main file read so far; for front ends that show finer
-  // progress. The default ignores it.
-  virtual void OnBytesRead(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
-
-  // An error that ended the conversion of one file (a missing companion among them), in
-  // English, as it happens; the same error is in the run's summary as data. By default a plain
-  // message; front ends that list the failures at the end ignore it.
-  virtual void ShowError(const std::string& text) { ShowMessage(text); }
-  // Asked at most once per run, before anything is written and after ConfirmSuspicious, with
-  // the outputs that the run would replace of the files it will convert: true replaces them,
-  // false leaves those files out. By default nothing is replaced.
-  virtual bool ConfirmReplace(const std::vector<std::string>& /*outputs*/) { return false; }
-  // Asked at most once per run, before anything is written and before anything else, with
-  // the files whose input check failed (input_check.hpp), each with its reason: true converts
-  // them anyway, false leaves them out. By default they are left out. Files the check found
-  // unreadable are not among them: their conversion fails.
-  virtual bool ConfirmSuspicious(const std::vector<FileProblem>& /*files*/) { return false; }
-  // Whether the run is to stop: asked before each file, and within a file between blocks of
-  // records and between its outputs, so that the file in progress is abandoned within a block
-  // of about a megabyte with nothing written (ConversionCancelled).
-  virtual bool StopRequested() { return false; }
-
-  // For runs that convert several files side by side (RunOptions::Jobs > 1): the feedback of
-  // each slot, where its engine messages and per-file progress go, and when a slot begins and
-  // ends a file. Then every call may come from any of the slots' threads.
-  virtual RunFeedback& ForSlot(unsigned /*slot*/) { return *this; }
-  virtual void FileStarted(unsigned /*slot*/, const std::string& /*path*/) {}
-  virtual void FileFinished(unsigned /*slot*/) {}
-};
-
-// The per-file bar's percentage for `done` of `total` bytes read (100 for an empty file).
-inline int FilePercent(std::uint64_t done, std::uint64_t total) {
-  return total == 0 ? 100 : static_cast<int>(std::min(done, total) * 100 / total);
-}
 
 // One entry of the file list: the bare file name as the folder listing gave it, and its tick.
 struct RunItem {
@@ -98,12 +54,6 @@ struct FileProblem {
   InputCheck Check{};  // for a file whose input check failed: what it found, as data
 };
 
-// Thrown by ConvertShapefile when the run is to stop part way through a file.
-class ConversionCancelled : public std::exception {
- public:
-  const char* what() const noexcept override { return "Conversion cancelled"; }
-};
-
 // What a run did.
 struct RunSummary {
   std::size_t Files = 0;      // asked for
@@ -124,55 +74,6 @@ struct RunSummary {
   }
   bool AllConverted() const { return Files > 0 && Converted == Files; }
 };
-
-// What converting one shapefile did.
-enum class ShapefileOutcome {
-  Converted,  // all outputs are in place
-  MissingCompanion,  // the message has been shown, nothing was written
-};
-
-// Figures of one converted shapefile, for summaries.
-struct ShapefileStats {
-  std::uint64_t Records = 0;
-  std::uint64_t Vertices = 0;
-  std::uint64_t BytesRead = 0;
-  std::string Missing;  // for ShapefileOutcome::MissingCompanion: the message about the missing companion
-  ErrorDetails MissingDetails = {};  // the same as data
-};
-
-// Converts folder/item with `mode` and sets the per-file bar to 100. The settings step must
-// have run. The main file's header is checked first (a file that is not a shapefile is said to
-// be one). The companions are found beside the main file with their extension in any letter
-// case, the exact lower-case name first; when one is missing, the error "<path> Not found"
-// (ErrorKind::MissingCompanion) is shown for its lower-case name and nothing is written.
-// Besides the converted main file, the index and the table copy, name_1.prj says the mode's
-// target system (target_system.hpp; none for a mode out of range) and name_1.cpg is a copy of
-// the input's .cpg, found like the other companions; the input's .prj is never copied. An
-// earlier name_1.prj or name_1.cpg that this conversion does not write again is removed, so
-// that it cannot describe the new outputs.
-// With a fitted transform in engine.Datum and a mode that shifts a datum, name_1.datum.txt
-// reports the step (DatumReportText of `datum`, or of the transform the engine holds when `datum`
-// is another), written and moved into place with the other outputs; a conversion with the
-// standard step removes an earlier one.
-// The outputs are written under temporary names (output_names.hpp) and moved into place
-// only once all are complete, replacing earlier outputs of the same names. Throws RunError
-// (FileError naming the real input or output path, or damaged input) or ConversionError when
-// the file cannot be converted; then no temporary is left and no output has been changed.
-// Moving into place first moves the earlier outputs aside under temporary names, so that a
-// rename failing part way puts every one of them back. Earlier files moved aside are removed
-// last; one that cannot be removed stays under its temporary name. Only a process killed while
-// it moves the outputs can leave some new and others absent; the next conversion of the same
-// file removes the temporaries of processes that are gone.
-// Record boxes and both header boxes become the extent of the converted points (records.hpp).
-// The records are converted on `threads` (record_threads.hpp): the outputs, messages, progress
-// and errors are those of one thread. feedback.StopRequested() is asked between blocks of
-// records and between the outputs; once it is true, the conversion throws ConversionCancelled,
-// with no temporary left and no output changed.
-ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder,
-                                  const std::string& item, TransformMode mode,
-                                  RunFeedback& feedback, FileSystem& files,
-                                  ShapefileStats* stats = nullptr,
-                                  const ConversionThreads& threads = {}, const DatumStep& datum = {});
 
 // A whole run, for the window and the command line alike: the settings step, then every job
 // in order (several side by side with options.Jobs, those that share files one after

@@ -11,9 +11,6 @@
 
 namespace morvane {
 
-// What the datum report of an output ends in after "<base>_1".
-inline constexpr std::string_view kDatumReportSuffix = ".datum.txt";
-
 struct ShapefileNames {
   std::string InputMain;    // folder + "/" + item
   std::string Stem;         // InputMain without its last 4 characters; + ".shx", + ".dbf"
@@ -25,9 +22,54 @@ struct ShapefileNames {
   std::string OutputDatumReport;  // <base>_1.datum.txt, the fitted datum step used (datum_step.hpp)
 };
 
-// Every file a conversion of `names` writes, or removes when it has nothing to write there:
-// main file, index, table, .prj, .cpg and the datum report.
+// What the outputs' names add to the input's base, before their own suffix.
+inline constexpr std::string_view kOutputTag = "_1";
+
+// When a conversion writes an output. One it does not write is removed if an earlier
+// conversion left it, so that it cannot describe the new outputs.
+enum class OutputCondition {
+  Always,
+  TargetSystem,     // the mode has a target system to describe (target_system.hpp)
+  InputCodePage,    // the input has a .cpg beside it
+  FittedDatumStep,  // the run converts with a fitted datum step (datum_step.hpp)
+};
+
+// One file that a conversion writes: "<base>" + kOutputTag + Suffix, held in ShapefileNames::*Name.
+struct ConversionOutput {
+  std::string_view Suffix;
+  OutputCondition WrittenWhen;
+  std::string ShapefileNames::*Name;
+};
+
+// Every output of a conversion, in the order they are written, moved into place and named in
+// questions. A new output is one entry here, a field of ShapefileNames and the code that
+// writes its bytes (shapefile_conversion.cpp).
+inline constexpr ConversionOutput kConversionOutputs[] = {
+    {".shp", OutputCondition::Always, &ShapefileNames::OutputMain},
+    {".shx", OutputCondition::Always, &ShapefileNames::OutputIndex},
+    {".dbf", OutputCondition::Always, &ShapefileNames::OutputTable},
+    {".prj", OutputCondition::TargetSystem, &ShapefileNames::OutputProjection},
+    {".cpg", OutputCondition::InputCodePage, &ShapefileNames::OutputCodePage},
+    {".datum.txt", OutputCondition::FittedDatumStep, &ShapefileNames::OutputDatumReport},
+};
+
+// The suffix of the output held in `name` (e.g. ".prj" for &ShapefileNames::OutputProjection).
+constexpr std::string_view OutputSuffix(std::string ShapefileNames::*name) {
+  for (const ConversionOutput& output : kConversionOutputs) {
+    if (output.Name == name) return output.Suffix;
+  }
+  return {};
+}
+
+// What the datum report of an output ends in after "<base>_1".
+inline constexpr std::string_view kDatumReportSuffix = OutputSuffix(&ShapefileNames::OutputDatumReport);
+
+// Every file a conversion of `names` writes, or removes when it has nothing to write there,
+// in the order of kConversionOutputs.
 std::vector<std::string> OutputsOf(const ShapefileNames& names);
+
+// The outputs whose condition is `condition`, in the order of kConversionOutputs.
+std::vector<std::string> OutputsOf(const ShapefileNames& names, OutputCondition condition);
 
 // The base is the item's file name without its extension (the last "." and what follows), so
 // "a.b.shp" gives "a.b_1.shp". The outputs go beside the input main file.
