@@ -1,5 +1,6 @@
 #include "pending_outputs.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
@@ -15,28 +16,19 @@ std::string NewTemporary(const std::string& final) {
   return TemporaryOutputPath(final, CurrentProcessId(), counter++);
 }
 
-}  // namespace
-
-bool IsWritten(OutputCondition condition, const OutputFacts& facts) {
-  switch (condition) {
-    case OutputCondition::Always:
-      return true;
-    case OutputCondition::TargetSystem:
-      return facts.TargetSystem;
-    case OutputCondition::InputCodePage:
-      return facts.InputCodePage;
-    case OutputCondition::FittedDatumStep:
-      return facts.FittedDatumStep;
-  }
-  return false;
+bool IsWritten(OutputCondition condition, const std::vector<OutputCondition>& holding) {
+  return condition == OutputCondition::Always || std::find(holding.begin(), holding.end(), condition) != holding.end();
 }
 
-PendingOutputs::PendingOutputs(FileSystem& files, const ShapefileNames& names, const OutputFacts& facts)
+}  // namespace
+
+PendingOutputs::PendingOutputs(FileSystem& files, const ShapefileNames& names,
+                               const std::vector<OutputCondition>& holding)
     : files_(files) {
   std::vector<std::string> finals;
   for (const ConversionOutput& output : kConversionOutputs) {
     const std::string& final = names.*output.Name;
-    if (!IsWritten(output.WrittenWhen, facts)) {
+    if (!IsWritten(output.WrittenWhen, holding)) {
       dropped_.push_back(final);
       continue;
     }

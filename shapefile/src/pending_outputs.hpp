@@ -11,16 +11,6 @@
 
 namespace morvane {
 
-// What holds for one conversion, which decides the outputs it writes (kConversionOutputs).
-struct OutputFacts {
-  bool TargetSystem = false;     // the mode has a target system
-  bool InputCodePage = false;    // the input has a .cpg
-  bool FittedDatumStep = false;  // a report of the fitted datum step is written
-};
-
-// Whether an output written when `condition` holds is written with `facts`.
-bool IsWritten(OutputCondition condition, const OutputFacts& facts);
-
 // Unless Commit has moved them into place, the temporaries are removed when this goes out of
 // scope.
 class PendingOutputs {
@@ -30,10 +20,10 @@ class PendingOutputs {
     std::string Temporary;
   };
 
-  // The outputs of `names` that `facts` has written get a temporary each; those that it does
-  // not (no .cpg beside the input) are dropped: an earlier file of such a name described the
-  // outputs being replaced, so it goes when they do.
-  PendingOutputs(FileSystem& files, const ShapefileNames& names, const OutputFacts& facts);
+  // The outputs of `names` (kConversionOutputs) written always or on one of the conditions
+  // `holding` get a temporary each; the others (a .cpg when the input has none) are dropped:
+  // an earlier file of such a name described the outputs being replaced, so it goes when they do.
+  PendingOutputs(FileSystem& files, const ShapefileNames& names, const std::vector<OutputCondition>& holding);
   ~PendingOutputs();
   PendingOutputs(const PendingOutputs&) = delete;
   PendingOutputs& operator=(const PendingOutputs&) = delete;

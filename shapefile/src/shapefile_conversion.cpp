@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/builtin_transforms.hpp"
 #include "pending_outputs.hpp"
@@ -135,7 +136,12 @@ ShapefileOutcome ConvertShapefile(EngineState& engine, const std::string& folder
       engine.Datum && TakesDatumStep(mode) ? std::optional(DatumReportText(mode, ReportedStep(engine, datum)))
                                            : std::nullopt;
 
-  PendingOutputs outputs(files, names, {system.has_value(), codePage.has_value(), datumReport.has_value()});
+  std::vector<OutputCondition> holding;  // of the outputs not always written (kConversionOutputs)
+  if (system) holding.push_back(OutputCondition::TargetSystem);
+  if (codePage) holding.push_back(OutputCondition::InputCodePage);
+  if (datumReport) holding.push_back(OutputCondition::FittedDatumStep);
+
+  PendingOutputs outputs(files, names, holding);
   ShapefileStats done;
   try {
     const Extent records = WriteMainFile(engine, mode, *input, names.InputMain, files,

@@ -42,8 +42,10 @@ struct ConversionOutput {
 };
 
 // Every output of a conversion, in the order they are written, moved into place and named in
-// questions. A new output is one entry here, a field of ShapefileNames and the code that
-// writes its bytes (shapefile_conversion.cpp).
+// questions; its names, the outputs written and removed, the earlier outputs asked about, the
+// jobs that must wait for one another and the folder listing all read this list. A new output
+// is one entry here, its field of ShapefileNames and the code that writes its bytes in
+// ConvertShapefile, which also says when a new condition holds.
 inline constexpr ConversionOutput kConversionOutputs[] = {
     {".shp", OutputCondition::Always, &ShapefileNames::OutputMain},
     {".shx", OutputCondition::Always, &ShapefileNames::OutputIndex},
