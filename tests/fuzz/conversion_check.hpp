@@ -35,9 +35,12 @@
 #include <string>
 #include <vector>
 
-#include "memory_file_system.hpp"
+#include "support/memory_file_system.hpp"
 
 namespace morvane::fuzz {
+
+using test::Bytes;
+using test::MemoryFileSystem;
 
 enum class Outcome { Converted, Damaged, EngineError, Unexpected };
 

@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "memory_file_system.hpp"
+#include "support/byte_fields.hpp"
 
 namespace morvane::fuzz {
+
+using test::Bytes;
 
 struct SeedInput {
   std::string Name;
