@@ -9,10 +9,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>

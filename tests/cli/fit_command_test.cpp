@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,8 +23,6 @@ extern char** environ;
 
 namespace morvane {
 namespace {
-
-namespace fs = std::filesystem;
 
 using test::ReadFileText;
 using test::TempFolder;

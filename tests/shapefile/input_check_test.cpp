@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <map>
 #include <optional>
@@ -460,7 +459,7 @@ const TempFolder* GdalFolder() {
     if (std::system("ogr2ogr --version > /dev/null 2>&1") != 0) return nullptr;
     auto* made = new TempFolder;
     for (const auto& [name, layer] : GdalLayers()) {
-      std::ofstream(*made / (name + ".geojson")) << GeoJson(layer);
+      WriteFileText(*made / (name + ".geojson"), GeoJson(layer));
       const std::string systems = layer.From == layer.To
                                       ? " -a_srs EPSG:" + std::to_string(layer.To)
                                       : " -s_srs EPSG:" + std::to_string(layer.From) + " -t_srs EPSG:" + std::to_string(layer.To);
@@ -468,7 +467,7 @@ const TempFolder* GdalFolder() {
                                   (*made / (name + ".geojson")) + "' > /dev/null 2>&1";
       EXPECT_EQ(std::system(command.c_str()), 0) << command;
       if (layer.Prj == "-") std::remove((*made / (name + ".prj")).c_str());
-      if (!layer.Prj.empty() && layer.Prj != "-") std::ofstream(*made / (name + ".prj")) << layer.Prj;
+      if (!layer.Prj.empty() && layer.Prj != "-") WriteFileText(*made / (name + ".prj"), layer.Prj);
     }
     return made;
   }();
