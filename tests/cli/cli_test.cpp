@@ -9,10 +9,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,7 +19,9 @@
 #include "engine/modes.hpp"
 #include "engine/plane_model_file.hpp"
 #include "engine/plane_transform.hpp"
-#include "test_files.hpp"
+#include "support/fail_on_message.hpp"
+#include "support/file_bytes.hpp"
+#include "support/shapefile_writer.hpp"
 
 extern char** environ;
 
@@ -30,6 +29,14 @@ namespace morvane {
 namespace {
 
 namespace fs = std::filesystem;
+
+using test::FailOnMessage;
+using test::PointShapefile;
+using test::ReadFileText;
+using test::ReadPoints;
+using test::TempFolder;
+using test::WriteFileText;
+using test::WriteShapefile;
 
 // ---- running the program --------------------------------------------------------------
 
@@ -41,8 +48,8 @@ struct CliResult {
 
 // Runs morvane-cli with `args`, `input` on stdin, stdout and stderr captured through files.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-  TempDir io;
-  WriteFile(io / "in", input);
+  TempFolder io;
+  WriteFileText(io / "in", input);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
@@ -62,8 +69,8 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input 
   int status = 0;
   waitpid(pid, &status, 0);
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = ReadFile(io / "out");
-  result.Err = ReadFile(io / "err");
+  result.Out = ReadFileText(io / "out");
+  result.Err = ReadFileText(io / "err");
   return result;
 }
 
@@ -89,84 +96,7 @@ std::string RunCliOnTerminal(const std::vector<std::string>& args) {
 
 // ---- small shapefiles -----------------------------------------------------------------
 
-struct Point {
-  double X, Y;
-};
-
-void PutBigEndian32(std::string& bytes, std::int32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(value) >> shift) & 0xFF));
-  }
-}
-
-void PutLittleEndian32(std::string& bytes, std::int32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    bytes.push_back(static_cast<char>((static_cast<std::uint32_t>(value) >> shift) & 0xFF));
-  }
-}
-
-void PutDouble(std::string& bytes, double value) {
-  char raw[8];
-  std::memcpy(raw, &value, 8);
-  bytes.append(raw, 8);
-}
-
-double GetDouble(const std::string& bytes, std::size_t offset) {
-  double value = 0.0;
-  std::memcpy(&value, bytes.data() + offset, 8);
-  return value;
-}
-
-constexpr int kPointRecordSize = 28;  // record header, shape type, X, Y
-
-std::string PointHeader(const std::vector<Point>& points, std::int32_t fileBytes) {
-  Point low = points.front();
-  Point high = points.front();
-  for (const Point& p : points) {
-    low = {std::min(low.X, p.X), std::min(low.Y, p.Y)};
-    high = {std::max(high.X, p.X), std::max(high.Y, p.Y)};
-  }
-  std::string header;
-  PutBigEndian32(header, 9994);
-  for (int i = 0; i < 5; ++i) PutBigEndian32(header, 0);
-  PutBigEndian32(header, fileBytes / 2);
-  PutLittleEndian32(header, 1000);
-  PutLittleEndian32(header, 1);  // Point
-  for (const double value : {low.X, low.Y, high.X, high.Y, 0.0, 0.0, 0.0, 0.0}) {
-    PutDouble(header, value);
-  }
-  return header;
-}
-
-// Writes name.shp, name.shx and name.dbf of a Point shapefile; the table's bytes are just
-// text, since the run copies them without reading.
-void WritePointShapefile(const fs::path& folder, const std::string& name,
-                         const std::vector<Point>& points) {
-  const auto count = static_cast<std::int32_t>(points.size());
-  std::string main = PointHeader(points, 100 + kPointRecordSize * count);
-  std::string index = PointHeader(points, 100 + 8 * count);
-  for (std::int32_t i = 0; i < count; ++i) {
-    PutBigEndian32(main, i + 1);
-    PutBigEndian32(main, (kPointRecordSize - 8) / 2);
-    PutLittleEndian32(main, 1);
-    PutDouble(main, points[i].X);
-    PutDouble(main, points[i].Y);
-    PutBigEndian32(index, (100 + kPointRecordSize * i) / 2);
-    PutBigEndian32(index, (kPointRecordSize - 8) / 2);
-  }
-  WriteFile(folder / (name + ".shp"), main);
-  WriteFile(folder / (name + ".shx"), index);
-  WriteFile(folder / (name + ".dbf"), "attributes of " + name);
-}
-
-std::vector<Point> ReadPoints(const fs::path& shp) {
-  const std::string bytes = ReadFile(shp);
-  std::vector<Point> points;
-  for (std::size_t at = 100; at + kPointRecordSize <= bytes.size(); at += kPointRecordSize) {
-    points.push_back({GetDouble(bytes, at + 12), GetDouble(bytes, at + 20)});
-  }
-  return points;
-}
+using Point = test::XY;
 
 std::vector<Point> SamplePoints(int count, double lon, double lat) {
   std::vector<Point> points;
@@ -176,13 +106,6 @@ std::vector<Point> SamplePoints(int count, double lon, double lat) {
 }
 
 // ---- the engine as oracle -------------------------------------------------------------
-
-class FailOnMessage : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override {
-    ADD_FAILURE() << "engine message: " << text;
-  }
-};
 
 // modeNumber and regionNumber as the command line takes them (1-based).
 Point EngineConvert(int modeNumber, int regionNumber, Point in) {
@@ -224,15 +147,15 @@ std::pair<std::string, std::string> ParseSummary(const std::string& text) {
 TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
   // Mode 2 (TWD67 geographic to TM2) in region 2 (central meridian 119): a mode or region
   // number taken off by one would give other coordinates.
-  TempDir dir;
+  TempFolder dir;
   const std::vector<std::vector<Point>> inputs = {
       SamplePoints(1, 119.4, 23.5), SamplePoints(3, 119.5, 23.6), SamplePoints(5, 119.6, 23.4)};
   const std::vector<std::string> names = {"alpha", "beta", "gamma"};
   for (std::size_t i = 0; i < names.size(); ++i)
-    WritePointShapefile(dir.Path(), names[i], inputs[i]);
-  const std::string inputBytes = ReadFile(dir / "beta.shp");
+    WriteShapefile(dir, names[i], PointShapefile(inputs[i]));
+  const std::string inputBytes = ReadFileText(dir / "beta.shp");
 
-  const CliResult result = RunCli({"convert", "--mode", "2", "--region", "2", dir.Path().string()});
+  const CliResult result = RunCli({"convert", "--mode", "2", "--region", "2", dir.Path()});
 
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, "");
@@ -247,15 +170,15 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
       EXPECT_EQ(converted[k].X, expected.X);
       EXPECT_EQ(converted[k].Y, expected.Y);
     }
-    EXPECT_EQ(ReadFile(dir / (names[i] + "_1.dbf")), "attributes of " + names[i]);
+    EXPECT_EQ(ReadFileText(dir / (names[i] + "_1.dbf")), "attributes of " + names[i]);
   }
-  EXPECT_EQ(ReadFile(dir / "beta.shp"), inputBytes);
+  EXPECT_EQ(ReadFileText(dir / "beta.shp"), inputBytes);
 
   // A .shp operand converts that file alone, with --quiet leaving stderr empty.
   // Its earlier outputs are replaced with --overwrite.
   fs::remove(dir / "gamma_1.shp");
   const CliResult single =
-      RunCli({"convert", "--mode=2", "--region=2", "--quiet", "--overwrite", (dir / "gamma.shp").string()});
+      RunCli({"convert", "--mode=2", "--region=2", "--quiet", "--overwrite", dir / "gamma.shp"});
   EXPECT_EQ(single.Status, 0) << single.Err;
   EXPECT_EQ(single.Err, "");
   EXPECT_TRUE(Exists(dir / "gamma_1.shp"));
@@ -264,31 +187,31 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
 // A second conversion of a folder neither converts its outputs again nor replaces them
 // without --overwrite; an output named on its own is converted.
 TEST(ConvertCommand, SecondRunLeavesEarlierOutputsAloneUnlessTold) {
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "roads", SamplePoints(3, 121.0, 24.0));
-  const std::vector<std::string> base = {"convert", "--mode", "2", "--region", "1", dir.Path().string()};
+  TempFolder dir;
+  WriteShapefile(dir, "roads", PointShapefile(SamplePoints(3, 121.0, 24.0)));
+  const std::vector<std::string> base = {"convert", "--mode", "2", "--region", "1", dir.Path()};
   ASSERT_EQ(RunCli(base).Status, 0);
-  const std::string first = ReadFile(dir / "roads_1.shp");
+  const std::string first = ReadFileText(dir / "roads_1.shp");
 
   const CliResult again = RunCli(base);
   EXPECT_EQ(again.Status, 1);
-  EXPECT_NE(again.Err.find("morvane-cli: skipped: " + (dir / "roads.shp").string() + ": " +
-                           (dir / "roads_1.shp").string() + " already exists (--overwrite replaces it)\n"),
+  EXPECT_NE(again.Err.find("morvane-cli: skipped: " + (dir / "roads.shp") + ": " +
+                           (dir / "roads_1.shp") + " already exists (--overwrite replaces it)\n"),
             std::string::npos)
       << again.Err;
-  EXPECT_NE(again.Err.find("left out: " + (dir / "roads_1.shp").string()), std::string::npos) << again.Err;
+  EXPECT_NE(again.Err.find("left out: " + (dir / "roads_1.shp")), std::string::npos) << again.Err;
   EXPECT_FALSE(Exists(dir / "roads_1_1.shp"));
-  EXPECT_EQ(ReadFile(dir / "roads_1.shp"), first);
+  EXPECT_EQ(ReadFileText(dir / "roads_1.shp"), first);
 
   std::vector<std::string> overwrite = base;
   overwrite.push_back("--overwrite");
   const CliResult replaced = RunCli(overwrite);
   EXPECT_EQ(replaced.Status, 0) << replaced.Err;
   EXPECT_FALSE(Exists(dir / "roads_1_1.shp"));
-  EXPECT_EQ(ReadFile(dir / "roads_1.shp"), first);  // the same conversion again
+  EXPECT_EQ(ReadFileText(dir / "roads_1.shp"), first);  // the same conversion again
 
   // Back from the grid: the output's own coordinates are what mode 1 takes.
-  const CliResult named = RunCli({"convert", "--mode", "1", "--region", "1", (dir / "roads_1.shp").string()});
+  const CliResult named = RunCli({"convert", "--mode", "1", "--region", "1", dir / "roads_1.shp"});
   EXPECT_EQ(named.Status, 0) << named.Err;
   EXPECT_TRUE(Exists(dir / "roads_1_1.shp"));
 }
@@ -308,16 +231,16 @@ class ConvertFailures : public testing::TestWithParam<FailureCase> {};
 // ok1, no_dbf (lacks its table), no_shx (lacks its index), ok2, named in that order.
 TEST_P(ConvertFailures, MissingCompanions) {
   const FailureCase& c = GetParam();
-  TempDir dir;
+  TempFolder dir;
   for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
-    WritePointShapefile(dir.Path(), name, SamplePoints(2, 121.0, 24.0));
+    WriteShapefile(dir, name, PointShapefile(SamplePoints(2, 121.0, 24.0)));
   }
   fs::remove(dir / "no_dbf.dbf");
   fs::remove(dir / "no_shx.shx");
   std::vector<std::string> args = {"convert", "--mode", "2", "--region", "1"};
   if (c.KeepGoing) args.push_back("--keep-going");
   for (const char* name : {"ok1", "no_dbf", "no_shx", "ok2"}) {
-    args.push_back((dir / (std::string(name) + ".shp")).string());
+    args.push_back(dir / (std::string(name) + ".shp"));
   }
 
   const CliResult result = RunCli(args);
@@ -325,7 +248,7 @@ TEST_P(ConvertFailures, MissingCompanions) {
   EXPECT_EQ(result.Status, 1);
   std::string expected;
   for (const std::string& file : c.Messages) {
-    expected += "morvane-cli: " + (dir / file).string() + " Not found\n";
+    expected += "morvane-cli: " + (dir / file) + " Not found\n";
   }
   ASSERT_GE(result.Err.size(), expected.size());
   EXPECT_EQ(result.Err.substr(0, expected.size()), expected);
@@ -335,7 +258,7 @@ TEST_P(ConvertFailures, MissingCompanions) {
   EXPECT_EQ(ParseSummary(after.substr(0, summaryEnd)).first, c.Counts) << result.Err;
   std::string failures;
   for (const std::string& file : c.Messages) {
-    failures += "morvane-cli: failed: " + (dir / file).string() + " Not found\n";
+    failures += "morvane-cli: failed: " + (dir / file) + " Not found\n";
   }
   EXPECT_EQ(after.substr(summaryEnd), failures);
 
@@ -363,35 +286,35 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailureCase>& row) { return row.param.Name; });
 
 TEST(ConvertCommand, TextFileNamedShpIsNotAShapefileAndNothingIsWritten) {
-  TempDir dir;
+  TempFolder dir;
   const std::string text = "name,x,y\ntaipei,121.5,25.0\nkaohsiung,120.3,22.6\n" + std::string(200, '0') + "\n";
-  WriteFile(dir / "towns.shp", text);
-  WriteFile(dir / "towns.shx", text);
-  WriteFile(dir / "towns.dbf", "attributes");
+  WriteFileText(dir / "towns.shp", text);
+  WriteFileText(dir / "towns.shx", text);
+  WriteFileText(dir / "towns.dbf", "attributes");
 
   const CliResult result =
-      RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", (dir / "towns.shp").string()});
+      RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", dir / "towns.shp"});
 
   EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(result.Err.rfind("morvane-cli: File " + (dir / "towns.shp").string() + " is not a shapefile\n", 0), 0u)
+  EXPECT_EQ(result.Err.rfind("morvane-cli: File " + (dir / "towns.shp") + " is not a shapefile\n", 0), 0u)
       << result.Err;
   EXPECT_EQ(result.Err.find("damaged"), std::string::npos) << result.Err;
   EXPECT_TRUE(OutputNames(dir.Path()).empty());
-  EXPECT_EQ(ReadFile(dir / "towns.shp"), text);
+  EXPECT_EQ(ReadFileText(dir / "towns.shp"), text);
 }
 
 TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
   // Mode 9 (TWD67 to TWD97 geographic) compares the longitude, so a NaN is an invalid
   // operation. The input check refuses the NaN: --force lets it reach the engine.
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "broken", {{121.0, 24.0}, {std::nan(""), 24.0}});
-  WritePointShapefile(dir.Path(), "after", SamplePoints(2, 121.0, 24.0));
+  TempFolder dir;
+  WriteShapefile(dir, "broken", PointShapefile({{121.0, 24.0}, {std::nan(""), 24.0}}));
+  WriteShapefile(dir, "after", PointShapefile(SamplePoints(2, 121.0, 24.0)));
 
   const CliResult result = RunCli({"convert", "--mode", "9", "--region", "1", "--quiet", "--force",
-                                   (dir / "broken.shp").string(), (dir / "after.shp").string()});
+                                   (dir / "broken.shp"), dir / "after.shp"});
 
   EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(result.Err, "morvane-cli: " + (dir / "broken.shp").string() +
+  EXPECT_EQ(result.Err, "morvane-cli: " + (dir / "broken.shp") +
                             ": Invalid floating point operation\n");
   EXPECT_FALSE(Exists(dir / "after_1.shp"));
 }
@@ -399,7 +322,7 @@ TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
 std::map<std::string, std::string> FolderContents(const fs::path& folder) {
   std::map<std::string, std::string> contents;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    contents[entry.path().filename().string()] = ReadFile(entry.path());
+    contents[entry.path().filename().string()] = ReadFileText(entry.path());
   }
   return contents;
 }
@@ -411,24 +334,23 @@ TEST(ConvertCommand, ParallelJobsWriteWhatASerialRunWrites) {
   const std::vector<std::string> order = {"chain.shp",  "chain_1.shp", "upper.SHP",  "upper.shp",
                                           "sheet0.shp", "sheet1.shp",  "sheet2.shp", "sheet3.shp",
                                           "sheet4.shp", "sheet5.shp"};
-  TempDir serial;
-  TempDir parallel;
-  for (const TempDir* dir : {&serial, &parallel}) {
+  TempFolder serial;
+  TempFolder parallel;
+  for (const TempFolder* dir : {&serial, &parallel}) {
     for (int i = 0; i < 6; ++i) {
-      WritePointShapefile(dir->Path(), "sheet" + std::to_string(i),
-                          SamplePoints(400 * (i + 1), 120.5 + 0.1 * i, 22.5 + 0.2 * i));
+      WriteShapefile(*dir, "sheet" + std::to_string(i), PointShapefile(SamplePoints(400 * (i + 1), 120.5 + 0.1 * i, 22.5 + 0.2 * i)));
     }
-    WritePointShapefile(dir->Path(), "upper", SamplePoints(300, 121.0, 23.0));
-    WritePointShapefile(dir->Path(), "UPPER", SamplePoints(200, 120.0, 22.0));
-    fs::rename(dir->Path() / "UPPER.shp", dir->Path() / "upper.SHP");
-    fs::remove(dir->Path() / "UPPER.shx");
-    fs::remove(dir->Path() / "UPPER.dbf");
-    WritePointShapefile(dir->Path(), "chain", SamplePoints(3000, 121.2, 24.2));
+    WriteShapefile(*dir, "upper", PointShapefile(SamplePoints(300, 121.0, 23.0)));
+    WriteShapefile(*dir, "UPPER", PointShapefile(SamplePoints(200, 120.0, 22.0)));
+    fs::rename(*dir / "UPPER.shp", *dir / "upper.SHP");
+    fs::remove(*dir / "UPPER.shx");
+    fs::remove(*dir / "UPPER.dbf");
+    WriteShapefile(*dir, "chain", PointShapefile(SamplePoints(3000, 121.2, 24.2)));
   }
-  auto arguments = [&order](const TempDir& dir, const std::vector<std::string>& options) {
+  auto arguments = [&order](const TempFolder& dir, const std::vector<std::string>& options) {
     std::vector<std::string> args = {"convert", "--mode", "2", "--region", "1", "--quiet"};
     args.insert(args.end(), options.begin(), options.end());
-    for (const std::string& name : order) args.push_back((dir.Path() / name).string());
+    for (const std::string& name : order) args.push_back(dir / name);
     return args;
   };
 
@@ -448,11 +370,11 @@ TEST(ConvertCommand, ParallelJobsWriteWhatASerialRunWrites) {
 }
 
 TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "a", SamplePoints(50, 121.0, 24.0));
-  WritePointShapefile(dir.Path(), "b", SamplePoints(50, 121.1, 24.1));
+  TempFolder dir;
+  WriteShapefile(dir, "a", PointShapefile(SamplePoints(50, 121.0, 24.0)));
+  WriteShapefile(dir, "b", PointShapefile(SamplePoints(50, 121.1, 24.1)));
   const std::vector<std::string> base = {"convert",  "--mode", "2",
-                                         "--region", "1",      dir.Path().string()};
+                                         "--region", "1",      dir.Path()};
 
   const std::string shown = RunCliOnTerminal(base);
   EXPECT_NE(shown.find("\r\033[Kmorvane-cli: 50% (1 of 2 files)"), std::string::npos) << shown;
@@ -465,10 +387,10 @@ TEST(ConvertCommand, ProgressOnlyOnATerminalAndNotWhenQuiet) {
 }
 
 TEST(ConvertCommand, ProgressLineIsErasedBeforeTheSummaryAndNotDrawnAgain) {
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "a", SamplePoints(50, 121.0, 24.0));
-  WritePointShapefile(dir.Path(), "b", SamplePoints(50, 121.1, 24.1));
-  const std::string shown = RunCliOnTerminal({"convert", "--mode", "2", "--region", "1", dir.Path().string()});
+  TempFolder dir;
+  WriteShapefile(dir, "a", PointShapefile(SamplePoints(50, 121.0, 24.0)));
+  WriteShapefile(dir, "b", PointShapefile(SamplePoints(50, 121.1, 24.1)));
+  const std::string shown = RunCliOnTerminal({"convert", "--mode", "2", "--region", "1", dir.Path()});
 
   // The terminal turns the summary's newline into a carriage return and a line feed.
   const std::size_t summary = shown.rfind("\r\033[Kmorvane-cli: 2 files converted, ");
@@ -485,51 +407,51 @@ const std::string kTwd97TmTaiwanPrj =
 
 // Three inputs for a mode that reads TWD67 TM2 metres (11): one in TM2, one in degrees, and one
 // in TM2 whose .prj says TWD97.
-void WriteCheckInputs(const TempDir& dir) {
-  WritePointShapefile(dir.Path(), "grid", {{250000, 2650000}, {300000, 2700000}});
-  WritePointShapefile(dir.Path(), "degrees", SamplePoints(3, 121.0, 24.0));
-  WritePointShapefile(dir.Path(), "twd97", {{250000, 2650000}});
-  WriteFile(dir / "twd97.prj", kTwd97TmTaiwanPrj);
+void WriteCheckInputs(const TempFolder& dir) {
+  WriteShapefile(dir, "grid", PointShapefile({{250000, 2650000}, {300000, 2700000}}));
+  WriteShapefile(dir, "degrees", PointShapefile(SamplePoints(3, 121.0, 24.0)));
+  WriteShapefile(dir, "twd97", PointShapefile({{250000, 2650000}}));
+  WriteFileText(dir / "twd97.prj", kTwd97TmTaiwanPrj);
 }
 
 TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
-  TempDir dir;
+  TempFolder dir;
   WriteCheckInputs(dir);
   const auto before = FolderContents(dir.Path());
 
-  const CliResult all = RunCli({"check", "--mode", "11", "--region", "1", (dir / "grid.shp").string(),
-                                (dir / "degrees.shp").string(), (dir / "twd97.shp").string()});
+  const CliResult all = RunCli({"check", "--mode", "11", "--region", "1", dir / "grid.shp",
+                                (dir / "degrees.shp"), dir / "twd97.shp"});
 
   EXPECT_EQ(all.Status, 1);
   EXPECT_EQ(all.Err, "");
   std::istringstream lines(all.Out);
   std::string line;
   ASSERT_TRUE(std::getline(lines, line));
-  EXPECT_EQ(line, (dir / "grid.shp").string() + ": plausible");
+  EXPECT_EQ(line, (dir / "grid.shp") + ": plausible");
   ASSERT_TRUE(std::getline(lines, line));
-  EXPECT_EQ(line.rfind((dir / "degrees.shp").string() + ": implausible: its coordinates (x 121 to 121.0002, y 24 to 24.0001)", 0), 0u) << line;
+  EXPECT_EQ(line.rfind((dir / "degrees.shp") + ": implausible: its coordinates (x 121 to 121.0002, y 24 to 24.0001)", 0), 0u) << line;
   EXPECT_TRUE(line.ends_with("they look like longitude and latitude in degrees")) << line;
   ASSERT_TRUE(std::getline(lines, line));
-  EXPECT_EQ(line, (dir / "twd97.shp").string() +
+  EXPECT_EQ(line, (dir / "twd97.shp") +
                       ": mismatch: its .prj names the TWD97 TM2 grid (central meridian 121°E), but mode 11 "
                       "converts from the TWD67 TM2 grid (central meridian 121°E); modes that fit its .prj: 12, 13");
   EXPECT_FALSE(std::getline(lines, line));
   EXPECT_EQ(FolderContents(dir.Path()), before);
 
   // Every file plausible: exit 0; the fitting modes are listed also then.
-  const CliResult fitting = RunCli({"check", "--mode", "12", "--region", "1", (dir / "twd97.shp").string()});
+  const CliResult fitting = RunCli({"check", "--mode", "12", "--region", "1", dir / "twd97.shp"});
   EXPECT_EQ(fitting.Status, 0);
-  EXPECT_EQ(fitting.Out, (dir / "twd97.shp").string() + ": plausible; modes that fit its .prj: 12, 13\n");
+  EXPECT_EQ(fitting.Out, (dir / "twd97.shp") + ": plausible; modes that fit its .prj: 12, 13\n");
   // A folder stands for its shapefiles; a file that cannot be read is not plausible.
-  WriteFile(dir / "broken.shp", "short");
-  const CliResult folder = RunCli({"check", "--mode", "2", "--region", "1", dir.Path().string()});
+  WriteFileText(dir / "broken.shp", "short");
+  const CliResult folder = RunCli({"check", "--mode", "2", "--region", "1", dir.Path()});
   EXPECT_EQ(folder.Status, 1);
-  EXPECT_NE(folder.Out.find((dir / "degrees.shp").string() + ": plausible\n"), std::string::npos) << folder.Out;
-  EXPECT_NE(folder.Out.find((dir / "broken.shp").string() + ": unreadable: File " + (dir / "broken.shp").string() +
+  EXPECT_NE(folder.Out.find((dir / "degrees.shp") + ": plausible\n"), std::string::npos) << folder.Out;
+  EXPECT_NE(folder.Out.find((dir / "broken.shp") + ": unreadable: File " + (dir / "broken.shp") +
                            " is damaged: its header is shorter than 100 bytes\n"),
             std::string::npos)
       << folder.Out;
-  const CliResult usage = RunCli({"check", "--mode", "2", dir.Path().string()});
+  const CliResult usage = RunCli({"check", "--mode", "2", dir.Path()});
   EXPECT_EQ(usage.Status, 2);
 }
 
@@ -538,25 +460,25 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
 TEST(CheckCommand, SaysWhatConvertWillFailOn) {
   struct Case {
     const char* Name;
-    void (*Spoil)(const TempDir& dir);
+    void (*Spoil)(const TempFolder& dir);
   };
   const std::vector<Case> cases = {
-      {"NoDbf", [](const TempDir& d) { fs::remove(d / "in.dbf"); }},
-      {"NoShx", [](const TempDir& d) { fs::remove(d / "in.shx"); }},
+      {"NoDbf", [](const TempFolder& d) { fs::remove(d / "in.dbf"); }},
+      {"NoShx", [](const TempFolder& d) { fs::remove(d / "in.shx"); }},
       {"RenamedTextFile",
-       [](const TempDir& d) {
-         WriteFile(d / "in.shp", "name,x,y\ntaipei,121.5,25.0\n" + std::string(200, '0') + "\n");
+       [](const TempFolder& d) {
+         WriteFileText(d / "in.shp", "name,x,y\ntaipei,121.5,25.0\n" + std::string(200, '0') + "\n");
          fs::remove(d / "in.shx");
          fs::remove(d / "in.dbf");
        }},
-      {"Truncated", [](const TempDir& d) { fs::resize_file(d / "in.shp", fs::file_size(d / "in.shp") - 5); }},
+      {"Truncated", [](const TempFolder& d) { fs::resize_file(d / "in.shp", fs::file_size(d / "in.shp") - 5); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
-    TempDir dir;
-    WritePointShapefile(dir.Path(), "in", SamplePoints(3, 121.0, 24.0));
+    TempFolder dir;
+    WriteShapefile(dir, "in", PointShapefile(SamplePoints(3, 121.0, 24.0)));
     c.Spoil(dir);
-    const std::string path = (dir / "in.shp").string();
+    const std::string path = (dir / "in.shp");
     const CliResult check = RunCli({"check", "--mode", "2", "--region", "1", path});
     const CliResult convert = RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", path});
     EXPECT_EQ(check.Status, 1);
@@ -574,18 +496,18 @@ TEST(CheckCommand, SaysWhatConvertWillFailOn) {
 TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
   // Mode 2 reads TWD67 longitude and latitude: TM2 metres are implausible, and a .prj that
   // says TWD97 is a mismatch.
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "good", SamplePoints(3, 121.0, 24.0));
-  WritePointShapefile(dir.Path(), "metres", {{250000, 2650000}, {300000, 2700000}});
-  WritePointShapefile(dir.Path(), "twd97", SamplePoints(2, 121.0, 24.0));
-  WriteFile(dir / "twd97.prj", R"(GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])");
+  TempFolder dir;
+  WriteShapefile(dir, "good", PointShapefile(SamplePoints(3, 121.0, 24.0)));
+  WriteShapefile(dir, "metres", PointShapefile({{250000, 2650000}, {300000, 2700000}}));
+  WriteShapefile(dir, "twd97", PointShapefile(SamplePoints(2, 121.0, 24.0)));
+  WriteFileText(dir / "twd97.prj", R"(GEOGCS["GCS_TWD_1997",DATUM["D_TWD_1997",SPHEROID["GRS_1980",6378137.0,298.257222101]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])");
   const auto inputs = FolderContents(dir.Path());
-  const std::string metres = (dir / "metres.shp").string();
-  const std::string twd97 = (dir / "twd97.shp").string();
+  const std::string metres = (dir / "metres.shp");
+  const std::string twd97 = (dir / "twd97.shp");
   auto args = [&](std::vector<std::string> options) {
     std::vector<std::string> all = {"convert", "--mode", "2", "--region", "1"};
     all.insert(all.end(), options.begin(), options.end());
-    for (const char* name : {"metres", "good", "twd97"}) all.push_back((dir / (std::string(name) + ".shp")).string());
+    for (const char* name : {"metres", "good", "twd97"}) all.push_back(dir / (std::string(name) + ".shp"));
     return all;
   };
 
@@ -607,7 +529,7 @@ TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
       << going.Err;
   EXPECT_TRUE(Exists(dir / "good_1.shp"));
   for (const std::string& name : OutputNames(dir.Path())) EXPECT_EQ(name.rfind("good_1.", 0), 0u) << name;
-  for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFile(dir / name), bytes) << name;
+  for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFileText(dir / name), bytes) << name;
 
   // --force converts them all (--overwrite: good.shp's outputs are there now).
   const CliResult forced = RunCli(args({"--force", "--overwrite"}));
@@ -620,9 +542,9 @@ TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
 // ---- usage errors and help ------------------------------------------------------------
 
 TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "a", SamplePoints(2, 121.0, 24.0));
-  const std::string folder = dir.Path().string();
+  TempFolder dir;
+  WriteShapefile(dir, "a", PointShapefile(SamplePoints(2, 121.0, 24.0)));
+  const std::string folder = dir.Path();
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"frobnicate"},
@@ -641,7 +563,7 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
       {"convert", "--mode", "1", "--region", "1", "--colour", folder},
       {"convert", "--mode=1", "--mode=2", "--region", "1", folder},
       {"convert", "--mode", "1", "--region", "1", "--quiet=yes", folder},
-      {"convert", "--mode", "1", "--region", "1", folder, (dir / "a.dbf").string()},
+      {"convert", "--mode", "1", "--region", "1", folder, dir / "a.dbf"},
       {"point", "--mode", "2", "--region", "1", "121"},
       {"point", "--mode", "2", "--region", "1", "121", "north"},
       {"point", "--mode", "2", "--region", "1", "121", "nan"},
@@ -859,11 +781,11 @@ Point EngineConvertFitted(int modeNumber, int regionNumber, Point in) {
 }
 
 TEST(DatumOption, PointConvertsWithTheBuiltInStepOrAModelFile) {
-  TempDir dir;
-  WriteFile(dir / "penghu.model", WriteModel(*BuiltinTransform(119)));
+  TempFolder dir;
+  WriteFileText(dir / "penghu.model", WriteModel(*BuiltinTransform(119)));
   const Point in{300000.25, 2600000.5};
   const Point expected = EngineConvertFitted(11, 2, in);
-  for (const std::string& datum : {std::string("common-points"), (dir / "penghu.model").string()}) {
+  for (const std::string& datum : {std::string("common-points"), dir / "penghu.model"}) {
     SCOPED_TRACE(datum);
     const CliResult result = RunCli({"point", "--mode", "11", "--region", "2", "--datum", datum, "300000.25", "2600000.5"});
     ASSERT_EQ(result.Status, 0) << result.Err;
@@ -880,10 +802,10 @@ TEST(DatumOption, PointConvertsWithTheBuiltInStepOrAModelFile) {
 }
 
 TEST(DatumOption, ConvertWritesTheReportAndNamesTheStepAndAStandardRunRemovesIt) {
-  TempDir dir;
+  TempFolder dir;
   const std::vector<Point> points = SamplePoints(3, 120.9, 23.8);
-  WritePointShapefile(dir.Path(), "wells", points);
-  const std::string file = (dir / "wells.shp").string();
+  WriteShapefile(dir, "wells", PointShapefile(points));
+  const std::string file = (dir / "wells.shp");
   const CliResult fitted = RunCli({"convert", "--mode", "9", "--region", "1", "--datum", "common-points", file});
   ASSERT_EQ(fitted.Status, 0) << fitted.Err;
   const auto [counts, vertices] = ParseSummary(fitted.Err);
@@ -896,7 +818,7 @@ TEST(DatumOption, ConvertWritesTheReportAndNamesTheStepAndAStandardRunRemovesIt)
     EXPECT_EQ(converted[i].X, expected.X);
     EXPECT_EQ(converted[i].Y, expected.Y);
   }
-  const std::string report = ReadFile(dir / "wells_1.datum.txt");
+  const std::string report = ReadFileText(dir / "wells_1.datum.txt");
   EXPECT_NE(report.find("Datum step: common-points"), std::string::npos) << report;
   EXPECT_NE(report.find("Meridian: 121"), std::string::npos) << report;
 
@@ -908,11 +830,11 @@ TEST(DatumOption, ConvertWritesTheReportAndNamesTheStepAndAStandardRunRemovesIt)
 }
 
 TEST(DatumOption, UsageErrorsNameTheProblemAndTouchNothing) {
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "a", SamplePoints(2, 121.0, 24.0));
-  WriteFile(dir / "bad.model", "morvane-plane-model 1\nmodel affine\nmeridian 121\ncentre 1 x\n");
-  WriteFile(dir / "penghu.model", WriteModel(*BuiltinTransform(119)));
-  const std::string folder = dir.Path().string();
+  TempFolder dir;
+  WriteShapefile(dir, "a", PointShapefile(SamplePoints(2, 121.0, 24.0)));
+  WriteFileText(dir / "bad.model", "morvane-plane-model 1\nmodel affine\nmeridian 121\ncentre 1 x\n");
+  WriteFileText(dir / "penghu.model", WriteModel(*BuiltinTransform(119)));
+  const std::string folder = dir.Path();
   struct Case {
     std::vector<std::string> Args;
     std::string Says;
@@ -921,11 +843,11 @@ TEST(DatumOption, UsageErrorsNameTheProblemAndTouchNothing) {
       {{"convert", "--mode", "1", "--region", "1", "--datum", "common-points", folder}, "mode 1 shifts no datum"},
       {{"point", "--mode", "11", "--region", "3", "--datum", "common-points", "1", "2"},
        "region 3 has no built-in common-points model"},
-      {{"convert", "--mode", "11", "--region", "1", "--datum", (dir / "bad.model").string(), folder},
+      {{"convert", "--mode", "11", "--region", "1", "--datum", dir / "bad.model", folder},
        "line 4"},
-      {{"check", "--mode", "11", "--region", "1", "--datum", (dir / "missing.model").string(), folder},
+      {{"check", "--mode", "11", "--region", "1", "--datum", dir / "missing.model", folder},
        "cannot read model file"},
-      {{"convert", "--mode", "11", "--region", "1", "--datum", (dir / "penghu.model").string(), folder},
+      {{"convert", "--mode", "11", "--region", "1", "--datum", dir / "penghu.model", folder},
        "fitted on the 119 meridian"},
       {{"point", "--mode", "11", "--region", "1", "--datum", "", "1", "2"}, "cannot read model file"},
   };
@@ -944,12 +866,12 @@ TEST(DatumOption, UsageErrorsNameTheProblemAndTouchNothing) {
 }
 
 TEST(DatumOption, CheckWarnsWhereTheModelExtrapolatesWithoutChangingTheVerdict) {
-  TempDir dir;
-  WritePointShapefile(dir.Path(), "penghu", SamplePoints(3, 119.58, 23.57));
-  WritePointShapefile(dir.Path(), "kinmen", SamplePoints(3, 118.35, 24.43));
+  TempFolder dir;
+  WriteShapefile(dir, "penghu", PointShapefile(SamplePoints(3, 119.58, 23.57)));
+  WriteShapefile(dir, "kinmen", PointShapefile(SamplePoints(3, 118.35, 24.43)));
   for (const std::string name : {"penghu", "kinmen"}) {
     SCOPED_TRACE(name);
-    const std::string file = (dir / (name + ".shp")).string();
+    const std::string file = (dir / (name + ".shp"));
     const CliResult plain = RunCli({"check", "--mode", "9", "--region", "2", file});
     const CliResult fitted = RunCli({"check", "--mode", "9", "--region", "2", "--datum", "common-points", file});
     EXPECT_EQ(fitted.Status, plain.Status);

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,14 +16,17 @@
 #include "engine/common_points.hpp"
 #include "engine/plane_fit.hpp"
 #include "engine/plane_model_file.hpp"
-#include "test_files.hpp"
+#include "support/file_bytes.hpp"
+#include "support/temp_folder.hpp"
 
 extern char** environ;
 
 namespace morvane {
 namespace {
 
-namespace fs = std::filesystem;
+using test::ReadFileText;
+using test::TempFolder;
+using test::WriteFileText;
 
 constexpr const char* kCct = "/usr/bin/cct";
 const std::string kShippedPoints = MORVANE_SOURCE_DIR "/data/common-points/taiwan-common-points.csv";
@@ -37,8 +39,8 @@ struct RunResult {
 
 // Runs `program` with `args` and `input` on standard input, capturing its outputs.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input = "") {
-  TempDir io;
-  WriteFile(io / "in", input);
+  TempFolder io;
+  WriteFileText(io / "in", input);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
@@ -55,8 +57,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   waitpid(pid, &status, 0);
   RunResult result;
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = ReadFile(io / "out");
-  result.Err = ReadFile(io / "err");
+  result.Out = ReadFileText(io / "out");
+  result.Err = ReadFileText(io / "err");
   return result;
 }
 
@@ -67,7 +69,7 @@ RunResult RunFit(const std::vector<std::string>& args) {
 }
 
 FitResult OracleFit(PlaneModel model, int meridian) {
-  return Fit(ReadCommonPoints(ReadFile(kShippedPoints), meridian).Points, model, meridian);
+  return Fit(ReadCommonPoints(ReadFileText(kShippedPoints), meridian).Points, model, meridian);
 }
 
 std::string Metres(double value) {
@@ -96,15 +98,15 @@ TEST(FitCommand, PrintsTheReport) {
 }
 
 TEST(FitCommand, WritesTheModelAndTheResiduals) {
-  TempDir dir;
-  const RunResult run = RunFit({"--model=local", kShippedPoints, "-o", (dir / "taiwan.model").string(), "--residuals",
-                                (dir / "taiwan.csv").string()});
+  TempFolder dir;
+  const RunResult run = RunFit({"--model=local", kShippedPoints, "-o", dir / "taiwan.model", "--residuals",
+                                dir / "taiwan.csv"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"taiwan.csv", "taiwan.model"}));  // no temporaries left
   const FitResult oracle = OracleFit(PlaneModel::Local, 121);
-  EXPECT_EQ(ReadFile(dir / "taiwan.model"), WriteModel(*oracle.Transform));
+  EXPECT_EQ(ReadFileText(dir / "taiwan.model"), WriteModel(*oracle.Transform));
 
-  std::istringstream csv(ReadFile(dir / "taiwan.csv"));
+  std::istringstream csv(ReadFileText(dir / "taiwan.csv"));
   std::string line;
   std::getline(csv, line);
   EXPECT_EQ(line, "id,de,dn,d,loo_de,loo_dn,loo_d");
@@ -166,12 +168,12 @@ class FitRefusal : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(FitRefusal, ExitsWithTheMessageAndWritesNothing) {
   const RefusalCase& c = GetParam();
-  TempDir dir;
-  const std::string points = (dir / "points.csv").string();
-  WriteFile(points, c.Points);
+  TempFolder dir;
+  const std::string points = dir / "points.csv";
+  WriteFileText(points, c.Points);
   std::vector<std::string> args = c.Options;
-  for (const std::string& more : {points, std::string("-o"), (dir / "out.model").string(), std::string("--residuals"),
-                                  (dir / "out.csv").string()}) {
+  for (const std::string& more : {points, std::string("-o"), dir / "out.model", std::string("--residuals"),
+                                  dir / "out.csv"}) {
     args.push_back(more);
   }
   const RunResult run = RunFit(args);
@@ -187,17 +189,17 @@ INSTANTIATE_TEST_SUITE_P(Refusals, FitRefusal, testing::ValuesIn(kRefusals),
                          [](const testing::TestParamInfo<RefusalCase>& row) { return std::string(row.param.Name); });
 
 TEST(FitCommand, OperandsAndFilesThatFail) {
-  TempDir dir;
+  TempFolder dir;
   const RunResult none = RunFit({});
   EXPECT_EQ(none.Status, 2);
   EXPECT_EQ(none.Err, "morvane-cli: fit takes one POINTS file\n" + kFitUsageLine);
   const RunResult two = RunFit({kShippedPoints, kShippedPoints});
   EXPECT_EQ(two.Status, 2);
-  const RunResult missing = RunFit({(dir / "absent.csv").string()});
+  const RunResult missing = RunFit({dir / "absent.csv"});
   EXPECT_EQ(missing.Status, 1);
-  EXPECT_EQ(missing.Err, "morvane-cli: Cannot open file " + (dir / "absent.csv").string() + ": No such file or directory\n");
+  EXPECT_EQ(missing.Err, "morvane-cli: Cannot open file " + (dir / "absent.csv") + ": No such file or directory\n");
   // A model that cannot be written: the message names it, not a temporary.
-  const std::string unwritable = (dir / "no-such-folder" / "out.model").string();
+  const std::string unwritable = dir / "no-such-folder/out.model";
   const RunResult cannotWrite = RunFit({kShippedPoints, "-o", unwritable});
   EXPECT_EQ(cannotWrite.Status, 1);
   EXPECT_EQ(cannotWrite.Err, "morvane-cli: Cannot create file " + unwritable + ": No such file or directory\n");
@@ -220,7 +222,7 @@ TEST_P(ProjPipeline, AppliedByCctGivesTheFitsResults) {
     std::vector<std::string> args{"-d", "6"};
     std::istringstream words(run.Out);
     for (std::string word; words >> word;) args.push_back(word);
-    const std::vector<CommonPoint> points = ReadCommonPoints(ReadFile(kShippedPoints), meridian).Points;
+    const std::vector<CommonPoint> points = ReadCommonPoints(ReadFileText(kShippedPoints), meridian).Points;
     std::string input;
     for (const CommonPoint& point : points) input += Metres(point.E67) + " " + Metres(point.N67) + " 0 0\n";
     const RunResult cct = RunProgram(kCct, args, input);

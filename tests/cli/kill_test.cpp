@@ -18,7 +18,9 @@
 
 #include "engine/engine_state.hpp"
 #include "shapefile/output_names.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/expected_conversion.hpp"
+#include "support/fail_on_message.hpp"
+#include "support/file_bytes.hpp"
 
 extern char** environ;
 
@@ -26,11 +28,6 @@ namespace morvane::test {
 namespace {
 
 constexpr TransformMode kGeographicToTm2 = 1;  // "--mode 2" on the command line
-
-class NoMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
-};
 
 pid_t StartConversion(const std::string& shapefile) {
   std::vector<std::string> args = {MORVANE_CLI_PATH, "convert", "--mode", "2", "--region", "1", "--quiet",
@@ -106,7 +103,7 @@ TEST(KilledRun, LeavesTheEarlierOutputsAndItsTemporaryGoesWithTheNextRun) {
   ::waitpid(next, &status, 0);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-  NoMessages messages;
+  FailOnMessage messages;
   EngineState reference(messages);
   ApplyTransformSettings(reference, kGeographicToTm2, 0);
   const Shapefile expected = ExpectedConversion(big, reference, kGeographicToTm2);

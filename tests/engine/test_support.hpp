@@ -7,16 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/messages.hpp"
+#include "support/messages.hpp"
 
 namespace morvane {
 
-// A MessageSink that keeps every text it is shown.
-class RecordingMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { Texts.push_back(text); }
-  std::vector<std::string> Texts;
-};
+using test::RecordingMessages;
 
 // Names each row of a parameterised table after its Name field.
 struct CaseName {

@@ -12,7 +12,9 @@
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
 #include "shapefile/records.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/expected_conversion.hpp"
+#include "support/memory_file_system.hpp"
+#include "support/run_feedback.hpp"
 
 namespace morvane::fuzz {
 
@@ -33,17 +35,6 @@ Choices ChoicesOf(std::uint8_t byte) {
   static constexpr std::size_t kBlockSizes[] = {64, 100, 509, 4096};
   return {static_cast<TransformMode>(byte & 15u), ((byte >> 4) & 3) % 3, kBlockSizes[byte >> 6]};
 }
-
-// Collects every message: with a mode and a region in range, none may come.
-class RecordingFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-
-  std::vector<std::string> Messages;
-};
 
 struct RunResult {
   Outcome Result = Outcome::Unexpected;
@@ -199,7 +190,7 @@ struct Expectation {
 };
 
 Expectation Expect(const test::Shapefile& file, const Choices& choices) {
-  RecordingFeedback quiet;
+  test::IgnoringFeedback quiet;
   EngineState reference(quiet);
   ApplyTransformSettings(reference, choices.Mode, choices.RegionIndex);
   Expectation expectation;
@@ -222,7 +213,8 @@ Expectation Expect(const test::Shapefile& file, const Choices& choices) {
 // ---- the two conversions --------------------------------------------------------------
 
 RunResult ConvertWhole(MemoryFileSystem& files, const Choices& choices, std::vector<std::string>& messages) {
-  RecordingFeedback feedback;
+  // Collects every message: with a mode and a region in range, none may come.
+  test::RecordingFeedback feedback;
   EngineState engine(feedback);
   ApplyTransformSettings(engine, choices.Mode, choices.RegionIndex);
   const RunResult result = Classify([&] { ConvertShapefile(engine, kFolder, "f.shp", choices.Mode, feedback, files); });
@@ -231,7 +223,7 @@ RunResult ConvertWhole(MemoryFileSystem& files, const Choices& choices, std::vec
 }
 
 RunResult RewriteAlone(const Bytes& main, const Choices& choices, Bytes& output) {
-  RecordingFeedback quiet;
+  test::IgnoringFeedback quiet;
   EngineState engine(quiet);
   ApplyTransformSettings(engine, choices.Mode, choices.RegionIndex);
   test::MemoryFile input(main);

@@ -22,7 +22,7 @@
 // The expected result comes from reading the main file's records independently of the code
 // under test: the layout of each record's own shape type, bounded by its content length, with
 // counts and part starts that must fit. A file whose records all fit must convert (unless the
-// engine refuses one of its points) to exactly what the test fixtures' conversion gives:
+// engine refuses one of its points) to exactly what ExpectedConversion (tests/support) gives:
 // every point converted, boxes the extent of the converted points, every other byte and the
 // size unchanged. A file with a record that does not fit must be reported as damaged at that
 // record (or fail in the engine on an earlier point). Either way the input files are never
@@ -35,9 +35,12 @@
 #include <string>
 #include <vector>
 
-#include "memory_file_system.hpp"
+#include "support/memory_file_system.hpp"
 
 namespace morvane::fuzz {
+
+using test::Bytes;
+using test::MemoryFileSystem;
 
 enum class Outcome { Converted, Damaged, EngineError, Unexpected };
 

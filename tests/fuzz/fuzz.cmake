@@ -1,19 +1,16 @@
-# The shapefile fuzzer and the check it makes, over the shapefile test fixtures; included by
+# The shapefile fuzzer and the check it makes, over the shared test support; included by
 # tests/shapefile/CMakeLists.txt.
 #
 # The check runs in the ordinary test suite over the inputs kept in corpus/ and over the
 # seeds. With MORVANE_BUILD_FUZZERS (clang, MORVANE_SANITIZE) the libFuzzer target
 # shapefile_fuzzer is built too, with write_seeds to write its seed inputs.
 set(MORVANE_FUZZ_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(MORVANE_FIXTURES_DIR ${CMAKE_CURRENT_LIST_DIR}/../shapefile)
 
 add_library(morvane_fuzz_check STATIC
   ${MORVANE_FUZZ_DIR}/conversion_check.cpp
-  ${MORVANE_FUZZ_DIR}/memory_file_system.cpp
-  ${MORVANE_FUZZ_DIR}/seed_inputs.cpp
-  ${MORVANE_FIXTURES_DIR}/shapefile_fixtures.cpp)
-target_include_directories(morvane_fuzz_check PUBLIC ${MORVANE_FUZZ_DIR} ${MORVANE_FIXTURES_DIR})
-target_link_libraries(morvane_fuzz_check PUBLIC morvane_shapefile)
+  ${MORVANE_FUZZ_DIR}/seed_inputs.cpp)
+target_include_directories(morvane_fuzz_check PUBLIC ${MORVANE_FUZZ_DIR})
+target_link_libraries(morvane_fuzz_check PUBLIC morvane_test_support)
 morvane_warnings(morvane_fuzz_check)
 
 morvane_add_gtest(fuzz_regression_tests
@@ -29,7 +26,7 @@ if(MORVANE_BUILD_FUZZERS)
     message(FATAL_ERROR "MORVANE_BUILD_FUZZERS needs MORVANE_SANITIZE=ON, so that the code under test is checked too")
   endif()
   # Coverage feedback from the code under test, not only from the fuzzer's own code.
-  foreach(target morvane_engine morvane_shapefile morvane_fuzz_check)
+  foreach(target morvane_engine morvane_shapefile morvane_test_support morvane_fuzz_check)
     target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endforeach()
   add_executable(shapefile_fuzzer ${MORVANE_FUZZ_DIR}/shapefile_fuzzer.cpp)

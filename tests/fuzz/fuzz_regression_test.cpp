@@ -5,15 +5,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "conversion_check.hpp"
 #include "seed_inputs.hpp"
+#include "support/file_bytes.hpp"
 
 namespace morvane::fuzz {
 namespace {
@@ -35,8 +34,7 @@ TEST(FuzzRegressions, EveryKeptInputPassesTheCheck) {
   std::sort(kept.begin(), kept.end());
   ASSERT_FALSE(kept.empty()) << "no inputs in " << MORVANE_FUZZ_CORPUS;
   for (const std::filesystem::path& path : kept) {
-    std::ifstream in(path, std::ios::binary);
-    const Bytes input{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const Bytes input = test::ReadFileBytes(path);
     const CheckReport report = Check(input);
     EXPECT_TRUE(report.Findings.empty()) << path.filename() << Joined(report.Findings);
   }

@@ -1,6 +1,6 @@
 #include "seed_inputs.hpp"
+#include "support/shapefile_writer.hpp"
 
-#include "shapefile_fixtures.hpp"
 
 namespace morvane::fuzz {
 

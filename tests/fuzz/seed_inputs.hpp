@@ -1,13 +1,15 @@
 // Small valid inputs of every shape type for the fuzzer to start from: a choice byte (see
-// conversion_check.hpp) followed by a main file built with the test fixtures.
+// conversion_check.hpp) followed by a main file built with support/shapefile_writer.hpp.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "memory_file_system.hpp"
+#include "support/byte_fields.hpp"
 
 namespace morvane::fuzz {
+
+using test::Bytes;
 
 struct SeedInput {
   std::string Name;

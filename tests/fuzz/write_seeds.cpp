@@ -1,9 +1,10 @@
 // Writes the fuzzer's seed inputs into a folder: write_seeds FOLDER.
 #include <cstdio>
-#include <fstream>
+#include <exception>
 #include <string>
 
 #include "seed_inputs.hpp"
+#include "support/file_bytes.hpp"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -12,10 +13,10 @@ int main(int argc, char** argv) {
   }
   for (const morvane::fuzz::SeedInput& seed : morvane::fuzz::SeedInputs()) {
     const std::string path = std::string(argv[1]) + "/" + seed.Name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(seed.Input.data()), static_cast<std::streamsize>(seed.Input.size()));
-    if (!out) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    try {
+      morvane::test::WriteFileBytes(path, seed.Input);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s\n", error.what());
       return 1;
     }
   }

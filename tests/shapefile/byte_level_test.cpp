@@ -8,7 +8,8 @@
 #include "shapefile/byte_order.hpp"
 #include "shapefile/headers.hpp"
 #include "shapefile/output_names.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/messages.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
@@ -57,9 +58,7 @@ TEST(ShapeTypeName, NamesThePublishedCodesAndNothingElse) {
 }
 
 TEST(ConvertHeaderBox, ConvertsTheTwoCornersAndNoOtherByte) {
-  class Quiet : public MessageSink {
-    void ShowMessage(const std::string&) override {}
-  } quiet;
+  IgnoringMessages quiet;
   EngineState engine(quiet);
   constexpr TransformMode kGeographicToTm2 = 1;
   ApplyTransformSettings(engine, kGeographicToTm2, 0);

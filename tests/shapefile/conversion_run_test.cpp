@@ -18,7 +18,9 @@
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/output_names.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/expected_conversion.hpp"
+#include "support/file_bytes.hpp"
+#include "support/run_feedback.hpp"
 
 namespace morvane::test {
 namespace {
@@ -26,28 +28,6 @@ namespace {
 constexpr TransformMode kGeographicToTm2 = 1;
 constexpr TransformMode kTwd67ToTwd97 = 8;
 constexpr TransformMode kGeographicToLambert = 7;
-
-class RecordingFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
-  void ShowCompletion(const std::string& text, const std::string& caption) override {
-    Events.push_back("completion " + text + " | " + caption);
-  }
-  void SetOverallProgress(int percent) override { Events.push_back("overall " + std::to_string(percent)); }
-  void SetFileProgress(int percent) override { Events.push_back("file " + std::to_string(percent)); }
-  void OnBytesRead(std::uint64_t done, std::uint64_t total) override { LastBytesRead = {done, total}; }
-  void ShowError(const std::string& text) override { Events.push_back("error " + text); }
-  bool ConfirmReplace(const std::vector<std::string>& outputs) override {
-    std::string event = "replace?";
-    for (const std::string& output : outputs) event += " " + output;
-    Events.push_back(event);
-    return Replace;
-  }
-
-  bool Replace = true;  // the answer to the question before outputs are replaced
-  std::vector<std::string> Events;
-  std::pair<std::uint64_t, std::uint64_t> LastBytesRead;
-};
 
 const std::string kCompletion = "completion 已完成!! 請按確定 | Message";
 
@@ -67,7 +47,7 @@ struct Harness {
     return RunConversion(engine, items, folder.Path(), mode, region, feedback, files != nullptr ? *files : local);
   }
   Shapefile Expected(const Shapefile& input, TransformMode mode = kGeographicToTm2, Region region = 0) {
-    RecordingFeedback quiet;
+    IgnoringFeedback quiet;
     EngineState reference(quiet);
     ApplyTransformSettings(reference, mode, region);
     return ExpectedConversion(input, reference, mode);

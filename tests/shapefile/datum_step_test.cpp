@@ -15,31 +15,15 @@
 #include "shapefile/datum_step.hpp"
 #include "shapefile/fitted_area_check.hpp"
 #include "shapefile/folder_listing.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/expected_conversion.hpp"
+#include "support/file_bytes.hpp"
+#include "support/run_feedback.hpp"
 
 namespace morvane::test {
 namespace {
 
 constexpr TransformMode kTwd67ToTwd97 = IndexOf(Mode::Twd67GeographicToTwd97Geographic);
 constexpr TransformMode kGrid67ToGrid97 = IndexOf(Mode::Twd67Tm2ToTwd97Tm2);
-
-class RecordingFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-  void ShowError(const std::string& text) override { Errors.push_back(text); }
-  std::vector<std::string> Messages;
-  std::vector<std::string> Errors;
-};
-
-std::string ReadText(const std::string& path) {
-  const Bytes bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-void WriteText(const std::string& path, const std::string& text) { WriteFileBytes(path, Bytes(text.begin(), text.end())); }
 
 // A line of points at these longitudes and latitudes (TWD67 degrees).
 Shapefile PointsAt(const std::vector<XY>& points) {
@@ -69,10 +53,10 @@ TEST_P(ResolveDatumStepCases, GivesTheStepOrItsRefusal) {
   std::string choice = c.Choice;
   if (choice == "<model 119>" || choice == "<model 121>") {
     choice = folder / "fit.model";
-    WriteText(choice, WriteModel(*BuiltinTransform(c.Choice == "<model 119>" ? 119 : 121)));
+    WriteFileText(choice, WriteModel(*BuiltinTransform(c.Choice == "<model 119>" ? 119 : 121)));
   } else if (choice == "<not a model>") {
     choice = folder / "bad.model";
-    WriteText(choice, "morvane-plane-model 1\nmodel affine\nmeridian 121\ncentre x y\n");
+    WriteFileText(choice, "morvane-plane-model 1\nmodel affine\nmeridian 121\ncentre x y\n");
   } else if (choice == "<missing>") {
     choice = folder / "missing.model";
   }
@@ -158,7 +142,7 @@ TEST(FittedRun, WritesTheFittedOutputsWithAReportThatAStandardRunRemoves) {
 
   EngineState fittedEngine = EngineFor(fitted, feedback);
   EXPECT_EQ(ReadFileBytes(folder / "wells_1.shp"), ExpectedConversion(input, fittedEngine, fitted.Mode).Main);
-  const std::string report = ReadText(folder / "wells_1.datum.txt");
+  const std::string report = ReadFileText(folder / "wells_1.datum.txt");
   const FitSummary& fit = fitted.Datum.Transform->Summary();
   for (const std::string& part :
        {std::string("Datum step: common-points"), std::string("Model: ") + PlaneModelName(fitted.Datum.Transform->Model()),

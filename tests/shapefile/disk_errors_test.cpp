@@ -6,57 +6,45 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/fail_on_message.hpp"
+#include "support/file_bytes.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
 
 constexpr TransformMode kGeographicToTm2 = 1;
 
-class FailOnMessageFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-  void ShowError(const std::string&) override {}  // the summary holds the error
-};
-
-// A tmpfs of a few hundred kilobytes mounted on a fresh folder, unmounted and removed at the
-// end. Mounted() is false where the process may not mount.
+// A tmpfs of a few hundred kilobytes mounted on a fresh temporary folder, unmounted at the end
+// (the folder then goes with it). Mounted() is false where the process may not mount.
 class SmallTmpfs {
  public:
   explicit SmallTmpfs(std::size_t bytes) : options_("size=" + std::to_string(bytes)) {
-    char pattern[] = "/tmp/morvane-tmpfs-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) return;
-    path_ = pattern;
-    mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options_.c_str()) == 0;
+    mounted_ = ::mount("tmpfs", Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options_.c_str()) == 0;
   }
   ~SmallTmpfs() {
-    if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
-    if (!path_.empty()) ::rmdir(path_.c_str());
+    if (mounted_) ::umount2(Path().c_str(), MNT_DETACH);
   }
   SmallTmpfs(const SmallTmpfs&) = delete;
   SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 
   bool Mounted() const { return mounted_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return folder_ / name; }
+  const std::string& Path() const { return folder_.Path(); }
   bool MakeReadOnly() {
-    return ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
+    return ::mount(nullptr, Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV,
                    options_.c_str()) == 0;
   }
 
  private:
+  TempFolder folder_;
   std::string options_;
-  std::string path_;
   bool mounted_ = false;
 };
 
@@ -65,12 +53,6 @@ Shapefile BigPolygon() {
   std::vector<XY> ring;
   for (int i = 0; i < 20000; ++i) ring.push_back({120.0 + 1e-5 * i, 22.0 + 3e-5 * (i % 977)});
   return BuildShapefile(ShapeType::Polygon, {PartsRecord(ShapeType::Polygon, {0}, ring)});
-}
-
-void WriteShapefileAt(const std::string& stem, const Shapefile& file) {
-  WriteFileBytes(stem + ".shp", file.Main);
-  WriteFileBytes(stem + ".shx", file.Index);
-  WriteFileBytes(stem + ".dbf", {'t', 'a', 'b', 'l', 'e'});
 }
 
 std::map<std::string, Bytes> Snapshot(const std::string& folder) {
@@ -94,7 +76,7 @@ TEST(DiskErrors, FullDiskNamesTheOutputAndItsCauseAndLeavesOnlyTheInputs) {
   // Room for the inputs and a part of the outputs only.
   SmallTmpfs disk(big.Main.size() + big.Index.size() + 64 * 1024);
   if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
-  WriteShapefileAt(disk / "big", big);
+  WriteShapefile(disk / "big", big);
   const std::map<std::string, Bytes> before = Snapshot(disk.Path());
 
   EXPECT_EQ(ConvertBig(disk.Path()), "Cannot write file " + (disk / "big_1.shp") + ": No space left on device");
@@ -106,7 +88,7 @@ TEST(DiskErrors, ReadOnlyFolderNamesTheOutputAndItsCause) {
   SmallTmpfs disk(4 * big.Main.size());
   if (disk.Mounted()) {
     SCOPED_TRACE("read-only tmpfs");
-    WriteShapefileAt(disk / "big", big);
+    WriteShapefile(disk / "big", big);
     const std::map<std::string, Bytes> before = Snapshot(disk.Path());
     ASSERT_TRUE(disk.MakeReadOnly());
     EXPECT_EQ(ConvertBig(disk.Path()), "Cannot create file " + (disk / "big_1.shp") + ": Read-only file system");
@@ -116,7 +98,7 @@ TEST(DiskErrors, ReadOnlyFolderNamesTheOutputAndItsCause) {
   if (::geteuid() != 0) {
     SCOPED_TRACE("folder without write permission");
     TempFolder folder;
-    WriteShapefileAt(folder / "big", big);
+    WriteShapefile(folder / "big", big);
     const std::map<std::string, Bytes> before = Snapshot(folder.Path());
     ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
     const std::string error = ConvertBig(folder.Path());

@@ -13,25 +13,24 @@
 
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
-#include "fault_injecting_file_system.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/expected_conversion.hpp"
+#include "support/fail_on_message.hpp"
+#include "support/fault_injecting_file_system.hpp"
+#include "support/file_bytes.hpp"
 
 namespace morvane::test {
 namespace {
 
 constexpr TransformMode kGeographicToTm2 = 1;
 
-class CountingFeedback : public RunFeedback {
+// Counts the files finished and whether the run completed; any message fails the test.
+class CountingFeedback : public FailOnMessageFeedback {
  public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
   void ShowCompletion(const std::string&, const std::string&) override { Completed = true; }
-  void SetOverallProgress(int) override {}
   void SetFileProgress(int) override { ++Finished; }
-  void ShowError(const std::string& text) override { Errors.push_back(text); }
   bool ConfirmReplace(const std::vector<std::string>&) override { return true; }
 
   int Finished = 0;  // shapefiles converted
-  std::vector<std::string> Errors;
   bool Completed = false;
 };
 

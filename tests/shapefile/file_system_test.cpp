@@ -12,7 +12,9 @@
 #include "shapefile/file_system.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/target_system.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/file_bytes.hpp"
+#include "support/messages.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
@@ -29,9 +31,7 @@ std::string ErrorOf(Operation operation) {
 
 // An engine state with its messages dropped, for the systems a conversion would write.
 struct EngineStateForListing {
-  struct Quiet : MessageSink {
-    void ShowMessage(const std::string&) override {}
-  } Messages;
+  IgnoringMessages Messages;
   EngineState State{Messages};
 };
 

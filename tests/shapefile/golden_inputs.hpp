@@ -4,7 +4,7 @@
 // own test data.
 #pragma once
 
-#include "shapefile_fixtures.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 

@@ -15,21 +15,14 @@
 #include <tuple>
 #include <vector>
 
-#include "shapefile/conversion_run.hpp"
 #include "golden_inputs.hpp"
-#include "shapefile_fixtures.hpp"
+#include "shapefile/conversion_run.hpp"
+#include "support/file_bytes.hpp"
+#include "support/run_feedback.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
-
-class RecordingFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-  std::vector<std::string> Messages;
-};
 
 // FNV-1a, 64 bits: stable across platforms and runs.
 std::uint64_t Fnv1a(const Bytes& bytes) {

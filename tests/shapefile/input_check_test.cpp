@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <map>
 #include <optional>
@@ -18,17 +17,15 @@
 #include "shapefile/input_check.hpp"
 #include "shapefile/projection_file.hpp"
 #include "shapefile/target_system.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/file_bytes.hpp"
+#include "support/messages.hpp"
+#include "support/run_feedback.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-class QuietSink : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
 
 // .prj texts as GDAL writes them for the EPSG systems, in the ESRI dialect and its own.
 const std::string kTwd97TmTaiwan =
@@ -135,7 +132,7 @@ TEST(ProjectionFiles, OwnOutputsNameTheTargetSystem) {
   };
   for (const Own& own : cases) {
     SCOPED_TRACE("mode index " + std::to_string(own.Mode));
-    QuietSink sink;
+    IgnoringMessages sink;
     EngineState engine(sink);
     ApplyTransformSettings(engine, own.Mode, own.RegionIndex);
     const std::optional<NamedSystem> parsed =
@@ -363,7 +360,7 @@ TEST(InputCheck, ReadsABoundedSpreadOfRecords) {
 // The grid extents come from the engine: the corners of the region's box with its margin,
 // converted, lie inside them, and the geographic ones are the box itself.
 TEST(InputCheck, GridExtentsHoldTheRegionConverted) {
-  QuietSink sink;
+  IgnoringMessages sink;
   EngineState engine(sink);
   ApplyTransformSettings(engine, 1, 0);  // TWD67 geographic to TM2, Taiwan
   const Box tm2 = PlausibleExtent(0, 0);
@@ -462,7 +459,7 @@ const TempFolder* GdalFolder() {
     if (std::system("ogr2ogr --version > /dev/null 2>&1") != 0) return nullptr;
     auto* made = new TempFolder;
     for (const auto& [name, layer] : GdalLayers()) {
-      std::ofstream(*made / (name + ".geojson")) << GeoJson(layer);
+      WriteFileText(*made / (name + ".geojson"), GeoJson(layer));
       const std::string systems = layer.From == layer.To
                                       ? " -a_srs EPSG:" + std::to_string(layer.To)
                                       : " -s_srs EPSG:" + std::to_string(layer.From) + " -t_srs EPSG:" + std::to_string(layer.To);
@@ -470,7 +467,7 @@ const TempFolder* GdalFolder() {
                                   (*made / (name + ".geojson")) + "' > /dev/null 2>&1";
       EXPECT_EQ(std::system(command.c_str()), 0) << command;
       if (layer.Prj == "-") std::remove((*made / (name + ".prj")).c_str());
-      if (!layer.Prj.empty() && layer.Prj != "-") std::ofstream(*made / (name + ".prj")) << layer.Prj;
+      if (!layer.Prj.empty() && layer.Prj != "-") WriteFileText(*made / (name + ".prj"), layer.Prj);
     }
     return made;
   }();
@@ -588,31 +585,11 @@ TEST(InputCheck, TheIslandsAreNeverTheMainland) {
 
 // ---- the check and the run agree ---------------------------------------------------------
 
-// Records the questions of a run and what it shows.
-class QuestionFeedback : public RunFeedback {
+// Records the questions of a run and what it shows, not its progress bars.
+class QuestionFeedback : public RecordingFeedback {
  public:
-  void ShowMessage(const std::string& text) override { Events.push_back("message " + text); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
   void SetOverallProgress(int) override {}
   void SetFileProgress(int) override {}
-  void ShowError(const std::string& text) override { Events.push_back("error " + text); }
-  bool ConfirmReplace(const std::vector<std::string>& outputs) override {
-    std::string event = "replace?";
-    for (const std::string& output : outputs) event += " " + output;
-    Events.push_back(event);
-    return true;
-  }
-  bool ConfirmSuspicious(const std::vector<FileProblem>& files) override {
-    std::string event = "convert anyway?";
-    for (const FileProblem& file : files) event += " " + file.Path;
-    Events.push_back(event);
-    Problems = files;
-    return ConvertAnyway;
-  }
-
-  bool ConvertAnyway = false;
-  std::vector<std::string> Events;
-  std::vector<FileProblem> Problems;
 };
 
 Shapefile DegreesFile() { return PointFile(kDegrees, Header::Extent); }

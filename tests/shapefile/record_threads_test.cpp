@@ -12,26 +12,22 @@
 
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/file_bytes.hpp"
+#include "support/run_feedback.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
 
-class RecordingFeedback : public RunFeedback {
+// Records what the run shows, checks every progress report and stops once StopAfterReports
+// came (0: never), as a cancelled run.
+class CheckedFeedback : public RecordingFeedback {
  public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int percent) override { FileProgress.push_back(percent); }
   void OnBytesRead(std::uint64_t done, std::uint64_t total) override {
-    BytesRead.push_back(done);
+    RecordingFeedback::OnBytesRead(done, total);
     EXPECT_GE(total, done);
   }
-  // A cancelled run: stops once this many progress reports came (0: never).
   bool StopRequested() override { return StopAfterReports > 0 && BytesRead.size() >= StopAfterReports; }
-  std::vector<std::string> Messages;
-  std::vector<int> FileProgress;
-  std::vector<std::uint64_t> BytesRead;
   std::size_t StopAfterReports = 0;
 };
 
@@ -63,7 +59,7 @@ Bytes SettingsBytes(const TransformSettings& settings) {
 // a run whose settings an earlier run left behind.
 Outcome Convert(const TempFolder& folder, TransformMode settingsMode, TransformMode mode,
                 const ConversionThreads& threads, std::size_t stopAfterReports = 0) {
-  RecordingFeedback feedback;
+  CheckedFeedback feedback;
   feedback.StopAfterReports = stopAfterReports;
   EngineState engine(feedback);
   ApplyTransformSettings(engine, settingsMode, 0);
@@ -154,7 +150,7 @@ TEST(RecordThreads, ManyThreadsGiveWhatOneGivesByteForByte) {
     ASSERT_EQ(one.Error, "");
     ASSERT_GT(one.BytesRead.size(), 1u);
     if (c.Mode == 11) {
-      RecordingFeedback quiet;
+      IgnoringFeedback quiet;
       EngineState start(quiet);
       ApplyTransformSettings(start, c.SettingsMode, 0);
       ASSERT_NE(one.Settings, SettingsBytes(start.Settings)) << "the fixture must show mode 11's writes";

@@ -10,20 +10,17 @@
 #include "shapefile/byte_order.hpp"
 #include "shapefile/records.hpp"
 #include "shapefile/run_error.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/expected_conversion.hpp"
+#include "support/fail_on_message.hpp"
+#include "support/memory_file_system.hpp"
 
 namespace morvane::test {
 namespace {
 
 constexpr TransformMode kGeographicToTm2 = 1;
 
-class NoMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "unexpected message " << text; }
-};
-
 struct Engine {
-  NoMessages messages;
+  FailOnMessage messages;
   EngineState state{messages};
   Engine() { ApplyTransformSettings(state, kGeographicToTm2, 0); }
 };

@@ -19,15 +19,13 @@
 #include "shapefile/records.hpp"
 #include "shapefile/run_error.hpp"
 #include "shapefile/shape_sample.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/file_bytes.hpp"
+#include "support/memory_file_system.hpp"
+#include "support/messages.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
-
-class SilentMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
 
 std::vector<XY> PathOf(const ShapeSample& sample, const SampledPath& path) {
   std::vector<XY> points;
@@ -279,7 +277,7 @@ TEST(SampleShapes, DamagedFilesFailAsTheirConversionDoes) {
       BufferedWriter out(output);
       in.Take(kFileHeaderSize);
       out.Write(std::vector<unsigned char>(kFileHeaderSize).data(), kFileHeaderSize);
-      SilentMessages messages;
+      IgnoringMessages messages;
       EngineState engine(messages);
       RewriteRecords(in, out, engine, 0, path);
     } catch (const RunError& error) {

@@ -17,18 +17,12 @@
 #include "engine/modes.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/target_system.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/file_bytes.hpp"
+#include "support/run_feedback.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane::test {
 namespace {
-
-class IgnoringFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string&) override {}
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-};
 
 bool HaveTool(const std::string& name) {
   return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;

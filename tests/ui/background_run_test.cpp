@@ -20,7 +20,8 @@
 #include "main_window.hpp"
 #include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
-#include "shapefile_fixture.hpp"
+#include "support/shapefile_writer.hpp"
+#include "support/squares_shapefile.hpp"
 
 namespace morvane {
 namespace {
@@ -28,8 +29,8 @@ namespace {
 // Points enough that converting one file takes a good part of a second.
 constexpr int kLargeFilePoints = 400000;
 
-std::vector<test::Point> ManyPoints() {
-  std::vector<test::Point> points;
+std::vector<test::XY> ManyPoints() {
+  std::vector<test::XY> points;
   points.reserve(kLargeFilePoints);
   for (int i = 0; i < kLargeFilePoints; ++i) points.push_back({200000.0 + i % 1000 * 100.0, 2500000.0 + i / 1000 * 100.0});
   return points;
@@ -96,7 +97,7 @@ void BackgroundRunTest::cleanup() {
 }
 
 void BackgroundRunTest::WriteLargeFiles(const std::vector<std::string>& stems) {
-  const std::vector<test::Point> points = ManyPoints();
+  const std::vector<test::XY> points = ManyPoints();
   for (const std::string& stem : stems) test::WritePointShapefile(dir_->filePath(QString::fromStdString(stem)).toStdString(), points);
   QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(dir_->path().toStdString()));
   QCOMPARE(Control<CheckList>("CheckListBox1")->count(), static_cast<int>(stems.size()));

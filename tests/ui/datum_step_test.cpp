@@ -22,7 +22,8 @@
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
-#include "shapefile_fixture.hpp"
+#include "support/messages.hpp"
+#include "support/shapefile_writer.hpp"
 #include "translation.hpp"
 
 namespace morvane {
@@ -448,16 +449,14 @@ void DatumStepTest::runBoxesNameTheDatumStep() {
   QVERIFY(text.contains(MetresText(BuiltinTransform(121)->Summary().LooRms)));
 
   // The outputs are the chosen conversion's.
-  class Silent : public MessageSink {
-    void ShowMessage(const std::string&) override {}
-  } silent;
+  test::IgnoringMessages silent;
   EngineState state = EngineFor(form_->ChosenConversion(), silent);
-  const std::vector<test::Point> converted = test::ReadPoints(folder + "/wells_1.shp");
+  const std::vector<test::XY> converted = test::ReadPoints(folder + "/wells_1.shp");
   QCOMPARE(converted.size(), std::size_t{2});
   double e = 0, n = 0;
   ConvertPoint(state, 10, 250000, 2650000, e, n);
-  QCOMPARE(converted[0].first, e);
-  QCOMPARE(converted[0].second, n);
+  QCOMPARE(converted[0].X, e);
+  QCOMPARE(converted[0].Y, n);
   // ... which is not the standard step's.
   EngineState standard = EngineFor(Conversion{10, kTaiwanRegion, {}}, silent);
   double standardE = 0, standardN = 0;

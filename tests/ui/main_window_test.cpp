@@ -23,7 +23,8 @@
 #include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
-#include "shapefile_fixture.hpp"
+#include "support/messages.hpp"
+#include "support/shapefile_writer.hpp"
 #include "texts.hpp"
 
 namespace morvane {
@@ -31,15 +32,9 @@ namespace {
 
 using test::BoxKind;
 using test::PaintRecorder;
-using test::Point;
+using Point = test::XY;
 
 const QString kCompletionText = QStringLiteral("已完成!! 請按確定");
-
-class MessageSinkStub : public MessageSink {
- public:
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-  std::vector<std::string> Messages;
-};
 
 class ThrowingObject : public QObject {
  public:
@@ -490,7 +485,7 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   QCOMPARE(perFile.Painted, (std::vector<int>{100, 0, 100, 0, 100}));
 
   // Each output holds the engine's conversion with the chosen mode and region.
-  MessageSinkStub sink;
+  test::RecordingMessages sink;
   EngineState reference(sink);
   ApplyTransformSettings(reference, 1, 1);
   for (std::size_t i = 0; i < stems.size(); ++i) {
@@ -502,13 +497,13 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
     for (std::size_t k = 0; k < converted.size(); ++k) {
       double x = 0;
       double y = 0;
-      ConvertPoint(reference, 1, inputs[i][k].first, inputs[i][k].second, x, y);
-      QCOMPARE(converted[k].first, x);
-      QCOMPARE(converted[k].second, y);
+      ConvertPoint(reference, 1, inputs[i][k].X, inputs[i][k].Y, x, y);
+      QCOMPARE(converted[k].X, x);
+      QCOMPARE(converted[k].Y, y);
       QVERIFY(y > 2400000 && y < 2800000);  // a grid northing, not a latitude
     }
   }
-  QVERIFY(sink.Messages.empty());
+  QVERIFY(sink.Texts.empty());
 }
 
 void MainWindowTest::runWithEmptyListAppliesSettingsAndSaysSo() {

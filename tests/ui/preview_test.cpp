@@ -18,15 +18,12 @@
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
-#include "shapefile_fixture.hpp"
+#include "support/messages.hpp"
+#include "support/shapefile_writer.hpp"
+#include "support/squares_shapefile.hpp"
 
 namespace morvane {
 namespace {
-
-class Quiet : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
 
 using LonLat = std::pair<double, double>;
 using Path = std::vector<LonLat>;
@@ -58,7 +55,7 @@ std::vector<Path> PathsOf(const std::string& shpPath) {
 
 // Every vertex through the engine's modes in turn, each with the region's settings.
 std::vector<Path> Converted(std::vector<Path> paths, const std::vector<TransformMode>& modes, Region region) {
-  Quiet quiet;
+  test::IgnoringMessages quiet;
   for (TransformMode mode : modes) {
     EngineState state(quiet);
     ApplyTransformSettings(state, mode, region);
@@ -327,7 +324,7 @@ void PreviewTest::afterLayerMovesByTheDatumShift() {
 
 void PreviewTest::wrongRegionLandsAwayFromTheCoast() {
   // Kaohsiung harbour in TWD67 TM2 of Taiwan (central meridian 121°E).
-  Quiet quiet;
+  test::IgnoringMessages quiet;
   EngineState engine(quiet);
   ApplyTransformSettings(engine, kGeographicToTm2, 0);
   double x = 0;
@@ -502,7 +499,7 @@ void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
     DataSegments data(Map()->size());
     for (std::uint64_t i = 0; i < c.Squares; ++i) {
       std::vector<QPointF> pixels;
-      for (const test::Point& vertex : test::SquareVertices(file, i)) pixels.push_back(Map()->ToScreen(vertex.first, vertex.second));
+      for (const test::XY& vertex : test::SquareVertices(file, i)) pixels.push_back(Map()->ToScreen(vertex.X, vertex.Y));
       data.AddPath(pixels);
     }
     data.File();

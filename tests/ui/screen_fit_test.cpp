@@ -12,7 +12,7 @@
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
-#include "shapefile_fixture.hpp"
+#include "support/shapefile_writer.hpp"
 
 namespace morvane {
 

@@ -24,7 +24,7 @@
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
-#include "shapefile_fixture.hpp"
+#include "support/shapefile_writer.hpp"
 #include "start_options.hpp"
 #include "check_texts.hpp"
 #include "texts.hpp"

@@ -21,7 +21,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -33,7 +32,9 @@
 #include "golden_inputs.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
-#include "shapefile_fixtures.hpp"
+#include "support/fail_on_message.hpp"
+#include "support/file_bytes.hpp"
+#include "support/shapefile_writer.hpp"
 
 extern char** environ;
 
@@ -58,11 +59,6 @@ std::string WithoutCarriageReturns(std::string text) {
   return text;
 }
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The name under which Windows programs in Wine see a Linux path: drive Z: is the root.
 std::string WindowsPath(const std::string& path) {
   std::string windows = "Z:" + path;
@@ -76,7 +72,7 @@ class ExeRun {
  public:
   ExeRun(const std::vector<std::string>& args, const std::string& input = "",
          const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "") {
-    WriteFileBytes(io_ / "in", Bytes(input.begin(), input.end()));
+    WriteFileText(io_ / "in", input);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, (io_ / "in").c_str(), O_RDONLY, 0);
@@ -110,8 +106,8 @@ class ExeRun {
     waitpid(pid_, &status, 0);
     ExeResult result;
     result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Out = WithoutCarriageReturns(ReadText(io_ / "out"));
-    result.Err = WithoutCarriageReturns(ReadText(io_ / "err"));
+    result.Out = WithoutCarriageReturns(ReadFileText(io_ / "out"));
+    result.Err = WithoutCarriageReturns(ReadFileText(io_ / "err"));
     return result;
   }
 
@@ -127,14 +123,6 @@ ExeResult RunExe(const std::vector<std::string>& args, const std::string& input 
 
 // ---- comparing outputs ---------------------------------------------------------------------
 
-class FailOnMessageFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { ADD_FAILURE() << "message: " << text; }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-};
-
 // Converts base.shp in `folder` with this build's library, as morvane-cli does.
 void ConvertHere(const TempFolder& folder, const std::string& base, TransformMode mode, int region) {
   FailOnMessageFeedback feedback;
@@ -147,12 +135,6 @@ void ConvertHere(const TempFolder& folder, const std::string& base, TransformMod
 
 double ToleranceOf(TransformMode mode) {
   return kModes.at(mode).Target.Kind == GridKind::Geographic ? kDegreeTolerance : kMetreTolerance;
-}
-
-double DoubleAt(const Bytes& bytes, std::size_t offset) {
-  double value = 0;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);
-  return value;
 }
 
 struct Differences {
@@ -180,8 +162,8 @@ Differences Compare(const Bytes& here, const Bytes& windows, const std::vector<s
   std::vector<bool> isCoordinate(here.size());
   for (const std::size_t offset : coordinates) {
     std::fill_n(isCoordinate.begin() + static_cast<std::ptrdiff_t>(offset), 8, true);
-    const double a = DoubleAt(here, offset);
-    const double b = DoubleAt(windows, offset);
+    const double a = GetDoubleLE(here.data() + offset);
+    const double b = GetDoubleLE(windows.data() + offset);
     ++found.Coordinates;
     if (std::memcmp(here.data() + offset, windows.data() + offset, 8) == 0) continue;
     ++found.Differing;
@@ -296,12 +278,6 @@ class ChineseFolder {
   std::string path_;
 };
 
-void WritePointShapefile(const std::string& folder, const std::string& base, const Shapefile& file) {
-  WriteFileBytes(folder + "/" + base + ".shp", file.Main);
-  WriteFileBytes(folder + "/" + base + ".shx", file.Index);
-  WriteFileBytes(folder + "/" + base + ".dbf", Bytes{'t', 'a', 'b', 'l', 'e'});
-}
-
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
@@ -324,7 +300,8 @@ TEST(WindowsBuild, ConvertsChineseNamesGivenWithEitherSeparator) {
     SCOPED_TRACE(c.Name);
     ChineseFolder chinese;
     const std::string& folder = chinese.Path();
-    WritePointShapefile(folder, "道路", input);
+    // A table that does not name its file: the outputs under both names are compared whole.
+    WriteShapefile(folder + "/道路", input, Table::Numbered);
     const std::string operand = c.FolderOperand ? folder : folder + "/道路.shp";
     const ExeResult run = RunExe({"convert", "--mode", "2", "--region", "1",
                                   c.Backslashes ? WindowsPath(operand) : "Z:" + operand});
@@ -334,7 +311,7 @@ TEST(WindowsBuild, ConvertsChineseNamesGivenWithEitherSeparator) {
     EXPECT_EQ(NamesIn(folder), (std::vector<std::string>{"道路.dbf", "道路.shp", "道路.shx", "道路_1.dbf", "道路_1.prj",
                                                  "道路_1.shp", "道路_1.shx"}));
     TempFolder here;
-    WritePointShapefile(here.Path(), "roads", input);
+    WriteShapefile(here / "roads", input, Table::Numbered);
     ConvertHere(here, "roads", 1, 0);
     for (const char* extension : {".shp", ".shx", ".dbf", ".prj"}) {
       SCOPED_TRACE(extension);
@@ -352,7 +329,7 @@ TEST(WindowsBuild, ConvertsChineseNamesGivenWithEitherSeparator) {
 
 TEST(WindowsBuild, MessagesNameChinesePathsInUtf8) {
   ChineseFolder folder;
-  WritePointShapefile(folder.Path(), "河川", PointFile(kDegrees));
+  WriteShapefile(folder.Path() + "/河川", PointFile(kDegrees));
   fs::remove(folder / "河川.shx");
   const std::string path = WindowsPath(folder / "河川.shp");
   const ExeResult run = RunExe({"convert", "--mode", "2", "--region", "1", path});
@@ -365,7 +342,7 @@ TEST(WindowsBuild, MessagesNameChinesePathsInUtf8) {
 
 TEST(WindowsBuild, SecondRunSkipsUnlessToldToReplace) {
   ChineseFolder folder;
-  WritePointShapefile(folder.Path(), "道路", PointFile(kDegrees));
+  WriteShapefile(folder.Path() + "/道路", PointFile(kDegrees));
   const std::vector<std::string> base = {"convert", "--mode", "2", "--region", "1", WindowsPath(folder / "道路.shp")};
   ASSERT_EQ(RunExe(base).Status, 0);
   const Bytes first = ReadFileBytes(folder / "道路_1.shp");
@@ -382,8 +359,8 @@ TEST(WindowsBuild, SecondRunSkipsUnlessToldToReplace) {
 
 TEST(WindowsBuild, CheckTellsAPlausibleFileFromAnImplausibleOne) {
   ChineseFolder folder;
-  WritePointShapefile(folder.Path(), "經緯度", PointFile(kDegrees));
-  WritePointShapefile(folder.Path(), "公尺", PointFile({{250000, 2650000}, {260000, 2660000}}));
+  WriteShapefile(folder.Path() + "/經緯度", PointFile(kDegrees));
+  WriteShapefile(folder.Path() + "/公尺", PointFile({{250000, 2650000}, {260000, 2660000}}));
   const ExeResult plausible = RunExe({"check", "--mode", "2", "--region", "1", WindowsPath(folder / "經緯度.shp")});
   EXPECT_EQ(plausible.Status, 0);
   EXPECT_EQ(plausible.Out, WindowsPath(folder / "經緯度.shp") + ": plausible\n");
@@ -496,7 +473,7 @@ class ReadOnlyFolder {
 TEST(WindowsBuild, ReadOnlyOutputFolderFailsWithTheSystemsReasonAndWritesNothing) {
   ReadOnlyFolder folder;
   if (!folder.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
-  WritePointShapefile(folder.Path(), "道路", PointFile(kDegrees));
+  WriteShapefile(folder.Path() + "/道路", PointFile(kDegrees));
   ASSERT_TRUE(folder.MakeReadOnly());
   const std::string output = WindowsPath(folder.Path() + "/道路_1.shp");
   const ExeResult run = RunExe({"convert", "--mode", "2", "--region", "1", WindowsPath(folder.Path())});
@@ -571,7 +548,7 @@ TEST(WindowsBuild, ZipRunsFromAFolderWithAChineseName) {
   EXPECT_EQ(NamesIn(top + "/licenses"), (std::vector<std::string>{"gcc-runtime.txt", "mingw-w64-runtime.txt"}));
 
   // Started from its own folder, as a double click or "cd" there would start it.
-  WritePointShapefile(top, "道路", PointFile(kDegrees));
+  WriteShapefile(top + "/道路", PointFile(kDegrees));
   const ExeResult run = RunExe({"convert", "--mode", "2", "--region", "1", "道路.shp"}, "", top + "/morvane-cli.exe", top);
   EXPECT_EQ(run.Status, 0) << run.Err;
   EXPECT_TRUE(fs::exists(top + "/道路_1.shp"));

@@ -1,43 +1,24 @@
-#include "memory_file_system.hpp"
+#include "support/memory_file_system.hpp"
 
 #include <algorithm>
 #include <cstring>
 
-namespace morvane::fuzz {
+namespace morvane::test {
 
-namespace {
+std::size_t MemoryFile::Read(void* buffer, std::size_t size) {
+  const std::size_t n = std::min(size, data_->size() - std::min(position_, data_->size()));
+  if (n > 0) std::memcpy(buffer, data_->data() + position_, n);
+  position_ += n;
+  return n;
+}
 
-class MemoryFile : public File {
- public:
-  MemoryFile(std::shared_ptr<Bytes> data, std::string path, bool writable)
-      : data_(std::move(data)), path_(std::move(path)), writable_(writable) {}
-
-  std::size_t Read(void* buffer, std::size_t size) override {
-    const std::size_t n = std::min(size, data_->size() - std::min(position_, data_->size()));
-    if (n > 0) std::memcpy(buffer, data_->data() + position_, n);
-    position_ += n;
-    return n;
-  }
-  void Write(const void* data, std::size_t size) override {
-    if (!writable_) throw FileError(FileOperation::Write, path_);
-    if (size == 0) return;
-    if (data_->size() < position_ + size) data_->resize(position_ + size);
-    std::memcpy(data_->data() + position_, data, size);
-    position_ += size;
-  }
-  void SeekToStart() override { position_ = 0; }
-  void Seek(std::uint64_t offset) override { position_ = static_cast<std::size_t>(offset); }
-  std::uint64_t Size() override { return data_->size(); }
-  void Close() override {}
-
- private:
-  std::shared_ptr<Bytes> data_;
-  std::string path_;
-  bool writable_;
-  std::size_t position_ = 0;
-};
-
-}  // namespace
+void MemoryFile::Write(const void* data, std::size_t size) {
+  if (!writable_) throw FileError(FileOperation::Write, path_);
+  if (size == 0) return;
+  if (data_->size() < position_ + size) data_->resize(position_ + size);
+  std::memcpy(data_->data() + position_, data, size);
+  position_ += size;
+}
 
 bool MemoryFileSystem::Remove(const std::string& path) {
   files_.erase(path);
@@ -94,4 +75,4 @@ std::map<std::string, Bytes> MemoryFileSystem::Contents() const {
   return contents;
 }
 
-}  // namespace morvane::fuzz
+}  // namespace morvane::test

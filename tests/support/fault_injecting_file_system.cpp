@@ -1,4 +1,4 @@
-#include "fault_injecting_file_system.hpp"
+#include "support/fault_injecting_file_system.hpp"
 
 #include <algorithm>
 
