@@ -5,25 +5,22 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardItemModel>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <clocale>
 #include <cmath>
 #include <memory>
 
-#include "application.hpp"
 #include "datum_step_box.hpp"
 #include "datum_texts.hpp"
 #include "engine/builtin_transforms.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/plane_model_file.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
 #include "translation.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -53,13 +50,10 @@ QByteArray ReadText(const QString& path) {
 
 }  // namespace
 
-class DatumStepTest : public QObject {
+class DatumStepTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
-
   void choiceIsOfferedForTheDatumModesOnly();
   void accuracyIsStatedWhereTheStepIsChosen_data();
   void accuracyIsStatedWhereTheStepIsChosen();
@@ -73,15 +67,6 @@ class DatumStepTest : public QObject {
   void stepOfAnotherRegionIsNotRun();
 
  private:
-  std::unique_ptr<MainWindow> NewWindow() {
-    auto form = std::make_unique<MainWindow>(*dialogs_);
-    form->show();
-    return form;
-  }
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   DatumStepBox* Box() const { return Control<DatumStepBox>("DatumStepBox"); }
   QComboBox* Choices() const { return Control<QComboBox>("DatumStepChoice"); }
   QString Accuracy() const { return Control<QLabel>("DatumStepAccuracy")->text(); }
@@ -100,26 +85,7 @@ class DatumStepTest : public QObject {
     Box()->Choose(static_cast<int>(choice));
   }
   QString InDir(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
-
-void DatumStepTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = NewWindow();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void DatumStepTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
-  InstallTranslation(QStringLiteral("zh_TW"));
-}
 
 void DatumStepTest::choiceIsOfferedForTheDatumModesOnly() {
   // Modes 9 to 12, 15 and 16 shift between TWD67 and TWD97 or WGS84.
@@ -499,12 +465,6 @@ void DatumStepTest::stepOfAnotherRegionIsNotRun() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::DatumStepTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::DatumStepTest)
 
 #include "datum_step_test.moc"

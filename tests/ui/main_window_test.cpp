@@ -6,25 +6,22 @@
 
 #include <QDesktopServices>
 #include <QStyledItemDelegate>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <map>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <clocale>
 #include <memory>
 #include <stdexcept>
 
-#include "application.hpp"
 #include "engine/modes.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
 #include "texts.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -72,13 +69,10 @@ bool LocaleSorted(const QStringList& texts) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
-
   void startUpState();
   void modeCaptionsInTwoColumns();
   void designLayoutAndDocking();
@@ -110,14 +104,9 @@ class MainWindowTest : public QObject {
   void OpenUrl(const QUrl& url) { openedUrls_ << url; }
 
  private:
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   FolderTree* Tree() const { return Control<FolderTree>("ShellTreeView1"); }
   CheckList* List() const { return Control<CheckList>("CheckListBox1"); }
   void Click(const char* button) { QTest::mouseClick(Control<PillButton>(button), Qt::LeftButton); }
-  std::string Folder() const { return dir_->path().toStdString(); }
   std::string InFolder(const std::string& name) const { return JoinPath(Folder(), name); }
   bool SelectFolder(const std::string& path) { return Tree()->SelectPath(path); }
   // Lists the folder anew: the list follows only changes of the tree's selection.
@@ -126,28 +115,8 @@ class MainWindowTest : public QObject {
     return SelectFolder(path);
   }
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
   QList<QUrl> openedUrls_;
 };
-
-void MainWindowTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void MainWindowTest::cleanup() {
-  // Removed through raw names: QTemporaryDir cannot delete names that are not UTF-8.
-  test::RemoveTree(Folder());
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
-}
 
 void MainWindowTest::startUpState() {
   QCOMPARE(form_->objectName(), QStringLiteral("Form1"));
@@ -880,12 +849,6 @@ void MainWindowTest::escapedErrorIsShownAndLoopGoesOn() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::MainWindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::MainWindowTest)
 
 #include "main_window_test.moc"

@@ -4,21 +4,18 @@
 // with an independent shapefile reader.
 #include <shapefil.h>
 
-#include <QTemporaryDir>
 #include <QtTest>
-#include <clocale>
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
-#include "application.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile_fixture.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -171,13 +168,10 @@ constexpr TransformMode kTwd97Tm2ToGeographic = IndexOf(Mode::Twd97Tm2ToTwd97Geo
 
 }  // namespace
 
-class PreviewTest : public QObject {
+class PreviewTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
-
   void hiddenUntilAFileIsClicked();
   void samplesDrawWhereTheEngineConvertsThem();
   void afterLayerMovesByTheDatumShift();
@@ -189,12 +183,7 @@ class PreviewTest : public QObject {
   void manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox();
 
  private:
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   MapView* Map() const { return Control<MapView>("PreviewMap"); }
-  std::string Folder() const { return dir_->path().toStdString(); }
   void CopySamples();
   // Lists the folder and clicks `name` in the list; the map is painted.
   void Preview(const std::string& name);
@@ -202,26 +191,7 @@ class PreviewTest : public QObject {
   void ChooseRegion(Region region) { QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(region), Qt::LeftButton); }
   void Paint() { Map()->grab(); }
   void CheckLayer(const PaintedLayer& painted, const std::vector<Path>& expected);
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
-
-void PreviewTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void PreviewTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
-}
 
 void PreviewTest::CopySamples() {
   const QDir samples(QStringLiteral(MORVANE_SAMPLES_DIR));
@@ -541,12 +511,6 @@ void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::PreviewTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::PreviewTest)
 
 #include "preview_test.moc"

@@ -14,13 +14,10 @@
 #include <QTimer>
 #include <QtTest>
 #include <cerrno>
-#include <clocale>
 #include <memory>
 
-#include "application.hpp"
 #include "datum_step_box.hpp"
 #include "engine/mode_table.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
@@ -29,6 +26,7 @@
 #include "check_texts.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -135,12 +133,13 @@ Q_DECLARE_METATYPE(morvane::InputCheck)
 
 namespace morvane {
 
-class TranslationTest : public QObject {
+class TranslationTest : public test::WindowFixture {
   Q_OBJECT
 
- private slots:
-  void cleanup();
+ public:
+  TranslationTest() : WindowFixture(Start::WithoutWindow) {}
 
+ private slots:
   void languageOption();
   void startRequests();
   void englishLoadsOnlyForEnglish();
@@ -168,27 +167,11 @@ class TranslationTest : public QObject {
  private:
   // The window in `language`, shown; every box goes to dialogs_.
   void Open(const QString& language);
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
-
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
 
 void TranslationTest::Open(const QString& language) {
   InstallTranslation(language);
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void TranslationTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  InstallTranslation(QStringLiteral("zh_TW"));
+  OpenWindow();
 }
 
 void TranslationTest::languageOption() {
@@ -822,12 +805,6 @@ void TranslationTest::datumStepSpeaksEnglish() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::TranslationTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::TranslationTest)
 
 #include "translation_test.moc"
