@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
 #include "shapefile_fixtures.hpp"
@@ -18,7 +19,7 @@
 namespace morvane::test {
 namespace {
 
-constexpr TransformMode kGeographicToTm2 = 1;
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
 
 class FailOnMessageFeedback : public RunFeedback {
  public:
@@ -85,7 +86,8 @@ std::string ConvertBig(const std::string& folder) {
   FailOnMessageFeedback feedback;
   EngineState engine(feedback);
   LocalFileSystem files;
-  const RunSummary summary = RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, 0, feedback, files);
+  const RunSummary summary =
+      RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, kTaiwanRegion, feedback, files);
   return summary.Failed.empty() ? "" : summary.Failed[0].Reason;
 }
 

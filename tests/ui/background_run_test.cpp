@@ -70,7 +70,7 @@ void BackgroundRunTest::init() {
   WindowFixture::init();
   if (QTest::currentTestFailed()) return;
   // TWD67 TM2 to TWD97 TM2: the longest chain.
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(IndexOf(Mode::Twd67Tm2ToTwd97Tm2))), Qt::LeftButton);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
 }
 
 void BackgroundRunTest::WriteLargeFiles(const std::vector<std::string>& stems) {

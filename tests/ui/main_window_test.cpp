@@ -442,8 +442,8 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   for (std::size_t i = 0; i < stems.size(); ++i) test::WritePointShapefile(InFolder(stems[i]), inputs[i]);
   QVERIFY(SelectFolder(Folder()));
   QCOMPARE(List()->count(), 3);
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(1), Qt::LeftButton);
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  ChooseMode(Mode::Twd67GeographicToTwd67Tm2);
+  ChooseRegion(kIslandsRegion);
 
   PaintRecorder overall(*Control<TiledProgressBar>("ProgressFill1"));
   PaintRecorder perFile(*Control<TiledProgressBar>("ProgressFill2"));
@@ -461,7 +461,7 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   // Each output holds the engine's conversion with the chosen mode and region.
   MessageSinkStub sink;
   EngineState reference(sink);
-  ApplyTransformSettings(reference, 1, 1);
+  ApplyTransformSettings(reference, IndexOf(Mode::Twd67GeographicToTwd67Tm2), kIslandsRegion);
   for (std::size_t i = 0; i < stems.size(); ++i) {
     const std::string output = InFolder(stems[i] + "_1.shp");
     QVERIFY(test::FileExists(InFolder(stems[i] + "_1.shx")));
@@ -471,7 +471,7 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
     for (std::size_t k = 0; k < converted.size(); ++k) {
       double x = 0;
       double y = 0;
-      ConvertPoint(reference, 1, inputs[i][k].first, inputs[i][k].second, x, y);
+      ConvertPoint(reference, IndexOf(Mode::Twd67GeographicToTwd67Tm2), inputs[i][k].first, inputs[i][k].second, x, y);
       QCOMPARE(converted[k].first, x);
       QCOMPARE(converted[k].second, y);
       QVERIFY(y > 2400000 && y < 2800000);  // a grid northing, not a latitude
@@ -481,8 +481,8 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
 }
 
 void MainWindowTest::runWithEmptyListAppliesSettingsAndSaysSo() {
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(2), Qt::LeftButton);
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  ChooseMode(Mode::Tm3ToTwd67Geographic);
+  ChooseRegion(kIslandsRegion);
   Click("ShapeButton3");
   // No folder chosen: no completion, a message that nothing was converted.
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
@@ -732,15 +732,15 @@ void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
   QCOMPARE(Control<RadioGroup>("RadioGroup1")->ItemIndex(), 0);
 
   // Another mode: mode 12 reads TWD97 TM2, so the .prj fits and the grid file has no .prj.
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(11), Qt::LeftButton);
+  ChooseMode(Mode::Twd97Tm2ToTwd67Tm2);
   QVERIFY(!List()->HasWarning(twd97));
   QVERIFY(!List()->HasWarning(grid));
   QVERIFY(List()->HasWarning(degrees));
   // A geographic mode with the islands' region: degrees of Taiwan look like another region.
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(1), Qt::LeftButton);
+  ChooseMode(Mode::Twd67GeographicToTwd67Tm2);
   QVERIFY(!List()->HasWarning(degrees));
   QVERIFY(List()->HasWarning(grid));
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  ChooseRegion(kIslandsRegion);
   QVERIFY(List()->HasWarning(degrees));
   QVERIFY2(List()->item(degrees)->toolTip().endsWith(QStringLiteral("；看來是另一地區（地區 1，台灣地區）的坐標。")),
            qPrintable(List()->item(degrees)->toolTip()));

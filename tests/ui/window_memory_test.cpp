@@ -50,15 +50,15 @@ void WindowMemoryTest::lastFolderModeAndRegionComeBack() {
     // Nothing remembered yet: the start-up choices.
     QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), 0);
     QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder().empty());
-    QTest::mouseClick(Control<RadioGroup>(*form, "RadioGroup1")->Item(10), Qt::LeftButton);
-    QTest::mouseClick(Control<RadioGroup>(*form, "RadioGroup2")->Item(1), Qt::LeftButton);
+    ChooseMode(*form, Mode::Twd67Tm2ToTwd97Tm2);
+    ChooseRegion(*form, kIslandsRegion);
     QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectPath(Folder() + "/maps"));
   }
   QSettings settings(file, QSettings::IniFormat);
   auto form = NewWindow();
   form->UseSettings(settings);
-  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), 10);
-  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup2")->ItemIndex(), 1);
+  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), ItemOf(Mode::Twd67Tm2ToTwd97Tm2));
+  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup2")->ItemIndex(), kIslandsRegion);
   QCOMPARE(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder(), Folder() + "/maps");
   QCOMPARE(Control<CheckList>(*form, "CheckListBox1")->count(), 1);
 

@@ -9,6 +9,14 @@
 #include "translation.hpp"
 
 namespace morvane::test {
+namespace {
+
+void ClickItem(MainWindow& form, const char* group, int item) {
+  QRadioButton* button = form.findChild<RadioGroup*>(QString::fromLatin1(group))->Item(item);
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+}  // namespace
 
 WindowFixture::WindowFixture(Start start) : start_(start) {}
 
@@ -43,6 +51,10 @@ void WindowFixture::cleanup() {
   }
   InstallTranslation(QStringLiteral("zh_TW"));
 }
+
+void WindowFixture::ChooseMode(MainWindow& form, Mode mode) { ClickItem(form, "RadioGroup1", ItemOf(mode)); }
+
+void WindowFixture::ChooseRegion(MainWindow& form, Region region) { ClickItem(form, "RadioGroup2", region); }
 
 std::unique_ptr<Application> StartApplication(int& argc, char** argv) {
   std::setlocale(LC_ALL, "");

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "application.hpp"
+#include "engine/mode_table.hpp"
 #include "main_window.hpp"
 
 namespace morvane::test {
@@ -37,6 +38,14 @@ class WindowFixture : public QObject {
     return form_->findChild<T*>(QString::fromLatin1(name));
   }
   std::string Folder() const { return dir_->path().toStdString(); }
+  // The item of `mode` in the radio group of the modes.
+  static int ItemOf(Mode mode) { return static_cast<int>(IndexOf(mode)); }
+  // Chooses the mode or the region in `form` as a user does, with a click near the item's left
+  // edge: a short caption leaves the item's centre blank, where a click chooses nothing.
+  static void ChooseMode(MainWindow& form, Mode mode);
+  static void ChooseRegion(MainWindow& form, Region region);
+  void ChooseMode(Mode mode) { ChooseMode(*form_, mode); }
+  void ChooseRegion(Region region) { ChooseRegion(*form_, region); }
 
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<RecordingDialogs> dialogs_;
