@@ -16,6 +16,7 @@
 
 #include "engine/builtin_transforms.hpp"
 #include "engine/conversion.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/plane_model_file.hpp"
 #include "engine/plane_transform.hpp"
@@ -111,9 +112,10 @@ std::vector<Point> SamplePoints(int count, double lon, double lat) {
 Point EngineConvert(int modeNumber, int regionNumber, Point in) {
   FailOnMessage messages;
   EngineState engine(messages);
-  ApplyTransformSettings(engine, static_cast<TransformMode>(modeNumber - 1), regionNumber - 1);
+  const TransformMode mode = *ModeOfNumber(static_cast<unsigned>(modeNumber));
+  ApplyTransformSettings(engine, mode, regionNumber - 1);
   Point out{};
-  ConvertPoint(engine, static_cast<TransformMode>(modeNumber - 1), in.X, in.Y, out.X, out.Y);
+  ConvertPoint(engine, mode, in.X, in.Y, out.X, out.Y);
   return out;
 }
 
@@ -774,9 +776,10 @@ Point EngineConvertFitted(int modeNumber, int regionNumber, Point in) {
   FailOnMessage messages;
   const Region region = regionNumber - 1;
   const DatumStep step{DatumStepKind::CommonPoints, "", BuiltinTransform(*RegionTm2Meridian(region))};
-  EngineState engine = EngineFor({static_cast<TransformMode>(modeNumber - 1), region, step}, messages);
+  const TransformMode mode = *ModeOfNumber(static_cast<unsigned>(modeNumber));
+  EngineState engine = EngineFor({mode, region, step}, messages);
   Point out{};
-  ConvertPoint(engine, static_cast<TransformMode>(modeNumber - 1), in.X, in.Y, out.X, out.Y);
+  ConvertPoint(engine, mode, in.X, in.Y, out.X, out.Y);
   return out;
 }
 

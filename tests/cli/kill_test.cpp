@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/engine_state.hpp"
+#include "engine/mode_table.hpp"
 #include "shapefile/output_names.hpp"
 #include "support/expected_conversion.hpp"
 #include "support/fail_on_message.hpp"
@@ -27,7 +28,7 @@ extern char** environ;
 namespace morvane::test {
 namespace {
 
-constexpr TransformMode kGeographicToTm2 = 1;  // "--mode 2" on the command line
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);  // "--mode 2" on the command line
 
 pid_t StartConversion(const std::string& shapefile) {
   std::vector<std::string> args = {MORVANE_CLI_PATH, "convert", "--mode", "2", "--region", "1", "--quiet",
@@ -105,7 +106,7 @@ TEST(KilledRun, LeavesTheEarlierOutputsAndItsTemporaryGoesWithTheNextRun) {
 
   FailOnMessage messages;
   EngineState reference(messages);
-  ApplyTransformSettings(reference, kGeographicToTm2, 0);
+  ApplyTransformSettings(reference, kGeographicToTm2, kTaiwanRegion);
   const Shapefile expected = ExpectedConversion(big, reference, kGeographicToTm2);
   EXPECT_TRUE(ReadFileBytes(folder / "big_1.shp") == expected.Main);
   EXPECT_TRUE(ReadFileBytes(folder / "big_1.shx") == expected.Index);

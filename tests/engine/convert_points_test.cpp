@@ -9,11 +9,13 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "test_support.hpp"
 
@@ -92,7 +94,7 @@ void ExpectSameOutcome(const Outcome& got, const Outcome& expected) {
 // the forward mode that gives the mode's source grid where it has one.
 std::vector<double> SourcePairs(TransformMode mode, Region region, int count) {
   std::mt19937_64 random(mode * 10 + region);
-  const bool mainland = region == 2;
+  const bool mainland = region == kMainlandRegion;
   std::uniform_real_distribution<double> lon(mainland ? 100.0 : 119.0, mainland ? 125.0 : 122.5);
   std::uniform_real_distribution<double> lat(mainland ? 20.0 : 21.5, mainland ? 45.0 : 26.0);
   std::vector<double> pairs;
@@ -101,11 +103,14 @@ std::vector<double> SourcePairs(TransformMode mode, Region region, int count) {
     pairs.push_back(lat(random));
   }
   // The forward mode whose output is this mode's input; geographic sources need none.
-  const int forward[kModeCount] = {1, -1, 3, -1, 5, -1, 7, -1, -1, -1, 1, 13, 13, -1, -1, -1};
-  if (forward[mode] >= 0) {
+  const std::optional<Mode> forward[kModeCount] = {
+      Mode::Twd67GeographicToTwd67Tm2, {}, Mode::Twd67GeographicToTm3, {}, Mode::Twd67GeographicToUtm, {},
+      Mode::GeographicToLambert, {}, {}, {}, Mode::Twd67GeographicToTwd67Tm2, Mode::Twd97GeographicToTwd97Tm2,
+      Mode::Twd97GeographicToTwd97Tm2, {}, {}, {}};
+  if (forward[mode]) {
     RecordingMessages messages;
     EngineState state(messages);
-    const auto preparing = static_cast<TransformMode>(forward[mode]);
+    const TransformMode preparing = IndexOf(*forward[mode]);
     ApplyTransformSettings(state, preparing, region);
     ConvertPoints(state, preparing, pairs);
   }
@@ -135,16 +140,18 @@ std::vector<ModeRegion> AllModesAndRegions() {
   return all;
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, EveryModeAndRegion, testing::ValuesIn(AllModesAndRegions()),
-                         [](const testing::TestParamInfo<ModeRegion>& row) {
-                           return "Mode" + std::to_string(row.param.Mode) + "Region" +
-                                  std::to_string(row.param.Area);
-                         });
+// The mode as users number it, 1 to 16, and the region by name.
+std::string ModeRegionName(const testing::TestParamInfo<ModeRegion>& row) {
+  const char* const regions[kRegionCount] = {"Taiwan", "Islands", "Mainland"};
+  return "Mode" + std::to_string(RowOf(row.param.Mode).Number) + regions[row.param.Area];
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, EveryModeAndRegion, testing::ValuesIn(AllModesAndRegions()), ModeRegionName);
 
 // A pair that ends the conversion, put at several places in a list of good pairs.
 struct FailureCase {
   const char* Name;
-  TransformMode Mode;
+  Mode Which;
   Region Area;
   double X, Y;
   const char* Error;
@@ -154,12 +161,15 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInfinity = std::numeric_limits<double>::infinity();
 
 const FailureCase kFailures[] = {
-    {"NaNInverse", 0, 0, kNaN, 2650000, "Invalid floating point operation"},
-    {"InfiniteDatum", 8, 0, 121, kInfinity, "Invalid floating point operation"},
+    {"NaNInverse", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, kNaN, 2650000, "Invalid floating point operation"},
+    {"InfiniteDatum", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, 121, kInfinity,
+     "Invalid floating point operation"},
     // The northing is stored before the easting overflows: the pair is left half written.
-    {"OverflowAfterAStore", 1, 0, 1e300, 0.0, "Floating point overflow"},
-    {"OutsideTheLambertGrid", 6, 2, 5e7, 0, "The point (50000000, 0) lies outside the Lambert grid"},
-    {"OverflowWhileWritingSettings", 11, 0, 1e300, 1e300, "Invalid floating point operation"},
+    {"OverflowAfterAStore", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, 1e300, 0.0, "Floating point overflow"},
+    {"OutsideTheLambertGrid", Mode::LambertToGeographic, kMainlandRegion, 5e7, 0,
+     "The point (50000000, 0) lies outside the Lambert grid"},
+    {"OverflowWhileWritingSettings", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, 1e300, 1e300,
+     "Invalid floating point operation"},
 };
 
 class FailureInAList : public testing::TestWithParam<FailureCase> {};
@@ -169,61 +179,64 @@ TEST_P(FailureInAList, StopsWhereConvertPointStops) {
   // First in the list, inside the first block, last of a block, first of the next, the last
   // pair (left over where pairs are converted two at a time).
   for (const int at : {0, 17, 63, 64, 100}) {
-    std::vector<double> pairs = SourcePairs(c.Mode, c.Area, 101);
+    std::vector<double> pairs = SourcePairs(IndexOf(c.Which), c.Area, 101);
     pairs[2 * at] = c.X;
     pairs[2 * at + 1] = c.Y;
-    const Outcome expected = WithConvertPoint(c.Mode, c.Area, pairs);
+    const Outcome expected = WithConvertPoint(IndexOf(c.Which), c.Area, pairs);
     ASSERT_EQ(expected.Error, c.Error) << "at " << at;
-    ExpectSameOutcome(WithConvertPoints(c.Mode, c.Area, pairs), expected);
+    ExpectSameOutcome(WithConvertPoints(IndexOf(c.Which), c.Area, pairs), expected);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, FailureInAList, testing::ValuesIn(kFailures), CaseName());
 
 TEST(ConvertPoints, AFlagRaisedBeforeTheCallChangesNoResult) {
-  const std::vector<double> pairs = SourcePairs(0, 0, 100);
-  const Outcome expected = WithConvertPoint(0, 0, pairs);
+  constexpr TransformMode kGridToGeographic = IndexOf(Mode::Twd67Tm2ToTwd67Geographic);
+  const std::vector<double> pairs = SourcePairs(kGridToGeographic, kTaiwanRegion, 100);
+  const Outcome expected = WithConvertPoint(kGridToGeographic, kTaiwanRegion, pairs);
   std::feraiseexcept(FE_OVERFLOW);
-  const Outcome got = WithConvertPoints(0, 0, pairs);
+  const Outcome got = WithConvertPoints(kGridToGeographic, kTaiwanRegion, pairs);
   std::feclearexcept(FE_ALL_EXCEPT);
   ExpectSameOutcome(got, expected);
 }
 
 TEST(ConvertPoints, OutOfRangeModeShowsOneMessagePerPairAndWritesNothing) {
   const std::vector<double> pairs = {1, 2, 3, 4, 5};  // the odd last element is no pair
-  const Outcome got = WithConvertPoints(16, 0, pairs);
+  const Outcome got = WithConvertPoints(kModeCount, kTaiwanRegion, pairs);  // one past the last mode
   EXPECT_EQ(got.Pairs, pairs);
   EXPECT_EQ(got.Messages, (std::vector<std::string>{"No this choice", "No the other choice",
                                                     "No the other choice"}));
 }
 
-// Mode 12 (TWD97 TM2 to TWD67 TM2, TransformMode 11) writes its TWD67 grid fields; here they
-// held the UTM grid of an earlier run.
-TEST(ConvertPoints, Mode11WritesTheSettingsAsTheLoopDoes) {
+// Mode 12 (TWD97 TM2 to TWD67 TM2) writes its TWD67 grid fields; here they held the UTM grid of
+// an earlier run.
+TEST(ConvertPoints, Twd97Tm2ToTwd67Tm2WritesTheSettingsAsTheLoopDoes) {
+  constexpr TransformMode kTwd97Tm2ToTwd67Tm2 = IndexOf(Mode::Twd97Tm2ToTwd67Tm2);
   const auto afterUtmRun = [](EngineState& state) {
-    ApplyTransformSettings(state, 5, 1);
-    ApplyTransformSettings(state, 11, 1);
+    ApplyTransformSettings(state, IndexOf(Mode::Twd67GeographicToUtm), kIslandsRegion);
+    ApplyTransformSettings(state, kTwd97Tm2ToTwd67Tm2, kIslandsRegion);
     state.Settings.FalseEasting = 500000;
     state.Settings.ScaleFactor = 0.9996L;
     state.Settings.InverseFlattening = 297;
   };
-  const std::vector<double> pairs = SourcePairs(11, 1, 100);
-  const Outcome expected = WithConvertPoint(11, 1, pairs, afterUtmRun);
+  const std::vector<double> pairs = SourcePairs(kTwd97Tm2ToTwd67Tm2, kIslandsRegion, 100);
+  const Outcome expected = WithConvertPoint(kTwd97Tm2ToTwd67Tm2, kIslandsRegion, pairs, afterUtmRun);
   EXPECT_EQ(expected.Settings.FalseEasting, 250000);
-  ExpectSameOutcome(WithConvertPoints(11, 1, pairs, afterUtmRun), expected);
+  ExpectSameOutcome(WithConvertPoints(kTwd97Tm2ToTwd67Tm2, kIslandsRegion, pairs, afterUtmRun), expected);
   // Nothing to convert, nothing written.
-  const Outcome none = WithConvertPoints(11, 1, {}, afterUtmRun);
+  const Outcome none = WithConvertPoints(kTwd97Tm2ToTwd67Tm2, kIslandsRegion, {}, afterUtmRun);
   EXPECT_EQ(none.Settings.FalseEasting, 500000);
 }
 
 TEST(ConvertPoints, LeavesAnOddLastElementAlone) {
-  std::vector<double> pairs = SourcePairs(1, 0, 3);
+  constexpr TransformMode kGeographicToGrid = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
+  std::vector<double> pairs = SourcePairs(kGeographicToGrid, kTaiwanRegion, 3);
   pairs.push_back(1e300);
-  const Outcome got = WithConvertPoints(1, 0, pairs);
+  const Outcome got = WithConvertPoints(kGeographicToGrid, kTaiwanRegion, pairs);
   EXPECT_EQ(got.Error, "");
   EXPECT_EQ(got.Pairs.back(), 1e300);
   pairs.pop_back();
-  const Outcome expected = WithConvertPoint(1, 0, pairs);
+  const Outcome expected = WithConvertPoint(kGeographicToGrid, kTaiwanRegion, pairs);
   EXPECT_EQ(std::vector<double>(got.Pairs.begin(), got.Pairs.end() - 1), expected.Pairs);
 }
 

@@ -15,6 +15,7 @@
 
 #include "engine/constants.hpp"
 #include "engine/datum_shift.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/tm_shortcuts.hpp"
 #include "engine/transverse_mercator.hpp"
@@ -35,23 +36,26 @@ class Uniform {
   std::mt19937_64 random_;
 };
 
-TransformSettings SettingsFor(TransformMode mode, Region region) {
+TransformSettings SettingsFor(Mode mode, Region region) {
   RecordingMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, mode, region);
+  ApplyTransformSettings(state, IndexOf(mode), region);
   return state.Settings;
 }
 
 struct GridCase {
   const char* Name;
-  TransformMode Mode;  // whose settings
+  Mode Which;  // whose settings
   Region Area;
 };
 
 // Every grid of the settings family: TWD67 TM2, TM3, UTM (zone 51 and 50), TWD97 TM2.
 const GridCase kGrids[] = {
-    {"Twd67Tm2", 1, 0}, {"Tm3Islands", 3, 1}, {"UtmZone51", 5, 0},
-    {"UtmZone50", 5, 1}, {"Twd97Tm2", 13, 0},
+    {"Twd67Tm2", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion},
+    {"Tm3Islands", Mode::Twd67GeographicToTm3, kIslandsRegion},
+    {"UtmZone51", Mode::Twd67GeographicToUtm, kTaiwanRegion},
+    {"UtmZone50", Mode::Twd67GeographicToUtm, kIslandsRegion},
+    {"Twd97Tm2", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion},
 };
 
 class GridShortcuts : public testing::TestWithParam<GridCase> {};
@@ -59,7 +63,7 @@ class GridShortcuts : public testing::TestWithParam<GridCase> {};
 // Taiwan and its neighbourhood densely, the whole globe sparsely, the central meridian and
 // the equator.
 TEST_P(GridShortcuts, ForwardResultsNarrowAsTheSingleOperations) {
-  const TransformSettings s = SettingsFor(GetParam().Mode, GetParam().Area);
+  const TransformSettings s = SettingsFor(GetParam().Which, GetParam().Area);
   const TmSettingsGrid grid = TmSettingsGridOf(s);
   const double cm = static_cast<double>(s.CentralMeridian);
   Uniform uniform(1);
@@ -87,7 +91,7 @@ TEST_P(GridShortcuts, ForwardResultsNarrowAsTheSingleOperations) {
 // Grid points of the region, of the whole zone far from the central meridian, and near the
 // poles, where the shortcut hands over to the series of the operations.
 TEST_P(GridShortcuts, InverseResultsNarrowAsTheSingleOperations) {
-  const TransformSettings s = SettingsFor(GetParam().Mode, GetParam().Area);
+  const TransformSettings s = SettingsFor(GetParam().Which, GetParam().Area);
   const TmSettingsGrid grid = TmSettingsGridOf(s);
   const double fe = static_cast<double>(s.FalseEasting);
   Uniform uniform(2);
@@ -186,9 +190,9 @@ struct Point {
   double X, Y;
 };
 
-Point Convert(EngineState& state, TransformMode mode, Point p) {
+Point Convert(EngineState& state, Mode mode, Point p) {
   Point out{3, 4};
-  ConvertPoint(state, mode, p.X, p.Y, out.X, out.Y);
+  ConvertPoint(state, IndexOf(mode), p.X, p.Y, out.X, out.Y);
   return out;
 }
 
@@ -206,21 +210,21 @@ TEST(DerivedConstants, EveryChangedFieldTakesEffectAtTheNextPoint) {
                             {&TransformSettings::FalseEasting, 350000},
                             {&TransformSettings::ScaleFactor, 1},
                             {&TransformSettings::CentralMeridian, 119}};
-  for (TransformMode mode : {0u, 1u}) {
-    const Point p = mode == 0 ? grid : geographic;
+  for (Mode mode : {Mode::Twd67Tm2ToTwd67Geographic, Mode::Twd67GeographicToTwd67Tm2}) {
+    const Point p = mode == Mode::Twd67Tm2ToTwd67Geographic ? grid : geographic;
     for (const Change& change : changes) {
       RecordingMessages messages;
       EngineState kept(messages);
-      ApplyTransformSettings(kept, mode, 0);
+      ApplyTransformSettings(kept, IndexOf(mode), kTaiwanRegion);
       const Point before = Convert(kept, mode, p);
       kept.Settings.*change.Field = change.Value;
       EngineState fresh(messages);
       fresh.Settings = kept.Settings;
       const Point after = Convert(kept, mode, p);
       const Point expected = Convert(fresh, mode, p);
-      EXPECT_EQ(after.X, expected.X) << mode;
-      EXPECT_EQ(after.Y, expected.Y) << mode;
-      EXPECT_FALSE(after.X == before.X && after.Y == before.Y) << mode;
+      EXPECT_EQ(after.X, expected.X) << IndexOf(mode);
+      EXPECT_EQ(after.Y, expected.Y) << IndexOf(mode);
+      EXPECT_FALSE(after.X == before.X && after.Y == before.Y) << IndexOf(mode);
     }
   }
 }
@@ -230,13 +234,13 @@ TEST(DerivedConstants, EveryChangedFieldTakesEffectAtTheNextPoint) {
 TEST(DerivedConstants, SettingsThatFailToDeriveFailEveryPoint) {
   RecordingMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, 0, 0);
+  ApplyTransformSettings(state, IndexOf(Mode::Twd67Tm2ToTwd67Geographic), kTaiwanRegion);
   state.Settings.InverseFlattening = 1;
   for (int i = 0; i < 3; ++i) {
     double x = 3;
     double y = 4;
     try {
-      ConvertPoint(state, 0, 260000, 2650000, x, y);
+      ConvertPoint(state, IndexOf(Mode::Twd67Tm2ToTwd67Geographic), 260000, 2650000, x, y);
       ADD_FAILURE() << "point " << i << " converted";
     } catch (const FloatingPointError& e) {
       EXPECT_STREQ(e.what(), "Floating point division by zero");
@@ -249,17 +253,19 @@ TEST(DerivedConstants, SettingsThatFailToDeriveFailEveryPoint) {
 // A flag the caller left raised is not this point's failure: the point converts, to the same
 // result, and the flags are clear afterwards.
 TEST(DerivedConstants, FlagLeftRaisedByTheCallerDoesNotFailThePoint) {
-  for (TransformMode mode : {0u, 1u, 8u, 10u, 11u}) {
+  for (Mode mode : {Mode::Twd67Tm2ToTwd67Geographic, Mode::Twd67GeographicToTwd67Tm2,
+                    Mode::Twd67GeographicToTwd97Geographic, Mode::Twd67Tm2ToTwd97Tm2, Mode::Twd97Tm2ToTwd67Tm2}) {
     RecordingMessages messages;
     EngineState state(messages);
-    ApplyTransformSettings(state, mode, 0);
-    const Point p = mode == 1 || mode == 8 ? Point{121.3, 24.2} : Point{260000, 2650000};
+    ApplyTransformSettings(state, IndexOf(mode), kTaiwanRegion);
+    const bool geographic = mode == Mode::Twd67GeographicToTwd67Tm2 || mode == Mode::Twd67GeographicToTwd97Geographic;
+    const Point p = geographic ? Point{121.3, 24.2} : Point{260000, 2650000};
     const Point expected = Convert(state, mode, p);
     std::feraiseexcept(FE_DIVBYZERO);
     const Point found = Convert(state, mode, p);
-    EXPECT_EQ(found.X, expected.X) << mode;
-    EXPECT_EQ(found.Y, expected.Y) << mode;
-    EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO), 0) << mode;
+    EXPECT_EQ(found.X, expected.X) << IndexOf(mode);
+    EXPECT_EQ(found.Y, expected.Y) << IndexOf(mode);
+    EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO), 0) << IndexOf(mode);
   }
 }
 

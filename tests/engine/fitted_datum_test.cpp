@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Mode 11 with the built-in model lands on the published TWD97 coordinates of its own points as
 // closely as its fit says, and the standard step does not (it is metres off).
-TEST(FittedDatum, Mode11LandsOnThePublishedCoordinatesAsTheFitSays) {
+TEST(FittedDatum, Twd67Tm2ToTwd97Tm2LandsOnThePublishedCoordinatesAsTheFitSays) {
   for (const Region region : {kTaiwanRegion, kIslandsRegion}) {
     const Conversion conversion = FittedConversion(Mode::Twd67Tm2ToTwd97Tm2, region);
     const double largest = conversion.Datum.Transform->Summary().Max;

@@ -9,6 +9,7 @@
 
 #include "engine/datum_shift.hpp"
 #include "engine/lambert_conic.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/transverse_mercator.hpp"
 #include "test_support.hpp"
@@ -34,7 +35,7 @@ std::string FloatingPointFailure(EngineState& state, TransformMode mode, double 
 
 struct FailureCase {
   const char* Name;
-  TransformMode Mode;
+  Mode Which;
   Region Area;
   bool NaNInX;  // otherwise y is NaN
 };
@@ -42,21 +43,30 @@ struct FailureCase {
 // Every chain: those that compare the coordinate (the footpoint search, the Lambert range
 // tests, the longitude and latitude steps of the datum chains) and those that would carry it
 // through without a comparison (the forward series, the easting of the inverse), which used to
-// write NaN without a word. Names and cases give the TransformMode index, one less than the
-// mode users see ("Mode0Easting" is mode 1's).
+// write NaN without a word.
 const FailureCase kNaNCases[] = {
-    {"Mode0Easting", 0, 0, true},     {"Mode1Longitude", 1, 0, true},
-    {"Mode3Latitude", 3, 0, false},   {"Mode5Longitude", 5, 1, true},
-    {"Mode13Latitude", 13, 0, false},
-    {"Mode0Northing", 0, 0, false},   {"Mode2Northing", 2, 0, false},
-    {"Mode4Northing", 4, 0, false},   {"Mode12Northing", 12, 0, false},
-    {"Mode6Easting", 6, 2, true},     {"Mode6Northing", 6, 2, false},
-    {"Mode7Longitude", 7, 2, true},   {"Mode7Latitude", 7, 2, false},
-    {"Mode8Longitude", 8, 0, true},   {"Mode8Latitude", 8, 0, false},
-    {"Mode9Longitude", 9, 0, true},   {"Mode14Latitude", 14, 0, false},
-    {"Mode15Longitude", 15, 0, true}, {"Mode10Easting", 10, 0, true},
-    {"Mode10Northing", 10, 0, false}, {"Mode11Easting", 11, 0, true},
-    {"Mode11Northing", 11, 0, false},
+    {"Twd67Tm2ToTwd67GeographicEasting", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, true},
+    {"Twd67GeographicToTwd67Tm2Longitude", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, true},
+    {"Twd67GeographicToTm3Latitude", Mode::Twd67GeographicToTm3, kTaiwanRegion, false},
+    {"Twd67GeographicToUtmLongitude", Mode::Twd67GeographicToUtm, kIslandsRegion, true},
+    {"Twd97GeographicToTwd97Tm2Latitude", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, false},
+    {"Twd67Tm2ToTwd67GeographicNorthing", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, false},
+    {"Tm3ToTwd67GeographicNorthing", Mode::Tm3ToTwd67Geographic, kTaiwanRegion, false},
+    {"UtmToTwd67GeographicNorthing", Mode::UtmToTwd67Geographic, kTaiwanRegion, false},
+    {"Twd97Tm2ToTwd97GeographicNorthing", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion, false},
+    {"LambertToGeographicEasting", Mode::LambertToGeographic, kMainlandRegion, true},
+    {"LambertToGeographicNorthing", Mode::LambertToGeographic, kMainlandRegion, false},
+    {"GeographicToLambertLongitude", Mode::GeographicToLambert, kMainlandRegion, true},
+    {"GeographicToLambertLatitude", Mode::GeographicToLambert, kMainlandRegion, false},
+    {"Twd67GeographicToTwd97GeographicLongitude", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, true},
+    {"Twd67GeographicToTwd97GeographicLatitude", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, false},
+    {"Twd97GeographicToTwd67GeographicLongitude", Mode::Twd97GeographicToTwd67Geographic, kTaiwanRegion, true},
+    {"Twd67GeographicToWgs84GeographicLatitude", Mode::Twd67GeographicToWgs84Geographic, kTaiwanRegion, false},
+    {"Wgs84GeographicToTwd67GeographicLongitude", Mode::Wgs84GeographicToTwd67Geographic, kTaiwanRegion, true},
+    {"Twd67Tm2ToTwd97Tm2Easting", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, true},
+    {"Twd67Tm2ToTwd97Tm2Northing", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, false},
+    {"Twd97Tm2ToTwd67Tm2Easting", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, true},
+    {"Twd97Tm2ToTwd67Tm2Northing", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, false},
 };
 
 class NaNInput : public testing::TestWithParam<FailureCase> {};
@@ -65,19 +75,20 @@ TEST_P(NaNInput, EndsWithAnInvalidOperationAndWritesNothing) {
   const FailureCase& c = GetParam();
   RecordingMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, c.Mode, c.Area);
+  ApplyTransformSettings(state, IndexOf(c.Which), c.Area);
   const double x = c.NaNInX ? gNaN : 121.0;
   const double y = c.NaNInX ? 24.0 : gNaN;
   double outX = 3;
   double outY = 4;
-  EXPECT_EQ(FloatingPointFailure(state, c.Mode, x, y, outX, outY),
+  EXPECT_EQ(FloatingPointFailure(state, IndexOf(c.Which), x, y, outX, outY),
             "Invalid floating point operation");
   EXPECT_EQ(outX, 3.0);
   EXPECT_EQ(outY, 4.0);
 
   // The flags are cleared for the next point, which converts normally.
-  const double source = c.Mode == 6 ? 0.0 : 121.0;
-  EXPECT_NO_THROW(ConvertPoint(state, c.Mode, source, c.Mode == 6 ? 0.0 : 24.0, outX, outY));
+  const bool lambertGrid = c.Which == Mode::LambertToGeographic;
+  const double source = lambertGrid ? 0.0 : 121.0;
+  EXPECT_NO_THROW(ConvertPoint(state, IndexOf(c.Which), source, lambertGrid ? 0.0 : 24.0, outX, outY));
 }
 
 INSTANTIATE_TEST_SUITE_P(Chains, NaNInput, testing::ValuesIn(kNaNCases), CaseName());
@@ -141,7 +152,7 @@ TEST(FloatingPoint, FootpointOfANaNRaisesInvalidInsteadOfComparingQuietly) {
 
 struct StoreOrderCase {
   const char* Name;
-  TransformMode Mode;
+  Mode Which;
   double X, Y;
   double StoredY;  // the output stored before the overflowing step
 };
@@ -149,8 +160,8 @@ struct StoreOrderCase {
 // G1 stores the latitude, then the longitude; G2 the northing, then the easting. On the
 // equator the first output is 0 whatever the other coordinate, and the second overflows.
 const StoreOrderCase kStoreOrder[] = {
-    {"GridToGeographicKeepsTheLatitude", 0, 1e70, 0.0, 0.0},
-    {"GeographicToGridKeepsTheNorthing", 1, 1e300, 0.0, 0.0},
+    {"GridToGeographicKeepsTheLatitude", Mode::Twd67Tm2ToTwd67Geographic, 1e70, 0.0, 0.0},
+    {"GeographicToGridKeepsTheNorthing", Mode::Twd67GeographicToTwd67Tm2, 1e300, 0.0, 0.0},
 };
 
 class StoreOrder : public testing::TestWithParam<StoreOrderCase> {};
@@ -159,12 +170,12 @@ TEST_P(StoreOrder, OverflowKeepsTheOutputStoredBeforeIt) {
   const StoreOrderCase& c = GetParam();
   RecordingMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, c.Mode, 0);
+  ApplyTransformSettings(state, IndexOf(c.Which), kTaiwanRegion);
   volatile double x = c.X;
   volatile double y = c.Y;
   double outX = 3;
   double outY = 4;
-  EXPECT_EQ(FloatingPointFailure(state, c.Mode, x, y, outX, outY), "Floating point overflow");
+  EXPECT_EQ(FloatingPointFailure(state, IndexOf(c.Which), x, y, outX, outY), "Floating point overflow");
   EXPECT_EQ(outY, c.StoredY);
   EXPECT_EQ(outX, 3.0);
 }
@@ -176,8 +187,9 @@ TEST(FloatingPoint, ConversionsLeaveTheHardwareTrapsMasked) {
   EngineState state(messages);
   double x = 0;
   double y = 0;
-  ConvertPoint(state, 10, 250000, 2650000, x, y);
-  EXPECT_THROW(ConvertPoint(state, 8, gNaN, 24, x, y), FloatingPointError);
+  ConvertPoint(state, IndexOf(Mode::Twd67Tm2ToTwd97Tm2), 250000, 2650000, x, y);
+  EXPECT_THROW(ConvertPoint(state, IndexOf(Mode::Twd67GeographicToTwd97Geographic), gNaN, 24, x, y),
+               FloatingPointError);
   EXPECT_EQ(fegetexcept(), 0);  // glibc: the set of enabled (trapping) exceptions
 }
 

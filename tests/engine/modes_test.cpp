@@ -33,18 +33,23 @@ const std::vector<Point> kMainland = {{116.40, 39.90}, {121.47, 31.23}, {87.62, 
                                       {113.26, 23.13}, {126.63, 45.75}};
 
 const std::vector<Point>& PointsOf(Region region) {
-  return region == 0 ? kTaiwan : region == 1 ? kIslands : kMainland;
+  return region == kTaiwanRegion ? kTaiwan : region == kIslandsRegion ? kIslands : kMainland;
 }
+
+// Past the last mode: ConvertPoint refuses it, and a table row that names it runs no mode.
+constexpr Mode kNoMode = static_cast<Mode>(kModeCount);
 
 class Engine {
  public:
   Engine() : State(Messages) {}
 
   // One run of `mode` in `region`, converting one point.
+  Point Run(Mode mode, Region region, Point p) { return Run(IndexOf(mode), region, p); }
   Point Run(TransformMode mode, Region region, Point p) {
     ApplyTransformSettings(State, mode, region);
     return Convert(mode, p);
   }
+  Point Convert(Mode mode, Point p) { return Convert(IndexOf(mode), p); }
   Point Convert(TransformMode mode, Point p) {
     Point out{-1, -1};
     ConvertPoint(State, mode, p.X, p.Y, out.X, out.Y);
@@ -59,16 +64,16 @@ class Engine {
 
 TEST(Modes, Twd67ToTwd97AndToWgs84AtTheReferencePoint) {
   Engine engine;
-  const Point to97 = engine.Run(8, 0, {121, 24});
+  const Point to97 = engine.Run(Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, {121, 24});
   EXPECT_NEAR(to97.X, 121.008146962, 5e-10);
   EXPECT_NEAR(to97.Y, 23.998224150, 5e-10);
-  const Point to84 = engine.Run(14, 0, {121, 24});
+  const Point to84 = engine.Run(Mode::Twd67GeographicToWgs84Geographic, kTaiwanRegion, {121, 24});
   EXPECT_NEAR(to84.X, 121.008146875, 5e-10);
   EXPECT_NEAR(to84.Y, 23.998223989, 5e-10);
 }
 
 TEST(Modes, OutOfRangeModeShowsOneMessageAndWritesNothing) {
-  for (TransformMode mode : {16u, 0xFFFFFFFFu}) {
+  for (TransformMode mode : {IndexOf(kNoMode), 0xFFFFFFFFu}) {
     Engine engine;
     const TransformSettings before = engine.State.Settings;
     double x = 3;
@@ -85,9 +90,9 @@ TEST(Modes, OutOfRangeModeShowsOneMessageAndWritesNothing) {
 
 struct RoundTripCase {
   const char* Name;
-  TransformMode Prepare;  // turns TWD67 geographic points into the source system; 16 = none
-  TransformMode There;
-  TransformMode Back;
+  Mode Prepare;  // turns TWD67 geographic points into the source system, or kNoMode
+  Mode There;
+  Mode Back;
   std::vector<Region> Regions;
   double Tolerance;  // in the units of the source system
 };
@@ -96,15 +101,21 @@ struct RoundTripCase {
 // where a datum shift drops the height in between. UTM gets 1e-8 degrees (1 mm): Nangan and
 // Dongyin lie 3 to 3.5 degrees from the meridian of zone 50, where the series lose accuracy.
 const RoundTripCase kRoundTrips[] = {
-    {"Twd67Tm2", 16, 1, 0, {0, 1}, 1e-9},
-    {"Tm3", 16, 3, 2, {0, 1}, 1e-9},
-    {"Utm", 16, 5, 4, {0, 1}, 1e-8},
-    {"Twd97Tm2", 16, 13, 12, {0, 1}, 1e-9},
-    {"Lambert", 16, 7, 6, {2}, 6e-8},
-    {"Twd97Geographic", 16, 8, 9, {0, 1}, 1e-7},
-    {"Wgs84Geographic", 16, 14, 15, {0, 1}, 1e-7},
-    {"Twd67Tm2ThroughTwd97Tm2", 1, 10, 11, {0, 1}, 0.01},
-    {"Twd97Tm2ThroughTwd67Tm2", 13, 11, 10, {0, 1}, 0.01},
+    {"Twd67Tm2", kNoMode, Mode::Twd67GeographicToTwd67Tm2, Mode::Twd67Tm2ToTwd67Geographic,
+     {kTaiwanRegion, kIslandsRegion}, 1e-9},
+    {"Tm3", kNoMode, Mode::Twd67GeographicToTm3, Mode::Tm3ToTwd67Geographic, {kTaiwanRegion, kIslandsRegion}, 1e-9},
+    {"Utm", kNoMode, Mode::Twd67GeographicToUtm, Mode::UtmToTwd67Geographic, {kTaiwanRegion, kIslandsRegion}, 1e-8},
+    {"Twd97Tm2", kNoMode, Mode::Twd97GeographicToTwd97Tm2, Mode::Twd97Tm2ToTwd97Geographic,
+     {kTaiwanRegion, kIslandsRegion}, 1e-9},
+    {"Lambert", kNoMode, Mode::GeographicToLambert, Mode::LambertToGeographic, {kMainlandRegion}, 6e-8},
+    {"Twd97Geographic", kNoMode, Mode::Twd67GeographicToTwd97Geographic, Mode::Twd97GeographicToTwd67Geographic,
+     {kTaiwanRegion, kIslandsRegion}, 1e-7},
+    {"Wgs84Geographic", kNoMode, Mode::Twd67GeographicToWgs84Geographic, Mode::Wgs84GeographicToTwd67Geographic,
+     {kTaiwanRegion, kIslandsRegion}, 1e-7},
+    {"Twd67Tm2ThroughTwd97Tm2", Mode::Twd67GeographicToTwd67Tm2, Mode::Twd67Tm2ToTwd97Tm2, Mode::Twd97Tm2ToTwd67Tm2,
+     {kTaiwanRegion, kIslandsRegion}, 0.01},
+    {"Twd97Tm2ThroughTwd67Tm2", Mode::Twd97GeographicToTwd97Tm2, Mode::Twd97Tm2ToTwd67Tm2, Mode::Twd67Tm2ToTwd97Tm2,
+     {kTaiwanRegion, kIslandsRegion}, 0.01},
 };
 
 class RoundTrips : public testing::TestWithParam<RoundTripCase> {};
@@ -114,7 +125,7 @@ TEST_P(RoundTrips, ThereAndBackReturnsThePoint) {
   for (Region region : c.Regions) {
     for (Point p : PointsOf(region)) {
       Engine engine;
-      if (c.Prepare < kModeCount) p = engine.Run(c.Prepare, region, p);
+      if (c.Prepare != kNoMode) p = engine.Run(c.Prepare, region, p);
       const Point there = engine.Run(c.There, region, p);
       const Point back = engine.Run(c.Back, region, there);
       EXPECT_NEAR(back.X, p.X, c.Tolerance) << region << ": " << p.X << ", " << p.Y;
@@ -135,11 +146,15 @@ TEST(Modes, ModesSharingAChainAgreeUnderEqualSettings) {
   shared.FalseEasting = 350000.0;
   shared.ScaleFactor = 1.0;
   shared.CentralMeridian = 118.0;
-  const std::vector<std::vector<TransformMode>> groups = {{0, 2, 4, 12}, {1, 3, 5, 13}};
+  const std::vector<std::vector<Mode>> groups = {
+      {Mode::Twd67Tm2ToTwd67Geographic, Mode::Tm3ToTwd67Geographic, Mode::UtmToTwd67Geographic,
+       Mode::Twd97Tm2ToTwd97Geographic},
+      {Mode::Twd67GeographicToTwd67Tm2, Mode::Twd67GeographicToTm3, Mode::Twd67GeographicToUtm,
+       Mode::Twd97GeographicToTwd97Tm2}};
   const std::vector<Point> inputs = {{250000.0, 2650000.0}, {119.5, 24.0}};
   for (std::size_t g = 0; g < groups.size(); ++g) {
     std::vector<Point> results;
-    for (TransformMode mode : groups[g]) {
+    for (Mode mode : groups[g]) {
       Engine engine;
       engine.State.Settings = shared;
       results.push_back(engine.Convert(mode, inputs[g]));
@@ -151,26 +166,27 @@ TEST(Modes, ModesSharingAChainAgreeUnderEqualSettings) {
   }
 }
 
-TEST(Modes, Mode10GivesTheSameResultWhateverRanBefore) {
+TEST(Modes, Twd67Tm2ToTwd97Tm2GivesTheSameResultWhateverRanBefore) {
   const Point tm2{302000.5, 2771000.25};
   Engine fresh;
-  const Point expected = fresh.Run(10, 0, tm2);
+  const Point expected = fresh.Run(Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, tm2);
   for (TransformMode before = 0; before < kModeCount; ++before) {
-    for (Region region : {0, 1, 2}) {
+    for (Region region = 0; region < kRegionCount; ++region) {
       Engine engine;
       engine.Run(before, region, {121, 24});
-      const Point got = engine.Run(10, 0, tm2);
+      const Point got = engine.Run(Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, tm2);
       EXPECT_EQ(got.X, expected.X) << before << ' ' << region;
       EXPECT_EQ(got.Y, expected.Y) << before << ' ' << region;
     }
   }
 }
 
-TEST(Modes, Mode11WritesTheTwd67GridFieldsAtEveryPoint) {
+TEST(Modes, Twd97Tm2ToTwd67Tm2WritesTheTwd67GridFieldsAtEveryPoint) {
   Engine engine;
-  engine.Run(5, 1, {118.3, 24.4});  // UTM values: 1/f 297, FE 500000, k0 0.9996, meridian 117
+  // UTM values: 1/f 297, FE 500000, k0 0.9996, meridian 117.
+  engine.Run(Mode::Twd67GeographicToUtm, kIslandsRegion, {118.3, 24.4});
   engine.State.Settings.SemiMajorAxis = 6378000;
-  engine.Convert(11, {250000, 2650000});
+  engine.Convert(Mode::Twd97Tm2ToTwd67Tm2, {250000, 2650000});
   EXPECT_EQ(engine.State.Settings.FalseEasting, static_cast<Extended>(250000.0));
   EXPECT_EQ(engine.State.Settings.ScaleFactor, static_cast<Extended>(0.9999));
   EXPECT_EQ(engine.State.Settings.InverseFlattening, static_cast<Extended>(298.247167));
@@ -180,40 +196,43 @@ TEST(Modes, Mode11WritesTheTwd67GridFieldsAtEveryPoint) {
 
 // Modes 11 and 12 (TWD67 TM2 to TWD97 TM2 and back) in region 2 (the islands) used to keep the
 // central meridian of an earlier run (121 after start-up), which put every island point in the
-// wrong two-degree zone by metres. Test names and runs here give the TransformMode and Region
-// indexes, one less than the numbers users see.
+// wrong two-degree zone by metres.
 TEST(Modes, IslandGridsCrossTheDatumOnTheirOwnMeridian) {
   for (const Point& geo67 : kIslands) {
     Engine engine;
-    engine.Run(13, 0, {121, 24});  // leaves 121
-    const Point tm67 = engine.Run(1, 1, geo67);
-    const Point tm97 = engine.Run(10, 1, tm67);
-    const Point geo97 = engine.Run(12, 1, tm97);
-    const Point expected97 = engine.Run(8, 1, geo67);
+    engine.Run(Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, {121, 24});  // leaves 121
+    const Point tm67 = engine.Run(Mode::Twd67GeographicToTwd67Tm2, kIslandsRegion, geo67);
+    const Point tm97 = engine.Run(Mode::Twd67Tm2ToTwd97Tm2, kIslandsRegion, tm67);
+    const Point geo97 = engine.Run(Mode::Twd97Tm2ToTwd97Geographic, kIslandsRegion, tm97);
+    const Point expected97 = engine.Run(Mode::Twd67GeographicToTwd97Geographic, kIslandsRegion, geo67);
     EXPECT_NEAR(geo97.X, expected97.X, 1e-8);
     EXPECT_NEAR(geo97.Y, expected97.Y, 1e-8);
 
-    engine.Run(0, 0, {250000, 2650000});  // leaves 121 again
-    const Point back67 = engine.Run(11, 1, tm97);
+    engine.Run(Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, {250000, 2650000});  // leaves 121 again
+    const Point back67 = engine.Run(Mode::Twd97Tm2ToTwd67Tm2, kIslandsRegion, tm97);
     EXPECT_NEAR(back67.X, tm67.X, 0.01);
     EXPECT_NEAR(back67.Y, tm67.Y, 0.01);
   }
 }
 
 TEST(Modes, InPlaceConversionMatchesSeparateOutputs) {
-  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
-    const Region region = (mode == 6 || mode == 7) ? 2 : 0;
+  for (TransformMode index = 0; index < kModeCount; ++index) {
+    const Mode mode = static_cast<Mode>(index);
+    const bool lambert = mode == Mode::LambertToGeographic || mode == Mode::GeographicToLambert;
+    const Region region = lambert ? kMainlandRegion : kTaiwanRegion;
     Engine engine;
     Point source{121.5, 24.5};
-    if (mode == 6) source = engine.Run(7, 2, source);
-    if (mode == 0 || mode == 2 || mode == 4 || mode == 10 || mode == 11 || mode == 12) {
+    if (mode == Mode::LambertToGeographic) source = engine.Run(Mode::GeographicToLambert, kMainlandRegion, source);
+    if (mode == Mode::Twd67Tm2ToTwd67Geographic || mode == Mode::Tm3ToTwd67Geographic ||
+        mode == Mode::UtmToTwd67Geographic || mode == Mode::Twd67Tm2ToTwd97Tm2 || mode == Mode::Twd97Tm2ToTwd67Tm2 ||
+        mode == Mode::Twd97Tm2ToTwd97Geographic) {
       source = {260000.5, 2700000.5};
     }
     const Point separate = engine.Run(mode, region, source);
     Point inPlace = source;
-    ConvertPoint(engine.State, mode, inPlace.X, inPlace.Y, inPlace.X, inPlace.Y);
-    EXPECT_EQ(inPlace.X, separate.X) << mode;
-    EXPECT_EQ(inPlace.Y, separate.Y) << mode;
+    ConvertPoint(engine.State, index, inPlace.X, inPlace.Y, inPlace.X, inPlace.Y);
+    EXPECT_EQ(inPlace.X, separate.X) << index;
+    EXPECT_EQ(inPlace.Y, separate.Y) << index;
   }
 }
 
@@ -224,16 +243,16 @@ TEST(Modes, InPlaceConversionMatchesSeparateOutputs) {
 TEST(Modes, LambertModesUseTheMainlandGridInEveryRegionWhateverRanBefore) {
   const Point beijing{116.40, 39.90};
   Engine mainland;
-  const Point expected = mainland.Run(7, 2, beijing);
-  const Point expectedBack = mainland.Run(6, 2, expected);
+  const Point expected = mainland.Run(Mode::GeographicToLambert, kMainlandRegion, beijing);
+  const Point expectedBack = mainland.Run(Mode::LambertToGeographic, kMainlandRegion, expected);
   for (Region region = 0; region < kRegionCount; ++region) {
     Engine fresh;
-    const Point grid = fresh.Run(7, region, beijing);
+    const Point grid = fresh.Run(Mode::GeographicToLambert, region, beijing);
     EXPECT_EQ(grid.X, expected.X) << region;
     EXPECT_EQ(grid.Y, expected.Y) << region;
     Engine afterMainland;
-    afterMainland.Run(0, 2, kTaiwan[0]);
-    const Point back = afterMainland.Run(6, region, expected);
+    afterMainland.Run(Mode::Twd67Tm2ToTwd67Geographic, kMainlandRegion, kTaiwan[0]);
+    const Point back = afterMainland.Run(Mode::LambertToGeographic, region, expected);
     EXPECT_EQ(back.X, expectedBack.X) << region;
     EXPECT_EQ(back.Y, expectedBack.Y) << region;
   }
@@ -245,26 +264,26 @@ TEST(Modes, LambertModesUseTheMainlandGridInEveryRegionWhateverRanBefore) {
 
 TEST(Modes, LambertModesConvertWithoutADatumShift) {
   Engine engine;
-  const Point grid = engine.Run(7, 2, {116.4, 39.9});
-  const Point back = engine.Run(6, 2, grid);
+  const Point grid = engine.Run(Mode::GeographicToLambert, kMainlandRegion, {116.4, 39.9});
+  const Point back = engine.Run(Mode::LambertToGeographic, kMainlandRegion, grid);
   EXPECT_NEAR(back.X, 116.4, 1e-10);
   EXPECT_NEAR(back.Y, 39.9, 1e-10);
 }
 
 struct OutsideGridCase {
   const char* Name;
-  TransformMode Mode;
+  Mode Which;
   Point Input;
   const char* Coordinates;  // as the message gives them
 };
 
 // A point the grid refuses used to leave the outputs unset; it now ends the conversion.
 const OutsideGridCase kOutsideGrid[] = {
-    {"EastingBeyondTheGrid", 6, {5e7, 1000.5}, "(50000000, 1000.5)"},
-    {"NorthingBeyondTheGrid", 6, {0, -4.0000001e7}, "(0, -40000001)"},
-    {"SouthPoleOnTheFarSideOfTheCone", 7, {110, -90}, "(110, -90)"},
-    {"LatitudeBeyondThePole", 7, {110, 95}, "(110, 95)"},
-    {"LongitudeBeyondTwoPi", 7, {400, 30}, "(400, 30)"},
+    {"EastingBeyondTheGrid", Mode::LambertToGeographic, {5e7, 1000.5}, "(50000000, 1000.5)"},
+    {"NorthingBeyondTheGrid", Mode::LambertToGeographic, {0, -4.0000001e7}, "(0, -40000001)"},
+    {"SouthPoleOnTheFarSideOfTheCone", Mode::GeographicToLambert, {110, -90}, "(110, -90)"},
+    {"LatitudeBeyondThePole", Mode::GeographicToLambert, {110, 95}, "(110, 95)"},
+    {"LongitudeBeyondTwoPi", Mode::GeographicToLambert, {400, 30}, "(400, 30)"},
 };
 
 class LambertOutsideGrid : public testing::TestWithParam<OutsideGridCase> {};
@@ -272,11 +291,11 @@ class LambertOutsideGrid : public testing::TestWithParam<OutsideGridCase> {};
 TEST_P(LambertOutsideGrid, EndsTheConversionWithTheCoordinatesAndWritesNothing) {
   const OutsideGridCase& c = GetParam();
   Engine engine;
-  ApplyTransformSettings(engine.State, c.Mode, 2);
+  ApplyTransformSettings(engine.State, IndexOf(c.Which), kMainlandRegion);
   double x = 3;
   double y = 4;
   try {
-    ConvertPoint(engine.State, c.Mode, c.Input.X, c.Input.Y, x, y);
+    ConvertPoint(engine.State, IndexOf(c.Which), c.Input.X, c.Input.Y, x, y);
     ADD_FAILURE() << "no error";
   } catch (const LambertGridError& e) {
     EXPECT_EQ(std::string(e.what()),

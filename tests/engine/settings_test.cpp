@@ -7,6 +7,7 @@
 
 #include "engine/constants.hpp"
 #include "engine/engine_state.hpp"
+#include "engine/mode_table.hpp"
 #include "test_support.hpp"
 
 namespace morvane {
@@ -14,8 +15,14 @@ namespace {
 
 using ::morvane::PrintTo;  // rows print by name in reports
 
+// Out of range, as a run may name them: past the last mode or region, and minus one.
+constexpr Mode kNoMode = static_cast<Mode>(kModeCount);
+constexpr Mode kModeMinusOne = static_cast<Mode>(0xFFFFFFFFu);
+constexpr Region kNoRegion = kRegionCount;
+constexpr Region kRegionMinusOne = static_cast<Region>(-1);
+
 struct SettingsRun {
-  TransformMode Mode;
+  Mode Which;
   Region Area;
 };
 
@@ -33,47 +40,70 @@ struct SettingsCase {
 };
 
 // Rows marked [edge] are the edge cases that the settings tables come with; [dev] rows are the
-// islands' (region 2) central meridian of modes 9, 11 and 12, which the tables leave open (an
-// earlier run's 121 or 123 would put island points in the wrong zone). The case names and the
-// runs give the engine's TransformMode and Region indexes, one less than the numbers users see:
-// "Mode8Region1" is mode 9 in region 2.
+// islands' central meridian of modes 9, 11 and 12 (Twd67GeographicToTwd97Geographic and the two
+// TM2 datum crossings), which the tables leave open (an earlier run's 121 or 123 would put
+// island points in the wrong zone).
 const SettingsCase kSettingsCases[] = {
     {"StartValues", {}, 6378160, 298.247167, 250000, 0.9999, 121, false, 0},
-    {"FirstRunMode0Region0", {{0, 0}}, 6378160, 298.247167, 250000, 0.9999, 121, false, 0},  // [edge]
-    {"Mode13Region1", {{13, 1}}, 6378137, 298.257222101, 250000, 0.9999, 119, false, 0},     // [edge]
-    {"Mode3Region1", {{3, 1}}, 6378160, 298.247167, 350000, 1, 118, false, 0},               // [edge]
-    {"Mode5Region1", {{5, 1}}, 6378160, 297, 500000, 0.9996, 117, false, 0},                 // [edge]
-    {"Mode4Region0IsZone51", {{4, 0}}, 6378160, 297, 500000, 0.9996, 123, false, 0},
-    {"Mode2Region0", {{2, 0}}, 6378160, 298.247167, 350000, 1, 121, false, 0},
-    {"Mode13ThenMode10", {{13, 0}, {10, 0}}, 6378160, 298.247167, 250000, 0.9999, 121, false, 0},  // [edge]
-    {"Mode4Region2FirstRun", {{4, 2}}, 6378160, 297, 500000, 0.9996, 121, true, 0},       // [edge]
-    {"Mode1Region2", {{1, 2}}, 6378160, 298.247167, 250000, 0.9999, 121, true, 0},        // [edge]
-    {"Mode8Region0AfterMode13Region1", {{13, 1}, {8, 0}}, 6378137, 298.257222101, 250000, 0.9999,
-     121, false, 0},                                                                        // [edge]
-    {"Mode3Region2KeepsEarlierMeridian", {{5, 1}, {3, 2}}, 6378160, 298.247167, 350000, 1, 117,
-     true, 0},
-    {"Mode11Region2KeepsEarlierMeridian", {{4, 0}, {11, 2}}, 6378160, 298.247167, 250000, 0.9999,
-     123, true, 0},
+    {"FirstRunTwd67Tm2ToTwd67GeographicInTaiwan", {{Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 121, false, 0},  // [edge]
+    {"Twd97GeographicToTwd97Tm2InTheIslands", {{Mode::Twd97GeographicToTwd97Tm2, kIslandsRegion}}, 6378137,
+     298.257222101, 250000, 0.9999, 119, false, 0},  // [edge]
+    {"Twd67GeographicToTm3InTheIslands", {{Mode::Twd67GeographicToTm3, kIslandsRegion}}, 6378160, 298.247167,
+     350000, 1, 118, false, 0},  // [edge]
+    {"Twd67GeographicToUtmInTheIslands", {{Mode::Twd67GeographicToUtm, kIslandsRegion}}, 6378160, 297, 500000,
+     0.9996, 117, false, 0},  // [edge]
+    {"UtmToTwd67GeographicInTaiwanIsZone51", {{Mode::UtmToTwd67Geographic, kTaiwanRegion}}, 6378160, 297, 500000,
+     0.9996, 123, false, 0},
+    {"Tm3ToTwd67GeographicInTaiwan", {{Mode::Tm3ToTwd67Geographic, kTaiwanRegion}}, 6378160, 298.247167, 350000, 1,
+     121, false, 0},
+    {"Twd97GeographicToTwd97Tm2ThenTwd67Tm2ToTwd97Tm2",
+     {{Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion}, {Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 121, false, 0},  // [edge]
+    {"UtmToTwd67GeographicOnTheMainlandFirstRun", {{Mode::UtmToTwd67Geographic, kMainlandRegion}}, 6378160, 297,
+     500000, 0.9996, 121, true, 0},  // [edge]
+    {"Twd67GeographicToTwd67Tm2OnTheMainland", {{Mode::Twd67GeographicToTwd67Tm2, kMainlandRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 121, true, 0},  // [edge]
+    {"Twd67GeographicToTwd97GeographicInTaiwanAfterTwd97GeographicToTwd97Tm2InTheIslands",
+     {{Mode::Twd97GeographicToTwd97Tm2, kIslandsRegion}, {Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion}},
+     6378137, 298.257222101, 250000, 0.9999, 121, false, 0},  // [edge]
+    {"Twd67GeographicToTm3OnTheMainlandKeepsEarlierMeridian",
+     {{Mode::Twd67GeographicToUtm, kIslandsRegion}, {Mode::Twd67GeographicToTm3, kMainlandRegion}}, 6378160,
+     298.247167, 350000, 1, 117, true, 0},
+    {"Twd97Tm2ToTwd67Tm2OnTheMainlandKeepsEarlierMeridian",
+     {{Mode::UtmToTwd67Geographic, kTaiwanRegion}, {Mode::Twd97Tm2ToTwd67Tm2, kMainlandRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 123, true, 0},
     // The Lambert modes keep every field and set up the mainland grid in any region.
-    {"Mode6Region1KeepsEveryField", {{4, 1}, {6, 1}}, 6378160, 297, 500000, 0.9996, 117, true, 0},
-    {"Mode14Region0WritesOnlyTheMeridian", {{5, 1}, {14, 0}}, 6378160, 297, 500000, 0.9996, 121,
-     false, 0},
-    {"Mode8Region1GetsTheIslandsMeridian", {{5, 0}, {8, 1}}, 6378160, 297, 500000, 0.9996, 119,
-     false, 0},                                                                              // [dev]
-    {"Mode10Region1GetsTheIslandsMeridian", {{5, 0}, {10, 1}}, 6378160, 298.247167, 250000,
-     0.9999, 119, false, 0},                                                                 // [dev]
-    {"Mode11Region1GetsTheIslandsMeridian", {{4, 0}, {11, 1}}, 6378160, 298.247167, 250000,
-     0.9999, 119, false, 0},                                                                 // [dev]
-    {"MainlandGridStaysForLaterRuns", {{0, 2}, {7, 0}}, 6378160, 298.247167, 250000, 0.9999, 121,
-     true, 0},
-    {"ModeOutOfRangeRegion0", {{5, 1}, {16, 0}}, 6378160, 297, 500000, 0.9996, 121, false, 1},
-    {"ModeMinusOneRegion1Keeps", {{5, 1}, {0xFFFFFFFFu, 1}}, 6378160, 297, 500000, 0.9996, 117,
-     false, 1},
-    {"ModeOutOfRangeRegion2SetsUpTheGrid", {{16, 2}}, 6378160, 298.247167, 250000, 0.9999, 121, true,
-     1},
-    {"RegionOutOfRangeAfterStep1", {{4, 0}, {3, 3}}, 6378160, 298.247167, 350000, 1, 123, false, 1},
-    {"RegionMinusOne", {{1, -1}}, 6378160, 298.247167, 250000, 0.9999, 121, false, 1},
-    {"BothOutOfRange", {{16, 3}}, 6378160, 298.247167, 250000, 0.9999, 121, false, 2},
+    {"LambertToGeographicInTheIslandsKeepsEveryField",
+     {{Mode::UtmToTwd67Geographic, kIslandsRegion}, {Mode::LambertToGeographic, kIslandsRegion}}, 6378160, 297,
+     500000, 0.9996, 117, true, 0},
+    {"Twd67GeographicToWgs84GeographicInTaiwanWritesOnlyTheMeridian",
+     {{Mode::Twd67GeographicToUtm, kIslandsRegion}, {Mode::Twd67GeographicToWgs84Geographic, kTaiwanRegion}},
+     6378160, 297, 500000, 0.9996, 121, false, 0},
+    {"Twd67GeographicToTwd97GeographicInTheIslandsGetsTheIslandsMeridian",
+     {{Mode::Twd67GeographicToUtm, kTaiwanRegion}, {Mode::Twd67GeographicToTwd97Geographic, kIslandsRegion}},
+     6378160, 297, 500000, 0.9996, 119, false, 0},  // [dev]
+    {"Twd67Tm2ToTwd97Tm2InTheIslandsGetsTheIslandsMeridian",
+     {{Mode::Twd67GeographicToUtm, kTaiwanRegion}, {Mode::Twd67Tm2ToTwd97Tm2, kIslandsRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 119, false, 0},  // [dev]
+    {"Twd97Tm2ToTwd67Tm2InTheIslandsGetsTheIslandsMeridian",
+     {{Mode::UtmToTwd67Geographic, kTaiwanRegion}, {Mode::Twd97Tm2ToTwd67Tm2, kIslandsRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 119, false, 0},  // [dev]
+    {"MainlandGridStaysForLaterRuns",
+     {{Mode::Twd67Tm2ToTwd67Geographic, kMainlandRegion}, {Mode::GeographicToLambert, kTaiwanRegion}}, 6378160,
+     298.247167, 250000, 0.9999, 121, true, 0},
+    {"ModeOutOfRangeInTaiwan", {{Mode::Twd67GeographicToUtm, kIslandsRegion}, {kNoMode, kTaiwanRegion}}, 6378160,
+     297, 500000, 0.9996, 121, false, 1},
+    {"ModeMinusOneInTheIslandsKeeps", {{Mode::Twd67GeographicToUtm, kIslandsRegion}, {kModeMinusOne, kIslandsRegion}},
+     6378160, 297, 500000, 0.9996, 117, false, 1},
+    {"ModeOutOfRangeOnTheMainlandSetsUpTheGrid", {{kNoMode, kMainlandRegion}}, 6378160, 298.247167, 250000, 0.9999,
+     121, true, 1},
+    {"RegionOutOfRangeAfterUtmToTwd67GeographicInTaiwan",
+     {{Mode::UtmToTwd67Geographic, kTaiwanRegion}, {Mode::Twd67GeographicToTm3, kNoRegion}}, 6378160, 298.247167,
+     350000, 1, 123, false, 1},
+    {"RegionMinusOne", {{Mode::Twd67GeographicToTwd67Tm2, kRegionMinusOne}}, 6378160, 298.247167, 250000, 0.9999,
+     121, false, 1},
+    {"BothOutOfRange", {{kNoMode, kNoRegion}}, 6378160, 298.247167, 250000, 0.9999, 121, false, 2},
 };
 
 class SettingsTable : public testing::TestWithParam<SettingsCase> {};
@@ -82,7 +112,7 @@ TEST_P(SettingsTable, RunsWriteAndKeepTheFieldsOfTheTables) {
   const SettingsCase& c = GetParam();
   RecordingMessages messages;
   EngineState state(messages);
-  for (const SettingsRun& run : c.Runs) ApplyTransformSettings(state, run.Mode, run.Area);
+  for (const SettingsRun& run : c.Runs) ApplyTransformSettings(state, IndexOf(run.Which), run.Area);
 
   EXPECT_EQ(state.Settings.SemiMajorAxis, static_cast<Extended>(c.SemiMajorAxis));
   EXPECT_EQ(state.Settings.InverseFlattening, static_cast<Extended>(c.InverseFlattening));
@@ -104,7 +134,7 @@ TEST(Settings, MainlandRunDerivesTheGridFromTheModulesOwnEllipsoid) {
   RecordingMessages messages;
   EngineState state(messages);
   const LambertParameters initial = state.Lambert;
-  ApplyTransformSettings(state, 6, 2);
+  ApplyTransformSettings(state, IndexOf(Mode::LambertToGeographic), kMainlandRegion);
   EXPECT_EQ(state.Lambert.SemiMajorAxis, initial.SemiMajorAxis);
   EXPECT_EQ(state.Lambert.Flattening, initial.Flattening);
   EXPECT_EQ(state.Lambert.FalseEasting, 0.0);
@@ -115,7 +145,7 @@ TEST(Settings, MainlandRunDerivesTheGridFromTheModulesOwnEllipsoid) {
 TEST(Settings, RunsWithoutRegion2LeaveTheLambertGridAlone) {
   RecordingMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, 7, 2);
+  ApplyTransformSettings(state, IndexOf(Mode::GeographicToLambert), kMainlandRegion);
   const LambertParameters mainland = state.Lambert;
   for (TransformMode mode = 0; mode < kModeCount; ++mode) {
     ApplyTransformSettings(state, mode, static_cast<Region>(mode % 2));

@@ -17,6 +17,7 @@
 #include "engine/constants.hpp"
 #include "engine/engine_state.hpp"
 #include "engine/meridian_arc.hpp"
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/transverse_mercator.hpp"
 #include "test_support.hpp"
@@ -34,7 +35,7 @@ enum class Family { Settings, Fixed97 };
 TransformSettings SettingsWith(Family family, double centralMeridian) {
   RecordingMessages messages;
   EngineState state(messages);
-  ApplyTransformSettings(state, 5, 0);
+  ApplyTransformSettings(state, IndexOf(Mode::Twd67GeographicToUtm), kTaiwanRegion);
   if (family == Family::Fixed97) state.Settings.CentralMeridian = centralMeridian;
   return state.Settings;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "conversion_check.hpp"
+#include "engine/mode_table.hpp"
 #include "seed_inputs.hpp"
 #include "support/file_bytes.hpp"
 
@@ -46,9 +47,10 @@ TEST(FuzzSeeds, ConvertWithTheirOwnModeAndPassTheCheckInEveryMode) {
     const CheckReport own = Check(seed.Input);
     EXPECT_EQ(own.Result, Outcome::Converted) << own.Message;
     EXPECT_TRUE(own.Findings.empty()) << Joined(own.Findings);
-    for (unsigned mode = 0; mode < 16; ++mode) {
+    for (unsigned mode = 0; mode < kModeCount; ++mode) {
       Bytes input = seed.Input;
-      const unsigned region = mode == 6 || mode == 7 ? 2 : 0;  // the Lambert grid is the mainland's
+      const bool lambert = mode == IndexOf(Mode::LambertToGeographic) || mode == IndexOf(Mode::GeographicToLambert);
+      const unsigned region = lambert ? kMainlandRegion : kTaiwanRegion;  // the Lambert grid is the mainland's
       input[0] = static_cast<unsigned char>((input[0] & 0xC0) | (region << 4) | mode);
       const CheckReport report = Check(input);
       EXPECT_TRUE(report.Findings.empty()) << "mode " << mode << Joined(report.Findings);

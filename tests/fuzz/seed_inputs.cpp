@@ -1,6 +1,7 @@
 #include "seed_inputs.hpp"
 #include "support/shapefile_writer.hpp"
 
+#include "engine/mode_table.hpp"
 
 namespace morvane::fuzz {
 
@@ -9,8 +10,9 @@ namespace {
 using test::Trailer;
 using test::XY;
 
-constexpr unsigned char kGridToGeographic = 0;  // mode 1, region 1, blocks of 64 bytes
-constexpr unsigned char kGeographicToGrid = 1 | (2 << 6);  // mode 2, region 1, blocks of 509 bytes
+// Region 1 (Taiwan), blocks of 64 and of 509 bytes.
+constexpr unsigned char kGridToGeographic = IndexOf(Mode::Twd67Tm2ToTwd67Geographic);
+constexpr unsigned char kGeographicToGrid = IndexOf(Mode::Twd67GeographicToTwd67Tm2) | (2 << 6);
 
 struct TypeCase {
   const char* Name;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/headers.hpp"
@@ -60,8 +61,8 @@ TEST(ShapeTypeName, NamesThePublishedCodesAndNothingElse) {
 TEST(ConvertHeaderBox, ConvertsTheTwoCornersAndNoOtherByte) {
   IgnoringMessages quiet;
   EngineState engine(quiet);
-  constexpr TransformMode kGeographicToTm2 = 1;
-  ApplyTransformSettings(engine, kGeographicToTm2, 0);
+  constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
+  ApplyTransformSettings(engine, kGeographicToTm2, kTaiwanRegion);
   Bytes header = BuildShapefile(ShapeType::Polygon, {}, Box{120, 22, 122, 25}).Main;
   const Bytes before = header;
   ConvertHeaderBox(engine, kGeographicToTm2, header.data());

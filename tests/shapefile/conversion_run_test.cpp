@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/extended.hpp"
+#include "engine/mode_table.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/folder_listing.hpp"
@@ -25,9 +26,9 @@
 namespace morvane::test {
 namespace {
 
-constexpr TransformMode kGeographicToTm2 = 1;
-constexpr TransformMode kTwd67ToTwd97 = 8;
-constexpr TransformMode kGeographicToLambert = 7;
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
+constexpr TransformMode kTwd67ToTwd97 = IndexOf(Mode::Twd67GeographicToTwd97Geographic);
+constexpr TransformMode kGeographicToLambert = IndexOf(Mode::GeographicToLambert);
 
 const std::string kCompletion = "completion 已完成!! 請按確定 | Message";
 
@@ -43,10 +44,11 @@ struct Harness {
   LocalFileSystem local;
 
   RunSummary Convert(const TempFolder& folder, const std::vector<RunItem>& items,
-                     TransformMode mode = kGeographicToTm2, Region region = 0, FileSystem* files = nullptr) {
+                     TransformMode mode = kGeographicToTm2, Region region = kTaiwanRegion,
+                     FileSystem* files = nullptr) {
     return RunConversion(engine, items, folder.Path(), mode, region, feedback, files != nullptr ? *files : local);
   }
-  Shapefile Expected(const Shapefile& input, TransformMode mode = kGeographicToTm2, Region region = 0) {
+  Shapefile Expected(const Shapefile& input, TransformMode mode = kGeographicToTm2, Region region = kTaiwanRegion) {
     IgnoringFeedback quiet;
     EngineState reference(quiet);
     ApplyTransformSettings(reference, mode, region);
@@ -95,7 +97,7 @@ TEST(ConversionRun, TickedItemsAreConvertedInListOrderWithTheBarsSetBeforeAndAft
 // for a grid mode, so an engine that kept an earlier run's settings would give region 2's
 // meridian here.
 TEST(ConversionRun, TheSameConversionGivesTheSameOutputsWhateverRanBefore) {
-  const Conversion mainlandGrid{kGeographicToTm2, 2, {}};
+  const Conversion mainlandGrid{kGeographicToTm2, kMainlandRegion, {}};
   RunOptions options;
   options.ConvertSuspicious = true;
   options.ReplaceOutputs = true;
@@ -111,8 +113,8 @@ TEST(ConversionRun, TheSameConversionGivesTheSameOutputsWhateverRanBefore) {
     return ReadFileBytes(folder / "roads_1.shp");
   };
   const Bytes fresh = convertAlone({});
-  EXPECT_EQ(convertAlone({{kGeographicToTm2, 1, {}}}), fresh);
-  EXPECT_EQ(convertAlone({{kGeographicToLambert, 2, {}}, {kTwd67ToTwd97, 1, {}}}), fresh);
+  EXPECT_EQ(convertAlone({{kGeographicToTm2, kIslandsRegion, {}}}), fresh);
+  EXPECT_EQ(convertAlone({{kGeographicToLambert, kMainlandRegion, {}}, {kTwd67ToTwd97, kIslandsRegion, {}}}), fresh);
   // And the form without an engine of the caller's gives the same.
   TempFolder folder;
   WriteShapefile(folder, "roads", Roads());
@@ -320,7 +322,7 @@ TEST(ConversionRun, FailedWriteLeavesEarlierOutputsAsTheyWereAndNoTemporaries) {
     SCOPED_TRACE("write " + std::to_string(failAt));
     FailingFileSystem files(failAt);
     Harness run;
-    const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files);
+    const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, kTaiwanRegion, &files);
     if (!summary.Failed.empty()) {
       ++failures;
       const std::string text = summary.Failed[0].Reason;
@@ -359,7 +361,7 @@ TEST(ConversionRun, FailedMoveIntoPlaceNamesTheOutputAndRemovesTheTemporaries) {
   const std::map<std::string, Bytes> before = Snapshot(folder);
   FailingRename files;
   Harness run;
-  const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, 0, &files);
+  const RunSummary summary = run.Convert(folder, {{"roads.shp", true}}, kGeographicToTm2, kTaiwanRegion, &files);
   ASSERT_EQ(summary.Failed.size(), 1u);
   EXPECT_EQ(summary.Failed[0].Reason, "Cannot write file " + (folder / "roads_1.shp"));
   EXPECT_EQ(Snapshot(folder), before);
@@ -449,10 +451,11 @@ TEST(ConversionRun, EngineErrorsNameTheFileAndLeaveNothing) {
   };
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::vector<Case> cases = {
-      {"NaN coordinate", kTwd67ToTwd97, 0, {nan, 23.0}, "Invalid floating point operation", ErrorKind::FloatingPoint},
-      {"NaN coordinate in a chain that carries it through", kGeographicToTm2, 0, {121.0, nan},
+      {"NaN coordinate", kTwd67ToTwd97, kTaiwanRegion, {nan, 23.0}, "Invalid floating point operation",
+       ErrorKind::FloatingPoint},
+      {"NaN coordinate in a chain that carries it through", kGeographicToTm2, kTaiwanRegion, {121.0, nan},
        "Invalid floating point operation", ErrorKind::FloatingPoint},
-      {"outside the Lambert grid", kGeographicToLambert, 2, {10.0, -95.0},
+      {"outside the Lambert grid", kGeographicToLambert, kMainlandRegion, {10.0, -95.0},
        "The point (10, -95) lies outside the Lambert grid", ErrorKind::OutsideLambertGrid},
   };
   for (const Case& c : cases) {
@@ -507,7 +510,7 @@ TEST(ConversionRun, StopAtTheFirstFailureLeavesTheRestNotBegun) {
   options.KeepGoing = false;
   const RunSummary summary = RunConversion(run.engine, {{folder.Path(), "a.shp"}, {folder.Path(), "b.shp"},
                                                         {folder.Path(), "c.shp"}},
-                                           kGeographicToTm2, 0, options, run.feedback, run.local);
+                                           kGeographicToTm2, kTaiwanRegion, options, run.feedback, run.local);
   EXPECT_EQ(summary.Failed.size(), 1u);
   EXPECT_EQ(summary.NotBegun(), 2u);
   EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "b_1.shp"));
@@ -567,7 +570,7 @@ TEST(ConversionRun, StopWithinAFileAbandonsItAndLeavesEarlierOutputsAsTheyWere) 
     options.Threads = {c.Threads, 64 << 10};
     const RunSummary summary = RunConversion(run.engine, {{folder.Path(), "a.shp"}, {folder.Path(), "b.shp"},
                                                           {folder.Path(), "c.shp"}},
-                                             kGeographicToTm2, 0, options, feedback, run.local);
+                                             kGeographicToTm2, kTaiwanRegion, options, feedback, run.local);
     EXPECT_TRUE(summary.Cancelled);
     EXPECT_EQ(summary.Converted, 1u);
     EXPECT_EQ(summary.Stopped, std::vector<std::string>{folder / "b.shp"});
@@ -599,7 +602,8 @@ TEST(ConversionRun, StopBeforeTheFirstFileBeginsNothing) {
   StoppingFeedback feedback;
   feedback.Stop = true;
   const RunSummary summary =
-      RunConversion(run.engine, {{folder.Path(), "a.shp"}}, kGeographicToTm2, 0, RunOptions{}, feedback, run.local);
+      RunConversion(run.engine, {{folder.Path(), "a.shp"}}, kGeographicToTm2, kTaiwanRegion, RunOptions{}, feedback,
+                    run.local);
   EXPECT_TRUE(summary.Cancelled);
   EXPECT_TRUE(summary.Stopped.empty());
   EXPECT_EQ(summary.NotBegun(), 1u);

@@ -24,6 +24,7 @@ namespace {
 
 constexpr TransformMode kTwd67ToTwd97 = IndexOf(Mode::Twd67GeographicToTwd97Geographic);
 constexpr TransformMode kGrid67ToGrid97 = IndexOf(Mode::Twd67Tm2ToTwd97Tm2);
+constexpr TransformMode kGridToGeographic = IndexOf(Mode::Twd67Tm2ToTwd67Geographic);  // shifts no datum
 
 // A line of points at these longitudes and latitudes (TWD67 degrees).
 Shapefile PointsAt(const std::vector<XY>& points) {
@@ -94,14 +95,14 @@ TEST_P(ResolveDatumStepCases, GivesTheStepOrItsRefusal) {
 INSTANTIATE_TEST_SUITE_P(
     Choices, ResolveDatumStepCases,
     testing::Values(
-        ResolveCase{"Standard", "standard", 0, kMainlandRegion, DatumStepKind::Standard, std::nullopt},
+        ResolveCase{"Standard", "standard", kGridToGeographic, kMainlandRegion, DatumStepKind::Standard, std::nullopt},
         ResolveCase{"CommonPointsTaiwan", "common-points", kGrid67ToGrid97, kTaiwanRegion, DatumStepKind::CommonPoints,
                     std::nullopt, 121},
         ResolveCase{"CommonPointsPenghu", "common-points", kTwd67ToTwd97, kIslandsRegion, DatumStepKind::CommonPoints,
                     std::nullopt, 119},
         ResolveCase{"CommonPointsMainland", "common-points", kGrid67ToGrid97, kMainlandRegion, std::nullopt,
                     DatumStepProblem::NoBuiltinModel},
-        ResolveCase{"CommonPointsWithoutDatum", "common-points", 0, kTaiwanRegion, std::nullopt,
+        ResolveCase{"CommonPointsWithoutDatum", "common-points", kGridToGeographic, kTaiwanRegion, std::nullopt,
                     DatumStepProblem::NotADatumMode},
         ResolveCase{"ModelFile", "<model 119>", kGrid67ToGrid97, kIslandsRegion, DatumStepKind::ModelFile, std::nullopt,
                     119},
@@ -233,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
         AreaCase{"MatsuWithPenghusModel", kTwd67ToTwd97, kIslandsRegion, {{119.9, 26.15}, {120.0, 26.2}}, true, 200},
         // Pratas (Dongsha), on Taiwan's grid and far from its common points.
         AreaCase{"FarOffTaiwanGrid", kGrid67ToGrid97, kTaiwanRegion, {{-196000, 2295000}, {-193000, 2298000}}, true, 300},
-        AreaCase{"NotADatumMode", 0, kTaiwanRegion, {{0, 0}, {1, 1}}, false},
+        AreaCase{"NotADatumMode", kGridToGeographic, kTaiwanRegion, {{0, 0}, {1, 1}}, false},
         // Grid metres given to a degrees mode: the check refuses them, and a distance from
         // coordinates of another system would mean nothing.
         AreaCase{"NotTheModesSource", kTwd67ToTwd97, kTaiwanRegion, {{250000, 2650000}, {260000, 2660000}}, false}),

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
 #include "support/fail_on_message.hpp"
@@ -19,7 +20,7 @@
 namespace morvane::test {
 namespace {
 
-constexpr TransformMode kGeographicToTm2 = 1;
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
 
 // A tmpfs of a few hundred kilobytes mounted on a fresh temporary folder, unmounted at the end
 // (the folder then goes with it). Mounted() is false where the process may not mount.
@@ -67,7 +68,8 @@ std::string ConvertBig(const std::string& folder) {
   FailOnMessageFeedback feedback;
   EngineState engine(feedback);
   LocalFileSystem files;
-  const RunSummary summary = RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, 0, feedback, files);
+  const RunSummary summary =
+      RunConversion(engine, {{"big.shp", true}}, folder, kGeographicToTm2, kTaiwanRegion, feedback, files);
   return summary.Failed.empty() ? "" : summary.Failed[0].Reason;
 }
 

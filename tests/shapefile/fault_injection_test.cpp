@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
 #include "support/expected_conversion.hpp"
@@ -21,7 +22,7 @@
 namespace morvane::test {
 namespace {
 
-constexpr TransformMode kGeographicToTm2 = 1;
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
 
 // Counts the files finished and whether the run completed; any message fails the test.
 class CountingFeedback : public FailOnMessageFeedback {
@@ -99,12 +100,12 @@ const std::map<std::string, Bytes>& CleanOutputs() {
     CountingFeedback feedback;
     EngineState engine(feedback);
     LocalFileSystem files;
-    RunConversion(engine, s.Items(), s.Folder.Path(), kGeographicToTm2, 0, feedback, files);
+    RunConversion(engine, s.Items(), s.Folder.Path(), kGeographicToTm2, kTaiwanRegion, feedback, files);
     std::map<std::string, Bytes> written = Snapshot(s.Folder);
     for (const auto& [name, bytes] : s.Inputs) written.erase(name);
 
     EngineState reference(feedback);
-    ApplyTransformSettings(reference, kGeographicToTm2, 0);
+    ApplyTransformSettings(reference, kGeographicToTm2, kTaiwanRegion);
     for (const auto& [base, file] : s.Files) {
       const Shapefile converted = ExpectedConversion(file, reference, kGeographicToTm2);
       EXPECT_EQ(written[base + "_1.shp"], converted.Main) << base;
@@ -159,8 +160,8 @@ TEST(FaultInjection, EveryFailingFileOperationEndsTheRunNamingTheFileAndLeavesNo
       EngineState engine(feedback);
       RunOptions stopAtFirstFailure;
       stopAtFirstFailure.KeepGoing = false;
-      const RunSummary summary = RunConversion(engine, TickedJobs(s.Folder.Path(), s.Items()), kGeographicToTm2, 0,
-                                               stopAtFirstFailure, feedback, files);
+      const RunSummary summary = RunConversion(engine, TickedJobs(s.Folder.Path(), s.Items()), kGeographicToTm2,
+                                               kTaiwanRegion, stopAtFirstFailure, feedback, files);
       const std::string error = summary.Failed.empty() ? "" : summary.Failed[0].Reason;
       if (!files.Fault()) {  // past the last call of this kind: a clean run
         EXPECT_EQ(error, "");
@@ -218,8 +219,8 @@ TEST(FaultInjection, FailuresGiveTheSystemsReasonAfterTheirTextWhicheverFileFail
     EngineState engine(feedback);
     RunOptions stopAtFirstFailure;
     stopAtFirstFailure.KeepGoing = false;
-    const RunSummary summary = RunConversion(engine, TickedJobs(s.Folder.Path(), s.Items()), kGeographicToTm2, 0,
-                                             stopAtFirstFailure, feedback, files);
+    const RunSummary summary = RunConversion(engine, TickedJobs(s.Folder.Path(), s.Items()), kGeographicToTm2,
+                                             kTaiwanRegion, stopAtFirstFailure, feedback, files);
     ASSERT_TRUE(files.Fault());
     ASSERT_EQ(summary.Failed.size(), 1u);
     const std::string path = FinalPathOf(files.Fault()->Path);
@@ -257,7 +258,7 @@ TEST(AbandonedTemporaries, OnlyThoseOfTheConvertedOutputsWhoseProcessIsGoneAreRe
   CountingFeedback feedback;
   EngineState engine(feedback);
   LocalFileSystem files;
-  RunConversion(engine, {{"roads.shp", true}}, folder.Path(), kGeographicToTm2, 0, feedback, files);
+  RunConversion(engine, {{"roads.shp", true}}, folder.Path(), kGeographicToTm2, kTaiwanRegion, feedback, files);
   ASSERT_TRUE(feedback.Completed);
   for (const Left& file : left) EXPECT_EQ(files.IsRegularFile(folder / file.Name), !file.Removed) << file.Name;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "shapefile/file_system.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/target_system.hpp"
@@ -133,7 +134,8 @@ TEST(ListShapefilesMarked, MarksTheOutputsOfEarlierConversions) {
   TempFolder folder;
   LocalFileSystem local;
   EngineStateForListing engine;
-  const std::string ownPrj = *TargetSystemWkt(13, engine.State.Settings, engine.State.Lambert);
+  const std::string ownPrj =
+      *TargetSystemWkt(IndexOf(Mode::Twd97GeographicToTwd97Tm2), engine.State.Settings, engine.State.Lambert);
   const std::string otherPrj =
       "PROJCS[\"TWD_1997_TM_Taiwan\",GEOGCS[\"GCS_TWD_1997\",DATUM[\"D_TWD_1997\",SPHEROID[\"GRS_1980\","
       "6378137.0,298.257222101]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]],"

@@ -51,7 +51,8 @@ const ConversionThreads kThreadings[] = {
 
 std::string CaseName(const testing::TestParamInfo<std::tuple<GoldenCase, ConversionThreads>>& info) {
   const auto& [c, threads] = info.param;
-  return "Mode" + std::to_string(c.Mode) + "Region" + std::to_string(c.Region) + "Threads" +
+  // The mode and the region as users number them.
+  return "Mode" + std::to_string(c.Mode + 1) + "Region" + std::to_string(c.Region + 1) + "Threads" +
          std::to_string(threads.Count);
 }
 

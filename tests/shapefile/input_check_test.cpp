@@ -114,29 +114,29 @@ INSTANTIATE_TEST_SUITE_P(
 // Morvane's own name_1.prj names the target system that the engine converted to.
 TEST(ProjectionFiles, OwnOutputsNameTheTargetSystem) {
   struct Own {
-    TransformMode Mode;
-    Region RegionIndex;
+    Mode Which;
+    Region Area;
     NamedSystem Expected;
   };
   const std::vector<Own> cases = {
-      {1, 0, {NamedDatum::Twd67, NamedGrid::Tm2, 121.0}},
-      {1, 1, {NamedDatum::Twd67, NamedGrid::Tm2, 119.0}},
-      {3, 1, {NamedDatum::Twd67, NamedGrid::Tm3, 118.0}},
-      {5, 0, {NamedDatum::Twd67, NamedGrid::Utm, 123.0}},
-      {7, 2, {NamedDatum::Wgs84, NamedGrid::Lambert, 110.0}},
-      {10, 0, {NamedDatum::Twd97, NamedGrid::Tm2, 121.0}},
-      {13, 1, {NamedDatum::Twd97, NamedGrid::Tm2, 119.0}},
-      {8, 0, {NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt}},
-      {14, 0, {NamedDatum::Wgs84, NamedGrid::Geographic, std::nullopt}},
-      {0, 0, {NamedDatum::Twd67, NamedGrid::Geographic, std::nullopt}},
+      {Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, {NamedDatum::Twd67, NamedGrid::Tm2, 121.0}},
+      {Mode::Twd67GeographicToTwd67Tm2, kIslandsRegion, {NamedDatum::Twd67, NamedGrid::Tm2, 119.0}},
+      {Mode::Twd67GeographicToTm3, kIslandsRegion, {NamedDatum::Twd67, NamedGrid::Tm3, 118.0}},
+      {Mode::Twd67GeographicToUtm, kTaiwanRegion, {NamedDatum::Twd67, NamedGrid::Utm, 123.0}},
+      {Mode::GeographicToLambert, kMainlandRegion, {NamedDatum::Wgs84, NamedGrid::Lambert, 110.0}},
+      {Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, {NamedDatum::Twd97, NamedGrid::Tm2, 121.0}},
+      {Mode::Twd97GeographicToTwd97Tm2, kIslandsRegion, {NamedDatum::Twd97, NamedGrid::Tm2, 119.0}},
+      {Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, {NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt}},
+      {Mode::Twd67GeographicToWgs84Geographic, kTaiwanRegion, {NamedDatum::Wgs84, NamedGrid::Geographic, std::nullopt}},
+      {Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, {NamedDatum::Twd67, NamedGrid::Geographic, std::nullopt}},
   };
   for (const Own& own : cases) {
-    SCOPED_TRACE("mode index " + std::to_string(own.Mode));
+    SCOPED_TRACE("mode index " + std::to_string(IndexOf(own.Which)));
     IgnoringMessages sink;
     EngineState engine(sink);
-    ApplyTransformSettings(engine, own.Mode, own.RegionIndex);
+    ApplyTransformSettings(engine, IndexOf(own.Which), own.Area);
     const std::optional<NamedSystem> parsed =
-        ParseProjectionFile(*TargetSystemWkt(own.Mode, engine.Settings, engine.Lambert));
+        ParseProjectionFile(*TargetSystemWkt(IndexOf(own.Which), engine.Settings, engine.Lambert));
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(parsed->Datum, own.Expected.Datum);
     EXPECT_EQ(parsed->Grid, own.Expected.Grid);
@@ -163,8 +163,8 @@ enum class Header { Extent, Zero, NaN };
 
 struct CheckCase {
   const char* Name;
-  int Mode;    // as the captions number them
-  int Region;  // likewise
+  Mode Which;
+  Region Area;
   std::vector<XY> Points;
   InputVerdict Verdict;
   std::string Reason;  // a part of the reason; empty: the reason is empty
@@ -200,8 +200,7 @@ TEST_P(InputChecks, GiveTheirVerdictAndReason) {
   if (!c.Prj.empty()) WriteFileBytes(folder / "input.prj", Bytes(c.Prj.begin(), c.Prj.end()));
   LocalFileSystem files;
 
-  const TransformMode mode = static_cast<TransformMode>(c.Mode - 1);
-  const InputCheck check = CheckInput(folder / "input.shp", mode, c.Region - 1, files);
+  const InputCheck check = CheckInput(folder / "input.shp", IndexOf(c.Which), c.Area, files);
 
   EXPECT_EQ(check.Verdict, c.Verdict) << Said(check);
   if (c.Reason.empty()) {
@@ -209,7 +208,7 @@ TEST_P(InputChecks, GiveTheirVerdictAndReason) {
   } else {
     EXPECT_NE(Said(check).find(c.Reason), std::string::npos) << Said(check);
   }
-  EXPECT_EQ(FittingModesText(check.FittingModes, c.Region - 1), c.Fits);
+  EXPECT_EQ(FittingModesText(check.FittingModes, c.Area), c.Fits);
   EXPECT_EQ(PassesCheck(check), c.Verdict == InputVerdict::Plausible);
 }
 
@@ -219,87 +218,123 @@ constexpr InputVerdict kMismatch = InputVerdict::Mismatch;
 
 INSTANTIATE_TEST_SUITE_P(
     EveryModeWithItsOwnSource, InputChecks,
-    testing::Values(CheckCase{"Mode1", 1, 1, kTm2Metres, kPlausible, ""},
-                    CheckCase{"Mode2", 2, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode3", 3, 1, kTm3Metres, kPlausible, ""},
-                    CheckCase{"Mode4", 4, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode5", 5, 1, kUtmMetres, kPlausible, ""},
-                    CheckCase{"Mode6", 6, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode7Mainland", 7, 3, kMainlandLambert, kPlausible, ""},
-                    CheckCase{"Mode7Taiwan", 7, 1, kTaiwanLambert, kPlausible, ""},
-                    CheckCase{"Mode8Mainland", 8, 3, {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, ""},
-                    CheckCase{"Mode9", 9, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode10", 10, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode11", 11, 1, kTm2Metres, kPlausible, ""},
-                    CheckCase{"Mode12", 12, 1, kTm2Metres, kPlausible, ""},
-                    CheckCase{"Mode13", 13, 1, kTm2Metres, kPlausible, ""},
-                    CheckCase{"Mode14", 14, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode15", 15, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode16", 16, 1, kDegrees, kPlausible, ""},
-                    CheckCase{"Mode2Islands", 2, 2, kPenghuDegrees, kPlausible, ""},
-                    CheckCase{"Mode1Islands", 1, 2, {{180000, 2560000}, {260000, 2900000}}, kPlausible, ""}),
+    testing::Values(CheckCase{"Twd67Tm2ToTwd67Geographic", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion,
+                              kTm2Metres, kPlausible, ""},
+                    CheckCase{"Twd67GeographicToTwd67Tm2", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"Tm3ToTwd67Geographic", Mode::Tm3ToTwd67Geographic, kTaiwanRegion,
+                              kTm3Metres, kPlausible, ""},
+                    CheckCase{"Twd67GeographicToTm3", Mode::Twd67GeographicToTm3, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"UtmToTwd67Geographic", Mode::UtmToTwd67Geographic, kTaiwanRegion,
+                              kUtmMetres, kPlausible, ""},
+                    CheckCase{"Twd67GeographicToUtm", Mode::Twd67GeographicToUtm, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"LambertToGeographicMainland", Mode::LambertToGeographic, kMainlandRegion,
+                              kMainlandLambert, kPlausible, ""},
+                    CheckCase{"LambertToGeographicTaiwan", Mode::LambertToGeographic, kTaiwanRegion,
+                              kTaiwanLambert, kPlausible, ""},
+                    CheckCase{"GeographicToLambertMainland", Mode::GeographicToLambert, kMainlandRegion,
+                              {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, ""},
+                    CheckCase{"Twd67GeographicToTwd97Geographic", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"Twd97GeographicToTwd67Geographic", Mode::Twd97GeographicToTwd67Geographic, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"Twd67Tm2ToTwd97Tm2", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion,
+                              kTm2Metres, kPlausible, ""},
+                    CheckCase{"Twd97Tm2ToTwd67Tm2", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion,
+                              kTm2Metres, kPlausible, ""},
+                    CheckCase{"Twd97Tm2ToTwd97Geographic", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion,
+                              kTm2Metres, kPlausible, ""},
+                    CheckCase{"Twd97GeographicToTwd97Tm2", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"Twd67GeographicToWgs84Geographic", Mode::Twd67GeographicToWgs84Geographic, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"Wgs84GeographicToTwd67Geographic", Mode::Wgs84GeographicToTwd67Geographic, kTaiwanRegion,
+                              kDegrees, kPlausible, ""},
+                    CheckCase{"Twd67GeographicToTwd67Tm2Islands", Mode::Twd67GeographicToTwd67Tm2, kIslandsRegion,
+                              kPenghuDegrees, kPlausible, ""},
+                    CheckCase{"Twd67Tm2ToTwd67GeographicIslands", Mode::Twd67Tm2ToTwd67Geographic, kIslandsRegion,
+                              {{180000, 2560000}, {260000, 2900000}}, kPlausible, ""}),
     [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
 
 INSTANTIATE_TEST_SUITE_P(
     WrongCoordinates, InputChecks,
     testing::Values(
-        CheckCase{"Tm2MetresToAGeographicMode", 2, 1, kTm2Metres, kImplausible,
+        CheckCase{"Tm2MetresToAGeographicMode", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                  kTm2Metres, kImplausible,
                   "its coordinates (x 180000 to 305000, y 2500000 to 2770000) lie outside the plausible TWD67 "
                   "longitude and latitude of Taiwan (x 116.25 to 124.05, y 20.25 to 26.75); they look like "
                   "metres of a Transverse Mercator grid"},
-        CheckCase{"DegreesToAGridMode", 11, 1, kDegrees, kImplausible,
+        CheckCase{"DegreesToAGridMode", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, kDegrees, kImplausible,
                   "lie outside the plausible TWD67 TM2 grid (central meridian 121°E) of Taiwan (x -246672 to "
                   "568751, y 2239828 to 2968478); they look like longitude and latitude in degrees"},
-        CheckCase{"DegreesToTheLambertGrid", 7, 3, kDegrees, kImplausible,
+        CheckCase{"DegreesToTheLambertGrid", Mode::LambertToGeographic, kMainlandRegion, kDegrees, kImplausible,
                   "they look like longitude and latitude in degrees"},
-        CheckCase{"TaiwanDataWithTheIslandsRegion", 14, 2, kDegrees, kImplausible,
+        CheckCase{"TaiwanDataWithTheIslandsRegion", Mode::Twd97GeographicToTwd97Tm2, kIslandsRegion,
+                  kDegrees, kImplausible,
                   "of Penghu, Kinmen and Matsu (x 117.25 to 120.75, y 22.25 to 26.75); they look like another "
                   "region: Taiwan"},
-        CheckCase{"IslandsDataWithTheTaiwanRegion", 2, 1, {{118.3, 24.4}, {119.9, 26.2}}, kImplausible,
+        CheckCase{"IslandsDataWithTheTaiwanRegion", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                  {{118.3, 24.4}, {119.9, 26.2}}, kImplausible,
                   "they look like another region: Penghu, Kinmen and Matsu"},
-        CheckCase{"NowhereNear", 1, 1, {{-5e7, 1}, {3, 9e9}}, kImplausible, "(x -50000000 to 3, y 1 to 9000000000) lie outside"},
-        CheckCase{"NotANumber", 9, 1, {{121, 24}, {kNaN, 24}}, kImplausible,
+        CheckCase{"NowhereNear", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion,
+                  {{-5e7, 1}, {3, 9e9}}, kImplausible, "(x -50000000 to 3, y 1 to 9000000000) lie outside"},
+        CheckCase{"NotANumber", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion,
+                  {{121, 24}, {kNaN, 24}}, kImplausible,
                   "some of its coordinates are not numbers (NaN or infinite)", "", "", Header::NaN},
-        CheckCase{"InfinitePoint", 2, 1, {{121, 24}, {std::numeric_limits<double>::infinity(), 24}}, kImplausible,
+        CheckCase{"InfinitePoint", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                  {{121, 24}, {std::numeric_limits<double>::infinity(), 24}}, kImplausible,
                   "not numbers", "", "", Header::Zero}),
     [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
 
 INSTANTIATE_TEST_SUITE_P(
     ProjectionFileAgainstTheMode, InputChecks,
     testing::Values(
-        CheckCase{"Twd97PrjWithATwd67Mode", 11, 1, kTm2Metres, kMismatch,
+        CheckCase{"Twd97PrjWithATwd67Mode", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, kTm2Metres, kMismatch,
                   "its .prj names the TWD97 TM2 grid (central meridian 121°E), but mode 11 converts from the "
                   "TWD67 TM2 grid (central meridian 121°E)",
                   kTwd97TmTaiwan, "12, 13"},
-        CheckCase{"Twd67PrjWithATwd97Mode", 12, 1, kTm2Metres, kMismatch,
+        CheckCase{"Twd67PrjWithATwd97Mode", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, kTm2Metres, kMismatch,
                   "its .prj names the TWD67 TM2 grid (central meridian 121°E), but mode 12 converts from the "
                   "TWD97 TM2 grid",
                   kTwd67Tm2Epsg, "1, 11"},
-        CheckCase{"PenghuGridWithTheTaiwanRegion", 1, 1, kTm2Metres, kMismatch, "(central meridian 119°E)",
+        CheckCase{"PenghuGridWithTheTaiwanRegion", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion,
+                  kTm2Metres, kMismatch, "(central meridian 119°E)",
                   kTwd67TmPenghu, "1 (region 2), 11 (region 2)"},
-        CheckCase{"MatchingPrj", 13, 1, kTm2Metres, kPlausible, "", kTwd97TmTaiwan, "12, 13"},
-        CheckCase{"GeographicPrjFitsEveryModeOfItsDatum", 16, 1, kDegrees, kPlausible, "", kGcsWgs84, "8, 16"},
-        CheckCase{"GeographicPrjOfAnotherDatum", 16, 1, kDegrees, kMismatch,
+        CheckCase{"MatchingPrj", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion,
+                  kTm2Metres, kPlausible, "", kTwd97TmTaiwan, "12, 13"},
+        CheckCase{"GeographicPrjFitsEveryModeOfItsDatum", Mode::Wgs84GeographicToTwd67Geographic, kTaiwanRegion,
+                  kDegrees, kPlausible, "", kGcsWgs84, "8, 16"},
+        CheckCase{"GeographicPrjOfAnotherDatum", Mode::Wgs84GeographicToTwd67Geographic, kTaiwanRegion,
+                  kDegrees, kMismatch,
                   "its .prj names the TWD97 longitude and latitude, but mode 16 converts from the WGS84 longitude "
                   "and latitude",
                   kGcsTwd97, "8, 10, 14"},
-        CheckCase{"WgsUtmIsNotTheTwd67Utm", 5, 1, kUtmMetres, kMismatch, "WGS84 UTM grid (central meridian 123°E)",
+        CheckCase{"WgsUtmIsNotTheTwd67Utm", Mode::UtmToTwd67Geographic, kTaiwanRegion,
+                  kUtmMetres, kMismatch, "WGS84 UTM grid (central meridian 123°E)",
                   kWgs84Utm51, ""},
-        CheckCase{"LambertModesTakeAnyDatum", 8, 3, {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, "", kGcsTwd97,
+        CheckCase{"LambertModesTakeAnyDatum", Mode::GeographicToLambert, kMainlandRegion,
+                  {{116.4, 39.9}, {113.3, 23.1}}, kPlausible, "", kGcsTwd97,
                   "8, 10, 14 (region 1)"},
-        CheckCase{"MismatchAndWrongCoordinates", 2, 1, kTm2Metres, kMismatch,
+        CheckCase{"MismatchAndWrongCoordinates", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, kTm2Metres, kMismatch,
                   "but mode 2 converts from the TWD67 longitude and latitude; its coordinates", kTwd97TmTaiwan,
                   "12, 13"},
-        CheckCase{"UnknownPrjSaysNothing", 2, 1, kDegrees, kPlausible, "", "PROJCS[\"Some local grid\"]"}),
+        CheckCase{"UnknownPrjSaysNothing", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                  kDegrees, kPlausible, "", "PROJCS[\"Some local grid\"]"}),
     [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
 
 INSTANTIATE_TEST_SUITE_P(
     WhatTheHeaderSays, InputChecks,
-    testing::Values(CheckCase{"EmptyFile", 2, 1, {}, kPlausible, "it holds no points", "", "", Header::Zero},
-                    CheckCase{"ZeroHeaderBoxRealRecords", 2, 1, kTm2Metres, kImplausible,
+    testing::Values(CheckCase{"EmptyFile", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                              {}, kPlausible, "it holds no points", "", "", Header::Zero},
+                    CheckCase{"ZeroHeaderBoxRealRecords", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                              kTm2Metres, kImplausible,
                               "(x 180000 to 305000, y 2500000 to 2770000) lie outside", "", "", Header::Zero},
-                    CheckCase{"ZeroHeaderBoxPlausibleRecords", 2, 1, kDegrees, kPlausible, "", "", "", Header::Zero},
-                    CheckCase{"NaNHeaderBoxPlausibleRecords", 1, 1, kTm2Metres, kPlausible, "", "", "", Header::NaN}),
+                    CheckCase{"ZeroHeaderBoxPlausibleRecords", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion,
+                              kDegrees, kPlausible, "", "", "", Header::Zero},
+                    CheckCase{"NaNHeaderBoxPlausibleRecords", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion,
+                              kTm2Metres, kPlausible, "", "", "", Header::NaN}),
     [](const testing::TestParamInfo<CheckCase>& row) { return row.param.Name; });
 
 TEST(InputCheck, FindsTheProjectionFileInAnyLetterCase) {
@@ -307,22 +342,26 @@ TEST(InputCheck, FindsTheProjectionFileInAnyLetterCase) {
   WriteShapefile(folder, "roads", PointFile(kTm2Metres, Header::Extent));
   WriteFileBytes(folder / "roads.PRJ", Bytes(kTwd97TmTaiwan.begin(), kTwd97TmTaiwan.end()));
   LocalFileSystem files;
-  EXPECT_EQ(CheckInput(folder / "roads.shp", 10, 0, files).Verdict, InputVerdict::Mismatch);
-  EXPECT_EQ(CheckInput(folder / "roads.shp", 11, 0, files).Verdict, InputVerdict::Plausible);
+  EXPECT_EQ(CheckInput(folder / "roads.shp", IndexOf(Mode::Twd67Tm2ToTwd97Tm2), kTaiwanRegion, files).Verdict,
+            InputVerdict::Mismatch);
+  EXPECT_EQ(CheckInput(folder / "roads.shp", IndexOf(Mode::Twd97Tm2ToTwd67Tm2), kTaiwanRegion, files).Verdict,
+            InputVerdict::Plausible);
 }
 
 TEST(InputCheck, WhatTheConversionFailsOnIsUnreadable) {
   TempFolder folder;
   WriteFileBytes(folder / "short.shp", Bytes(60, 0));
   LocalFileSystem files;
-  const InputCheck cut = CheckInput(folder / "short.shp", 0, 0, files);
+  const InputCheck cut =
+      CheckInput(folder / "short.shp", IndexOf(Mode::Twd67Tm2ToTwd67Geographic), kTaiwanRegion, files);
   EXPECT_EQ(cut.Verdict, InputVerdict::Unreadable);
   ASSERT_EQ(cut.Reasons.size(), 1u);
   EXPECT_EQ(cut.Reasons[0].Finding, CheckFinding::ShortHeader);
   EXPECT_EQ(Said(cut), "File " + (folder / "short.shp") + " is damaged: its header is shorter than 100 bytes");
   EXPECT_FALSE(PassesCheck(cut));
   EXPECT_FALSE(CanConvert(cut));
-  const InputCheck missing = CheckInput(folder / "gone.shp", 0, 0, files);
+  const InputCheck missing =
+      CheckInput(folder / "gone.shp", IndexOf(Mode::Twd67Tm2ToTwd67Geographic), kTaiwanRegion, files);
   EXPECT_EQ(missing.Verdict, InputVerdict::Unreadable);
   ASSERT_EQ(missing.Reasons.size(), 1u);
   EXPECT_EQ(missing.Reasons[0].Finding, CheckFinding::CannotRead);
@@ -346,14 +385,14 @@ TEST(InputCheck, ReadsABoundedSpreadOfRecords) {
   LocalFileSystem files;
   const auto verdict = [&](std::size_t count, std::size_t damaged, Header header) {
     WriteShapefile(folder, "f", DamagedAt(count, damaged, header));
-    return CheckInput(folder / "f.shp", 1, 0, files).Verdict;
+    return CheckInput(folder / "f.shp", IndexOf(Mode::Twd67GeographicToTwd67Tm2), kTaiwanRegion, files).Verdict;
   };
   EXPECT_EQ(verdict(3, 0, Header::Extent), InputVerdict::Unreadable);
   EXPECT_EQ(verdict(kCheckedRecordLimit, kCheckedRecordLimit - 1, Header::Zero), InputVerdict::Unreadable);
   EXPECT_EQ(verdict(1000, 999, Header::Extent), InputVerdict::Unreadable);
   // 1000 records: the 16 first and 48 of the 984 others, about every 20th.
   EXPECT_EQ(verdict(1000, kCheckedRecordLimit, Header::Extent), InputVerdict::Plausible);
-  const InputCheck seen = CheckInput(folder / "f.shp", 1, 0, files);
+  const InputCheck seen = CheckInput(folder / "f.shp", IndexOf(Mode::Twd67GeographicToTwd67Tm2), kTaiwanRegion, files);
   EXPECT_TRUE(seen.Reasons.empty()) << Said(seen);
 }
 
@@ -362,23 +401,24 @@ TEST(InputCheck, ReadsABoundedSpreadOfRecords) {
 TEST(InputCheck, GridExtentsHoldTheRegionConverted) {
   IgnoringMessages sink;
   EngineState engine(sink);
-  ApplyTransformSettings(engine, 1, 0);  // TWD67 geographic to TM2, Taiwan
-  const Box tm2 = PlausibleExtent(0, 0);
+  ApplyTransformSettings(engine, IndexOf(Mode::Twd67GeographicToTwd67Tm2), kTaiwanRegion);
+  const Box tm2 = PlausibleExtent(IndexOf(Mode::Twd67Tm2ToTwd67Geographic), kTaiwanRegion);
   for (const XY corner : std::vector<XY>{{118.75, 20.75}, {123.25, 20.75}, {118.75, 26.75}, {123.25, 26.75}}) {
     double x = 0;
     double y = 0;
-    ConvertPoint(engine, 1, corner.X, corner.Y, x, y);
+    ConvertPoint(engine, IndexOf(Mode::Twd67GeographicToTwd67Tm2), corner.X, corner.Y, x, y);
     EXPECT_GE(x, tm2.Xmin);
     EXPECT_LE(x, tm2.Xmax);
     EXPECT_GE(y, tm2.Ymin);
     EXPECT_LE(y, tm2.Ymax);
   }
-  const Box geographic = PlausibleExtent(1, 1);
+  const Box geographic = PlausibleExtent(IndexOf(Mode::Twd67GeographicToTwd67Tm2), kIslandsRegion);
   EXPECT_EQ(geographic.Xmin, 117.25);
   EXPECT_EQ(geographic.Ymax, 26.75);
   // The islands' grid lies around its own meridian, west of Taiwan's.
-  EXPECT_LT(PlausibleExtent(0, 1).Xmax, tm2.Xmax);
-  EXPECT_GT(PlausibleExtent(0, 1).Ymin, tm2.Ymin);
+  const Box islandsTm2 = PlausibleExtent(IndexOf(Mode::Twd67Tm2ToTwd67Geographic), kIslandsRegion);
+  EXPECT_LT(islandsTm2.Xmax, tm2.Xmax);
+  EXPECT_GT(islandsTm2.Ymin, tm2.Ymin);
 }
 
 
@@ -476,13 +516,19 @@ const TempFolder* GdalFolder() {
 
 struct GdalCase {
   const char* Layer;
-  int Mode;    // as the captions number them
-  int Region;  // likewise
+  Mode Which;
+  Region Area;
   InputVerdict Verdict;
   std::optional<CheckFinding> Finding = std::nullopt;  // of the first reason, when one is wanted
 };
 
-void PrintTo(const GdalCase& c, std::ostream* os) { *os << c.Layer << " mode " << c.Mode << " region " << c.Region; }
+// The mode and region as users number them.
+unsigned ModeNumber(const GdalCase& c) { return RowOf(IndexOf(c.Which)).Number; }
+int RegionNumber(const GdalCase& c) { return c.Area + 1; }
+
+void PrintTo(const GdalCase& c, std::ostream* os) {
+  *os << c.Layer << " mode " << ModeNumber(c) << " region " << RegionNumber(c);
+}
 
 class GdalInputs : public testing::TestWithParam<GdalCase> {};
 
@@ -492,7 +538,7 @@ TEST_P(GdalInputs, GetTheirVerdict) {
   if (folder == nullptr) GTEST_SKIP() << "ogr2ogr (gdal-bin) is not installed";
   LocalFileSystem files;
   const InputCheck check =
-      CheckInput(*folder / (std::string(c.Layer) + ".shp"), static_cast<TransformMode>(c.Mode - 1), c.Region - 1, files);
+      CheckInput(*folder / (std::string(c.Layer) + ".shp"), IndexOf(c.Which), c.Area, files);
   EXPECT_EQ(check.Verdict, c.Verdict) << Said(check);
   if (c.Finding) {
     ASSERT_FALSE(check.Reasons.empty());
@@ -509,60 +555,80 @@ INSTANTIATE_TEST_SUITE_P(
     RightOnes, GdalInputs,
     testing::Values(
         // The header box of a file that begins with a null shape holds (0, 0).
-        GdalCase{"tm2_leading_null", 1, 1, kPlausible}, GdalCase{"tm2_leading_null", 11, 1, kPlausible},
+        GdalCase{"tm2_leading_null", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"tm2_leading_null", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, kPlausible},
         // National layers: every region for the modes that do not depend on it, region 1 for
         // the others.
-        GdalCase{"national_twd67_degrees", 9, 1, kPlausible}, GdalCase{"national_twd67_degrees", 9, 2, kPlausible},
-        GdalCase{"national_twd67_degrees", 9, 3, kPlausible}, GdalCase{"national_twd67_degrees", 15, 1, kPlausible},
-        GdalCase{"national_twd67_degrees", 15, 2, kPlausible}, GdalCase{"national_twd67_degrees", 15, 3, kPlausible},
-        GdalCase{"national_twd67_degrees", 2, 1, kPlausible}, GdalCase{"national_twd67_degrees", 4, 1, kPlausible},
-        GdalCase{"national_twd67_degrees", 6, 1, kPlausible}, GdalCase{"national_twd67_degrees", 8, 1, kPlausible},
-        GdalCase{"national_twd67_degrees", 8, 3, kPlausible}, GdalCase{"national_twd97_degrees", 10, 1, kPlausible},
-        GdalCase{"national_twd97_degrees", 10, 2, kPlausible}, GdalCase{"national_twd97_degrees", 10, 3, kPlausible},
-        GdalCase{"national_twd97_degrees", 14, 1, kPlausible}, GdalCase{"national_wgs84_degrees", 16, 1, kPlausible},
-        GdalCase{"national_wgs84_degrees", 16, 2, kPlausible}, GdalCase{"national_wgs84_degrees", 16, 3, kPlausible},
-        GdalCase{"national_twd97_tm2", 12, 1, kPlausible}, GdalCase{"national_twd97_tm2", 13, 1, kPlausible},
-        GdalCase{"national_twd67_tm2", 1, 1, kPlausible}, GdalCase{"national_twd67_tm2", 11, 1, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTwd97Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTwd97Geographic, kMainlandRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToWgs84Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToWgs84Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToWgs84Geographic, kMainlandRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTm3, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToUtm, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::GeographicToLambert, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_degrees", Mode::GeographicToLambert, kMainlandRegion, kPlausible},
+        GdalCase{"national_twd97_degrees", Mode::Twd97GeographicToTwd67Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd97_degrees", Mode::Twd97GeographicToTwd67Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"national_twd97_degrees", Mode::Twd97GeographicToTwd67Geographic, kMainlandRegion, kPlausible},
+        GdalCase{"national_twd97_degrees", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, kPlausible},
+        GdalCase{"national_wgs84_degrees", Mode::Wgs84GeographicToTwd67Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_wgs84_degrees", Mode::Wgs84GeographicToTwd67Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"national_wgs84_degrees", Mode::Wgs84GeographicToTwd67Geographic, kMainlandRegion, kPlausible},
+        GdalCase{"national_twd97_tm2", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd97_tm2", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_tm2", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd67_tm2", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, kPlausible},
         // One island group: region 2.
-        GdalCase{"kinmen_twd97_degrees", 14, 2, kPlausible}, GdalCase{"kinmen_twd97_degrees", 10, 1, kPlausible},
-        GdalCase{"kinmen_twd97_tm2_119", 13, 2, kPlausible}, GdalCase{"kinmen_twd97_tm2_119", 12, 2, kPlausible},
-        GdalCase{"kinmen_twd97_tm2_119_no_prj", 13, 2, kPlausible}, GdalCase{"penghu_twd67_degrees", 2, 2, kPlausible},
-        GdalCase{"penghu_twd67_degrees", 9, 1, kPlausible}, GdalCase{"penghu_twd67_tm2_119_no_prj", 1, 2, kPlausible},
-        GdalCase{"matsu_twd97_degrees", 14, 2, kPlausible},
+        GdalCase{"kinmen_twd97_degrees", Mode::Twd97GeographicToTwd97Tm2, kIslandsRegion, kPlausible},
+        GdalCase{"kinmen_twd97_degrees", Mode::Twd97GeographicToTwd67Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"kinmen_twd97_tm2_119", Mode::Twd97Tm2ToTwd97Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"kinmen_twd97_tm2_119", Mode::Twd97Tm2ToTwd67Tm2, kIslandsRegion, kPlausible},
+        GdalCase{"kinmen_twd97_tm2_119_no_prj", Mode::Twd97Tm2ToTwd97Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"penghu_twd67_degrees", Mode::Twd67GeographicToTwd67Tm2, kIslandsRegion, kPlausible},
+        GdalCase{"penghu_twd67_degrees", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"penghu_twd67_tm2_119_no_prj", Mode::Twd67Tm2ToTwd67Geographic, kIslandsRegion, kPlausible},
+        GdalCase{"matsu_twd97_degrees", Mode::Twd97GeographicToTwd97Tm2, kIslandsRegion, kPlausible},
         // The realisation names of TWD97.
-        GdalCase{"national_twd97_2020_tm2", 13, 1, kPlausible}, GdalCase{"national_twd97_2020_tm2", 12, 1, kPlausible},
-        GdalCase{"national_twd97_2020_degrees", 14, 1, kPlausible},
-        GdalCase{"national_twd97_2020_degrees", 10, 2, kPlausible}),
+        GdalCase{"national_twd97_2020_tm2", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd97_2020_tm2", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd97_2020_degrees", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, kPlausible},
+        GdalCase{"national_twd97_2020_degrees", Mode::Twd97GeographicToTwd67Geographic, kIslandsRegion, kPlausible}),
     [](const testing::TestParamInfo<GdalCase>& row) {
-      return std::string(row.param.Layer) + "_mode" + std::to_string(row.param.Mode) + "_region" +
-             std::to_string(row.param.Region);
+      return std::string(row.param.Layer) + "_mode" + std::to_string(ModeNumber(row.param)) + "_region" +
+             std::to_string(RegionNumber(row.param));
     });
 
 INSTANTIATE_TEST_SUITE_P(
     WrongOnes, GdalInputs,
     testing::Values(
-        GdalCase{"tm2_leading_null", 2, 1, kMismatch}, GdalCase{"tm2_leading_null", 11, 2, kMismatch, kPrj},
-        GdalCase{"tm2_leading_null", 11, 3, kImplausible, kRegion3},
-        GdalCase{"national_twd67_degrees", 2, 2, kImplausible, kOutside},
-        GdalCase{"national_twd67_degrees", 2, 3, kImplausible, kRegion3},
-        GdalCase{"national_twd67_degrees", 14, 1, kMismatch, kPrj},
-        GdalCase{"national_twd67_degrees", 11, 1, kMismatch, kPrj},
-        GdalCase{"national_twd97_tm2", 13, 2, kMismatch, kPrj},
-        GdalCase{"national_twd97_tm2", 13, 3, kImplausible, kRegion3},
-        GdalCase{"national_twd97_tm2", 14, 1, kMismatch, kPrj},
-        GdalCase{"kinmen_twd97_degrees", 14, 1, kImplausible, kIslands},
-        GdalCase{"kinmen_twd97_degrees", 14, 3, kImplausible, kRegion3},
-        GdalCase{"kinmen_twd97_tm2_119", 13, 1, kMismatch, kPrj},
-        GdalCase{"kinmen_twd97_tm2_119_no_prj", 13, 1, kImplausible, kIslands},
-        GdalCase{"penghu_twd67_degrees", 2, 1, kImplausible, kIslands},
-        GdalCase{"penghu_twd67_tm2_119_no_prj", 1, 1, kImplausible, kIslands},
-        GdalCase{"penghu_twd67_tm2_119_no_prj", 2, 2, kImplausible, kOutside},
-        GdalCase{"matsu_twd97_degrees", 14, 1, kImplausible, kIslands},
-        GdalCase{"national_twd97_2020_tm2", 11, 1, kMismatch, kPrj},
-        GdalCase{"national_twd97_2020_degrees", 9, 1, kMismatch, kPrj}),
+        GdalCase{"tm2_leading_null", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, kMismatch},
+        GdalCase{"tm2_leading_null", Mode::Twd67Tm2ToTwd97Tm2, kIslandsRegion, kMismatch, kPrj},
+        GdalCase{"tm2_leading_null", Mode::Twd67Tm2ToTwd97Tm2, kMainlandRegion, kImplausible, kRegion3},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTwd67Tm2, kIslandsRegion, kImplausible, kOutside},
+        GdalCase{"national_twd67_degrees", Mode::Twd67GeographicToTwd67Tm2, kMainlandRegion, kImplausible, kRegion3},
+        GdalCase{"national_twd67_degrees", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, kMismatch, kPrj},
+        GdalCase{"national_twd67_degrees", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, kMismatch, kPrj},
+        GdalCase{"national_twd97_tm2", Mode::Twd97Tm2ToTwd97Geographic, kIslandsRegion, kMismatch, kPrj},
+        GdalCase{"national_twd97_tm2", Mode::Twd97Tm2ToTwd97Geographic, kMainlandRegion, kImplausible, kRegion3},
+        GdalCase{"national_twd97_tm2", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, kMismatch, kPrj},
+        GdalCase{"kinmen_twd97_degrees", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, kImplausible, kIslands},
+        GdalCase{"kinmen_twd97_degrees", Mode::Twd97GeographicToTwd97Tm2, kMainlandRegion, kImplausible, kRegion3},
+        GdalCase{"kinmen_twd97_tm2_119", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion, kMismatch, kPrj},
+        GdalCase{"kinmen_twd97_tm2_119_no_prj", Mode::Twd97Tm2ToTwd97Geographic, kTaiwanRegion, kImplausible, kIslands},
+        GdalCase{"penghu_twd67_degrees", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, kImplausible, kIslands},
+        GdalCase{"penghu_twd67_tm2_119_no_prj", Mode::Twd67Tm2ToTwd67Geographic, kTaiwanRegion, kImplausible, kIslands},
+        GdalCase{"penghu_twd67_tm2_119_no_prj", Mode::Twd67GeographicToTwd67Tm2, kIslandsRegion, kImplausible,
+                 kOutside},
+        GdalCase{"matsu_twd97_degrees", Mode::Twd97GeographicToTwd97Tm2, kTaiwanRegion, kImplausible, kIslands},
+        GdalCase{"national_twd97_2020_tm2", Mode::Twd67Tm2ToTwd97Tm2, kTaiwanRegion, kMismatch, kPrj},
+        GdalCase{"national_twd97_2020_degrees", Mode::Twd67GeographicToTwd97Geographic, kTaiwanRegion, kMismatch,
+                 kPrj}),
     [](const testing::TestParamInfo<GdalCase>& row) {
-      return std::string(row.param.Layer) + "_mode" + std::to_string(row.param.Mode) + "_region" +
-             std::to_string(row.param.Region);
+      return std::string(row.param.Layer) + "_mode" + std::to_string(ModeNumber(row.param)) + "_region" +
+             std::to_string(RegionNumber(row.param));
     });
 
 // Kinmen and Matsu are never the mainland, whatever the mode and region.
@@ -638,7 +704,8 @@ TEST(InputCheck, WhatTheRunFailsOnTheCheckSaysInTheSameWords) {
     WriteShapefile(folder, "in", DegreesFile());
     c.Spoil(folder);
     LocalFileSystem files;
-    const InputCheck check = CheckInput(folder / "in.shp", 1, 0, files);
+    const InputCheck check =
+        CheckInput(folder / "in.shp", IndexOf(Mode::Twd67GeographicToTwd67Tm2), kTaiwanRegion, files);
     EXPECT_EQ(check.Verdict, InputVerdict::Unreadable);
     ASSERT_EQ(check.Reasons.size(), 1u);
     EXPECT_EQ(check.Reasons[0].Finding, c.Finding);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "support/file_bytes.hpp"
@@ -62,7 +63,7 @@ Outcome Convert(const TempFolder& folder, TransformMode settingsMode, TransformM
   CheckedFeedback feedback;
   feedback.StopAfterReports = stopAfterReports;
   EngineState engine(feedback);
-  ApplyTransformSettings(engine, settingsMode, 0);
+  ApplyTransformSettings(engine, settingsMode, kTaiwanRegion);
   LocalFileSystem files;
   ShapefileStats stats;
   Outcome outcome;
@@ -130,34 +131,40 @@ const ConversionThreads kThreadings[] = {
     {7, 1 << 20},
 };
 
+// The settings a UTM run leaves, and the mode that writes its TWD67 grid fields over them.
+constexpr TransformMode kUtmSettings = IndexOf(Mode::UtmToTwd67Geographic);
+constexpr TransformMode kTwd97Tm2ToTwd67Tm2 = IndexOf(Mode::Twd97Tm2ToTwd67Tm2);
+
 struct ModeCase {
-  TransformMode SettingsMode;
-  TransformMode Mode;
+  Mode Settings;
+  Mode Which;
 };
 
-// Mode 12 (TWD97 TM2 to TWD67 TM2, TransformMode 11) on settings that another mode left writes
-// its three TWD67 grid fields; the other two read the settings (the two-degree grid) and the
-// Lambert grid.
-const ModeCase kModeCases[] = {{4, 11}, {0, 0}, {6, 6}};
+// Mode 12 (TWD97 TM2 to TWD67 TM2) on settings that another mode left writes its three TWD67
+// grid fields; the other two read the settings (the two-degree grid) and the Lambert grid.
+const ModeCase kModeCases[] = {{Mode::UtmToTwd67Geographic, Mode::Twd97Tm2ToTwd67Tm2},
+                               {Mode::Twd67Tm2ToTwd67Geographic, Mode::Twd67Tm2ToTwd67Geographic},
+                               {Mode::LambertToGeographic, Mode::LambertToGeographic}};
 
 TEST(RecordThreads, ManyThreadsGiveWhatOneGivesByteForByte) {
   for (const ModeCase& c : kModeCases) {
-    SCOPED_TRACE("mode " + std::to_string(c.Mode));
-    const Shapefile& input = c.Mode == 6 ? MixedPolygons(-1500000, 1500000, 2000000, 4000000) : Tm2Polygons();
+    SCOPED_TRACE("mode " + std::to_string(IndexOf(c.Which)));
+    const Shapefile& input =
+        c.Which == Mode::LambertToGeographic ? MixedPolygons(-1500000, 1500000, 2000000, 4000000) : Tm2Polygons();
     TempFolder folder;
     WriteShapefile(folder, "big", input);
-    const Outcome one = Convert(folder, c.SettingsMode, c.Mode, {1});
+    const Outcome one = Convert(folder, IndexOf(c.Settings), IndexOf(c.Which), {1});
     ASSERT_EQ(one.Error, "");
     ASSERT_GT(one.BytesRead.size(), 1u);
-    if (c.Mode == 11) {
+    if (c.Which == Mode::Twd97Tm2ToTwd67Tm2) {
       IgnoringFeedback quiet;
       EngineState start(quiet);
-      ApplyTransformSettings(start, c.SettingsMode, 0);
+      ApplyTransformSettings(start, IndexOf(c.Settings), kTaiwanRegion);
       ASSERT_NE(one.Settings, SettingsBytes(start.Settings)) << "the fixture must show mode 11's writes";
     }
     for (const ConversionThreads& threads : kThreadings) {
       SCOPED_TRACE(std::to_string(threads.Count) + " threads, blocks of " + std::to_string(threads.BlockBytes));
-      ExpectSame(one, Convert(folder, c.SettingsMode, c.Mode, threads));
+      ExpectSame(one, Convert(folder, IndexOf(c.Settings), IndexOf(c.Which), threads));
     }
   }
 }
@@ -196,12 +203,12 @@ TEST(RecordThreads, DamageAnywhereEndsTheFileAsOnOneThreadWithNothingWritten) {
     c.Plant(input);
     TempFolder folder;
     WriteShapefile(folder, "big", input);
-    const Outcome one = Convert(folder, 4, 11, {1});
+    const Outcome one = Convert(folder, kUtmSettings, kTwd97Tm2ToTwd67Tm2, {1});
     ASSERT_NE(one.Error, "");
     EXPECT_EQ(one.Names, (std::vector<std::string>{"big.dbf", "big.shp", "big.shx"}));
     for (const ConversionThreads& threads : kThreadings) {
       SCOPED_TRACE(std::to_string(threads.Count) + " threads, blocks of " + std::to_string(threads.BlockBytes));
-      ExpectSame(one, Convert(folder, 4, 11, threads));
+      ExpectSame(one, Convert(folder, kUtmSettings, kTwd97Tm2ToTwd67Tm2, threads));
     }
   }
 }
@@ -213,13 +220,13 @@ TEST(RecordThreads, AStopBetweenBlocksEndsTheFileAsOnOneThreadWithNothingWritten
   WriteShapefile(folder, "big", Tm2Polygons());
   for (const std::size_t reports : {1, 2}) {
     SCOPED_TRACE("stopped after report " + std::to_string(reports));
-    const Outcome one = Convert(folder, 4, 11, {1}, reports);
+    const Outcome one = Convert(folder, kUtmSettings, kTwd97Tm2ToTwd67Tm2, {1}, reports);
     ASSERT_EQ(one.Error, "Conversion cancelled");
     EXPECT_EQ(one.BytesRead.size(), reports);
     EXPECT_EQ(one.Names, (std::vector<std::string>{"big.dbf", "big.shp", "big.shx"}));
     for (const ConversionThreads& threads : kThreadings) {
       SCOPED_TRACE(std::to_string(threads.Count) + " threads, blocks of " + std::to_string(threads.BlockBytes));
-      ExpectSame(one, Convert(folder, 4, 11, threads, reports));
+      ExpectSame(one, Convert(folder, kUtmSettings, kTwd97Tm2ToTwd67Tm2, threads, reports));
     }
   }
 }

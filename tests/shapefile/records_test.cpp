@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/records.hpp"
@@ -17,12 +18,12 @@
 namespace morvane::test {
 namespace {
 
-constexpr TransformMode kGeographicToTm2 = 1;
+constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
 
 struct Engine {
   FailOnMessage messages;
   EngineState state{messages};
-  Engine() { ApplyTransformSettings(state, kGeographicToTm2, 0); }
+  Engine() { ApplyTransformSettings(state, kGeographicToTm2, kTaiwanRegion); }
 };
 
 // The records of `main` (after its header) rewritten with the given block size.

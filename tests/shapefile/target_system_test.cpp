@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/target_system.hpp"
@@ -42,21 +43,28 @@ std::string RunTool(const std::string& command) {
   return out;
 }
 
+// Past the last mode: the run converts with no mode.
+constexpr Mode kNoMode = static_cast<Mode>(kModeCount);
+
 // A source point of the mode's own system, so that every mode converts it without error.
-XY SourcePoint(TransformMode mode) {
-  if (mode == 6) return {0.0, 0.0};  // the Lambert grid's origin
-  if (mode == 0 || mode == 2 || mode == 4 || mode == 10 || mode == 11 || mode == 12) return {300000.0, 2655000.0};
+XY SourcePoint(Mode mode) {
+  if (mode == Mode::LambertToGeographic) return {0.0, 0.0};  // the Lambert grid's origin
+  if (mode == Mode::Twd67Tm2ToTwd67Geographic || mode == Mode::Tm3ToTwd67Geographic ||
+      mode == Mode::UtmToTwd67Geographic || mode == Mode::Twd67Tm2ToTwd97Tm2 || mode == Mode::Twd97Tm2ToTwd67Tm2 ||
+      mode == Mode::Twd97Tm2ToTwd97Geographic) {
+    return {300000.0, 2655000.0};
+  }
   return {121.0, 24.0};
 }
 
-void ConvertOne(EngineState& engine, const TempFolder& folder, const std::string& base, TransformMode mode,
+void ConvertOne(EngineState& engine, const TempFolder& folder, const std::string& base, Mode mode,
                 const std::vector<XY>& points) {
   std::vector<RecordContent> records;
   for (const XY& point : points) records.push_back(PointRecord(ShapeType::Point, point));
   WriteShapefile(folder, base, BuildShapefile(ShapeType::Point, records));
   IgnoringFeedback feedback;
   LocalFileSystem files;
-  ASSERT_EQ(ConvertShapefile(engine, folder.Path(), base + ".shp", mode, feedback, files),
+  ASSERT_EQ(ConvertShapefile(engine, folder.Path(), base + ".shp", IndexOf(mode), feedback, files),
             ShapefileOutcome::Converted);
 }
 
@@ -151,9 +159,9 @@ const Intended kIntended[kModeCount] = {
 // One converted file: the run that made it, and the grid values it must carry.
 struct Scenario {
   std::string Name;
-  TransformMode Mode;
-  Region RegionIndex;
-  std::vector<std::pair<TransformMode, Region>> Before;  // runs since start-up before this one
+  Mode Which;
+  Region Area;
+  std::vector<std::pair<Mode, Region>> Before;  // runs since start-up before this one
   double CentralMeridian;                                // Transverse Mercator targets
   std::vector<double> LambertGrid;  // central meridian, parallels, origin latitude (degrees)
 };
@@ -163,26 +171,33 @@ std::vector<Scenario> EveryModeAndRegion() {
   const std::vector<double> mainlandGrid = {110, 25, 47, 10};
   // Central meridians of a run right after start-up, by region; the mainland keeps 121 for
   // the grids that it leaves alone.
-  std::map<TransformMode, std::vector<double>> meridians = {
-      {1, {121, 119, 121}}, {3, {121, 118, 121}}, {5, {123, 117, 121}},
-      {10, {121, 119, 121}}, {11, {121, 119, 121}}, {13, {121, 119, 121}}};
+  std::map<Mode, std::vector<double>> meridians = {
+      {Mode::Twd67GeographicToTwd67Tm2, {121, 119, 121}}, {Mode::Twd67GeographicToTm3, {121, 118, 121}},
+      {Mode::Twd67GeographicToUtm, {123, 117, 121}},      {Mode::Twd67Tm2ToTwd97Tm2, {121, 119, 121}},
+      {Mode::Twd97Tm2ToTwd67Tm2, {121, 119, 121}},        {Mode::Twd97GeographicToTwd97Tm2, {121, 119, 121}}};
+  // Layer names give the mode and the region as users number them.
+  const auto name = [](Mode mode, Region region) {
+    return "mode" + std::to_string(RowOf(IndexOf(mode)).Number) + "_region" + std::to_string(region + 1);
+  };
   std::vector<Scenario> scenarios;
   for (Region region = 0; region < kRegionCount; ++region) {
-    for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    for (TransformMode index = 0; index < kModeCount; ++index) {
+      const Mode mode = static_cast<Mode>(index);
       const double meridian = meridians.count(mode) ? meridians[mode][static_cast<std::size_t>(region)] : 0;
-      scenarios.push_back({"m" + std::to_string(mode) + "_r" + std::to_string(region), mode, region, {}, meridian,
-                           mainlandGrid});
+      scenarios.push_back({name(mode, region), mode, region, {}, meridian, mainlandGrid});
     }
   }
   // The mainland grid stays after a mainland run, and kept central meridians are the earlier run's.
-  for (Region region : {0, 1}) {
-    for (TransformMode mode : {6u, 7u}) {
-      scenarios.push_back({"m" + std::to_string(mode) + "_r" + std::to_string(region) + "_after_mainland", mode,
-                           region, {{7, 2}}, 0, mainlandGrid});
+  for (Region region : {kTaiwanRegion, kIslandsRegion}) {
+    for (Mode mode : {Mode::LambertToGeographic, Mode::GeographicToLambert}) {
+      scenarios.push_back({name(mode, region) + "_after_mainland", mode, region,
+                           {{Mode::GeographicToLambert, kMainlandRegion}}, 0, mainlandGrid});
     }
   }
-  scenarios.push_back({"m3_r2_after_islands", 3, 2, {{3, 1}}, 118, {}});
-  scenarios.push_back({"m11_r2_after_utm", 11, 2, {{5, 0}}, 123, {}});
+  scenarios.push_back({name(Mode::Twd67GeographicToTm3, kMainlandRegion) + "_after_islands", Mode::Twd67GeographicToTm3,
+                       kMainlandRegion, {{Mode::Twd67GeographicToTm3, kIslandsRegion}}, 118, {}});
+  scenarios.push_back({name(Mode::Twd97Tm2ToTwd67Tm2, kMainlandRegion) + "_after_utm", Mode::Twd97Tm2ToTwd67Tm2,
+                       kMainlandRegion, {{Mode::Twd67GeographicToUtm, kTaiwanRegion}}, 123, {}});
   return scenarios;
 }
 
@@ -199,9 +214,9 @@ TEST(TargetSystem, GdalReadsTheSystemEachModeConvertedToForEveryRegion) {
   for (const Scenario& s : scenarios) {
     IgnoringFeedback feedback;
     EngineState engine(feedback);
-    for (const auto& [mode, region] : s.Before) ApplyTransformSettings(engine, mode, region);
-    ApplyTransformSettings(engine, s.Mode, s.RegionIndex);
-    ConvertOne(engine, folder, s.Name, s.Mode, {SourcePoint(s.Mode)});
+    for (const auto& [mode, region] : s.Before) ApplyTransformSettings(engine, IndexOf(mode), region);
+    ApplyTransformSettings(engine, IndexOf(s.Which), s.Area);
+    ConvertOne(engine, folder, s.Name, s.Which, {SourcePoint(s.Which)});
   }
   // GDAL's matching of each layer's system against the EPSG database costs a tenth of a second
   // per layer; the reprojection test below reads with it, as GIS programs do.
@@ -214,7 +229,7 @@ TEST(TargetSystem, GdalReadsTheSystemEachModeConvertedToForEveryRegion) {
     const auto layer = layers.find(s.Name + "_1");
     ASSERT_NE(layer, layers.end());
     const ReadSystem& read = layer->second;
-    const Intended& want = kIntended[s.Mode];
+    const Intended& want = kIntended[IndexOf(s.Which)];
     EXPECT_EQ(read.SemiMajorAxis, want.SemiMajorAxis);
     EXPECT_NEAR(read.InverseFlattening, want.InverseFlattening, 1e-9);
     if (want.Twd67)
@@ -288,36 +303,40 @@ TEST(TargetSystem, ReprojectingTwd67OutputsThroughTheirPrjLandsWhereOurOwnShiftT
   if (!HaveTool("ogr2ogr")) GTEST_SKIP() << "ogr2ogr (gdal-bin) is not installed";
   struct Case {
     const char* Name;
-    TransformMode Mode;
-    Region RegionIndex;
-    std::vector<XY> Points;          // in the mode's source system
-    std::optional<TransformMode> ToTwd67Geographic;  // the inverse of a grid target
+    Mode Which;
+    Region Area;
+    std::vector<XY> Points;                 // in the mode's source system
+    std::optional<Mode> ToTwd67Geographic;  // the inverse of a grid target
   };
   const std::vector<XY> taiwan = {{121.5, 25.05}, {120.3, 22.63}, {121.6, 23.98}, {120.75, 22.0}};
   const std::vector<Case> cases = {
-      {"twd67_tm2", 1, 0, taiwan, 0},
-      {"twd67_tm3_kinmen", 3, 1, {{118.32, 24.43}, {118.4, 24.5}}, 2},
-      {"twd67_tm2_from_twd97", 11, 0, {{304500.0, 2771200.0}, {198600.0, 2502900.0}}, 0},
-      {"twd67_from_wgs84", 15, 0, taiwan, std::nullopt},
+      {"twd67_tm2", Mode::Twd67GeographicToTwd67Tm2, kTaiwanRegion, taiwan, Mode::Twd67Tm2ToTwd67Geographic},
+      {"twd67_tm3_kinmen", Mode::Twd67GeographicToTm3, kIslandsRegion, {{118.32, 24.43}, {118.4, 24.5}},
+       Mode::Tm3ToTwd67Geographic},
+      {"twd67_tm2_from_twd97", Mode::Twd97Tm2ToTwd67Tm2, kTaiwanRegion, {{304500.0, 2771200.0}, {198600.0, 2502900.0}},
+       Mode::Twd67Tm2ToTwd67Geographic},
+      {"twd67_from_wgs84", Mode::Wgs84GeographicToTwd67Geographic, kTaiwanRegion, taiwan, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     TempFolder folder;
     IgnoringFeedback feedback;
     EngineState engine(feedback);
-    ApplyTransformSettings(engine, c.Mode, c.RegionIndex);
-    ConvertOne(engine, folder, c.Name, c.Mode, c.Points);
+    ApplyTransformSettings(engine, IndexOf(c.Which), c.Area);
+    ConvertOne(engine, folder, c.Name, c.Which, c.Points);
     const std::string output = folder / (std::string(c.Name) + "_1.shp");
 
     // The output's points in TWD67 geographic coordinates, then our own shift of them.
     std::vector<XY> twd67 = ReadPoints(output);
     EngineState reference(feedback);
     if (c.ToTwd67Geographic) {
-      ApplyTransformSettings(reference, *c.ToTwd67Geographic, c.RegionIndex);
-      for (XY& p : twd67) ConvertPoint(reference, *c.ToTwd67Geographic, p.X, p.Y, p.X, p.Y);
+      const TransformMode inverse = IndexOf(*c.ToTwd67Geographic);
+      ApplyTransformSettings(reference, inverse, c.Area);
+      for (XY& p : twd67) ConvertPoint(reference, inverse, p.X, p.Y, p.X, p.Y);
     }
     std::vector<XY> ours = twd67;
-    for (XY& p : ours) ConvertPoint(reference, 14, p.X, p.Y, p.X, p.Y);
+    const TransformMode toWgs84 = IndexOf(Mode::Twd67GeographicToWgs84Geographic);
+    for (XY& p : ours) ConvertPoint(reference, toWgs84, p.X, p.Y, p.X, p.Y);
 
     const std::vector<XY> gdal = ReprojectToWgs84(output);
     ASSERT_EQ(gdal.size(), c.Points.size());
@@ -353,8 +372,8 @@ TEST(TargetSystem, CodePageIsCarriedByteForByteAndNeverInventedAndTheInputPrjIsN
     if (c.EarlierOutputCpg) WriteFileBytes(folder / (base + "_1.cpg"), *c.EarlierOutputCpg);
     IgnoringFeedback feedback;
     EngineState engine(feedback);
-    ApplyTransformSettings(engine, 1, 0);
-    ConvertOne(engine, folder, base, 1, {{121.0, 24.0}});
+    ApplyTransformSettings(engine, IndexOf(Mode::Twd67GeographicToTwd67Tm2), kTaiwanRegion);
+    ConvertOne(engine, folder, base, Mode::Twd67GeographicToTwd67Tm2, {{121.0, 24.0}});
 
     LocalFileSystem files;
     if (c.CarriedFrom)
@@ -362,7 +381,8 @@ TEST(TargetSystem, CodePageIsCarriedByteForByteAndNeverInventedAndTheInputPrjIsN
     else
       EXPECT_FALSE(files.IsRegularFile(folder / (base + "_1.cpg")));
     const Bytes prj = ReadFileBytes(folder / (base + "_1.prj"));
-    EXPECT_EQ(std::string(prj.begin(), prj.end()), TargetSystemWkt(1, engine.Settings, engine.Lambert).value());
+    EXPECT_EQ(std::string(prj.begin(), prj.end()),
+              TargetSystemWkt(IndexOf(Mode::Twd67GeographicToTwd67Tm2), engine.Settings, engine.Lambert).value());
   }
 }
 
@@ -371,10 +391,10 @@ TEST(TargetSystem, ModeOutOfRangeWritesNoPrjAndRemovesAnEarlierOne) {
   WriteFileBytes(folder / "roads_1.prj", {'o', 'l', 'd'});
   IgnoringFeedback feedback;
   EngineState engine(feedback);
-  ConvertOne(engine, folder, "roads", 16, {{121.0, 24.0}});
+  ConvertOne(engine, folder, "roads", kNoMode, {{121.0, 24.0}});
   EXPECT_FALSE(LocalFileSystem().IsRegularFile(folder / "roads_1.prj"));
   EXPECT_TRUE(LocalFileSystem().IsRegularFile(folder / "roads_1.shp"));
-  EXPECT_FALSE(TargetSystemWkt(16, engine.Settings, engine.Lambert).has_value());
+  EXPECT_FALSE(TargetSystemWkt(IndexOf(kNoMode), engine.Settings, engine.Lambert).has_value());
 }
 
 }  // namespace

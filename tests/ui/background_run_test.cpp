@@ -5,23 +5,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
-#include <clocale>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
-#include "application.hpp"
 #include "engine/mode_table.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
 #include "support/shapefile_writer.hpp"
 #include "support/squares_shapefile.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -51,49 +48,30 @@ QByteArray FileBytes(const QString& path) {
 
 }  // namespace
 
-class BackgroundRunTest : public QObject {
+class BackgroundRunTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
   void init();
-  void cleanup();
   void loopTurnsDuringARunAndASecondPressDoesNothing();
   void cancelStopsTheFileInProgress();
   void cancelDuringALargeFileAbandonsItPromptly();
   void closingDuringARunAsksFirst();
 
  private:
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   void WriteLargeFiles(const std::vector<std::string>& stems);
   // Presses run with `onTick` called every 10 ms while the run goes on; returns the longest
   // gap between two ticks, in milliseconds, and counts the ticks.
   qint64 RunWithTicks(const std::function<void(int)>& onTick, int& ticks);
   // Each input has all its outputs or none, and the folder holds nothing else.
   void CheckOutputsCompleteOrAbsent(const std::vector<std::string>& stems, int& converted);
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
 
 void BackgroundRunTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  WindowFixture::init();
+  if (QTest::currentTestFailed()) return;
   // TWD67 TM2 to TWD97 TM2: the longest chain.
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(IndexOf(Mode::Twd67Tm2ToTwd97Tm2))), Qt::LeftButton);
-}
-
-void BackgroundRunTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
 }
 
 void BackgroundRunTest::WriteLargeFiles(const std::vector<std::string>& stems) {
@@ -280,12 +258,6 @@ void BackgroundRunTest::closingDuringARunAsksFirst() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::BackgroundRunTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::BackgroundRunTest)
 
 #include "background_run_test.moc"

@@ -5,26 +5,23 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardItemModel>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <clocale>
 #include <cmath>
 #include <memory>
 
-#include "application.hpp"
 #include "datum_step_box.hpp"
 #include "datum_texts.hpp"
 #include "engine/builtin_transforms.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
 #include "engine/plane_model_file.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "support/messages.hpp"
 #include "support/shapefile_writer.hpp"
 #include "translation.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -54,13 +51,10 @@ QByteArray ReadText(const QString& path) {
 
 }  // namespace
 
-class DatumStepTest : public QObject {
+class DatumStepTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
-
   void choiceIsOfferedForTheDatumModesOnly();
   void accuracyIsStatedWhereTheStepIsChosen_data();
   void accuracyIsStatedWhereTheStepIsChosen();
@@ -74,65 +68,32 @@ class DatumStepTest : public QObject {
   void stepOfAnotherRegionIsNotRun();
 
  private:
-  std::unique_ptr<MainWindow> NewWindow() {
-    auto form = std::make_unique<MainWindow>(*dialogs_);
-    form->show();
-    return form;
-  }
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   DatumStepBox* Box() const { return Control<DatumStepBox>("DatumStepBox"); }
   QComboBox* Choices() const { return Control<QComboBox>("DatumStepChoice"); }
   QString Accuracy() const { return Control<QLabel>("DatumStepAccuracy")->text(); }
   ResidualWindow* Residuals() const { return Box()->Residuals(); }
-  // A click on the item's button: a radio button takes clicks on its caption only, and a short
-  // caption leaves its centre blank.
-  void ClickItem(const char* group, int item) {
-    QRadioButton* button = Control<RadioGroup>(group)->Item(item);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-  }
-  void ChooseMode(TransformMode mode) { ClickItem("RadioGroup1", static_cast<int>(mode)); }
-  void ChooseRegion(Region region) { ClickItem("RadioGroup2", static_cast<int>(region)); }
   // Chooses control points (or a model file) and answers the file dialog with `path`.
   void ChooseFile(DatumStepBox::Choice choice, const QString& path) {
     dialogs_->FileAnswers.push_back(path);
     Box()->Choose(static_cast<int>(choice));
   }
   QString InDir(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
-
-void DatumStepTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = NewWindow();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void DatumStepTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
-  InstallTranslation(QStringLiteral("zh_TW"));
-}
 
 void DatumStepTest::choiceIsOfferedForTheDatumModesOnly() {
   // Modes 9 to 12, 15 and 16 shift between TWD67 and TWD97 or WGS84.
-  const std::vector<TransformMode> datumModes = {8, 9, 10, 11, 14, 15};
+  const std::vector<TransformMode> datumModes = {
+      IndexOf(Mode::Twd67GeographicToTwd97Geographic), IndexOf(Mode::Twd97GeographicToTwd67Geographic),
+      IndexOf(Mode::Twd67Tm2ToTwd97Tm2),               IndexOf(Mode::Twd97Tm2ToTwd67Tm2),
+      IndexOf(Mode::Twd67GeographicToWgs84Geographic), IndexOf(Mode::Wgs84GeographicToTwd67Geographic)};
   for (TransformMode mode = 0; mode < kModeCount; ++mode) {
-    ChooseMode(mode);
+    ChooseMode(static_cast<Mode>(mode));
     const bool takes = std::find(datumModes.begin(), datumModes.end(), mode) != datumModes.end();
     QVERIFY2(Choices()->isEnabled() == takes, qPrintable(QString::number(mode + 1)));
     QCOMPARE(Accuracy().contains(QStringLiteral("只用於")), !takes);
   }
   // The standard step is the default, and the only one on the mainland, which has no fitted model.
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   QCOMPARE(Choices()->currentIndex(), 0);
   QVERIFY(form_->ChosenConversion().Datum.Kind == DatumStepKind::Standard);
   ChooseRegion(kMainlandRegion);
@@ -144,7 +105,7 @@ void DatumStepTest::choiceIsOfferedForTheDatumModesOnly() {
   ChooseRegion(kTaiwanRegion);
   Box()->Choose(static_cast<int>(DatumStepBox::Choice::BuiltIn));
   QVERIFY(form_->ChosenConversion().Datum.Kind == DatumStepKind::CommonPoints);
-  ChooseMode(0);
+  ChooseMode(Mode::Twd67Tm2ToTwd67Geographic);
   QVERIFY(form_->ChosenConversion().Datum.Kind == DatumStepKind::Standard);
   QVERIFY(form_->ChosenConversion().Datum.Transform == nullptr);
   QVERIFY(dialogs_->Boxes.empty());
@@ -156,12 +117,12 @@ void DatumStepTest::accuracyIsStatedWhereTheStepIsChosen_data() {
   QTest::addColumn<QString>("stated");
   QTest::addColumn<QString>("alsoStated");
   const auto looRms = [](int meridian) { return MetresText(BuiltinTransform(meridian)->Summary().LooRms); };
-  QTest::newRow("standard, Taiwan") << 0 << 0 << "2.86 m" << "公開共同點";
-  QTest::newRow("standard, Penghu") << 1 << 0 << "4.75 m" << "澎湖";
-  QTest::newRow("standard, mainland") << 2 << 0 << "沒有共同點" << "";
-  QTest::newRow("built-in, Taiwan") << 0 << 1 << looRms(121) << "留一法";
+  QTest::newRow("standard, Taiwan") << kTaiwanRegion << 0 << "2.86 m" << "公開共同點";
+  QTest::newRow("standard, Penghu") << kIslandsRegion << 0 << "4.75 m" << "澎湖";
+  QTest::newRow("standard, mainland") << kMainlandRegion << 0 << "沒有共同點" << "";
+  QTest::newRow("built-in, Taiwan") << kTaiwanRegion << 1 << looRms(121) << "留一法";
   // Kinmen and Matsu share region 2 but have no model of their own.
-  QTest::newRow("built-in, Penghu") << 1 << 1 << looRms(119) << "金門、馬祖";
+  QTest::newRow("built-in, Penghu") << kIslandsRegion << 1 << looRms(119) << "金門、馬祖";
 }
 
 void DatumStepTest::accuracyIsStatedWhereTheStepIsChosen() {
@@ -169,7 +130,7 @@ void DatumStepTest::accuracyIsStatedWhereTheStepIsChosen() {
   QFETCH(int, choice);
   QFETCH(QString, stated);
   QFETCH(QString, alsoStated);
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   ChooseRegion(static_cast<Region>(region));
   Box()->Choose(choice);
   QCOMPARE(Choices()->currentIndex(), choice);
@@ -188,12 +149,12 @@ void DatumStepTest::accuracyIsStatedWhereTheStepIsChosen() {
     QVERIFY(step.Kind == DatumStepKind::Standard && step.Transform == nullptr);
   } else {
     QVERIFY(step.Kind == DatumStepKind::CommonPoints);
-    QCOMPARE(step.Transform, BuiltinTransform(region == 0 ? 121 : 119));
+    QCOMPARE(step.Transform, BuiltinTransform(region == kTaiwanRegion ? 121 : 119));
   }
 }
 
 void DatumStepTest::controlPointsShowTheirResidualsAndArrows() {
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   ChooseFile(DatumStepBox::Choice::ControlPoints, kShippedPoints);
   QVERIFY(dialogs_->Boxes.empty());
   QCOMPARE(dialogs_->FileQuestions.size(), std::size_t{1});
@@ -259,7 +220,7 @@ void DatumStepTest::controlPointsShowTheirResidualsAndArrows() {
 }
 
 void DatumStepTest::anotherModelIsFittedOrRefused() {
-  ChooseMode(11);
+  ChooseMode(Mode::Twd97Tm2ToTwd67Tm2);
   WriteText(InDir("three.csv"), kThreePoints);
   ChooseFile(DatumStepBox::Choice::ControlPoints, InDir("three.csv"));
   QVERIFY(dialogs_->Boxes.empty());
@@ -321,7 +282,7 @@ void DatumStepTest::badPointFilesAreRefusedInTheWindowsLanguage() {
     InstallTranslation(language);
     form_ = NewWindow();
     dialogs_->Boxes.clear();
-    ChooseMode(10);
+    ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
     Box()->Choose(static_cast<int>(DatumStepBox::Choice::BuiltIn));
     ChooseFile(DatumStepBox::Choice::ControlPoints, InDir("bad.csv"));
     QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
@@ -341,7 +302,7 @@ void DatumStepTest::badPointFilesAreRefusedInTheWindowsLanguage() {
 }
 
 void DatumStepTest::savedModelIsUsedAgain() {
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   ChooseFile(DatumStepBox::Choice::ControlPoints, kShippedPoints);
   Residuals()->ChooseModel(2);  // local
   const auto fitted = form_->ChosenConversion().Datum.Transform;
@@ -362,7 +323,7 @@ void DatumStepTest::savedModelIsUsedAgain() {
   // Another window reads the file back: the same transform, bit for bit.
   dialogs_->Boxes.clear();
   form_ = NewWindow();
-  ChooseMode(11);
+  ChooseMode(Mode::Twd97Tm2ToTwd67Tm2);
   ChooseFile(DatumStepBox::Choice::ModelFile, InDir("taiwan.model"));
   QVERIFY(dialogs_->Boxes.empty());
   const DatumStep step = form_->ChosenConversion().Datum;
@@ -400,7 +361,7 @@ void DatumStepTest::choiceSurvivesARestart() {
     return form_->ChosenConversion().Datum;
   };
   restart();
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   Box()->Choose(static_cast<int>(DatumStepBox::Choice::BuiltIn));
   QVERIFY(restart().Kind == DatumStepKind::CommonPoints);
   QCOMPARE(Choices()->currentIndex(), 1);
@@ -439,7 +400,7 @@ void DatumStepTest::runBoxesNameTheDatumStep() {
   const std::string folder = dir_->path().toStdString();
   test::WritePointShapefile(folder + "/wells", {{250000, 2650000}, {300000, 2700000}});
   QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(folder));
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   Box()->Choose(static_cast<int>(DatumStepBox::Choice::BuiltIn));
   QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
@@ -454,19 +415,20 @@ void DatumStepTest::runBoxesNameTheDatumStep() {
   const std::vector<test::XY> converted = test::ReadPoints(folder + "/wells_1.shp");
   QCOMPARE(converted.size(), std::size_t{2});
   double e = 0, n = 0;
-  ConvertPoint(state, 10, 250000, 2650000, e, n);
+  ConvertPoint(state, IndexOf(Mode::Twd67Tm2ToTwd97Tm2), 250000, 2650000, e, n);
   QCOMPARE(converted[0].X, e);
   QCOMPARE(converted[0].Y, n);
   // ... which is not the standard step's.
-  EngineState standard = EngineFor(Conversion{10, kTaiwanRegion, {}}, silent);
+  EngineState standard = EngineFor(Conversion{IndexOf(Mode::Twd67Tm2ToTwd97Tm2), kTaiwanRegion, {}}, silent);
   double standardE = 0, standardN = 0;
-  ConvertPoint(standard, 10, 250000, 2650000, standardE, standardN);
+  ConvertPoint(standard, IndexOf(Mode::Twd67Tm2ToTwd97Tm2), 250000, 2650000, standardE, standardN);
   QVERIFY(std::hypot(e - standardE, n - standardN) > 0.01);
 
   // The standard step, and a mode without a datum step, leave the box as it always was.
   dialogs_->ReplaceAnswer = true;
-  for (const auto& [mode, choice] : {std::pair{10, 0}, std::pair{1, 1}}) {
-    ChooseMode(static_cast<TransformMode>(mode));
+  for (const auto& [mode, choice] :
+       {std::pair{Mode::Twd67Tm2ToTwd97Tm2, 0}, std::pair{Mode::Twd67GeographicToTwd67Tm2, 1}}) {
+    ChooseMode(mode);
     Box()->Choose(choice);
     dialogs_->Boxes.clear();
     QTest::mouseClick(Control<PillButton>("ShapeButton3"), Qt::LeftButton);
@@ -479,7 +441,7 @@ void DatumStepTest::stepOfAnotherRegionIsNotRun() {
   const std::string folder = dir_->path().toStdString();
   test::WritePointShapefile(folder + "/wells", {{250000, 2650000}});
   QVERIFY(Control<FolderTree>("ShellTreeView1")->SelectPath(folder));
-  ChooseMode(10);
+  ChooseMode(Mode::Twd67Tm2ToTwd97Tm2);
   ChooseFile(DatumStepBox::Choice::ControlPoints, kShippedPoints);
   // Taiwan's points on the 121 meridian's grid, then Penghu's region (119) chosen.
   ChooseRegion(kIslandsRegion);
@@ -498,12 +460,6 @@ void DatumStepTest::stepOfAnotherRegionIsNotRun() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::DatumStepTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::DatumStepTest)
 
 #include "datum_step_test.moc"

@@ -6,19 +6,15 @@
 
 #include <QDesktopServices>
 #include <QStyledItemDelegate>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <map>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <clocale>
 #include <memory>
 #include <stdexcept>
 
-#include "application.hpp"
 #include "engine/modes.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "paint_recorder.hpp"
 #include "recording_dialogs.hpp"
@@ -26,6 +22,7 @@
 #include "support/messages.hpp"
 #include "support/shapefile_writer.hpp"
 #include "texts.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -67,13 +64,10 @@ bool LocaleSorted(const QStringList& texts) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
-
   void startUpState();
   void modeCaptionsInTwoColumns();
   void designLayoutAndDocking();
@@ -105,14 +99,9 @@ class MainWindowTest : public QObject {
   void OpenUrl(const QUrl& url) { openedUrls_ << url; }
 
  private:
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   FolderTree* Tree() const { return Control<FolderTree>("ShellTreeView1"); }
   CheckList* List() const { return Control<CheckList>("CheckListBox1"); }
   void Click(const char* button) { QTest::mouseClick(Control<PillButton>(button), Qt::LeftButton); }
-  std::string Folder() const { return dir_->path().toStdString(); }
   std::string InFolder(const std::string& name) const { return JoinPath(Folder(), name); }
   bool SelectFolder(const std::string& path) { return Tree()->SelectPath(path); }
   // Lists the folder anew: the list follows only changes of the tree's selection.
@@ -121,28 +110,8 @@ class MainWindowTest : public QObject {
     return SelectFolder(path);
   }
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
   QList<QUrl> openedUrls_;
 };
-
-void MainWindowTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void MainWindowTest::cleanup() {
-  // Removed through raw names: QTemporaryDir cannot delete names that are not UTF-8.
-  test::RemoveTree(Folder());
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
-}
 
 void MainWindowTest::startUpState() {
   QCOMPARE(form_->objectName(), QStringLiteral("Form1"));
@@ -468,8 +437,8 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   for (std::size_t i = 0; i < stems.size(); ++i) test::WritePointShapefile(InFolder(stems[i]), inputs[i]);
   QVERIFY(SelectFolder(Folder()));
   QCOMPARE(List()->count(), 3);
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(1), Qt::LeftButton);
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  ChooseMode(Mode::Twd67GeographicToTwd67Tm2);
+  ChooseRegion(kIslandsRegion);
 
   PaintRecorder overall(*Control<TiledProgressBar>("ProgressFill1"));
   PaintRecorder perFile(*Control<TiledProgressBar>("ProgressFill2"));
@@ -487,7 +456,7 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
   // Each output holds the engine's conversion with the chosen mode and region.
   test::RecordingMessages sink;
   EngineState reference(sink);
-  ApplyTransformSettings(reference, 1, 1);
+  ApplyTransformSettings(reference, IndexOf(Mode::Twd67GeographicToTwd67Tm2), kIslandsRegion);
   for (std::size_t i = 0; i < stems.size(); ++i) {
     const std::string output = InFolder(stems[i] + "_1.shp");
     QVERIFY(test::FileExists(InFolder(stems[i] + "_1.shx")));
@@ -497,7 +466,7 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
     for (std::size_t k = 0; k < converted.size(); ++k) {
       double x = 0;
       double y = 0;
-      ConvertPoint(reference, 1, inputs[i][k].X, inputs[i][k].Y, x, y);
+      ConvertPoint(reference, IndexOf(Mode::Twd67GeographicToTwd67Tm2), inputs[i][k].X, inputs[i][k].Y, x, y);
       QCOMPARE(converted[k].X, x);
       QCOMPARE(converted[k].Y, y);
       QVERIFY(y > 2400000 && y < 2800000);  // a grid northing, not a latitude
@@ -507,8 +476,8 @@ void MainWindowTest::runConvertsTickedFilesWithChosenModeAndRegion() {
 }
 
 void MainWindowTest::runWithEmptyListAppliesSettingsAndSaysSo() {
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(2), Qt::LeftButton);
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  ChooseMode(Mode::Tm3ToTwd67Geographic);
+  ChooseRegion(kIslandsRegion);
   Click("ShapeButton3");
   // No folder chosen: no completion, a message that nothing was converted.
   QCOMPARE(dialogs_->Boxes.size(), std::size_t{1});
@@ -758,15 +727,15 @@ void MainWindowTest::suspiciousFilesAreMarkedWithTheirReasons() {
   QCOMPARE(Control<RadioGroup>("RadioGroup1")->ItemIndex(), 0);
 
   // Another mode: mode 12 reads TWD97 TM2, so the .prj fits and the grid file has no .prj.
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(11), Qt::LeftButton);
+  ChooseMode(Mode::Twd97Tm2ToTwd67Tm2);
   QVERIFY(!List()->HasWarning(twd97));
   QVERIFY(!List()->HasWarning(grid));
   QVERIFY(List()->HasWarning(degrees));
   // A geographic mode with the islands' region: degrees of Taiwan look like another region.
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(1), Qt::LeftButton);
+  ChooseMode(Mode::Twd67GeographicToTwd67Tm2);
   QVERIFY(!List()->HasWarning(degrees));
   QVERIFY(List()->HasWarning(grid));
-  QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(1), Qt::LeftButton);
+  ChooseRegion(kIslandsRegion);
   QVERIFY(List()->HasWarning(degrees));
   QVERIFY2(List()->item(degrees)->toolTip().endsWith(QStringLiteral("；看來是另一地區（地區 1，台灣地區）的坐標。")),
            qPrintable(List()->item(degrees)->toolTip()));
@@ -875,12 +844,6 @@ void MainWindowTest::escapedErrorIsShownAndLoopGoesOn() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::MainWindowTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::MainWindowTest)
 
 #include "main_window_test.moc"

@@ -4,23 +4,20 @@
 // with an independent shapefile reader.
 #include <shapefil.h>
 
-#include <QTemporaryDir>
 #include <QtTest>
-#include <clocale>
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
-#include "application.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/modes.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "support/messages.hpp"
 #include "support/shapefile_writer.hpp"
 #include "support/squares_shapefile.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -54,13 +51,15 @@ std::vector<Path> PathsOf(const std::string& shpPath) {
 }
 
 // Every vertex through the engine's modes in turn, each with the region's settings.
-std::vector<Path> Converted(std::vector<Path> paths, const std::vector<TransformMode>& modes, Region region) {
+std::vector<Path> Converted(std::vector<Path> paths, const std::vector<Mode>& modes, Region region) {
   test::IgnoringMessages quiet;
-  for (TransformMode mode : modes) {
+  for (Mode mode : modes) {
     EngineState state(quiet);
-    ApplyTransformSettings(state, mode, region);
+    ApplyTransformSettings(state, IndexOf(mode), region);
     for (Path& path : paths) {
-      for (LonLat& point : path) ConvertPoint(state, mode, point.first, point.second, point.first, point.second);
+      for (LonLat& point : path) {
+        ConvertPoint(state, IndexOf(mode), point.first, point.second, point.first, point.second);
+      }
     }
   }
   return paths;
@@ -161,20 +160,17 @@ class DataSegments {
   std::vector<std::uint32_t> filed_;
 };
 
-constexpr TransformMode kTm2ToGeographic = IndexOf(Mode::Twd67Tm2ToTwd67Geographic);
-constexpr TransformMode kGeographicToTm2 = IndexOf(Mode::Twd67GeographicToTwd67Tm2);
-constexpr TransformMode kTwd67Tm2ToTwd97Tm2 = IndexOf(Mode::Twd67Tm2ToTwd97Tm2);
-constexpr TransformMode kTwd97Tm2ToGeographic = IndexOf(Mode::Twd97Tm2ToTwd97Geographic);
+constexpr Mode kTm2ToGeographic = Mode::Twd67Tm2ToTwd67Geographic;
+constexpr Mode kGeographicToTm2 = Mode::Twd67GeographicToTwd67Tm2;
+constexpr Mode kTwd67Tm2ToTwd97Tm2 = Mode::Twd67Tm2ToTwd97Tm2;
+constexpr Mode kTwd97Tm2ToGeographic = Mode::Twd97Tm2ToTwd97Geographic;
 
 }  // namespace
 
-class PreviewTest : public QObject {
+class PreviewTest : public test::WindowFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
-
   void hiddenUntilAFileIsClicked();
   void samplesDrawWhereTheEngineConvertsThem();
   void afterLayerMovesByTheDatumShift();
@@ -186,39 +182,13 @@ class PreviewTest : public QObject {
   void manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox();
 
  private:
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
   MapView* Map() const { return Control<MapView>("PreviewMap"); }
-  std::string Folder() const { return dir_->path().toStdString(); }
   void CopySamples();
   // Lists the folder and clicks `name` in the list; the map is painted.
   void Preview(const std::string& name);
-  void ChooseMode(TransformMode mode) { QTest::mouseClick(Control<RadioGroup>("RadioGroup1")->Item(static_cast<int>(mode)), Qt::LeftButton); }
-  void ChooseRegion(Region region) { QTest::mouseClick(Control<RadioGroup>("RadioGroup2")->Item(region), Qt::LeftButton); }
   void Paint() { Map()->grab(); }
   void CheckLayer(const PaintedLayer& painted, const std::vector<Path>& expected);
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
-
-void PreviewTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void PreviewTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  dir_.reset();
-}
 
 void PreviewTest::CopySamples() {
   const QDir samples(QStringLiteral(MORVANE_SAMPLES_DIR));
@@ -280,7 +250,7 @@ void PreviewTest::samplesDrawWhereTheEngineConvertsThem() {
     const std::vector<Path> file = PathsOf(JoinPath(Folder(), c.Name));
     QCOMPARE(file.size(), c.Paths);
     // Mode 01 from TM2: before, the grid read back to geographic; after, the mode's output.
-    const std::vector<Path> geographic = Converted(file, {kTm2ToGeographic}, 0);
+    const std::vector<Path> geographic = Converted(file, {kTm2ToGeographic}, kTaiwanRegion);
     CheckLayer(Map()->PaintedBefore(), geographic);
     CheckLayer(Map()->PaintedAfter(), geographic);
     // Mode 02 reads the same numbers as longitudes and latitudes, which they cannot be:
@@ -310,8 +280,8 @@ void PreviewTest::afterLayerMovesByTheDatumShift() {
   ChooseMode(kTwd67Tm2ToTwd97Tm2);  // user mode 11, region 1 Taiwan
   Preview("towns.shp");
   const std::vector<Path> file = PathsOf(JoinPath(Folder(), "towns.shp"));
-  CheckLayer(Map()->PaintedBefore(), Converted(file, {kTm2ToGeographic}, 0));
-  CheckLayer(Map()->PaintedAfter(), Converted(file, {kTwd67Tm2ToTwd97Tm2, kTwd97Tm2ToGeographic}, 0));
+  CheckLayer(Map()->PaintedBefore(), Converted(file, {kTm2ToGeographic}, kTaiwanRegion));
+  CheckLayer(Map()->PaintedAfter(), Converted(file, {kTwd67Tm2ToTwd97Tm2, kTwd97Tm2ToGeographic}, kTaiwanRegion));
   const double metresPerPixel = Map()->MetresPerPixel();
   for (std::size_t i = 0; i < file.size(); ++i) {
     const QPointF moved = Map()->PaintedAfter().Paths[i].front() - Map()->PaintedBefore().Paths[i].front();
@@ -326,10 +296,10 @@ void PreviewTest::wrongRegionLandsAwayFromTheCoast() {
   // Kaohsiung harbour in TWD67 TM2 of Taiwan (central meridian 121°E).
   test::IgnoringMessages quiet;
   EngineState engine(quiet);
-  ApplyTransformSettings(engine, kGeographicToTm2, 0);
+  ApplyTransformSettings(engine, IndexOf(kGeographicToTm2), kTaiwanRegion);
   double x = 0;
   double y = 0;
-  ConvertPoint(engine, kGeographicToTm2, 120.28, 22.61, x, y);
+  ConvertPoint(engine, IndexOf(kGeographicToTm2), 120.28, 22.61, x, y);
   test::WritePointShapefile(JoinPath(Folder(), "harbour"), {{x, y}});
 
   const ShapeSample& coast = Map()->Coastline();
@@ -338,7 +308,7 @@ void PreviewTest::wrongRegionLandsAwayFromTheCoast() {
   const auto at = [this] { return LonLat{Map()->After().Coordinates[0], Map()->After().Coordinates[1]}; };
   QVERIFY2(KilometresFromCoast(at(), coast) < 5, qPrintable(QString::number(KilometresFromCoast(at(), coast))));
   // Read as the islands' zone (119°E) it lands two degrees west, in the sea.
-  ChooseRegion(1);
+  ChooseRegion(kIslandsRegion);
   Paint();
   QVERIFY2(KilometresFromCoast(at(), coast) > 50, qPrintable(QString::number(KilometresFromCoast(at(), coast))));
   QCOMPARE(Map()->PaintedAfter().Paths.size(), std::size_t{1});
@@ -362,7 +332,7 @@ void PreviewTest::everyShapeTypeDrawsAndNullShapesDoNot() {
       {"pointz", SHPT_POINTZ, {{{121.1, 24.1}}}, 1},
       {"pointm", SHPT_POINTM, {{{121.1, 24.1}}}, 1},
   };
-  ChooseMode(IndexOf(Mode::Twd67GeographicToTwd97Geographic));
+  ChooseMode(Mode::Twd67GeographicToTwd97Geographic);
   for (const Case& c : cases) {
     const std::string stem = JoinPath(Folder(), c.Name);
     SHPHandle handle = SHPCreate(stem.c_str(), c.Type);
@@ -393,7 +363,7 @@ void PreviewTest::everyShapeTypeDrawsAndNullShapesDoNot() {
     Preview(std::string(c.Name) + ".shp");
     QVERIFY2(Map()->PaintedBefore().Paths.size() == c.Painted, c.Name);
     const std::vector<Path> expected =
-        Converted(PathsOf(stem + ".shp"), {IndexOf(Mode::Twd67GeographicToTwd97Geographic)}, 0);
+        Converted(PathsOf(stem + ".shp"), {Mode::Twd67GeographicToTwd97Geographic}, kTaiwanRegion);
     CheckLayer(Map()->PaintedAfter(), expected);
   }
   QVERIFY(dialogs_->Boxes.empty());
@@ -426,7 +396,8 @@ void PreviewTest::missingCoastlineStillDrawsTheFile() {
   Control<PreviewPane>("PreviewPane")->LoadCoastline(Folder() + "/no-such-coastline.txt");
   Preview("roads.shp");
   QVERIFY(Map()->PaintedCoastline().Paths.empty());
-  CheckLayer(Map()->PaintedAfter(), Converted(PathsOf(JoinPath(Folder(), "roads.shp")), {kTm2ToGeographic}, 0));
+  CheckLayer(Map()->PaintedAfter(),
+             Converted(PathsOf(JoinPath(Folder(), "roads.shp")), {kTm2ToGeographic}, kTaiwanRegion));
   QVERIFY(dialogs_->Boxes.empty());
 }
 
@@ -471,7 +442,7 @@ void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
       {"40 000 squares of 5 km with null shapes", 40000, 0.05, 1000, false},
       {"100 000 squares of 2 km, a header box to (0, 0)", 100000, 0.02, 10, true},
   };
-  ChooseMode(IndexOf(Mode::Twd67GeographicToTwd97Geographic));
+  ChooseMode(Mode::Twd67GeographicToTwd97Geographic);
   auto* pane = Control<PreviewPane>("PreviewPane");
   for (const Case& c : cases) {
     const QString name = QString::fromLatin1(c.Name);
@@ -538,12 +509,6 @@ void PreviewTest::manySmallShapesDrawOnlyTheirOwnSegmentsAndFitTheHeaderBox() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::PreviewTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::PreviewTest)
 
 #include "preview_test.moc"

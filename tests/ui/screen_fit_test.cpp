@@ -4,15 +4,13 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <clocale>
 #include <memory>
 
-#include "application.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "support/shapefile_writer.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 
@@ -81,12 +79,6 @@ void ScreenFitTest::previewOpensWithinTheScreen() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::ScreenFitTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::ScreenFitTest)
 
 #include "screen_fit_test.moc"

@@ -14,13 +14,10 @@
 #include <QTimer>
 #include <QtTest>
 #include <cerrno>
-#include <clocale>
 #include <memory>
 
-#include "application.hpp"
 #include "datum_step_box.hpp"
 #include "engine/mode_table.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
@@ -29,6 +26,7 @@
 #include "check_texts.hpp"
 #include "texts.hpp"
 #include "translation.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -135,12 +133,13 @@ Q_DECLARE_METATYPE(morvane::InputCheck)
 
 namespace morvane {
 
-class TranslationTest : public QObject {
+class TranslationTest : public test::WindowFixture {
   Q_OBJECT
 
- private slots:
-  void cleanup();
+ public:
+  TranslationTest() : WindowFixture(Start::WithoutWindow) {}
 
+ private slots:
   void languageOption();
   void startRequests();
   void englishLoadsOnlyForEnglish();
@@ -168,27 +167,11 @@ class TranslationTest : public QObject {
  private:
   // The window in `language`, shown; every box goes to dialogs_.
   void Open(const QString& language);
-  template <typename T>
-  T* Control(const char* name) const {
-    return form_->findChild<T*>(QString::fromLatin1(name));
-  }
-
-  std::unique_ptr<test::RecordingDialogs> dialogs_;
-  std::unique_ptr<MainWindow> form_;
 };
 
 void TranslationTest::Open(const QString& language) {
   InstallTranslation(language);
-  dialogs_ = std::make_unique<test::RecordingDialogs>();
-  form_ = std::make_unique<MainWindow>(*dialogs_);
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-}
-
-void TranslationTest::cleanup() {
-  form_.reset();
-  dialogs_.reset();
-  InstallTranslation(QStringLiteral("zh_TW"));
+  OpenWindow();
 }
 
 void TranslationTest::languageOption() {
@@ -276,8 +259,8 @@ void TranslationTest::captions() {
   QCOMPARE(Control<QGroupBox>("GroupBox3")->title(), frame3);
   auto* modeGroup = Control<RadioGroup>("RadioGroup1");
   QCOMPARE(modeGroup->title(), modes);
-  QCOMPARE(modeGroup->Item(10)->text(), mode11);
-  QCOMPARE(Control<RadioGroup>("RadioGroup2")->Item(2)->text(), region3);
+  QCOMPARE(modeGroup->Item(ItemOf(Mode::Twd67Tm2ToTwd97Tm2))->text(), mode11);
+  QCOMPARE(Control<RadioGroup>("RadioGroup2")->Item(kMainlandRegion)->text(), region3);
   QCOMPARE(Control<QGroupBox>("GroupBox1")->title(), frame1);
   QCOMPARE(Control<PillButton>("ShapeButton1")->text(), selectAll);
   QCOMPARE(Control<PillButton>("ShapeButton2")->text(), selectNone);
@@ -471,11 +454,12 @@ void TranslationTest::checkFindings_data() {
   QTest::addColumn<QString>("english");
   const std::string path = "/maps/roads.shp";
   const NamedSystem twd67Tm2{NamedDatum::Twd67, NamedGrid::Tm2, 121.0};
-  const auto found = [&](CheckFinding finding, TransformMode mode = 0, Region region = kTaiwanRegion) {
+  const auto found = [&](CheckFinding finding, Mode mode = Mode::Twd67Tm2ToTwd67Geographic,
+                         Region region = kTaiwanRegion) {
     CheckReason reason;
     reason.Finding = finding;
     reason.Path = path;
-    reason.Mode = mode;
+    reason.Mode = IndexOf(mode);
     reason.RegionIndex = region;
     reason.Source = twd67Tm2;
     return reason;
@@ -498,7 +482,7 @@ void TranslationTest::checkFindings_data() {
          "121°）合理範圍（橫坐標 -246672 至 568751，縱坐標 2239828 至 2968478）之內；看來是以度為單位的經緯度。"
       << "roads.shp has coordinates (x 121 to 121.5, y 24 to 25) outside the plausible TWD67 TM2 grid (central meridian "
          "121°E) of Taiwan (x -246672 to 568751, y 2239828 to 2968478); they look like longitude and latitude in degrees.";
-  CheckReason taiwan = found(CheckFinding::OutsideExtent, 8, kIslandsRegion);
+  CheckReason taiwan = found(CheckFinding::OutsideExtent, Mode::Twd67GeographicToTwd97Geographic, kIslandsRegion);
   taiwan.Source = {NamedDatum::Twd67, NamedGrid::Geographic, std::nullopt};
   taiwan.Seen = {121.123456, 24.0, 121.5, 25.0};
   taiwan.Extent = {118.0, 23.0, 120.5, 26.5};
@@ -511,7 +495,7 @@ void TranslationTest::checkFindings_data() {
       << "roads.shp has coordinates (x 121.1235 to 121.5, y 24 to 25) outside the plausible TWD67 longitude and latitude "
          "of Penghu, Kinmen and Matsu (x 118 to 120.5, y 23 to 26.5); they look like coordinates of another region "
          "(region 1, Taiwan).";
-  CheckReason tm = found(CheckFinding::OutsideExtent, 6);
+  CheckReason tm = found(CheckFinding::OutsideExtent, Mode::LambertToGeographic);
   tm.Source = {NamedDatum::Unknown, NamedGrid::Lambert, std::nullopt};
   tm.Seen = {250000.0, 2650000.0, 250000.0, 2650000.0};
   tm.Extent = {-1e6, 1e6, 1e6, 3e6};
@@ -532,7 +516,7 @@ void TranslationTest::checkFindings_data() {
       << "roads.shp has coordinates (x 150000 to 160000, y 2600000 to 2610000) all in Penghu, Kinmen and Matsu; "
          "choose region 2, whose grids have a central meridian of their own.";
   QTest::newRow("region not for the mode")
-      << one(found(CheckFinding::RegionNotForMode, 0, kMainlandRegion))
+      << one(found(CheckFinding::RegionNotForMode, Mode::Twd67Tm2ToTwd67Geographic, kMainlandRegion))
       << "roads.shp 無法以轉換方式 1 在地區 3（大陸地區）轉換：這個方式用地區的中央經線，而地區 3 沒有設定，只適用蘭勃特轉換方式 7 和 8。"
       << "roads.shp cannot be converted by mode 1 in region 3 (the mainland): the mode converts on the central meridian "
          "of the region, and region 3 sets none; it is only for the Lambert modes 7 and 8.";
@@ -547,7 +531,7 @@ void TranslationTest::checkFindings_data() {
          "台灣大地基準的二度分帶坐標（中央經線東經 121°）。\nroads.shp 的投影檔符合轉換方式 12、13（地區 2）。"
       << "roads.prj names the WGS84 UTM grid (central meridian 123°E), but mode 1 converts from the TWD67 TM2 grid "
          "(central meridian 121°E).\nroads.shp has a .prj that fits modes 12, 13 (region 2).";
-  CheckReason tm3 = found(CheckFinding::PrjNamesAnother, 9);
+  CheckReason tm3 = found(CheckFinding::PrjNamesAnother, Mode::Twd97GeographicToTwd67Geographic);
   tm3.Path = "/maps/roads.prj";
   tm3.Named = {NamedDatum::Twd97, NamedGrid::Tm3, 121.0};
   tm3.Source = {NamedDatum::Twd97, NamedGrid::Geographic, std::nullopt};
@@ -785,8 +769,8 @@ void TranslationTest::datumStepSpeaksEnglish() {
   auto* accuracy = Control<QLabel>("DatumStepAccuracy");
   auto* choices = Control<QComboBox>("DatumStepChoice");
   QStringList texts{box->title(), accuracy->text()};
-  Control<RadioGroup>("RadioGroup1")->SetItemIndex(10);
-  for (int region : {0, 1, 2}) {
+  Control<RadioGroup>("RadioGroup1")->SetItemIndex(ItemOf(Mode::Twd67Tm2ToTwd97Tm2));
+  for (Region region = 0; region < kRegionCount; ++region) {
     Control<RadioGroup>("RadioGroup2")->SetItemIndex(region);
     for (int choice : {0, 1}) {
       box->Choose(choice);
@@ -797,7 +781,7 @@ void TranslationTest::datumStepSpeaksEnglish() {
   }
   QVERIFY2(texts.last().contains(QStringLiteral("No built-in model")), qPrintable(texts.join(u'|')));
   // Control points: the residual window, its table and the arrows' caption.
-  Control<RadioGroup>("RadioGroup2")->SetItemIndex(0);
+  Control<RadioGroup>("RadioGroup2")->SetItemIndex(kTaiwanRegion);
   dialogs_->FileAnswers.push_back(QStringLiteral(MORVANE_COMMON_POINTS_CSV));
   box->Choose(2);
   QVERIFY(dialogs_->Boxes.empty());
@@ -822,12 +806,6 @@ void TranslationTest::datumStepSpeaksEnglish() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::TranslationTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::TranslationTest)
 
 #include "translation_test.moc"

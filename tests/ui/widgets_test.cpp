@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QtTest>
-#include <clocale>
 
 #include "paint_recorder.hpp"
 #include "texts.hpp"
@@ -11,6 +10,7 @@
 #include "widgets/link_label.hpp"
 #include "widgets/pill_button.hpp"
 #include "widgets/tiled_progress_bar.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 namespace {
@@ -281,11 +281,6 @@ void WidgetsTest::linkLabelClicksWithLeftButtonOnly() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  QApplication app(argc, argv);
-  morvane::WidgetsTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::WidgetsTest)
 
 #include "widgets_test.moc"

@@ -3,26 +3,25 @@
 #include <sys/stat.h>
 
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <clocale>
 #include <memory>
 
-#include "application.hpp"
-#include "fonts.hpp"
 #include "main_window.hpp"
 #include "recording_dialogs.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "support/shapefile_writer.hpp"
+#include "window_fixture.hpp"
 
 namespace morvane {
 
-class WindowMemoryTest : public QObject {
+class WindowMemoryTest : public test::WindowFixture {
   Q_OBJECT
+
+ public:
+  WindowMemoryTest();
 
  private slots:
   void init();
-  void cleanup();
   void lastFolderModeAndRegionComeBack();
   void droppedFolderIsSelected();
 
@@ -31,25 +30,16 @@ class WindowMemoryTest : public QObject {
   T* Control(MainWindow& form, const char* name) const {
     return form.findChild<T*>(QString::fromLatin1(name));
   }
-  std::unique_ptr<MainWindow> NewWindow() {
-    auto form = std::make_unique<MainWindow>(dialogs_);
-    form->show();
-    return form;
-  }
-  std::string Folder() const { return dir_->path().toStdString(); }
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  test::RecordingDialogs dialogs_;
 };
 
+WindowMemoryTest::WindowMemoryTest() : WindowFixture(Start::WithoutWindow) {}
+
 void WindowMemoryTest::init() {
-  dir_ = std::make_unique<QTemporaryDir>();
-  QVERIFY(dir_->isValid());
+  WindowFixture::init();
+  if (QTest::currentTestFailed()) return;
   QVERIFY(::mkdir((Folder() + "/maps").c_str(), 0755) == 0);
   test::WritePointShapefile(Folder() + "/maps/roads", {{250000, 2650000}});
 }
-
-void WindowMemoryTest::cleanup() { dir_.reset(); }
 
 void WindowMemoryTest::lastFolderModeAndRegionComeBack() {
   const QString file = dir_->filePath(QStringLiteral("morvane.ini"));
@@ -60,15 +50,15 @@ void WindowMemoryTest::lastFolderModeAndRegionComeBack() {
     // Nothing remembered yet: the start-up choices.
     QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), 0);
     QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder().empty());
-    QTest::mouseClick(Control<RadioGroup>(*form, "RadioGroup1")->Item(10), Qt::LeftButton);
-    QTest::mouseClick(Control<RadioGroup>(*form, "RadioGroup2")->Item(1), Qt::LeftButton);
+    ChooseMode(*form, Mode::Twd67Tm2ToTwd97Tm2);
+    ChooseRegion(*form, kIslandsRegion);
     QVERIFY(Control<FolderTree>(*form, "ShellTreeView1")->SelectPath(Folder() + "/maps"));
   }
   QSettings settings(file, QSettings::IniFormat);
   auto form = NewWindow();
   form->UseSettings(settings);
-  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), 10);
-  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup2")->ItemIndex(), 1);
+  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup1")->ItemIndex(), ItemOf(Mode::Twd67Tm2ToTwd97Tm2));
+  QCOMPARE(Control<RadioGroup>(*form, "RadioGroup2")->ItemIndex(), kIslandsRegion);
   QCOMPARE(Control<FolderTree>(*form, "ShellTreeView1")->SelectedFolder(), Folder() + "/maps");
   QCOMPARE(Control<CheckList>(*form, "CheckListBox1")->count(), 1);
 
@@ -76,7 +66,7 @@ void WindowMemoryTest::lastFolderModeAndRegionComeBack() {
   auto plain = NewWindow();
   QCOMPARE(Control<RadioGroup>(*plain, "RadioGroup1")->ItemIndex(), 0);
   QVERIFY(Control<FolderTree>(*plain, "ShellTreeView1")->SelectedFolder().empty());
-  QVERIFY(dialogs_.Boxes.empty());
+  QVERIFY(dialogs_->Boxes.empty());
 }
 
 void WindowMemoryTest::droppedFolderIsSelected() {
@@ -103,12 +93,6 @@ void WindowMemoryTest::droppedFolderIsSelected() {
 
 }  // namespace morvane
 
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  morvane::Application app(argc, argv);
-  morvane::InstallFontSubstitutes();
-  morvane::WindowMemoryTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+MORVANE_WINDOW_TEST_MAIN(morvane::WindowMemoryTest)
 
 #include "window_memory_test.moc"
