@@ -271,8 +271,9 @@ class ShapeReader {
     if (reader_.Layout().Kind != Layout::Parts) starts_.push_back(0);
     sample_.FileVertices += static_cast<std::uint64_t>(points);
     const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
+    unread_ = 0;
     if (!drawn_) {
-      reader_.Skip(xySize);
+      unread_ = xySize;  // skipped with what follows them
       return;
     }
     sampler_.BeginShape(KindOf(reader_.Type()), sample_.Records);
@@ -296,7 +297,7 @@ class ShapeReader {
     if (part > 0) sampler_.EndPath();
     sampler_.EndShape();
   }
-  void After(std::uint64_t size) { reader_.Skip(size); }
+  void After(std::uint64_t size) { reader_.Skip(unread_ + size); }
 
  private:
   RecordReader<BufferedReader> reader_;
@@ -305,6 +306,7 @@ class ShapeReader {
   std::vector<std::int32_t> starts_;
   bool drawn_ = false;       // the record being read is drawn
   std::int32_t points_ = 0;  // its points, for a multipoint or parts record
+  std::uint64_t unread_ = 0;  // bytes of its points not read
   Extent read_;  // of the finite points of the records read for drawing
   bool hasNullShapes_ = false;
 };
