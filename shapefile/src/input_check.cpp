@@ -44,9 +44,7 @@ void SetLookAlike(CheckReason& reason) {
   };
   if (anywhere([](NamedGrid grid) { return grid == NamedGrid::Geographic; })) {
     reason.Resembles = LookAlike::Degrees;
-  } else if (anywhere([](NamedGrid grid) {
-               return grid == NamedGrid::Tm2 || grid == NamedGrid::Tm3 || grid == NamedGrid::Utm;
-             })) {
+  } else if (anywhere([](NamedGrid grid) { return IsTransverseMercator(grid); })) {
     reason.Resembles = LookAlike::TmMetres;
   } else if (anywhere([](NamedGrid grid) { return grid == NamedGrid::Lambert; })) {
     reason.Resembles = LookAlike::LambertMetres;

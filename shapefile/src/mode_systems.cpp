@@ -5,26 +5,6 @@
 
 namespace morvane {
 
-namespace {
-
-bool IsTransverseMercator(NamedGrid grid) {
-  return grid == NamedGrid::Tm2 || grid == NamedGrid::Tm3 || grid == NamedGrid::Utm;
-}
-
-}  // namespace
-
-std::string_view GridAbbreviation(NamedGrid grid) {
-  switch (grid) {
-    case NamedGrid::Tm2: return "TM2";
-    case NamedGrid::Tm3: return "TM3";
-    case NamedGrid::Utm: return "UTM";
-    case NamedGrid::Geographic:
-    case NamedGrid::Lambert:
-      break;
-  }
-  return "";
-}
-
 bool RegionMatters(TransformMode mode) {
   if (mode >= kModeCount) return false;
   return IsTransverseMercator(SourceOf(mode).Grid) || IsTransverseMercator(TargetOf(mode).Grid);

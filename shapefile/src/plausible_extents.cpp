@@ -91,7 +91,7 @@ Box RegionBox(TransformMode mode, Region region) {
 
 Box DeriveExtent(TransformMode mode, Region region) {
   Box area = Widened(RegionBox(mode, region), kMarginDegrees);
-  if (SourceOf(mode).Grid != NamedGrid::Lambert && !IsGeographicSource(mode)) {
+  if (IsTransverseMercator(SourceOf(mode).Grid)) {
     const double meridian = *SourceCentralMeridian(mode, region);
     area.Xmin = std::max(area.Xmin, meridian - kTmHalfWidthDegrees);
     area.Xmax = std::min(area.Xmax, meridian + kTmHalfWidthDegrees);

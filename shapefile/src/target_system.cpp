@@ -187,8 +187,8 @@ bool IsOwnTargetSystem(std::string_view wkt) {
   }
   if (!named) return false;
   if (name == "Lambert_Conformal_Conic") return true;
-  for (const NamedGrid tm : {NamedGrid::Tm2, NamedGrid::Tm3, NamedGrid::Utm}) {
-    const std::string grid = std::string(GridAbbreviation(tm)) + "_";
+  for (const TmGridName& tm : kTmGrids) {
+    const std::string grid = std::string(tm.Name) + "_";
     if (StartsWith(name, grid) && name.size() > grid.size() + 1 && name.back() == 'E') {
       return IsMeridianDigits(name.substr(grid.size(), name.size() - grid.size() - 1));
     }

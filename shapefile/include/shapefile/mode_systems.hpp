@@ -25,6 +25,34 @@ constexpr bool SameSystem(const ModeSystem& a, const ModeSystem& b) { return a.D
 
 constexpr bool IsGeographic(const ModeSystem& system) { return system.Grid == NamedGrid::Geographic; }
 
+// The Transverse Mercator grids, by the name the mode table (CoordinateSystem::GridName) and
+// Morvane's own .prj files ("TWD_1997_TM2_121E") give them.
+struct TmGridName {
+  NamedGrid Grid;
+  std::string_view Name;
+};
+inline constexpr std::array<TmGridName, 3> kTmGrids{{
+    {NamedGrid::Tm2, "TM2"},
+    {NamedGrid::Tm3, "TM3"},
+    {NamedGrid::Utm, "UTM"},
+}};
+
+constexpr bool IsTransverseMercator(NamedGrid grid) {
+  for (const TmGridName& tm : kTmGrids) {
+    if (tm.Grid == grid) return true;
+  }
+  return false;
+}
+
+// The grid's name in kTmGrids; empty for longitude and latitude and the Lambert grid, which
+// are named otherwise.
+constexpr std::string_view GridAbbreviation(NamedGrid grid) {
+  for (const TmGridName& tm : kTmGrids) {
+    if (tm.Grid == grid) return tm.Name;
+  }
+  return "";
+}
+
 // How a system of the mode table is named.
 constexpr ModeSystem NamedOf(const CoordinateSystem& system) {
   ModeSystem named;
@@ -35,9 +63,9 @@ constexpr ModeSystem NamedOf(const CoordinateSystem& system) {
     case Datum::LambertGrid: break;
   }
   if (system.Kind == GridKind::Lambert) named.Grid = NamedGrid::Lambert;
-  if (system.GridName == "TM2") named.Grid = NamedGrid::Tm2;
-  if (system.GridName == "TM3") named.Grid = NamedGrid::Tm3;
-  if (system.GridName == "UTM") named.Grid = NamedGrid::Utm;
+  for (const TmGridName& tm : kTmGrids) {
+    if (system.GridName == tm.Name) named.Grid = tm.Grid;
+  }
   return named;
 }
 
@@ -60,10 +88,6 @@ constexpr const ModeSystem& TargetOf(TransformMode mode) { return kModeSystems[m
 
 // Whether a mode in range reads longitude and latitude.
 constexpr bool IsGeographicSource(TransformMode mode) { return IsGeographic(SourceOf(mode)); }
-
-// The grid's name in a .prj of Morvane's own ("TM2"); empty for longitude and latitude and the
-// Lambert grid, which are named otherwise.
-std::string_view GridAbbreviation(NamedGrid grid);
 
 // Whether the result of `mode` depends on the region: whether it reads the central meridian
 // the region sets (the Transverse Mercator modes 1 to 6 and 11 to 14). The Lambert modes
