@@ -9,6 +9,7 @@
 
 #include "engine/messages.hpp"
 #include "engine/modes.hpp"
+#include "shapefile/mode_systems.hpp"
 
 namespace morvane {
 namespace {
@@ -22,19 +23,6 @@ class SilentSink : public MessageSink {
 SilentSink& Silent() {
   static SilentSink sink;
   return sink;
-}
-
-bool IsGeographic(const CoordinateSystem& system) { return system.Kind == GridKind::Geographic; }
-
-// The mode that reads `system` as its source and writes geographic coordinates.
-const ModeRow* InverseOf(const CoordinateSystem& system) {
-  for (const ModeRow& row : kModes) {
-    if (row.Source.System == system.System && row.Source.GridName == system.GridName &&
-        !IsGeographic(row.Source) && IsGeographic(row.Target)) {
-      return &row;
-    }
-  }
-  return nullptr;
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -58,11 +46,10 @@ constexpr double kMaxLongitude = 360;
 
 }  // namespace
 
-std::vector<TransformMode> ModesToLonLat(const CoordinateSystem& system) {
-  if (IsGeographic(system)) return {};
-  const ModeRow* inverse = InverseOf(system);
-  if (inverse == nullptr) return {};
-  return {IndexOf(inverse->Id)};
+std::vector<TransformMode> ModesToLonLat(const ModeSystem& system) {
+  const std::optional<TransformMode> inverse = ModeOutOfGrid(system);
+  if (!inverse) return {};
+  return {*inverse};
 }
 
 LonLatChain::LonLatChain(std::vector<TransformMode> modes, Region region) : modes_(std::move(modes)) {
@@ -74,13 +61,13 @@ LonLatChain::LonLatChain(std::vector<TransformMode> modes, Region region) : mode
 
 LonLatChain LonLatChain::Before(TransformMode mode, Region region) {
   if (mode >= kModeCount) return LonLatChain({}, region);
-  return LonLatChain(ModesToLonLat(RowOf(mode).Source), region);
+  return LonLatChain(ModesToLonLat(SourceOf(mode)), region);
 }
 
 LonLatChain LonLatChain::After(TransformMode mode, Region region) {
   if (mode >= kModeCount) return LonLatChain({}, region);
   std::vector<TransformMode> modes{mode};
-  for (TransformMode next : ModesToLonLat(RowOf(mode).Target)) modes.push_back(next);
+  for (TransformMode next : ModesToLonLat(TargetOf(mode))) modes.push_back(next);
   return LonLatChain(std::move(modes), region);
 }
 

@@ -13,6 +13,7 @@
 
 #include "engine/engine_state.hpp"
 #include "engine/mode_table.hpp"
+#include "shapefile/mode_systems.hpp"
 #include "shapefile/shape_sample.hpp"
 
 namespace morvane {
@@ -20,7 +21,7 @@ namespace morvane {
 // The engine modes that take coordinates of `system` to longitude and latitude on its own
 // datum: a grid's inverse projection, read with the region's settings; none for geographic
 // coordinates.
-std::vector<TransformMode> ModesToLonLat(const CoordinateSystem& system);
+std::vector<TransformMode> ModesToLonLat(const ModeSystem& system);
 
 // A chain of engine conversions, each with its own settings from ApplyTransformSettings for
 // its mode and the region, so that nothing of the window's own engine state changes.

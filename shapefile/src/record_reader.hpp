@@ -171,4 +171,59 @@ class RecordReader {
   RecordLayout layout_;
 };
 
+// The walk over one record's pieces, in the order its layout lays them out, shared by the
+// rewriting, the input check and the sampler: each checked piece is handed to `visit`, which
+// takes (or copies, or skips) the bytes the walk does not take itself. After TakeType:
+//   Null(rest)                   a null shape, `rest` content bytes after its type;
+//   Fixed(fixed, size, points)   the box and counts of a multipoint or parts record, taken
+//                                into `fixed` (which the visitor may change);
+//   PartsFollow(size)            before the part starts and part types of `size` bytes:
+//                                false ends the walk there (what was read holds too little);
+//   PartStart(bytes)             each part start as its 4 bytes, checked to be in order;
+//   PartTypes(size)              the part types of a multipatch (0 for the other types), not
+//                                taken;
+//   Points(count, before)        `count` X Y pairs, not taken; `before` bytes of the content
+//                                after the type come before them;
+//   After(size)                  the bytes that follow the points (Z and M parts, and any
+//                                more the record holds), not taken.
+// An inline template, so that the rewriting runs as fast as with the pieces written out.
+template <typename Reader, typename Visitor>
+inline void WalkRecord(RecordReader<Reader>& reader, Visitor& visit) {
+  switch (reader.Layout().Kind) {
+    case Layout::Null:
+      visit.Null(reader.Rest());
+      return;
+    case Layout::Point:
+      reader.CheckPoint();
+      visit.Points(1, 0);
+      visit.After(reader.Rest() - kPointSize);
+      return;
+    case Layout::MultiPoint: {
+      unsigned char fixed[kMultiPointFixedSize];
+      const std::int32_t points = reader.TakeMultiPointFixed(fixed);
+      visit.Fixed(fixed, sizeof fixed, points);
+      visit.Points(points, kMultiPointFixedSize);
+      visit.After(reader.Rest() - kMultiPointFixedSize - kPointSize * static_cast<std::uint64_t>(points));
+      return;
+    }
+    case Layout::Parts: {
+      unsigned char fixed[kPartsFixedSize];
+      const auto [parts, points] = reader.TakePartsFixed(fixed);
+      visit.Fixed(fixed, sizeof fixed, points);
+      const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
+      const std::uint64_t partTypesSize = reader.Layout().HasPartTypes ? partsSize : 0;
+      if (!visit.PartsFollow(partsSize + partTypesSize)) return;
+      std::int32_t previous = -1;
+      for (std::int32_t i = 0; i < parts; ++i) visit.PartStart(reader.TakePartStart(i, previous, points));
+      visit.PartTypes(partTypesSize);
+      const std::uint64_t before = kPartsFixedSize + partsSize + partTypesSize;
+      visit.Points(points, before);
+      visit.After(reader.Rest() - before - kPointSize * static_cast<std::uint64_t>(points));
+      return;
+    }
+    case Layout::Unknown:
+      reader.UnknownType();
+  }
+}
+
 }  // namespace morvane

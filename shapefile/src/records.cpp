@@ -92,23 +92,53 @@ class RecordRewriter {
       : in_(in), reader_(in, path, number), out_(out), engine_(engine), mode_(mode), extents_(extents) {}
 
   // Rewrites the next record; false at the end of the input.
-  bool Next();
+  bool Next() {
+    unsigned char header[kRecordHeaderSize];
+    if (!reader_.Begin(header)) return false;
+    out_.Write(header, sizeof header);
+    out_.Write(reader_.TakeType(), 4);
+    hasBox_ = false;
+    WalkRecord(reader_, *this);
+    ++Records;
+    return true;
+  }
 
   std::uint64_t Records = 0;
   std::uint64_t Vertices = 0;
+
+  // The pieces of the record as WalkRecord hands them: everything is copied but the points
+  // and the box.
+  void Null(std::uint64_t rest) { Copy(rest); }
+  // Writes the fixed piece that starts with the record's box, to be completed by Points.
+  void Fixed(unsigned char* fixed, std::size_t size, std::int32_t points) {
+    // Without points there is no extent: the stored corners are converted instead.
+    if (points == 0) ConvertBoxCorners(engine_, mode_, fixed);
+    hasBox_ = true;
+    boxOffset_ = out_.Position();
+    out_.Write(fixed, size);
+  }
+  static bool PartsFollow(std::uint64_t) { return true; }
+  void PartStart(const unsigned char* bytes) { out_.Write(bytes, 4); }
+  void PartTypes(std::uint64_t size) { Copy(size); }
+  void Points(std::int32_t count, std::uint64_t) {
+    Extent extent;
+    ConvertPoints(count, extent);
+    if (!hasBox_) {
+      extents_.Add(extent);
+    } else if (!extent.Empty()) {
+      unsigned char box[kBoxSize];
+      WriteBox(box, extent.Bounds());
+      out_.PatchAt(boxOffset_, box, kBoxSize);
+      extents_.Add(extent);
+    }
+  }
+  void After(std::uint64_t size) { Copy(size); }
 
  private:
   void Copy(std::uint64_t size) {
     if (!CopyBytes(in_, out_, size)) reader_.Damaged(RecordDamage::CutShort);
   }
 
-  void RewritePoint();
-  void RewriteMultiPoint();
-  void RewriteParts();
-
-  // Writes the fixed piece that starts with the record's box, to be completed by FinishBox.
-  std::uint64_t StartBox(unsigned char* fixed, std::size_t size, std::int32_t points);
-  void FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent);
   void ConvertPoints(std::int64_t count, Extent& extent);
 
   Reader& in_;
@@ -117,89 +147,9 @@ class RecordRewriter {
   EngineState& engine_;
   TransformMode mode_;
   Extents& extents_;
+  bool hasBox_ = false;           // the record being rewritten has a box
+  std::uint64_t boxOffset_ = 0;   // where it was written
 };
-
-template <typename Reader, typename Writer, typename Extents>
-bool RecordRewriter<Reader, Writer, Extents>::Next() {
-  unsigned char header[kRecordHeaderSize];
-  if (!reader_.Begin(header)) return false;
-  out_.Write(header, sizeof header);
-  out_.Write(reader_.TakeType(), 4);
-  switch (reader_.Layout().Kind) {
-    case Layout::Null:
-      Copy(reader_.Rest());
-      break;
-    case Layout::Point:
-      RewritePoint();
-      break;
-    case Layout::MultiPoint:
-      RewriteMultiPoint();
-      break;
-    case Layout::Parts:
-      RewriteParts();
-      break;
-    case Layout::Unknown:
-      reader_.UnknownType();
-  }
-  ++Records;
-  return true;
-}
-
-template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::RewritePoint() {
-  reader_.CheckPoint();
-  Extent extent;
-  ConvertPoints(1, extent);
-  extents_.Add(extent);
-  Copy(reader_.Rest() - kPointSize);
-}
-
-template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::RewriteMultiPoint() {
-  unsigned char fixed[kMultiPointFixedSize];
-  const std::int32_t points = reader_.TakeMultiPointFixed(fixed);
-  const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
-  const std::uint64_t boxOffset = StartBox(fixed, sizeof fixed, points);
-  Extent extent;
-  ConvertPoints(points, extent);
-  FinishBox(boxOffset, fixed, extent);
-  Copy(reader_.Rest() - kMultiPointFixedSize - xySize);
-}
-
-template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::RewriteParts() {
-  unsigned char fixed[kPartsFixedSize];
-  const auto [parts, points] = reader_.TakePartsFixed(fixed);
-  const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
-  const std::uint64_t partTypesSize = reader_.Layout().HasPartTypes ? partsSize : 0;
-  const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
-
-  const std::uint64_t boxOffset = StartBox(fixed, sizeof fixed, points);
-  std::int32_t previous = -1;
-  for (std::int32_t i = 0; i < parts; ++i) out_.Write(reader_.TakePartStart(i, previous, points), 4);
-  Copy(partTypesSize);
-  Extent extent;
-  ConvertPoints(points, extent);
-  FinishBox(boxOffset, fixed, extent);
-  Copy(reader_.Rest() - kPartsFixedSize - partsSize - partTypesSize - xySize);
-}
-
-template <typename Reader, typename Writer, typename Extents>
-std::uint64_t RecordRewriter<Reader, Writer, Extents>::StartBox(unsigned char* fixed, std::size_t size, std::int32_t points) {
-  // Without points there is no extent: the stored corners are converted instead.
-  if (points == 0) ConvertBoxCorners(engine_, mode_, fixed);
-  const std::uint64_t boxOffset = out_.Position();
-  out_.Write(fixed, size);
-  return boxOffset;
-}
-
-template <typename Reader, typename Writer, typename Extents>
-void RecordRewriter<Reader, Writer, Extents>::FinishBox(std::uint64_t boxOffset, unsigned char* fixed, const Extent& extent) {
-  if (extent.Empty()) return;
-  WriteBox(fixed, extent.Bounds());
-  out_.PatchAt(boxOffset, fixed, kBoxSize);
-  extents_.Add(extent);
-}
 
 template <typename Reader, typename Writer, typename Extents>
 void RecordRewriter<Reader, Writer, Extents>::ConvertPoints(std::int64_t count, Extent& extent) {

@@ -245,59 +245,35 @@ class ShapeReader {
     if (!reader_.Begin(header)) return false;
     reader_.TakeType();
     starts_.clear();
-    switch (reader_.Layout().Kind) {
-      case Layout::Null:
-        hasNullShapes_ = true;
-        reader_.Skip(reader_.Rest());
-        break;
-      case Layout::Point:
-        reader_.CheckPoint();
-        starts_.push_back(0);
-        ReadPoints(1, 0);
-        break;
-      case Layout::MultiPoint: {
-        unsigned char fixed[kMultiPointFixedSize];
-        const std::int32_t points = reader_.TakeMultiPointFixed(fixed);
-        starts_.push_back(0);
-        ReadPoints(points, kMultiPointFixedSize);
-        break;
-      }
-      case Layout::Parts:
-        ReadParts();
-        break;
-      case Layout::Unknown:
-        reader_.UnknownType();
-    }
+    drawn_ = sampler_.Takes(sample_.Records);
+    WalkRecord(reader_, *this);
     ++sample_.Records;
     return true;
   }
 
- private:
-  void ReadParts() {
-    unsigned char fixed[kPartsFixedSize];
-    const auto [parts, points] = reader_.TakePartsFixed(fixed);
-    // Every part start is checked; those of a record that is drawn are kept, as many as there
-    // are points at most (the rest start parts without points).
-    const bool drawn = sampler_.Takes(sample_.Records);
-    std::int32_t previous = -1;
-    for (std::int32_t i = 0; i < parts; ++i) {
-      reader_.TakePartStart(i, previous, points);
-      if (drawn && previous < points && (starts_.empty() || previous > starts_.back())) starts_.push_back(previous);
-    }
-    const std::uint64_t partsSize = 4 * static_cast<std::uint64_t>(parts);
-    const std::uint64_t partTypesSize = reader_.Layout().HasPartTypes ? partsSize : 0;
-    reader_.Skip(partTypesSize);
-    ReadPoints(points, kPartsFixedSize + partsSize + partTypesSize);
+  // The pieces of the record as WalkRecord hands them.
+  void Null(std::uint64_t rest) {
+    hasNullShapes_ = true;
+    reader_.Skip(rest);
   }
-
+  void Fixed(unsigned char*, std::size_t, std::int32_t points) { points_ = points; }
+  static bool PartsFollow(std::uint64_t) { return true; }
+  // Every part start is checked; those of a record that is drawn are kept, as many as there
+  // are points at most (the rest start parts without points).
+  void PartStart(const unsigned char* bytes) {
+    const std::int32_t first = ReadInt32LE(bytes);
+    if (drawn_ && first < points_ && (starts_.empty() || first > starts_.back())) starts_.push_back(first);
+  }
+  void PartTypes(std::uint64_t size) { reader_.Skip(size); }
   // Reads the record's `points` points into the paths that starts_ begins (points before the
-  // first start belong to no path and are left out), then skips the rest of the record;
-  // `before` bytes of the record came between its shape type and its points.
-  void ReadPoints(std::int32_t points, std::uint64_t before) {
+  // first start belong to no path and are left out); a point or multipoint is one path.
+  void Points(std::int32_t points, std::uint64_t) {
+    if (reader_.Layout().Kind != Layout::Parts) starts_.push_back(0);
     sample_.FileVertices += static_cast<std::uint64_t>(points);
     const std::uint64_t xySize = kPointSize * static_cast<std::uint64_t>(points);
-    if (!sampler_.Takes(sample_.Records)) {
-      reader_.Skip(reader_.Rest() - before);
+    unread_ = 0;
+    if (!drawn_) {
+      unread_ = xySize;  // skipped with what follows them
       return;
     }
     sampler_.BeginShape(KindOf(reader_.Type()), sample_.Records);
@@ -320,13 +296,17 @@ class ShapeReader {
     }
     if (part > 0) sampler_.EndPath();
     sampler_.EndShape();
-    reader_.Skip(reader_.Rest() - before - xySize);
   }
+  void After(std::uint64_t size) { reader_.Skip(unread_ + size); }
 
+ private:
   RecordReader<BufferedReader> reader_;
   Sampler& sampler_;
   ShapeSample& sample_;
   std::vector<std::int32_t> starts_;
+  bool drawn_ = false;       // the record being read is drawn
+  std::int32_t points_ = 0;  // its points, for a multipoint or parts record
+  std::uint64_t unread_ = 0;  // bytes of its points not read
   Extent read_;  // of the finite points of the records read for drawing
   bool hasNullShapes_ = false;
 };

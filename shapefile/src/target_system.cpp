@@ -7,6 +7,7 @@
 
 #include "engine/constants.hpp"
 #include "engine/mode_table.hpp"
+#include "shapefile/mode_systems.hpp"
 
 namespace morvane {
 
@@ -74,29 +75,29 @@ struct Names {
   std::string Spheroid;
 };
 
-Names NamesOf(Datum datum, const Ellipsoid& ellipsoid) {
+Names NamesOf(NamedDatum datum, const Ellipsoid& ellipsoid) {
   std::string spheroid = "Spheroid_" + Digits(ellipsoid.SemiMajorAxis) + "_" +
                          Digits(ellipsoid.InverseFlattening);
   if (SameEllipsoid(ellipsoid, kTwd67)) spheroid = "GRS_1967";
   if (SameEllipsoid(ellipsoid, kGrs80)) spheroid = "GRS_1980";
   if (SameEllipsoid(ellipsoid, kWgs84)) spheroid = "WGS_1984";
   switch (datum) {
-    case Datum::Twd67:
+    case NamedDatum::Twd67:
       return {"TWD_1967", spheroid};
-    case Datum::Twd97:
+    case NamedDatum::Twd97:
       return {"TWD_1997", spheroid};
-    case Datum::Wgs84:
+    case NamedDatum::Wgs84:
       return {"WGS_1984", spheroid};
-    case Datum::LambertGrid:
+    case NamedDatum::Unknown:
       break;
   }
   return {SameEllipsoid(ellipsoid, kWgs84) ? "WGS_1984" : "Lambert_Grid", spheroid};
 }
 
-std::string GeographicWkt(Datum datum, const Names& names, const Ellipsoid& ellipsoid) {
+std::string GeographicWkt(NamedDatum datum, const Names& names, const Ellipsoid& ellipsoid) {
   std::string datumWkt = "DATUM[\"D_" + names.Short + "\",SPHEROID[\"" + names.Spheroid + "\"," +
                          Number(ellipsoid.SemiMajorAxis) + "," + Number(ellipsoid.InverseFlattening) + "]";
-  if (datum == Datum::Twd67) {
+  if (datum == NamedDatum::Twd67) {
     // The engine's TWD67 to WGS84 shift is this translation alone.
     datumWkt += ",TOWGS84[" + Number(kDatum67Translation.X) + "," + Number(kDatum67Translation.Y) + "," +
                 Number(kDatum67Translation.Z) + ",0.0,0.0,0.0,0.0]";
@@ -127,12 +128,13 @@ std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSe
   // The geographic targets on TWD67 all take the TWD67 ellipsoid, that of mode 5 (UTM to TWD67
   // geographic) too.
   const CoordinateSystem& target = RowOf(mode).Target;
+  const ModeSystem& named = TargetOf(mode);
   const Ellipsoid ellipsoid = EllipsoidOf(target, settings, lambert);
-  const Names names = NamesOf(target.System, ellipsoid);
-  const std::string geographic = GeographicWkt(target.System, names, ellipsoid);
+  const Names names = NamesOf(named.Datum, ellipsoid);
+  const std::string geographic = GeographicWkt(named.Datum, names, ellipsoid);
 
-  if (target.Kind == GridKind::Geographic) return geographic;
-  if (target.Kind == GridKind::Lambert) {
+  if (IsGeographic(named)) return geographic;
+  if (named.Grid == NamedGrid::Lambert) {
     return "PROJCS[\"" + names.Short + "_Lambert_Conformal_Conic\"," + geographic +
            ",PROJECTION[\"Lambert_Conformal_Conic\"]," + Parameter("False_Easting", lambert.FalseEasting) + "," +
            Parameter("False_Northing", lambert.FalseNorthing) + "," +
@@ -142,7 +144,7 @@ std::optional<std::string> TargetSystemWkt(TransformMode mode, const TransformSe
            Parameter("Latitude_Of_Origin", Degrees(lambert.OriginLatitude)) + ",UNIT[\"Meter\",1.0]]";
   }
   const TmGrid grid = TmGridOf(target.Kind, settings);
-  return "PROJCS[\"" + names.Short + "_" + std::string(target.GridName) + "_" + Digits(grid.CentralMeridian) +
+  return "PROJCS[\"" + names.Short + "_" + std::string(GridAbbreviation(named.Grid)) + "_" + Digits(grid.CentralMeridian) +
          "E\"," + geographic + ",PROJECTION[\"Transverse_Mercator\"]," +
          Parameter("False_Easting", grid.FalseEasting) + "," + Parameter("False_Northing", 0.0) + "," +
          Parameter("Central_Meridian", grid.CentralMeridian) + "," + Parameter("Scale_Factor", grid.ScaleFactor) +
@@ -185,7 +187,8 @@ bool IsOwnTargetSystem(std::string_view wkt) {
   }
   if (!named) return false;
   if (name == "Lambert_Conformal_Conic") return true;
-  for (const std::string_view grid : {"TM2_", "TM3_", "UTM_"}) {
+  for (const TmGridName& tm : kTmGrids) {
+    const std::string grid = std::string(tm.Name) + "_";
     if (StartsWith(name, grid) && name.size() > grid.size() + 1 && name.back() == 'E') {
       return IsMeridianDigits(name.substr(grid.size(), name.size() - grid.size() - 1));
     }

@@ -31,6 +31,7 @@
 #include "engine/settings.hpp"
 #include "shapefile/file_system.hpp"
 #include "shapefile/headers.hpp"
+#include "shapefile/mode_systems.hpp"  // RegionMatters
 #include "shapefile/projection_file.hpp"
 #include "shapefile/run_error.hpp"
 
@@ -127,11 +128,6 @@ bool PassesCheck(const InputCheck& check);
 
 // Whether the conversion could convert the file at all: not Unreadable.
 bool CanConvert(const InputCheck& check);
-
-// Whether the result of `mode` depends on the region: whether it reads the central meridian
-// the region sets (the Transverse Mercator modes 1 to 6 and 11 to 14). The Lambert modes
-// always use the mainland grid; the datum modes 9, 10, 15 and 16 read no grid.
-bool RegionMatters(TransformMode mode);
 
 // "12, 13", or "1 (region 2), 11 (region 2)" for fits that need another region than `chosen`;
 // modes and regions numbered from 1, as the captions number them.

@@ -1,0 +1,47 @@
+#include "shapefile/mode_systems.hpp"
+
+#include "engine/constants.hpp"
+#include "engine/settings.hpp"
+
+namespace morvane {
+
+bool RegionMatters(TransformMode mode) {
+  if (mode >= kModeCount) return false;
+  return IsTransverseMercator(SourceOf(mode).Grid) || IsTransverseMercator(TargetOf(mode).Grid);
+}
+
+std::optional<double> SourceCentralMeridian(TransformMode mode, Region region) {
+  switch (SourceOf(mode).Grid) {
+    case NamedGrid::Geographic:
+      return std::nullopt;
+    case NamedGrid::Lambert:
+      return kMainlandCentralMeridian * 180.0 / kPi;
+    default:
+      break;
+  }
+  const ModeRow& row = RowOf(mode);
+  const std::optional<Extended> meridian =
+      row.Meridians[static_cast<std::size_t>(region)] ? row.Meridians[static_cast<std::size_t>(region)] : row.GridMeridian;
+  return static_cast<double>(meridian.value_or(TransformSettings{}.CentralMeridian));
+}
+
+NamedSystem SourceSystem(TransformMode mode, Region region) {
+  const ModeSystem& source = SourceOf(mode);
+  return {source.Datum, source.Grid, SourceCentralMeridian(mode, region)};
+}
+
+std::optional<TransformMode> ModeIntoGrid(const ModeSystem& grid) {
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    if (IsGeographic(SourceOf(mode)) && SameSystem(TargetOf(mode), grid)) return mode;
+  }
+  return std::nullopt;
+}
+
+std::optional<TransformMode> ModeOutOfGrid(const ModeSystem& grid) {
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    if (!IsGeographic(SourceOf(mode)) && IsGeographic(TargetOf(mode)) && SameSystem(SourceOf(mode), grid)) return mode;
+  }
+  return std::nullopt;
+}
+
+}  // namespace morvane
