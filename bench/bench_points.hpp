@@ -13,11 +13,6 @@
 
 namespace morvane::bench {
 
-class SilentMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
 struct Point {
   double X, Y;
 };
@@ -68,7 +63,7 @@ inline std::vector<Point> SourcePoints(TransformMode mode, Region region) {
   std::vector<Point> points = GeographicPoints(region);
   const TransformMode preparing = IndexOf(PreparingMode(RowOf(mode).Id));
   if (preparing == mode) return points;
-  SilentMessages messages;
+  IgnoredMessages messages;
   EngineState state(messages);
   if (preparing == IndexOf(Mode::Twd97GeographicToTwd97Tm2)) {  // TWD97 TM2 from TWD97 geographic
     const TransformMode toTwd97 = IndexOf(Mode::Twd67GeographicToTwd97Geographic);

@@ -17,11 +17,6 @@
 namespace morvane {
 namespace {
 
-class IgnoredMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
 struct Region {
   const char* Name;
   int Meridian;

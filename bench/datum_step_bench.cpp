@@ -35,7 +35,7 @@ void ConvertPointsBenchmark(benchmark::State& bench, bool fitted) {
   const std::vector<bench::Point> points = bench::SourcePoints(kMode, kTaiwanRegion);
   std::vector<double> source;
   for (const bench::Point& p : points) source.insert(source.end(), {p.X, p.Y});
-  bench::SilentMessages messages;
+  IgnoredMessages messages;
   EngineState state = EngineFor({kMode, kTaiwanRegion, StepNamed(fitted)}, messages);
   std::vector<double> pairs;
   for (auto _ : bench) {

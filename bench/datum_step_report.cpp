@@ -20,11 +20,6 @@
 namespace morvane {
 namespace {
 
-class IgnoredMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
 struct Misses {
   double Rms = 0;
   double Max = 0;

@@ -23,12 +23,11 @@ namespace {
 
 using bench::kPointCount;
 using bench::Point;
-using bench::SilentMessages;
 using bench::SourcePoints;
 
 void ConvertPointBenchmark(benchmark::State& bench, TransformMode mode, Region region) {
   const std::vector<Point> points = SourcePoints(mode, region);
-  SilentMessages messages;
+  IgnoredMessages messages;
   EngineState state(messages);
   ApplyTransformSettings(state, mode, region);
   std::size_t i = 0;
@@ -50,7 +49,7 @@ void ConvertPointsBenchmark(benchmark::State& bench, TransformMode mode, Region 
     pairs.push_back(p.X);
     pairs.push_back(p.Y);
   }
-  SilentMessages messages;
+  IgnoredMessages messages;
   EngineState state(messages);
   ApplyTransformSettings(state, mode, region);
   std::vector<double> work(pairs.size());

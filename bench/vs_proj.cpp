@@ -231,7 +231,7 @@ int Run(int rounds) {
       input.X.push_back(c.GeographicIn ? p.X * kPi / 180.0 : p.X);
       input.Y.push_back(c.GeographicIn ? p.Y * kPi / 180.0 : p.Y);
     }
-    SilentMessages messages;
+    IgnoredMessages messages;
     EngineState state(messages);
     ApplyTransformSettings(state, mode, c.Region);
 
@@ -285,7 +285,7 @@ int RunEngineOnly(unsigned number, int passes) {
   const std::vector<ModeCase> cases = ModeCases();
   const auto c = std::find_if(cases.begin(), cases.end(), [&](const ModeCase& m) { return IndexOf(m.Id) == mode; });
   const std::vector<Point> points = SourcePoints(mode, c->Region);
-  SilentMessages messages;
+  IgnoredMessages messages;
   EngineState state(messages);
   ApplyTransformSettings(state, mode, c->Region);
   std::vector<double> input;

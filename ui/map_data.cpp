@@ -14,14 +14,8 @@
 namespace morvane {
 namespace {
 
-// A preview shows no boxes: the settings step of a mode in range says nothing anyway.
-class SilentSink : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
-SilentSink& Silent() {
-  static SilentSink sink;
+IgnoredMessages& Silent() {
+  static IgnoredMessages sink;
   return sink;
 }
 

@@ -12,12 +12,6 @@ namespace morvane {
 
 namespace {
 
-// Discards the engine's messages: the geographic-to-grid modes used here show none.
-class QuietMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
 // The region whose two-degree grid is on `meridian`.
 Region RegionOn(int meridian) {
   return RegionTm2Meridian(kIslandsRegion) == meridian ? kIslandsRegion : kTaiwanRegion;
@@ -33,7 +27,7 @@ bool ToTwd67Grid(TransformMode mode, const FittedTransform& transform, double x,
     if (source.Kind == GridKind::Geographic) {
       // TWD67 longitude and latitude through mode 2; TWD97 and WGS84 ones through mode 14.
       const Mode toGrid = source.System == Datum::Twd67 ? Mode::Twd67GeographicToTwd67Tm2 : Mode::Twd97GeographicToTwd97Tm2;
-      QuietMessages quiet;
+      IgnoredMessages quiet;
       EngineState engine = EngineFor({IndexOf(toGrid), RegionOn(transform.Meridian()), {}}, quiet);
       ConvertPoint(engine, IndexOf(toGrid), x, y, e, n);
     }

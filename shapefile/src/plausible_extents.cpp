@@ -15,11 +15,6 @@ namespace morvane {
 
 namespace {
 
-class SilentMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
-
 // Longitude and latitude boxes, loosely, from maps. Region 1: all of Taiwan's territory, from
 // Pratas (116.7°E 20.7°N) to the Diaoyutai islands (123.7°E) and Matsu (26.4°N). Region 2:
 // Penghu, Kinmen and Matsu. Region 3: the mainland.
@@ -48,7 +43,7 @@ Box Widened(const Box& box, double margin) {
 
 // The extent of the boundary of `box` converted with `forward` in `region`.
 Box ConvertedBoundary(TransformMode forward, Region region, const Box& box) {
-  SilentMessages messages;
+  IgnoredMessages messages;
   EngineState engine(messages);
   ApplyTransformSettings(engine, forward, region);
   Extent extent;

@@ -10,10 +10,7 @@
 namespace morvane::test {
 
 // Drops every text it is shown.
-class IgnoringMessages : public MessageSink {
- public:
-  void ShowMessage(const std::string&) override {}
-};
+using IgnoringMessages = IgnoredMessages;
 
 // Keeps every text it is shown.
 class RecordingMessages : public MessageSink {

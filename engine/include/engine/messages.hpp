@@ -12,4 +12,11 @@ class MessageSink {
   virtual void ShowMessage(const std::string& text) = 0;
 };
 
+// Drops every text: for conversions the program makes for itself (the input check's extents,
+// the preview, the fitted area), where a message could only repeat what the run will say.
+class IgnoredMessages : public MessageSink {
+ public:
+  void ShowMessage(const std::string&) override {}
+};
+
 }  // namespace morvane
