@@ -30,12 +30,14 @@ inline constexpr DatumChain k67To84{Geocentric67, DatumShift67To84, LatitudeFrom
 inline constexpr DatumChain k84To67{Geocentric84, DatumShift84To67, LatitudeFromGeocentric67,
                                     LatitudesFromGeocentric67};
 
-template <typename Pass>
-GeographicPoint ShiftDatum(Pass& pass, const DatumChain& chain, Extended longitude, Extended latitude) {
-  const GeocentricPoint source = pass.Step(chain.ToGeocentric(longitude, latitude, 0));
-  const GeocentricPoint shifted = pass.Step(chain.Shift(source));
+// The three stages of `kChain`, each a step of the pass. One instance per chain, so that the
+// compiler takes each into the one chain that calls it.
+template <const DatumChain& kChain, typename Pass>
+GeographicPoint ShiftDatum(Pass& pass, Extended longitude, Extended latitude) {
+  const GeocentricPoint source = pass.Step(kChain.ToGeocentric(longitude, latitude, 0));
+  const GeocentricPoint shifted = pass.Step(kChain.Shift(source));
   const Extended outLongitude = pass.Step(LongitudeFromGeocentric(shifted.X, shifted.Y));
-  const Extended outLatitude = pass.Step(chain.Latitude(shifted.X, shifted.Y, shifted.Z));
+  const Extended outLatitude = pass.Step(kChain.Latitude(shifted.X, shifted.Y, shifted.Z));
   return {outLongitude, outLatitude};
 }
 
@@ -65,7 +67,7 @@ template <const DatumChain& kChain>
 struct GeographicToGeographic {
   template <typename Pass>
   static void Point(Pass& pass, EngineState&, double x, double y, double& outX, double& outY) {
-    const GeographicPoint shifted = ShiftDatum(pass, kChain, x, y);
+    const GeographicPoint shifted = ShiftDatum<kChain>(pass, x, y);
     const double lon = pass.Narrowed(shifted.Longitude);
     const double lat = pass.Narrowed(shifted.Latitude);
     pass.Store(outX, lon);

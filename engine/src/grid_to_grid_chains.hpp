@@ -39,7 +39,7 @@ struct Twd67GridToTwd97Grid {
     if constexpr (Pass::kChecked) {
       const TmFootpoint footpoint = pass.Step(TmFootpointOf(state.Grids.For(settings), x, y));
       const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
-      g97 = ShiftDatum(pass, k67To97, geographic.Longitude, geographic.Latitude);
+      g97 = ShiftDatum<k67To97>(pass, geographic.Longitude, geographic.Latitude);
     } else {
       const GeographicPointDouble radians = TmGeographicNarrowed(state.Grids.For(settings), x, y, true);
       g97 = ShiftFromGeocentric(k67To97, Geocentric67At(radians.Latitude, radians.Longitude));
@@ -101,7 +101,7 @@ struct Twd97GridToTwd67Grid {
     if constexpr (Pass::kChecked) {
       const TmFootpoint footpoint = pass.Step(Tm2FootpointOf97(x, y));
       const GeographicPoint geographic = GeographicAt(pass, footpoint, settings.CentralMeridian);
-      g67 = ShiftDatum(pass, k97To67, geographic.Longitude, geographic.Latitude);
+      g67 = ShiftDatum<k97To67>(pass, geographic.Longitude, geographic.Latitude);
     } else {
       const GeographicPointDouble radians = Tm2RadiansNarrowed97(settings.CentralMeridian, x, y);
       g67 = ShiftFromGeocentric(k97To67, Geocentric97At(radians.Latitude, radians.Longitude));
