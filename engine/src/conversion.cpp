@@ -3,7 +3,7 @@
 #include "engine/constants.hpp"
 #include "engine/mode_table.hpp"
 #include "engine/plane_transform.hpp"
-#include "fitted_datum.hpp"
+#include "chain_dispatch.hpp"
 
 namespace morvane {
 

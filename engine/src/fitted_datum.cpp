@@ -55,18 +55,17 @@ bool GeographicInverse(const FittedTransform& transform, const TmSettingsGrid& g
   return settled;
 }
 
-// One point of `chain`; false if the inverse does not settle. One code path for the one-point
+// One point in `form`; false if the inverse does not settle. One code path for the one-point
 // and the several-point forms, so that both give the same results bit for bit.
-bool FittedChain(const FittedTransform& transform, const TmSettingsGrid& grid67, Chain chain, double x, double y,
+bool FittedChain(const FittedTransform& transform, const TmSettingsGrid& grid67, FittedForm form, double x, double y,
                  double& outX, double& outY) {
-  switch (chain) {
-    case Chain::Twd67GridToTwd97Grid:
+  switch (form) {
+    case FittedForm::GridForward:
       transform.Forward(x, y, outX, outY);
       return true;
-    case Chain::Twd97GridToTwd67Grid:
+    case FittedForm::GridInverse:
       return transform.Inverse(x, y, outX, outY);
-    case Chain::Twd67ToTwd97:
-    case Chain::Twd67ToWgs84:
+    case FittedForm::GeographicForward:
       GeographicForward(transform, grid67, x, y, outX, outY);
       return true;
     default:
@@ -81,32 +80,18 @@ bool FittedChain(const FittedTransform& transform, const TmSettingsGrid& grid67,
 
 }  // namespace
 
-bool TakesFittedDatum(Chain chain) {
-  switch (chain) {
-    case Chain::Twd67ToTwd97:
-    case Chain::Twd97ToTwd67:
-    case Chain::Twd67ToWgs84:
-    case Chain::Wgs84ToTwd67:
-    case Chain::Twd67GridToTwd97Grid:
-    case Chain::Twd97GridToTwd67Grid:
-      return true;
-    default:
-      return false;
-  }
-}
-
-void ConvertPointFitted(const FittedTransform& transform, Chain chain, double x, double y, double& outX,
+void ConvertPointFitted(const FittedTransform& transform, FittedForm form, double x, double y, double& outX,
                         double& outY) {
   const TmSettingsGrid& grid67 = Twd67Tm2Grid(transform.Meridian());
   double resultX = 0;
   double resultY = 0;
-  bool settled = FittedChain(transform, grid67, chain, x, y, resultX, resultY);
+  bool settled = FittedChain(transform, grid67, form, x, y, resultX, resultY);
   processor::Materialise(resultX);
   processor::Materialise(resultY);
   if (FloatingPointFlagsRaised()) {
     // Perhaps the caller's flag: once more from clear flags, which fails only on our own.
     ClearFloatingPointFlags();
-    settled = FittedChain(transform, grid67, chain, x, y, resultX, resultY);
+    settled = FittedChain(transform, grid67, form, x, y, resultX, resultY);
     processor::Materialise(resultX);
     processor::Materialise(resultY);
     CheckFloatingPointFlags();
@@ -116,11 +101,11 @@ void ConvertPointFitted(const FittedTransform& transform, Chain chain, double x,
   outY = resultY;
 }
 
-bool ConvertPairsFitted(const FittedTransform& transform, Chain chain, const double* pairs, std::size_t count,
+bool ConvertPairsFitted(const FittedTransform& transform, FittedForm form, const double* pairs, std::size_t count,
                         double* results) {
   const TmSettingsGrid& grid67 = Twd67Tm2Grid(transform.Meridian());
   for (std::size_t i = 0; i < count; ++i) {
-    if (!FittedChain(transform, grid67, chain, pairs[2 * i], pairs[2 * i + 1], results[2 * i], results[2 * i + 1])) {
+    if (!FittedChain(transform, grid67, form, pairs[2 * i], pairs[2 * i + 1], results[2 * i], results[2 * i + 1])) {
       return false;
     }
   }

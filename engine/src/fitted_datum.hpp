@@ -12,25 +12,29 @@
 
 #include <cstddef>
 
-#include "engine/mode_table.hpp"
-
 namespace morvane {
 
 class FittedTransform;
 
-// Whether `chain` is a datum chain that a fitted transform takes over.
-bool TakesFittedDatum(Chain chain);
+// How a fitted transform takes over a chain (the chain's row in chain_dispatch.hpp says which).
+enum class FittedForm {
+  None,               // the chain shifts no datum: a fitted transform leaves it alone
+  GridForward,        // mode 11: Forward
+  GridInverse,        // mode 12: Inverse
+  GeographicForward,  // modes 9 and 15: through the TWD67 TM2 grid, Forward, the fixed TWD97 inverse
+  GeographicInverse,  // modes 10 and 16: the reverse
+};
 
-// One point through `chain` with `transform`: stores both outputs, or throws FloatingPointError
-// (a trapped flag) or ConversionError (a Local inverse that does not settle) with nothing
-// stored. The caller has refused inputs that are not finite.
-void ConvertPointFitted(const FittedTransform& transform, Chain chain, double x, double y, double& outX,
+// One point in `form` (not None) with `transform`: stores both outputs, or throws
+// FloatingPointError (a trapped flag) or ConversionError (a Local inverse that does not settle)
+// with nothing stored. The caller has refused inputs that are not finite.
+void ConvertPointFitted(const FittedTransform& transform, FittedForm form, double x, double y, double& outX,
                         double& outY);
 
-// `count` pairs of `pairs` through `chain` into `results`, exactly as ConvertPointFitted would
-// compute them, without reading the flags (the caller reads them once for a block). Returns
-// false if a point must go through ConvertPointFitted, which then fails.
-bool ConvertPairsFitted(const FittedTransform& transform, Chain chain, const double* pairs, std::size_t count,
+// `count` pairs of `pairs` in `form` into `results`, exactly as ConvertPointFitted would compute
+// them, without reading the flags (the caller reads them once for a block). Returns false if a
+// point must go through ConvertPointFitted, which then fails.
+bool ConvertPairsFitted(const FittedTransform& transform, FittedForm form, const double* pairs, std::size_t count,
                         double* results);
 
 }  // namespace morvane
