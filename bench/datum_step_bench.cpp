@@ -16,6 +16,7 @@
 #include "bench_points.hpp"
 #include "engine/builtin_transforms.hpp"
 #include "engine/conversion.hpp"
+#include "bench_feedback.hpp"
 #include "machine.hpp"
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
@@ -105,19 +106,11 @@ void Generate(const std::string& folder) {
   WriteBytes(folder + "/wells.dbf", std::vector<unsigned char>(64, 0));
 }
 
-class QuietFeedback : public RunFeedback {
- public:
-  void ShowMessage(const std::string&) override {}
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-};
-
 void ConvertFileBenchmark(benchmark::State& bench, bool fitted) {
   const std::string folder = (std::filesystem::temp_directory_path() / "morvane-datum-step-bench").string();
   std::filesystem::create_directories(folder);
   Generate(folder);
-  QuietFeedback feedback;
+  bench::BenchFeedback feedback;
   LocalFileSystem files;
   const Conversion conversion{kMode, kTaiwanRegion, StepNamed(fitted)};
   EngineState engine = EngineFor(conversion, feedback);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/modes.hpp"
+#include "bench_feedback.hpp"
 #include "machine.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/folder_listing.hpp"
@@ -25,14 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-class QuietFeedback : public morvane::RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-};
 
 double Seconds(const std::function<void()>& work) {
   const auto start = Clock::now();
@@ -94,7 +87,7 @@ int main() {
     }
   }
   morvane::LocalFileSystem files;
-  QuietFeedback feedback;
+  morvane::bench::BenchFeedback feedback;
   morvane::EngineState engine(feedback);
   morvane::ApplyTransformSettings(engine, 0, 0);
   const double firstUse = Seconds([] { morvane::PlausibleExtent(0, 0); });  // derived once, on first use

@@ -31,19 +31,12 @@
 #include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/headers.hpp"
+#include "bench_feedback.hpp"
 #include "machine.hpp"
 
 namespace {
 
 using morvane::TransformMode;
-
-class SilentFeedback : public morvane::RunFeedback {
- public:
-  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  void ShowCompletion(const std::string&, const std::string&) override {}
-  void SetOverallProgress(int) override {}
-  void SetFileProgress(int) override {}
-};
 
 double CpuSeconds() {
   rusage usage{};
@@ -196,7 +189,7 @@ std::vector<double> ReadVertices(const std::string& path) {
 // command line takes them): the engine's share of converting that file.
 int TimeEngineOnly(const std::string& path, int mode, int region) {
   const std::vector<double> xy = ReadVertices(path);
-  SilentFeedback feedback;
+  morvane::bench::BenchFeedback feedback;
   morvane::EngineState engine(feedback);
   const auto engineMode = static_cast<TransformMode>(mode - 1);
   morvane::ApplyTransformSettings(engine, engineMode, region - 1);
@@ -246,7 +239,7 @@ int main(int argc, char** argv) {
   std::printf("plain copy of the three files: %.3f s [%.3f s CPU], %.0f MB/s\n", copy.Wall, copy.Cpu,
               megabytes / copy.Wall);
 
-  SilentFeedback feedback;
+  morvane::bench::BenchFeedback feedback;
   // One thread, and as many as the processor has (the default of the window and the command line).
   std::vector<unsigned> threadCounts = {1};
   if (morvane::CoreCount() > 1) threadCounts.push_back(morvane::CoreCount());
