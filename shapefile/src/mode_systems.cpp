@@ -30,18 +30,4 @@ NamedSystem SourceSystem(TransformMode mode, Region region) {
   return {source.Datum, source.Grid, SourceCentralMeridian(mode, region)};
 }
 
-std::optional<TransformMode> ModeIntoGrid(const ModeSystem& grid) {
-  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
-    if (IsGeographic(SourceOf(mode)) && SameSystem(TargetOf(mode), grid)) return mode;
-  }
-  return std::nullopt;
-}
-
-std::optional<TransformMode> ModeOutOfGrid(const ModeSystem& grid) {
-  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
-    if (!IsGeographic(SourceOf(mode)) && IsGeographic(TargetOf(mode)) && SameSystem(SourceOf(mode), grid)) return mode;
-  }
-  return std::nullopt;
-}
-
 }  // namespace morvane

@@ -69,6 +69,8 @@ Box ConvertedBoundary(TransformMode forward, Region region, const Box& box) {
   return extent.Bounds();
 }
 
+static_assert(EveryReadGridIsWritten(), "a grid that modes read needs a mode that writes it from longitude and latitude");
+
 // `area` (longitude and latitude) in the source of `mode` in `region`.
 Box InSource(TransformMode mode, Region region, const Box& area) {
   if (IsGeographicSource(mode)) return area;

@@ -104,10 +104,30 @@ NamedSystem SourceSystem(TransformMode mode, Region region);
 
 // The first mode that converts longitude and latitude into `grid` (on its datum); nullopt for
 // none.
-std::optional<TransformMode> ModeIntoGrid(const ModeSystem& grid);
+constexpr std::optional<TransformMode> ModeIntoGrid(const ModeSystem& grid) {
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    if (IsGeographic(SourceOf(mode)) && SameSystem(TargetOf(mode), grid)) return mode;
+  }
+  return std::nullopt;
+}
 
 // The first mode that converts `grid` into longitude and latitude on its datum; nullopt for
 // none (and for longitude and latitude themselves).
-std::optional<TransformMode> ModeOutOfGrid(const ModeSystem& grid);
+constexpr std::optional<TransformMode> ModeOutOfGrid(const ModeSystem& grid) {
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    if (!IsGeographic(SourceOf(mode)) && IsGeographic(TargetOf(mode)) && SameSystem(SourceOf(mode), grid)) return mode;
+  }
+  return std::nullopt;
+}
+
+// Whether every grid a mode reads is one that some mode writes from longitude and latitude:
+// the input check finds a grid's plausible extent by converting a box of longitudes and
+// latitudes into it.
+constexpr bool EveryReadGridIsWritten() {
+  for (TransformMode mode = 0; mode < kModeCount; ++mode) {
+    if (!IsGeographicSource(mode) && !ModeIntoGrid(SourceOf(mode))) return false;
+  }
+  return true;
+}
 
 }  // namespace morvane
