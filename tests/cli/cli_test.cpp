@@ -1,9 +1,7 @@
 // Spawns morvane-cli on small generated shapefiles and on coordinate text, and checks exit
 // statuses, messages and outputs. Converted coordinates are compared with the engine itself.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,11 +18,10 @@
 #include "engine/modes.hpp"
 #include "engine/plane_model_file.hpp"
 #include "engine/plane_transform.hpp"
+#include "support/child_process.hpp"
 #include "support/fail_on_message.hpp"
 #include "support/file_bytes.hpp"
 #include "support/shapefile_writer.hpp"
-
-extern char** environ;
 
 namespace morvane {
 namespace {
@@ -33,46 +30,21 @@ namespace fs = std::filesystem;
 
 using test::FailOnMessage;
 using test::PointShapefile;
+using test::ProcessResult;
 using test::ReadFileText;
 using test::ReadPoints;
+using test::RunProcess;
 using test::TempFolder;
 using test::WriteFileText;
 using test::WriteShapefile;
 
 // ---- running the program --------------------------------------------------------------
 
-struct CliResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-// Runs morvane-cli with `args`, `input` on stdin, stdout and stderr captured through files.
-CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-  TempFolder io;
-  WriteFileText(io / "in", input);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  std::vector<char*> argv{const_cast<char*>(MORVANE_CLI_PATH)};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-
-  CliResult result;
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, MORVANE_CLI_PATH, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " MORVANE_CLI_PATH);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = ReadFileText(io / "out");
-  result.Err = ReadFileText(io / "err");
-  return result;
+// Runs morvane-cli with `args`, `input` on stdin, stdout and stderr captured.
+ProcessResult RunCli(const std::vector<std::string>& args, const std::string& input = "") {
+  std::vector<std::string> argv{MORVANE_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProcess(argv, input);
 }
 
 // Runs morvane-cli with its stdout and stderr on a pseudo-terminal; returns what it showed.
@@ -157,7 +129,7 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
     WriteShapefile(dir, names[i], PointShapefile(inputs[i]));
   const std::string inputBytes = ReadFileText(dir / "beta.shp");
 
-  const CliResult result = RunCli({"convert", "--mode", "2", "--region", "2", dir.Path()});
+  const ProcessResult result = RunCli({"convert", "--mode", "2", "--region", "2", dir.Path()});
 
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, "");
@@ -179,7 +151,7 @@ TEST(ConvertCommand, ConvertsEveryShapefileOfAFolder) {
   // A .shp operand converts that file alone, with --quiet leaving stderr empty.
   // Its earlier outputs are replaced with --overwrite.
   fs::remove(dir / "gamma_1.shp");
-  const CliResult single =
+  const ProcessResult single =
       RunCli({"convert", "--mode=2", "--region=2", "--quiet", "--overwrite", dir / "gamma.shp"});
   EXPECT_EQ(single.Status, 0) << single.Err;
   EXPECT_EQ(single.Err, "");
@@ -195,7 +167,7 @@ TEST(ConvertCommand, SecondRunLeavesEarlierOutputsAloneUnlessTold) {
   ASSERT_EQ(RunCli(base).Status, 0);
   const std::string first = ReadFileText(dir / "roads_1.shp");
 
-  const CliResult again = RunCli(base);
+  const ProcessResult again = RunCli(base);
   EXPECT_EQ(again.Status, 1);
   EXPECT_NE(again.Err.find("morvane-cli: skipped: " + (dir / "roads.shp") + ": " +
                            (dir / "roads_1.shp") + " already exists (--overwrite replaces it)\n"),
@@ -207,13 +179,13 @@ TEST(ConvertCommand, SecondRunLeavesEarlierOutputsAloneUnlessTold) {
 
   std::vector<std::string> overwrite = base;
   overwrite.push_back("--overwrite");
-  const CliResult replaced = RunCli(overwrite);
+  const ProcessResult replaced = RunCli(overwrite);
   EXPECT_EQ(replaced.Status, 0) << replaced.Err;
   EXPECT_FALSE(Exists(dir / "roads_1_1.shp"));
   EXPECT_EQ(ReadFileText(dir / "roads_1.shp"), first);  // the same conversion again
 
   // Back from the grid: the output's own coordinates are what mode 1 takes.
-  const CliResult named = RunCli({"convert", "--mode", "1", "--region", "1", dir / "roads_1.shp"});
+  const ProcessResult named = RunCli({"convert", "--mode", "1", "--region", "1", dir / "roads_1.shp"});
   EXPECT_EQ(named.Status, 0) << named.Err;
   EXPECT_TRUE(Exists(dir / "roads_1_1.shp"));
 }
@@ -245,7 +217,7 @@ TEST_P(ConvertFailures, MissingCompanions) {
     args.push_back(dir / (std::string(name) + ".shp"));
   }
 
-  const CliResult result = RunCli(args);
+  const ProcessResult result = RunCli(args);
 
   EXPECT_EQ(result.Status, 1);
   std::string expected;
@@ -294,7 +266,7 @@ TEST(ConvertCommand, TextFileNamedShpIsNotAShapefileAndNothingIsWritten) {
   WriteFileText(dir / "towns.shx", text);
   WriteFileText(dir / "towns.dbf", "attributes");
 
-  const CliResult result =
+  const ProcessResult result =
       RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", dir / "towns.shp"});
 
   EXPECT_EQ(result.Status, 1);
@@ -312,7 +284,7 @@ TEST(ConvertCommand, EngineErrorNamesTheFileAndEndsTheRun) {
   WriteShapefile(dir, "broken", PointShapefile({{121.0, 24.0}, {std::nan(""), 24.0}}));
   WriteShapefile(dir, "after", PointShapefile(SamplePoints(2, 121.0, 24.0)));
 
-  const CliResult result = RunCli({"convert", "--mode", "9", "--region", "1", "--quiet", "--force",
+  const ProcessResult result = RunCli({"convert", "--mode", "9", "--region", "1", "--quiet", "--force",
                                    (dir / "broken.shp"), dir / "after.shp"});
 
   EXPECT_EQ(result.Status, 1);
@@ -356,8 +328,8 @@ TEST(ConvertCommand, ParallelJobsWriteWhatASerialRunWrites) {
     return args;
   };
 
-  const CliResult one = RunCli(arguments(serial, {}));
-  const CliResult two = RunCli(arguments(parallel, {"--jobs", "2"}));
+  const ProcessResult one = RunCli(arguments(serial, {}));
+  const ProcessResult two = RunCli(arguments(parallel, {"--jobs", "2"}));
 
   EXPECT_EQ(one.Status, 0) << one.Err;
   EXPECT_EQ(two.Status, 0) << two.Err;
@@ -421,7 +393,7 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
   WriteCheckInputs(dir);
   const auto before = FolderContents(dir.Path());
 
-  const CliResult all = RunCli({"check", "--mode", "11", "--region", "1", dir / "grid.shp",
+  const ProcessResult all = RunCli({"check", "--mode", "11", "--region", "1", dir / "grid.shp",
                                 (dir / "degrees.shp"), dir / "twd97.shp"});
 
   EXPECT_EQ(all.Status, 1);
@@ -441,19 +413,19 @@ TEST(CheckCommand, PrintsAVerdictPerFileAndWritesNothing) {
   EXPECT_EQ(FolderContents(dir.Path()), before);
 
   // Every file plausible: exit 0; the fitting modes are listed also then.
-  const CliResult fitting = RunCli({"check", "--mode", "12", "--region", "1", dir / "twd97.shp"});
+  const ProcessResult fitting = RunCli({"check", "--mode", "12", "--region", "1", dir / "twd97.shp"});
   EXPECT_EQ(fitting.Status, 0);
   EXPECT_EQ(fitting.Out, (dir / "twd97.shp") + ": plausible; modes that fit its .prj: 12, 13\n");
   // A folder stands for its shapefiles; a file that cannot be read is not plausible.
   WriteFileText(dir / "broken.shp", "short");
-  const CliResult folder = RunCli({"check", "--mode", "2", "--region", "1", dir.Path()});
+  const ProcessResult folder = RunCli({"check", "--mode", "2", "--region", "1", dir.Path()});
   EXPECT_EQ(folder.Status, 1);
   EXPECT_NE(folder.Out.find((dir / "degrees.shp") + ": plausible\n"), std::string::npos) << folder.Out;
   EXPECT_NE(folder.Out.find((dir / "broken.shp") + ": unreadable: File " + (dir / "broken.shp") +
                            " is damaged: its header is shorter than 100 bytes\n"),
             std::string::npos)
       << folder.Out;
-  const CliResult usage = RunCli({"check", "--mode", "2", dir.Path()});
+  const ProcessResult usage = RunCli({"check", "--mode", "2", dir.Path()});
   EXPECT_EQ(usage.Status, 2);
 }
 
@@ -481,8 +453,8 @@ TEST(CheckCommand, SaysWhatConvertWillFailOn) {
     WriteShapefile(dir, "in", PointShapefile(SamplePoints(3, 121.0, 24.0)));
     c.Spoil(dir);
     const std::string path = (dir / "in.shp");
-    const CliResult check = RunCli({"check", "--mode", "2", "--region", "1", path});
-    const CliResult convert = RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", path});
+    const ProcessResult check = RunCli({"check", "--mode", "2", "--region", "1", path});
+    const ProcessResult convert = RunCli({"convert", "--mode", "2", "--region", "1", "--quiet", path});
     EXPECT_EQ(check.Status, 1);
     EXPECT_EQ(convert.Status, 1);
     const std::string said = path + ": unreadable: ";
@@ -514,7 +486,7 @@ TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
   };
 
   // The first refusal ends the run before anything is written.
-  const CliResult first = RunCli(args({"--quiet"}));
+  const ProcessResult first = RunCli(args({"--quiet"}));
   EXPECT_EQ(first.Status, 1);
   EXPECT_EQ(first.Err.rfind("morvane-cli: " + metres + ": not converted: its coordinates (x 250000 to 300000", 0), 0u)
       << first.Err;
@@ -522,7 +494,7 @@ TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
   EXPECT_EQ(OutputNames(dir.Path()), std::vector<std::string>{});
 
   // --keep-going: every refusal named with its reason, the others converted.
-  const CliResult going = RunCli(args({"--quiet", "--keep-going"}));
+  const ProcessResult going = RunCli(args({"--quiet", "--keep-going"}));
   EXPECT_EQ(going.Status, 1);
   EXPECT_NE(going.Err.find("morvane-cli: " + metres + ": not converted: its coordinates"), std::string::npos) << going.Err;
   EXPECT_NE(going.Err.find("morvane-cli: " + twd97 + ": not converted: its .prj names the TWD97 longitude and latitude, "
@@ -534,7 +506,7 @@ TEST(ConvertCommand, RefusesFilesThatDoNotLookLikeTheSourceUnlessForced) {
   for (const auto& [name, bytes] : inputs) EXPECT_EQ(ReadFileText(dir / name), bytes) << name;
 
   // --force converts them all (--overwrite: good.shp's outputs are there now).
-  const CliResult forced = RunCli(args({"--force", "--overwrite"}));
+  const ProcessResult forced = RunCli(args({"--force", "--overwrite"}));
   EXPECT_EQ(forced.Status, 0) << forced.Err;
   EXPECT_EQ(ParseSummary(forced.Err).first, "3 files converted") << forced.Err;
   EXPECT_TRUE(Exists(dir / "metres_1.shp"));
@@ -576,7 +548,7 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndTouchNothing) {
     std::string joined;
     for (const std::string& arg : args) joined += arg + ' ';
     SCOPED_TRACE(joined);
-    const CliResult result = RunCli(args);
+    const ProcessResult result = RunCli(args);
     EXPECT_EQ(result.Status, 2);
     EXPECT_EQ(result.Out, "");
     EXPECT_EQ(result.Err.rfind("morvane-cli: ", 0), 0u) << result.Err;
@@ -589,7 +561,7 @@ TEST(CommandLine, HelpOnEveryCommand) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--help"}, {"convert", "--help"}, {"check", "--help"}, {"point", "-h"}, {"modes", "--help"}}) {
     SCOPED_TRACE(args.front());
-    const CliResult result = RunCli(args);
+    const ProcessResult result = RunCli(args);
     EXPECT_EQ(result.Status, 0);
     EXPECT_EQ(result.Out.rfind("usage: morvane-cli " + (args.size() > 1 ? args[0] : ""), 0), 0u)
         << result.Out;
@@ -598,7 +570,7 @@ TEST(CommandLine, HelpOnEveryCommand) {
 }
 
 TEST(CommandLine, ModesListsEveryCaptionUnderItsNumber) {
-  const CliResult result = RunCli({"modes"});
+  const ProcessResult result = RunCli({"modes"});
   EXPECT_EQ(result.Status, 0);
   for (std::size_t i = 0; i < kModeCount; ++i) {
     char number[8];
@@ -665,7 +637,7 @@ TEST_P(PointCommand, ConvertsGoodLinesAndNamesBadOnes) {
   const PointCase& c = GetParam();
   std::vector<std::string> args = {"point", "--mode", std::to_string(c.Mode), "--region", std::to_string(c.Region)};
   if (c.Force) args.push_back("--force");
-  const CliResult result = RunCli(args, c.Input);
+  const ProcessResult result = RunCli(args, c.Input);
 
   EXPECT_EQ(result.Status, c.BadLines.empty() ? 0 : 1);
   std::istringstream out(result.Out);
@@ -714,7 +686,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PointCommand, ConvertsOnePairFromArguments) {
   // A negative number is an operand, not an option. The pair lies far from Taiwan: --force.
-  const CliResult result = RunCli({"point", "--mode", "9", "--region", "1", "--force", "-121.5", "24"});
+  const ProcessResult result = RunCli({"point", "--mode", "9", "--region", "1", "--force", "-121.5", "24"});
   EXPECT_EQ(result.Status, 0) << result.Err;
   const Point expected = EngineConvert(9, 1, {-121.5, 24});
   EXPECT_EQ(result.Out.back(), '\n');
@@ -755,7 +727,7 @@ TEST(PointCommand, RefusesPairsOutsideTheSourceUnlessForced) {
     SCOPED_TRACE(c.Name);
     std::vector<std::string> args = {"point"};
     args.insert(args.end(), c.Args.begin(), c.Args.end());
-    const CliResult result = RunCli(args, c.Input);
+    const ProcessResult result = RunCli(args, c.Input);
     EXPECT_EQ(result.Status, c.Status) << result.Err;
     EXPECT_EQ(static_cast<std::size_t>(std::count(result.Out.begin(), result.Out.end(), '\n')), c.OutputLines)
         << result.Out;
@@ -790,14 +762,14 @@ TEST(DatumOption, PointConvertsWithTheBuiltInStepOrAModelFile) {
   const Point expected = EngineConvertFitted(11, 2, in);
   for (const std::string& datum : {std::string("common-points"), dir / "penghu.model"}) {
     SCOPED_TRACE(datum);
-    const CliResult result = RunCli({"point", "--mode", "11", "--region", "2", "--datum", datum, "300000.25", "2600000.5"});
+    const ProcessResult result = RunCli({"point", "--mode", "11", "--region", "2", "--datum", datum, "300000.25", "2600000.5"});
     ASSERT_EQ(result.Status, 0) << result.Err;
     const Point printed = ParseOutputLine(result.Out.substr(0, result.Out.size() - 1));
     EXPECT_EQ(printed.X, expected.X);
     EXPECT_EQ(printed.Y, expected.Y);
   }
   // The standard step is the default and differs by metres.
-  const CliResult standard = RunCli({"point", "--mode", "11", "--region", "2", "--datum", "standard", "300000.25", "2600000.5"});
+  const ProcessResult standard = RunCli({"point", "--mode", "11", "--region", "2", "--datum", "standard", "300000.25", "2600000.5"});
   ASSERT_EQ(standard.Status, 0) << standard.Err;
   EXPECT_EQ(standard.Out, RunCli({"point", "--mode", "11", "--region", "2", "300000.25", "2600000.5"}).Out);
   const Point plain = ParseOutputLine(standard.Out.substr(0, standard.Out.size() - 1));
@@ -809,7 +781,7 @@ TEST(DatumOption, ConvertWritesTheReportAndNamesTheStepAndAStandardRunRemovesIt)
   const std::vector<Point> points = SamplePoints(3, 120.9, 23.8);
   WriteShapefile(dir, "wells", PointShapefile(points));
   const std::string file = (dir / "wells.shp");
-  const CliResult fitted = RunCli({"convert", "--mode", "9", "--region", "1", "--datum", "common-points", file});
+  const ProcessResult fitted = RunCli({"convert", "--mode", "9", "--region", "1", "--datum", "common-points", file});
   ASSERT_EQ(fitted.Status, 0) << fitted.Err;
   const auto [counts, vertices] = ParseSummary(fitted.Err);
   EXPECT_EQ(counts.rfind("1 file converted, datum step common-points (leave-one-out RMS ", 0), 0u) << fitted.Err;
@@ -825,7 +797,7 @@ TEST(DatumOption, ConvertWritesTheReportAndNamesTheStepAndAStandardRunRemovesIt)
   EXPECT_NE(report.find("Datum step: common-points"), std::string::npos) << report;
   EXPECT_NE(report.find("Meridian: 121"), std::string::npos) << report;
 
-  const CliResult standard = RunCli({"convert", "--mode", "9", "--region", "1", "--overwrite", file});
+  const ProcessResult standard = RunCli({"convert", "--mode", "9", "--region", "1", "--overwrite", file});
   ASSERT_EQ(standard.Status, 0) << standard.Err;
   EXPECT_EQ(ParseSummary(standard.Err).first, "1 file converted") << standard.Err;
   EXPECT_FALSE(Exists(dir / "wells_1.datum.txt"));
@@ -858,7 +830,7 @@ TEST(DatumOption, UsageErrorsNameTheProblemAndTouchNothing) {
     std::string joined;
     for (const std::string& arg : c.Args) joined += arg + ' ';
     SCOPED_TRACE(joined);
-    const CliResult result = RunCli(c.Args);
+    const ProcessResult result = RunCli(c.Args);
     EXPECT_EQ(result.Status, 2);
     EXPECT_EQ(result.Out, "");
     EXPECT_EQ(result.Err.rfind("morvane-cli: --datum ", 0), 0u) << result.Err;
@@ -875,8 +847,8 @@ TEST(DatumOption, CheckWarnsWhereTheModelExtrapolatesWithoutChangingTheVerdict) 
   for (const std::string name : {"penghu", "kinmen"}) {
     SCOPED_TRACE(name);
     const std::string file = (dir / (name + ".shp"));
-    const CliResult plain = RunCli({"check", "--mode", "9", "--region", "2", file});
-    const CliResult fitted = RunCli({"check", "--mode", "9", "--region", "2", "--datum", "common-points", file});
+    const ProcessResult plain = RunCli({"check", "--mode", "9", "--region", "2", file});
+    const ProcessResult fitted = RunCli({"check", "--mode", "9", "--region", "2", "--datum", "common-points", file});
     EXPECT_EQ(fitted.Status, plain.Status);
     EXPECT_EQ(fitted.Out, plain.Out);
     const bool warned = fitted.Err.find("morvane-cli: warning: " + file + " reaches ") == 0 &&

@@ -1,10 +1,6 @@
 // `morvane-cli fit` run as a user would: the report, the model and residual files, the exit
 // statuses and refusals, and the PROJ pipeline applied by cct. The engine's Fit is the oracle.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -16,53 +12,31 @@
 #include "engine/common_points.hpp"
 #include "engine/plane_fit.hpp"
 #include "engine/plane_model_file.hpp"
+#include "support/child_process.hpp"
 #include "support/file_bytes.hpp"
 #include "support/temp_folder.hpp"
-
-extern char** environ;
 
 namespace morvane {
 namespace {
 
+using test::ProcessResult;
 using test::ReadFileText;
+using test::RunProcess;
 using test::TempFolder;
 using test::WriteFileText;
 
 constexpr const char* kCct = "/usr/bin/cct";
 const std::string kShippedPoints = MORVANE_SOURCE_DIR "/data/common-points/taiwan-common-points.csv";
 
-struct RunResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
 // Runs `program` with `args` and `input` on standard input, capturing its outputs.
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& input = "") {
-  TempFolder io;
-  WriteFileText(io / "in", input);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, (io / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " + program);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  RunResult result;
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = ReadFileText(io / "out");
-  result.Err = ReadFileText(io / "err");
-  return result;
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input = "") {
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProcess(argv, input);
 }
 
-RunResult RunFit(const std::vector<std::string>& args) {
+ProcessResult RunFit(const std::vector<std::string>& args) {
   std::vector<std::string> all{"fit"};
   all.insert(all.end(), args.begin(), args.end());
   return RunProgram(MORVANE_CLI_PATH, all);
@@ -79,7 +53,7 @@ std::string Metres(double value) {
 }
 
 TEST(FitCommand, PrintsTheReport) {
-  const RunResult run = RunFit({"--model", "affine", "--meridian", "119", kShippedPoints});
+  const ProcessResult run = RunFit({"--model", "affine", "--meridian", "119", kShippedPoints});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Err, "");
   const FitResult oracle = OracleFit(PlaneModel::Affine, 119);
@@ -99,7 +73,7 @@ TEST(FitCommand, PrintsTheReport) {
 
 TEST(FitCommand, WritesTheModelAndTheResiduals) {
   TempFolder dir;
-  const RunResult run = RunFit({"--model=local", kShippedPoints, "-o", dir / "taiwan.model", "--residuals",
+  const ProcessResult run = RunFit({"--model=local", kShippedPoints, "-o", dir / "taiwan.model", "--residuals",
                                 dir / "taiwan.csv"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"taiwan.csv", "taiwan.model"}));  // no temporaries left
@@ -176,7 +150,7 @@ TEST_P(FitRefusal, ExitsWithTheMessageAndWritesNothing) {
                                   dir / "out.csv"}) {
     args.push_back(more);
   }
-  const RunResult run = RunFit(args);
+  const ProcessResult run = RunFit(args);
   EXPECT_EQ(run.Status, c.Status);
   std::string err = c.Err;
   if (const std::size_t at = err.find('@'); at != std::string::npos) err.replace(at, 1, points);
@@ -190,20 +164,20 @@ INSTANTIATE_TEST_SUITE_P(Refusals, FitRefusal, testing::ValuesIn(kRefusals),
 
 TEST(FitCommand, OperandsAndFilesThatFail) {
   TempFolder dir;
-  const RunResult none = RunFit({});
+  const ProcessResult none = RunFit({});
   EXPECT_EQ(none.Status, 2);
   EXPECT_EQ(none.Err, "morvane-cli: fit takes one POINTS file\n" + kFitUsageLine);
-  const RunResult two = RunFit({kShippedPoints, kShippedPoints});
+  const ProcessResult two = RunFit({kShippedPoints, kShippedPoints});
   EXPECT_EQ(two.Status, 2);
-  const RunResult missing = RunFit({dir / "absent.csv"});
+  const ProcessResult missing = RunFit({dir / "absent.csv"});
   EXPECT_EQ(missing.Status, 1);
   EXPECT_EQ(missing.Err, "morvane-cli: Cannot open file " + (dir / "absent.csv") + ": No such file or directory\n");
   // A model that cannot be written: the message names it, not a temporary.
   const std::string unwritable = dir / "no-such-folder/out.model";
-  const RunResult cannotWrite = RunFit({kShippedPoints, "-o", unwritable});
+  const ProcessResult cannotWrite = RunFit({kShippedPoints, "-o", unwritable});
   EXPECT_EQ(cannotWrite.Status, 1);
   EXPECT_EQ(cannotWrite.Err, "morvane-cli: Cannot create file " + unwritable + ": No such file or directory\n");
-  const RunResult help = RunFit({"--help"});
+  const ProcessResult help = RunFit({"--help"});
   EXPECT_EQ(help.Status, 0);
   EXPECT_EQ(help.Out.rfind(kFitUsageLine, 0), 0u);
 }
@@ -214,7 +188,7 @@ class ProjPipeline : public testing::TestWithParam<PlaneModel> {};
 TEST_P(ProjPipeline, AppliedByCctGivesTheFitsResults) {
   if (access(kCct, X_OK) != 0) GTEST_SKIP() << kCct << " is not installed";
   for (int meridian : {121, 119}) {
-    const RunResult run = RunFit({"--proj", "--model", PlaneModelName(GetParam()), "--meridian",
+    const ProcessResult run = RunFit({"--proj", "--model", PlaneModelName(GetParam()), "--meridian",
                                   std::to_string(meridian), kShippedPoints});
     ASSERT_EQ(run.Status, 0) << run.Err;
     ASSERT_EQ(run.Out.rfind("+proj=pipeline +step +proj=affine ", 0), 0u) << run.Out;
@@ -225,7 +199,7 @@ TEST_P(ProjPipeline, AppliedByCctGivesTheFitsResults) {
     const std::vector<CommonPoint> points = ReadCommonPoints(ReadFileText(kShippedPoints), meridian).Points;
     std::string input;
     for (const CommonPoint& point : points) input += Metres(point.E67) + " " + Metres(point.N67) + " 0 0\n";
-    const RunResult cct = RunProgram(kCct, args, input);
+    const ProcessResult cct = RunProgram(kCct, args, input);
     ASSERT_EQ(cct.Status, 0) << cct.Err;
     const FitResult oracle = OracleFit(GetParam(), meridian);
     std::istringstream lines(cct.Out);

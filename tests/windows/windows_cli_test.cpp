@@ -8,12 +8,9 @@
 // in the last bit, so converted coordinates are compared within kMetreTolerance or
 // kDegreeTolerance; every other byte of every output must be identical. The golden test
 // prints how many coordinates differ at all.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/personality.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,11 +30,10 @@
 #include "golden_inputs.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/output_names.hpp"
+#include "support/child_process.hpp"
 #include "support/fail_on_message.hpp"
 #include "support/file_bytes.hpp"
 #include "support/shapefile_writer.hpp"
-
-extern char** environ;
 
 namespace morvane::test {
 namespace {
@@ -49,11 +45,8 @@ constexpr double kDegreeTolerance = 1e-11;
 
 // ---- running the .exe under Wine -------------------------------------------------------
 
-struct ExeResult {
-  int Status = -1;
-  std::string Out;  // line ends as Windows writes them to a file, "\r\n", made "\n"
-  std::string Err;
-};
+// What the .exe wrote, its line ends ("\r\n" as Windows writes them to a file) made "\n".
+using ExeResult = ProcessResult;
 
 std::string WithoutCarriageReturns(std::string text) {
   std::erase(text, '\r');
@@ -69,14 +62,20 @@ std::string WindowsPath(const std::string& path) {
 
 // Wine maps a page of its own at a fixed address; with the address space laid out at random,
 // about one start in 1500 fails here ("failed to map the shared user data", exit status 1,
-// nothing printed under WINEDEBUG=-all). The processes the tests start, which inherit this
-// process's personality, are laid out without randomisation where the system allows it.
-void StartWineWithoutAddressRandomisation() {
-  static const bool done = [] {
+// nothing printed under WINEDEBUG=-all). The processes the tests start inherit this process's
+// personality, so it is set once at start-up to lay them out without randomisation, where the
+// system allows it.
+const struct WithoutAddressRandomisation {
+  WithoutAddressRandomisation() {
     const int current = ::personality(0xffffffff);
-    return current != -1 && ::personality(static_cast<unsigned long>(current) | ADDR_NO_RANDOMIZE) != -1;
-  }();
-  static_cast<void>(done);
+    if (current != -1) ::personality(static_cast<unsigned long>(current) | ADDR_NO_RANDOMIZE);
+  }
+} kWithoutAddressRandomisation;
+
+std::vector<std::string> WineCommand(const std::string& exe, const std::vector<std::string>& args) {
+  std::vector<std::string> command = {MORVANE_WINE, exe};
+  command.insert(command.end(), args.begin(), args.end());
+  return command;
 }
 
 // `exe` started under Wine in `folder` (the test's own when empty) with `args` and `input` on
@@ -84,50 +83,21 @@ void StartWineWithoutAddressRandomisation() {
 class ExeRun {
  public:
   ExeRun(const std::vector<std::string>& args, const std::string& input = "",
-         const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "") {
-    WriteFileText(io_ / "in", input);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, (io_ / "in").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (io_ / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (io_ / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-
-    std::vector<std::string> words = {MORVANE_WINE, exe};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> variables = {"WINEDEBUG=-all", "WINEPREFIX=" MORVANE_WINE_PREFIX};
-    for (char** variable = environ; *variable != nullptr; ++variable) variables.emplace_back(*variable);
-    std::vector<char*> envp;
-    for (std::string& variable : variables) envp.push_back(variable.data());  // the first of a name counts
-    envp.push_back(nullptr);
-
-    StartWineWithoutAddressRandomisation();
-    const int spawned = posix_spawn(&pid_, MORVANE_WINE, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " MORVANE_WINE);
-  }
-  ExeRun(const ExeRun&) = delete;
-  ExeRun& operator=(const ExeRun&) = delete;
+         const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "")
+      : process_(WineCommand(exe, args), input, {"WINEDEBUG=-all", "WINEPREFIX=" MORVANE_WINE_PREFIX}, folder) {}
 
   // The process that runs the .exe; Wine turns a SIGINT to it into a Ctrl-C.
-  pid_t Pid() const { return pid_; }
+  pid_t Pid() const { return process_.Pid(); }
 
   ExeResult Wait() {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    ExeResult result;
-    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Out = WithoutCarriageReturns(ReadFileText(io_ / "out"));
-    result.Err = WithoutCarriageReturns(ReadFileText(io_ / "err"));
+    ExeResult result = process_.Wait();
+    result.Out = WithoutCarriageReturns(result.Out);
+    result.Err = WithoutCarriageReturns(result.Err);
     return result;
   }
 
  private:
-  TempFolder io_;
-  pid_t pid_ = 0;
+  ChildProcess process_;
 };
 
 // A run that failed without a word is Wine failing to start the program (morvane-cli explains
@@ -545,24 +515,7 @@ TEST(WindowsBuild, CtrlCRemovesTheTemporariesAndEndsWithTheStatusOfAnInterruptio
 
 TEST(WindowsBuild, ZipRunsFromAFolderWithAChineseName) {
   ChineseFolder folder("莫凡 工具");
-  const ExeResult unzip = [&] {
-    ExeResult result;
-    pid_t pid = 0;
-    std::vector<std::string> words = {"cmake", "-E", "tar", "xf", MORVANE_WINDOWS_ZIP};
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.Path().c_str());
-    if (posix_spawnp(&pid, "cmake", &actions, nullptr, argv.data(), environ) == 0) {
-      int status = 0;
-      waitpid(pid, &status, 0);
-      result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return result;
-  }();
+  const ProcessResult unzip = RunProcess({"cmake", "-E", "tar", "xf", MORVANE_WINDOWS_ZIP}, "", {}, folder.Path());
   ASSERT_EQ(unzip.Status, 0);
   const std::string top = folder / ("morvane-cli-" MORVANE_VERSION "-windows-x64");
   EXPECT_EQ(NamesIn(top), (std::vector<std::string>{"LICENSE.txt", "README.txt", "licenses", "morvane-cli.exe"}));
