@@ -18,6 +18,7 @@
 #include "engine/modes.hpp"
 #include "bench_feedback.hpp"
 #include "machine.hpp"
+#include "shapefile/byte_order.hpp"
 #include "shapefile/conversion_run.hpp"
 #include "shapefile/folder_listing.hpp"
 #include "shapefile/input_check.hpp"
@@ -33,13 +34,22 @@ double Seconds(const std::function<void()>& work) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void PutLE32(std::ofstream& out, std::int32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); }
-void PutBE32(std::ofstream& out, std::int32_t v) {
-  const unsigned char b[4] = {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-                              static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+// Fields in the shapefile's byte orders, whatever the host's.
+void PutLE32(std::ofstream& out, std::int32_t v) {
+  unsigned char b[4];
+  morvane::WriteInt32LE(b, v);
   out.write(reinterpret_cast<const char*>(b), 4);
 }
-void PutDouble(std::ofstream& out, double v) { out.write(reinterpret_cast<const char*>(&v), 8); }
+void PutBE32(std::ofstream& out, std::int32_t v) {
+  unsigned char b[4];
+  morvane::WriteInt32BE(b, v);
+  out.write(reinterpret_cast<const char*>(b), 4);
+}
+void PutDouble(std::ofstream& out, double v) {
+  unsigned char b[8];
+  morvane::WriteDoubleLE(b, v);
+  out.write(reinterpret_cast<const char*>(b), 8);
+}
 
 void PutHeader(std::ofstream& out, std::int32_t bytes, bool zeroBox) {
   PutBE32(out, 9994);
