@@ -68,8 +68,9 @@ std::string WindowsPath(const std::string& path) {
 const struct WithoutAddressRandomisation {
   WithoutAddressRandomisation() {
     const int current = ::personality(0xffffffff);
-    if (current != -1) ::personality(static_cast<unsigned long>(current) | ADDR_NO_RANDOMIZE);
+    Set = current != -1 && ::personality(static_cast<unsigned long>(current) | ADDR_NO_RANDOMIZE) != -1;
   }
+  bool Set = false;
 } kWithoutAddressRandomisation;
 
 std::vector<std::string> WineCommand(const std::string& exe, const std::vector<std::string>& args) {
@@ -100,12 +101,13 @@ class ExeRun {
   ChildProcess process_;
 };
 
-// A run that failed without a word is Wine failing to start the program (morvane-cli explains
-// every failure); it is started once more, and said so.
+// Where the address space stays randomised, a run that failed without a word is Wine failing
+// to start the program (morvane-cli explains every failure); it is started once more, and said
+// so.
 ExeResult RunExe(const std::vector<std::string>& args, const std::string& input = "",
                  const std::string& exe = MORVANE_WINDOWS_CLI, const std::string& folder = "") {
   ExeResult run = ExeRun(args, input, exe, folder).Wait();
-  if (run.Status != 0 && run.Out.empty() && run.Err.empty()) {
+  if (!kWithoutAddressRandomisation.Set && run.Status != 0 && run.Out.empty() && run.Err.empty()) {
     std::cout << "Wine ended a start with status " << run.Status << " and no output; started again\n";
     run = ExeRun(args, input, exe, folder).Wait();
   }
